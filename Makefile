@@ -1,0 +1,70 @@
+# Wendral's two everyday commands are `make run` and `make test`; both install what is missing first.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+BUILD ?= build
+FUZZ_SECONDS ?= 60
+
+DEB_PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev \
+  qt6-base-dev xvfb xauth xdg-utils fonts-dejavu-core \
+  imagemagick netpbm python3 python3-pil
+
+.PHONY: deps build test bench fuzz asan-test run clean
+
+deps:
+	@missing=""; for p in $(DEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" = 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWENDRAL_APP=ON
+	cmake --build build-bench -j $(JOBS) --target wendral-bench
+	./build-bench/bench/wendral-bench
+
+# Core, io and batch tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan-test: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDRAL_SANITIZE=ON -DWENDRAL_APP=OFF -DWENDRAL_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDRAL_FUZZ=ON -DWENDRAL_APP=OFF \
+	  -DWENDRAL_BENCH=OFF -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz --target fuzz-seeds
+	@set -e; for t in build-fuzz/tests/fuzz/fuzz_*; do \
+	  [ -x "$$t" ] || continue; name=$$(basename $$t); \
+	  mkdir -p build-fuzz/corpus/$$name; \
+	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+	    -print_final_stats=1 build-fuzz/corpus/$$name build-fuzz/seeds/$$name 2>&1 | tail -n 12; \
+	  test $${PIPESTATUS[0]} -eq 0; \
+	done
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display here: use 'xvfb-run make run' for a virtual one, or './$(BUILD)/tools/wendral-batch' to work without windows."; \
+	  exit 1; \
+	fi
+	@if [ -x $(BUILD)/app/wendral ]; then ./$(BUILD)/app/wendral; \
+	else echo "The desktop application is not built yet; use ./$(BUILD)/tools/wendral-batch."; exit 1; fi
+
+clean:
+	rm -rf build build-asan build-fuzz build-bench

@@ -1,0 +1,33 @@
+#include "core/dest_state.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace wendral {
+
+WendralState::WendralState()
+    : destination_(new std::uint8_t[kStoreBytes]()), restore_(new std::uint8_t[kStoreBytes]()) {}
+
+Bgr WendralState::DestPixel(int x, int y) const {
+    const std::uint8_t* p = destination_.get() + DestOffset(x, y);
+    return Bgr{p[0], p[1], p[2]};
+}
+
+// The picture's pixels are one contiguous run at the start of each store, so copying them
+// pixel by pixel at equal offsets is one block copy.
+void WendralState::SnapshotDestination() {
+    std::memcpy(restore_.get(), destination_.get(), DestBytes());
+}
+
+void WendralState::RevertDestination() {
+    std::memcpy(destination_.get(), restore_.get(), DestBytes());
+}
+
+void WendralState::TakeDestinationSize(int shownWidth, int shownHeight) {
+    const int w = std::clamp(shownWidth, 0, kMaxWidth);
+    const int h = std::clamp(shownHeight, 0, kMaxHeight);
+    DestHeight = h;
+    DestWidth = DestinationWidthFor(w);
+}
+
+}  // namespace wendral

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "core/limits.h"
+#include "core/pixel.h"
+#include "core/random15.h"
+
+namespace wendral {
+
+class SourceView;
+
+// The state that travels with the destination picture, shared by every command. The
+// application owns one; tests and wendral-batch make their own.
+class WendralState {
+public:
+    WendralState();
+    WendralState(const WendralState&) = delete;
+    WendralState& operator=(const WendralState&) = delete;
+
+    // Both stores hold DestWidth x DestHeight pixels, rows bottom-up, stride 3 x DestWidth.
+    std::uint8_t* DestinationStore() { return destination_.get(); }
+    const std::uint8_t* DestinationStore() const { return destination_.get(); }
+    std::uint8_t* RestoreStore() { return restore_.get(); }
+    const std::uint8_t* RestoreStore() const { return restore_.get(); }
+
+    // Byte offset of pixel (x, y), y counted from the top of the picture.
+    std::size_t DestOffset(int x, int y) const {
+        return 3 * (static_cast<std::size_t>(DestHeight - 1 - y) * static_cast<std::size_t>(DestWidth) +
+                    static_cast<std::size_t>(x));
+    }
+    std::size_t DestBytes() const {
+        return 3 * static_cast<std::size_t>(DestWidth) * static_cast<std::size_t>(DestHeight);
+    }
+    bool PicturePresent() const { return DestWidth != 0 && DestHeight != 0; }
+    Bgr DestPixel(int x, int y) const;
+
+    void SnapshotDestination();
+    void RevertDestination();
+    void MarkDestModified() {
+        DestModified = 1;
+        BrushingEnabled = 0;
+    }
+    // The size rule: the destination takes the smaller of the grid and what the sources show,
+    // its width rounded so that packed rows are also 4-byte aligned bitmap rows.
+    void TakeDestinationSize(int shownWidth, int shownHeight);
+
+    int DestWidth = 0;
+    int DestHeight = 0;
+    int DestModified = 0;
+    int DestLocked = 0;
+    int BrushingEnabled = 0;
+    Bgr ReferenceColour{127, 127, 127};
+    int SourceCount = 0;
+    SourceView* SourceViews[3] = {nullptr, nullptr, nullptr};  // entries 1 and 2 used
+    int OverwriteConsent = 0;
+    int PendingSourceChange = 0;  // source number x 256 + change code; 0 = none
+    Point CursorSample{0, 0};
+
+    // Merge settings shared by the merge dialog, the merges and the source views.
+    unsigned MergeMode = 1;
+    int MergeBias = 127;
+    int ContrastThreshold = 127;
+
+    Random15 Random;
+
+private:
+    std::unique_ptr<std::uint8_t[]> destination_;
+    std::unique_ptr<std::uint8_t[]> restore_;
+};
+
+// DestWidth for a shown width w (already cut to the grid): w + 1 rounded down to a multiple of 4.
+inline int DestinationWidthFor(int w) { return (w + 1) & ~3; }
+
+}  // namespace wendral
