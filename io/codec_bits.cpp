@@ -8,7 +8,8 @@ namespace wendral {
 
 PicturePacket MakePalettePacket(int width, int height) {
     const std::size_t image = RowStride8(width) * static_cast<std::size_t>(height);
-    PicturePacket p(std::vector<std::uint8_t>(PicturePacket::kHeaderSize + kPaletteBytes + image, 0));
+    PicturePacket p(
+        std::vector<std::uint8_t>(PicturePacket::kHeaderSize + kPaletteBytes + image, 0));
     p.SetU32(0, 40);
     p.SetU32(4, static_cast<std::uint32_t>(width));
     p.SetU32(8, static_cast<std::uint32_t>(height));

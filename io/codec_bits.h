@@ -15,7 +15,9 @@ namespace wendral {
 // already checked the size with PictureSizeAllowed.
 PicturePacket MakePalettePacket(int width, int height);
 
-inline std::size_t RowStride8(int width) { return (static_cast<std::size_t>(width) + 3) & ~std::size_t{3}; }
+inline std::size_t RowStride8(int width) {
+    return (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+}
 
 inline constexpr std::size_t kPaletteBytes = 256 * 4;
 

@@ -17,13 +17,27 @@ constexpr unsigned kMaxRun = 63;
 
 // The 16 colours of the standard colour display, for pictures whose header palette says nothing.
 constexpr std::array<Bgr, 16> kStandardColours = {{
-    {0x00, 0x00, 0x00}, {0xAA, 0x00, 0x00}, {0x00, 0xAA, 0x00}, {0xAA, 0xAA, 0x00},
-    {0x00, 0x00, 0xAA}, {0xAA, 0x00, 0xAA}, {0x00, 0x55, 0xAA}, {0xAA, 0xAA, 0xAA},
-    {0x55, 0x55, 0x55}, {0xFF, 0x55, 0x55}, {0x55, 0xFF, 0x55}, {0xFF, 0xFF, 0x55},
-    {0x55, 0x55, 0xFF}, {0xFF, 0x55, 0xFF}, {0x55, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF},
+    {0x00, 0x00, 0x00},
+    {0xAA, 0x00, 0x00},
+    {0x00, 0xAA, 0x00},
+    {0xAA, 0xAA, 0x00},
+    {0x00, 0x00, 0xAA},
+    {0xAA, 0x00, 0xAA},
+    {0x00, 0x55, 0xAA},
+    {0xAA, 0xAA, 0xAA},
+    {0x55, 0x55, 0x55},
+    {0xFF, 0x55, 0x55},
+    {0x55, 0xFF, 0x55},
+    {0xFF, 0xFF, 0x55},
+    {0x55, 0x55, 0xFF},
+    {0xFF, 0x55, 0xFF},
+    {0x55, 0xFF, 0xFF},
+    {0xFF, 0xFF, 0xFF},
 }};
 
-unsigned U16At(const std::uint8_t* p) { return p[0] | unsigned{p[1]} << 8; }
+unsigned U16At(const std::uint8_t* p) {
+    return p[0] | unsigned{p[1]} << 8;
+}
 
 DecodedPicture Fail(std::string text) {
     DecodedPicture d;
@@ -34,7 +48,7 @@ DecodedPicture Fail(std::string text) {
 // The run-length stream of the pixel data. Runs may cross from one scan line into the next,
 // as some writers let them, so the state carries over between lines.
 class RunReader {
-public:
+  public:
     RunReader(const std::uint8_t* begin, const std::uint8_t* end) : p_(begin), end_(end) {}
 
     // Fills `line` with the next line.size() bytes; false when the data ends first.
@@ -64,7 +78,7 @@ public:
     // A run still open after the last line overshoots the picture.
     bool RunPending() const { return runLeft_ != 0; }
 
-private:
+  private:
     const std::uint8_t* p_;
     const std::uint8_t* end_;
     unsigned runLeft_ = 0;
@@ -77,7 +91,8 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
     if (size < kPcxHeaderSize) return Fail("This PCX file is too short to hold its header");
     if (data[0] != 0x0A) return Fail("This is not a PCX file");
     const unsigned version = data[1];
-    if (version > 5 || version == 1) return Fail("PCX version " + std::to_string(version) + " is not supported");
+    if (version > 5 || version == 1)
+        return Fail("PCX version " + std::to_string(version) + " is not supported");
     if (data[2] != 1) return Fail("PCX encoding " + std::to_string(data[2]) + " is not supported");
     const unsigned bits = data[3];
     const unsigned planes = data[65];
@@ -86,23 +101,26 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
     const unsigned xmax = U16At(data + 8), ymax = U16At(data + 10);
 
     const bool truecolour = bits == 8 && (planes == 3 || planes == 4);
-    const bool paletted = (bits == 1 && planes >= 1 && planes <= 4) || ((bits == 2 || bits == 4 || bits == 8) && planes == 1);
+    const bool paletted = (bits == 1 && planes >= 1 && planes <= 4) ||
+                          ((bits == 2 || bits == 4 || bits == 8) && planes == 1);
     if (!truecolour && !paletted)
-        return Fail("PCX pictures of " + std::to_string(bits) + " bits in " + std::to_string(planes) +
-                    (planes == 1 ? " plane" : " planes") + " are not supported");
+        return Fail("PCX pictures of " + std::to_string(bits) + " bits in " +
+                    std::to_string(planes) + (planes == 1 ? " plane" : " planes") +
+                    " are not supported");
     if (xmax < xmin || ymax < ymin) return Fail("This PCX picture's window is inverted");
     const int width = static_cast<int>(xmax - xmin + 1);
     const int height = static_cast<int>(ymax - ymin + 1);
     if (lineBytes == 0) return Fail("This PCX picture has zero bytes per line");
     if (std::uint64_t{lineBytes} * 8 < std::uint64_t{static_cast<unsigned>(width)} * bits)
-        return Fail("This PCX picture's bytes per line (" + std::to_string(lineBytes) + ") are too few for its width (" +
-                    std::to_string(width) + ")");
+        return Fail("This PCX picture's bytes per line (" + std::to_string(lineBytes) +
+                    ") are too few for its width (" + std::to_string(width) + ")");
     if (!PictureSizeAllowed(width, height)) return Fail(kTooLargeMessage);
 
     std::size_t dataEnd = size;
     const bool trailingPalette = bits == 8 && planes == 1;
     if (trailingPalette) {
-        if (size < kPcxHeaderSize + kTrailingPaletteSize || data[size - kTrailingPaletteSize] != 0x0C)
+        if (size < kPcxHeaderSize + kTrailingPaletteSize ||
+            data[size - kTrailingPaletteSize] != 0x0C)
             return Fail("This PCX picture's 256-colour palette is missing");
         dataEnd = size - kTrailingPaletteSize;
     }
@@ -112,24 +130,29 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
     const std::uint64_t scanBytes = std::uint64_t{planes} * lineBytes;
     const std::uint64_t available = dataEnd - kPcxHeaderSize;
     const auto needed = CheckedMul(scanBytes, static_cast<std::uint64_t>(height));
-    if (!needed || *needed > available / 2 * kMaxRun + available % 2) return Fail("PCX pixel data is cut short");
+    if (!needed || *needed > available / 2 * kMaxRun + available % 2)
+        return Fail("PCX pixel data is cut short");
 
-    PicturePacket packet = truecolour ? MakePicturePacket(width, height, nullptr) : MakePalettePacket(width, height);
+    PicturePacket packet =
+        truecolour ? MakePicturePacket(width, height, nullptr) : MakePalettePacket(width, height);
     if (paletted) {
         const unsigned colours = 1u << (bits * planes);
         if (trailingPalette) {
             const std::uint8_t* e = data + size - kTrailingPaletteSize + 1;
-            for (unsigned i = 0; i < 256; ++i, e += 3) SetPaletteEntry(packet, i, Bgr{e[2], e[1], e[0]});
+            for (unsigned i = 0; i < 256; ++i, e += 3)
+                SetPaletteEntry(packet, i, Bgr{e[2], e[1], e[0]});
         } else {
             // Some writers leave the header palette empty (all one colour); the picture then
             // means the standard colours, black and white for one bit.
             const std::uint8_t* e = data + 16;
             bool allSame = true;
             for (unsigned i = 1; i < colours; ++i)
-                if (e[3 * i] != e[0] || e[3 * i + 1] != e[1] || e[3 * i + 2] != e[2]) allSame = false;
+                if (e[3 * i] != e[0] || e[3 * i + 1] != e[1] || e[3 * i + 2] != e[2])
+                    allSame = false;
             for (unsigned i = 0; i < colours; ++i) {
                 Bgr c{e[3 * i + 2], e[3 * i + 1], e[3 * i]};
-                if (allSame) c = colours == 2 ? (i ? Bgr{255, 255, 255} : Bgr{}) : kStandardColours[i];
+                if (allSame)
+                    c = colours == 2 ? (i ? Bgr{255, 255, 255} : Bgr{}) : kStandardColours[i];
                 SetPaletteEntry(packet, i, c);
             }
         }
@@ -138,7 +161,8 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
     RunReader reader(data + kPcxHeaderSize, data + dataEnd);
     std::vector<std::uint8_t> line(scanBytes);
     const std::size_t stride = truecolour ? RowStride24(width) : RowStride8(width);
-    std::uint8_t* const rows = truecolour ? packet.data() + PicturePacket::kHeaderSize : PaletteRows(packet);
+    std::uint8_t* const rows =
+        truecolour ? packet.data() + PicturePacket::kHeaderSize : PaletteRows(packet);
     const unsigned mask = (1u << bits) - 1;
     for (int y = 0; y < height; ++y) {
         if (!reader.ReadLine(line)) return Fail("PCX pixel data is cut short");
@@ -203,7 +227,8 @@ std::string EncodePcx(const PicturePacket& packet, std::vector<std::uint8_t>& ou
         const std::uint8_t* row = rows.Row(y);
         // Red, green, blue planes; each is encoded on its own so that no run crosses a plane.
         for (int channel = 2; channel >= 0; --channel) {
-            for (int x = 0; x < rows.width; ++x) plane[static_cast<std::size_t>(x)] = row[3 * x + channel];
+            for (int x = 0; x < rows.width; ++x)
+                plane[static_cast<std::size_t>(x)] = row[3 * x + channel];
             std::size_t i = 0;
             while (i < plane.size()) {
                 const std::uint8_t v = plane[i];

@@ -18,11 +18,14 @@ void CheckDecoded(const DecodedPicture& d, Encode encode, Decode decode) {
         return;
     }
     const PicturePacket& p = d.picture;
-    if (p.HeaderSize() != 40 || p.Width() <= 0 || p.Height() <= 0 || p.Compression() != 0) std::abort();
+    if (p.HeaderSize() != 40 || p.Width() <= 0 || p.Height() <= 0 || p.Compression() != 0)
+        std::abort();
     const std::uint64_t width = static_cast<std::uint64_t>(p.Width());
     const std::uint64_t height = static_cast<std::uint64_t>(p.Height());
     if (p.BitsPerPixel() == 8) {
-        if (p.ColoursUsed() != 256 || p.size() != 40 + 1024 + ((width + 3) & ~std::uint64_t{3}) * height) std::abort();
+        if (p.ColoursUsed() != 256 ||
+            p.size() != 40 + 1024 + ((width + 3) & ~std::uint64_t{3}) * height)
+            std::abort();
         return;
     }
     if (p.BitsPerPixel() != 24 || p.size() != 40 + RowStride24(p.Width()) * height) std::abort();

@@ -4,6 +4,7 @@
 // decoded packets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -24,9 +25,10 @@ inline constexpr const char* kPython = "/usr/bin/python3";  // the interpreter t
 
 // A fresh folder per test, removed afterwards; tests run in parallel.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
-        std::string templ = (std::filesystem::temp_directory_path() / "wendral-tga-pcx-XXXXXX").string();
+        std::string templ =
+            (std::filesystem::temp_directory_path() / "wendral-tga-pcx-XXXXXX").string();
         if (mkdtemp(templ.data()) != nullptr) path_ = templ;
     }
     ~ScratchDir() {
@@ -35,7 +37,7 @@ public:
     }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -46,11 +48,14 @@ inline Bytes ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 // Runs a shell command; true when it exits with 0.
-inline bool RunTool(const std::string& command) { return std::system(command.c_str()) == 0; }
+inline bool RunTool(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
 
 // A picture top row first, as the tools see it.
 struct Picture {
@@ -71,7 +76,8 @@ Picture MakePicture(int width, int height, F colourAt) {
 inline void WritePpm(const std::string& path, const Picture& p) {
     std::ostringstream s;
     s << "P6\n" << p.width << ' ' << p.height << "\n255\n";
-    for (const Bgr& c : p.pixels) s << static_cast<char>(c.r) << static_cast<char>(c.g) << static_cast<char>(c.b);
+    for (const Bgr& c : p.pixels)
+        s << static_cast<char>(c.r) << static_cast<char>(c.g) << static_cast<char>(c.b);
     const std::string text = s.str();
     WriteBytes(path, Bytes(text.begin(), text.end()));
 }
@@ -88,7 +94,8 @@ inline Picture ReadPpm(const std::string& path) {
     const std::size_t start = static_cast<std::size_t>(s.tellg()) + 1;
     if (b.size() < start + std::size_t(w) * h * 3) return {};
     Picture p{w, h, {}};
-    for (std::size_t i = start; i < start + std::size_t(w) * h * 3; i += 3) p.pixels.push_back(Bgr{b[i + 2], b[i + 1], b[i]});
+    for (std::size_t i = start; i < start + std::size_t(w) * h * 3; i += 3)
+        p.pixels.push_back(Bgr{b[i + 2], b[i + 1], b[i]});
     return p;
 }
 
@@ -114,12 +121,15 @@ inline ::testing::AssertionResult SamePixels(const PicturePacket& packet, const 
     if (packet.HeaderSize() != 40 || packet.Compression() != 0)
         return ::testing::AssertionFailure() << "not a plain bitmap header";
     if (packet.Width() != expected.width || packet.Height() != expected.height)
-        return ::testing::AssertionFailure() << "size " << packet.Width() << " x " << packet.Height() << ", expected "
-                                             << expected.width << " x " << expected.height;
+        return ::testing::AssertionFailure()
+               << "size " << packet.Width() << " x " << packet.Height() << ", expected "
+               << expected.width << " x " << expected.height;
     const unsigned bits = packet.BitsPerPixel();
     if (bits != 8 && bits != 24) return ::testing::AssertionFailure() << bits << " bits per pixel";
-    if (bits == 8 && packet.ColoursUsed() != 256) return ::testing::AssertionFailure() << "colours used not 256";
-    const std::size_t stride = bits == 8 ? (std::size_t(expected.width) + 3) & ~std::size_t{3} : RowStride24(expected.width);
+    if (bits == 8 && packet.ColoursUsed() != 256)
+        return ::testing::AssertionFailure() << "colours used not 256";
+    const std::size_t stride = bits == 8 ? (std::size_t(expected.width) + 3) & ~std::size_t{3}
+                                         : RowStride24(expected.width);
     if (packet.PixelBitsOffset() + stride * expected.height != packet.size() ||
         packet.ImageSize() != stride * expected.height)
         return ::testing::AssertionFailure() << "rows do not fill the block";
@@ -129,8 +139,9 @@ inline ::testing::AssertionResult SamePixels(const PicturePacket& packet, const 
             const Bgr want = expected.At(x, y);
             if (!(got == want))
                 return ::testing::AssertionFailure()
-                       << "pixel (" << x << ", " << y << ") is bgr " << int(got.b) << ',' << int(got.g) << ','
-                       << int(got.r) << ", expected " << int(want.b) << ',' << int(want.g) << ',' << int(want.r);
+                       << "pixel (" << x << ", " << y << ") is bgr " << int(got.b) << ','
+                       << int(got.g) << ',' << int(got.r) << ", expected " << int(want.b) << ','
+                       << int(want.g) << ',' << int(want.r);
         }
     return ::testing::AssertionSuccess();
 }
@@ -140,7 +151,8 @@ inline ::testing::AssertionResult SamePictures(const Picture& got, const Picture
         return ::testing::AssertionFailure() << "size " << got.width << " x " << got.height;
     for (int y = 0; y < want.height; ++y)
         for (int x = 0; x < want.width; ++x)
-            if (!(got.At(x, y) == want.At(x, y))) return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ")";
+            if (!(got.At(x, y) == want.At(x, y)))
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ")";
     return ::testing::AssertionSuccess();
 }
 
@@ -149,7 +161,8 @@ inline PicturePacket PacketOf(const Picture& p) {
     PicturePacket packet = MakePicturePacket(p.width, p.height, nullptr);
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
-            std::uint8_t* d = packet.data() + 40 + std::size_t(p.height - 1 - y) * RowStride24(p.width) + 3 * x;
+            std::uint8_t* d =
+                packet.data() + 40 + std::size_t(p.height - 1 - y) * RowStride24(p.width) + 3 * x;
             const Bgr c = p.At(x, y);
             d[0] = c.b;
             d[1] = c.g;
@@ -163,9 +176,64 @@ inline PicturePacket PacketOf(const Picture& p) {
 inline Picture IndexedPattern(int width, int height, int colours) {
     return MakePicture(width, height, [colours](int x, int y) {
         const int i = (x * 7 + y * y * 3 + x * y) % colours;
-        return Bgr{static_cast<std::uint8_t>(i * 37 % 256), static_cast<std::uint8_t>(255 - i * 11 % 256),
+        return Bgr{static_cast<std::uint8_t>(i * 37 % 256),
+                   static_cast<std::uint8_t>(255 - i * 11 % 256),
                    static_cast<std::uint8_t>(i * 89 % 256)};
     });
+}
+
+inline Picture GreyPattern(int width, int height) {
+    return MakePicture(width, height, [](int x, int y) {
+        const auto v = static_cast<std::uint8_t>(x * 29 + y * y * 5 + 3);
+        return Bgr{v, v, v};
+    });
+}
+
+// The distinct colours of a picture in order of first use, and the position of one of them.
+struct ColourList {
+    explicit ColourList(const Picture& p) {
+        for (const Bgr& c : p.pixels)
+            if (IndexOf(c) == colours.size()) colours.push_back(c);
+    }
+    unsigned IndexOf(Bgr c) const {
+        return static_cast<unsigned>(std::find(colours.begin(), colours.end(), c) -
+                                     colours.begin());
+    }
+    std::vector<Bgr> colours;
+};
+
+// Pillow reads `in` and writes it as a 24-bit PPM.
+inline std::string PillowToPpm(const std::string& in, const std::string& out) {
+    return std::string(kPython) +
+           " -c \"import sys; from PIL import Image; "
+           "Image.open(sys.argv[1]).convert('RGB').save(sys.argv[2])\" " +
+           in + " " + out;
+}
+
+// Pillow saving the PPM `in` in `format` and `mode`, with extra save arguments. Mode P builds an
+// exact palette of the picture's own colours; RGBA and LA get a varying alpha.
+inline std::string PillowSave(const std::string& in, const std::string& out,
+                              const std::string& format, const std::string& mode,
+                              const std::string& args = "") {
+    const std::string script =
+        "import sys\n"
+        "from PIL import Image\n"
+        "im = Image.open(sys.argv[1]).convert('RGB')\n"
+        "mode = sys.argv[3]\n"
+        "if mode == 'P':\n"
+        "    cols = sorted(set(im.getdata()))\n"
+        "    idx = {c: i for i, c in enumerate(cols)}\n"
+        "    p = Image.new('P', im.size)\n"
+        "    p.putpalette([v for c in cols for v in c])\n"
+        "    p.putdata([idx[c] for c in im.getdata()])\n"
+        "    im = p\n"
+        "else:\n"
+        "    im = im.convert(mode)\n"
+        "if mode in ('RGBA', 'LA'):\n"
+        "    im.putalpha(Image.linear_gradient('L').resize(im.size))\n"
+        "im.save(sys.argv[2], format='" +
+        format + "'" + args + ")\n";
+    return std::string(kPython) + " -c \"" + script + "\" " + in + " " + out + " " + mode;
 }
 
 inline Picture TrueColourPattern(int width, int height) {
