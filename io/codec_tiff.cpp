@@ -104,6 +104,16 @@ tmsize_t ReadSource(thandle_t handle, void* out, tmsize_t count) {
 
 tmsize_t RefuseWrite(thandle_t, void*, tmsize_t) { return -1; }
 
+// libtiff reads directly from the bytes it is handed; it only ever reads through a mapping
+// opened for reading. (Without a mapping, libtiff 4.5 cannot read uncompressed tiles stored in
+// separate planes through its RGBA interface.)
+int MapSource(thandle_t handle, void** base, toff_t* size) {
+    auto* src = static_cast<TiffSource*>(handle);
+    *base = const_cast<std::uint8_t*>(src->data);
+    *size = src->size;
+    return 1;
+}
+
 toff_t SeekSource(thandle_t handle, toff_t offset, int whence) {
     auto* src = static_cast<TiffSource*>(handle);
     return SeekTo(src->pos, offset, whence, src->size);
@@ -177,9 +187,8 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
     {
         TIFFOpenOptions* options = MakeTiffOptions(report);
         if (!options) return Failure(kTiffNoMemory);
-        // "m": no mapping, every byte goes through ReadSource and its bounds.
-        file.tif = TIFFClientOpenExt("picture", "rm", &src, ReadSource, RefuseWrite, SeekSource, CloseNothing,
-                                     SourceSize, NoMap, NoUnmap, options);
+        file.tif = TIFFClientOpenExt("picture", "r", &src, ReadSource, RefuseWrite, SeekSource, CloseNothing,
+                                     SourceSize, MapSource, NoUnmap, options);
         TIFFOpenOptionsFree(options);
     }
     if (!file.tif) return Failure(ReadFailure(src));
