@@ -359,7 +359,9 @@ SourceOutcome DestinationToSource2(WendralState& state, Zone& zone, SourceView* 
         const int width = state.DestWidth;
         const int height = state.DestHeight;
         state.SnapshotDestination();
-        Merge(out, NewSourceCommand(state, zone, *fresh));
+        SourceOutcome made = NewSourceCommand(state, zone, *fresh);
+        out.keepWindow = made.keepWindow;
+        Merge(out, std::move(made));
         state.DestWidth = width;
         state.DestHeight = height;
         state.RevertDestination();

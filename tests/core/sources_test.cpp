@@ -316,5 +316,56 @@ TEST(CloseSource, LastSourceEmptiesTheDestination) {
     EXPECT_TRUE(CloseSource(e.state, e.zone, 1).failed);
 }
 
+TEST(CloseSource, SourceTwoBecomesSourceOneAndTheDestinationIsRebuiltFromIt) {
+    Engine e;
+    e.Open(0, 40, 30, 40, 30, "/pics/cat.bmp");
+    e.Open(1, 24, 16, 24, 16, "/pics/dog.jpg");
+    ASSERT_EQ(e.state.SourceCount, 2);
+    SourceView* two = e.views[1].get();
+    EXPECT_EQ(two->Title, "Source 2        dog.jpg");
+    EXPECT_FALSE(e.Open(0, 8, 8, 8, 8).keepWindow);  // a third source is refused
+    EXPECT_EQ(e.state.SourceViews[1], e.views[0].get());
+
+    e.zone.PortionLevel = -3;  // would select source 2
+    e.state.DestLocked = 1;
+    const SourceOutcome out = CloseSource(e.state, e.zone, 1);
+    EXPECT_TRUE(out.titlesChanged);
+    EXPECT_EQ(e.state.SourceCount, 1);
+    EXPECT_EQ(e.state.SourceViews[1], two);
+    EXPECT_EQ(e.state.SourceViews[2], nullptr);
+    EXPECT_EQ(two->SourceNumber, 1);
+    EXPECT_EQ(two->Title, "Source1        it was Source 2        dog.jpg");
+    EXPECT_EQ(e.zone.PortionLevel, 0);
+    EXPECT_EQ(e.state.DestModified, 1);
+
+    // Unlocked, the remaining source is copied again, then the destination counts as modified.
+    e.state.DestLocked = 0;
+    e.views[0] = std::make_unique<SourceView>();
+    e.Open(0, 40, 30, 40, 30);
+    CloseSource(e.state, e.zone, 2);
+    EXPECT_EQ(e.state.SourceViews[1], two);
+    EXPECT_EQ(e.state.DestWidth, 24);
+    EXPECT_EQ(e.state.DestPixel(23, 15), e.Shown(1, 23, 15));
+    EXPECT_EQ(e.state.DestModified, 1);
+}
+
+TEST(SourceCommands, DestinationToSource2MakesSourceTwoFromTheFormerDestination) {
+    Engine e;
+    e.Open(0, 40, 30, 40, 30);
+    std::memset(e.state.DestinationStore(), 77, e.state.DestBytes());
+    e.views[1]->SetClientSize(40, 30);
+    const SourceOutcome out = DestinationToSource2(e.state, e.zone, e.views[1].get());
+    EXPECT_TRUE(out.keepWindow);
+    ASSERT_EQ(e.state.SourceCount, 2);
+    const SourceView& two = *e.state.SourceViews[2];
+    EXPECT_EQ(&two, e.views[1].get());
+    EXPECT_EQ(two.WidthScale, 100);
+    EXPECT_EQ(two.Document.PictureWidth, 40);
+    EXPECT_EQ(two.Document.PictureHeight, 30);
+    EXPECT_EQ(two.Document.packet.data()[40 + 5], 77);
+    EXPECT_EQ(e.Shown(2, 39, 29), (Bgr{77, 77, 77}));
+    EXPECT_EQ(two.Title, "Source 2        (untitled)");
+}
+
 }  // namespace
 }  // namespace wendral
