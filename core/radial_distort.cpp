@@ -12,6 +12,7 @@ namespace wendral {
 namespace {
 
 constexpr std::size_t kGridPixels = std::size_t{kMaxWidth} * kMaxHeight;
+constexpr std::int32_t kLastFourByteRead = static_cast<std::int32_t>(kStoreBytes - 4);
 
 struct Run {
     int y;
@@ -30,9 +31,9 @@ public:
     RadialCache()
         : u_(new double[kGridPixels]),
           g_(new double[kGridPixels]),
-          cr_(new double[kGridPixels]),
-          sr_(new double[kGridPixels]),
-          runs_(new Run[kMaxHeight]) {}
+          pos_(new double[2 * kGridPixels]),
+          runs_(new Run[kMaxHeight]),
+          from_(new std::int32_t[kMaxWidth + 1]) {}
 
     void Prepare(const InscribedEllipse& e) {
         if (geometryValid_ && e_.SameWork(e)) return;
@@ -53,8 +54,8 @@ public:
                 const double dx = static_cast<double>(x - e.xc);
                 const double theta = std::atan2(dy, dx);
                 const double rho = std::sqrt(dx * dx + dy * dy);
-                cr_[p] = std::cos(theta) * rho;
-                sr_[p] = std::sin(theta) * rho;
+                pos_[2 * p] = std::cos(theta) * rho;
+                pos_[2 * p + 1] = std::sin(theta) * rho;
             }
         }
         geometryValid_ = true;
@@ -75,28 +76,42 @@ public:
         const double loY = e.y0 == 0 ? std::nextafter(-1.0, 0.0) : e.y0, hiY = e.y1;
         const std::uint8_t* restore = state.RestoreStore();
         std::uint8_t* dest = state.DestinationStore();
-        const std::size_t width = static_cast<std::size_t>(state.DestWidth);
-        const std::size_t lastRow = static_cast<std::size_t>(state.DestHeight) - 1;
+        // Offsets fit 32 bits: the store is 9,437,184 bytes.
+        const std::int32_t width = state.DestWidth;
+        const std::int32_t lastRow = state.DestHeight - 1;
         const std::int64_t adx0 = cells_.adx0, cx = e.xc;
         for (int r = 0; r < runCount_; ++r) {
             const Run& run = runs_[r];
             const double* g = g_.get() + run.cellRow;
-            const double* cr = cr_.get() + run.first;
-            const double* sr = sr_.get() + run.first;
-            std::uint8_t* out = dest + state.DestOffset(0, run.y);
-            for (int x = run.xa; x < run.xb; ++x, ++cr, ++sr) {
-                const std::int64_t d = x - cx;
+            const double* pos = pos_.get() + 2 * run.first;
+            // First every source offset of the row (-1: keep the pixel), then the copies, so
+            // that the loads of source pixels do not wait on the arithmetic.
+            const int n = run.xb - run.xa;
+            std::int32_t* from = from_.get();
+            for (int i = 0; i < n; ++i) {
+                const std::int64_t d = run.xa + i - cx;
                 const double gx = g[(d < 0 ? -d : d) - adx0];
-                const double vx = *cr * gx + xc;
-                const double vy = *sr * gx + yc;
-                if (!(vx >= loX && vx < hiX && vy >= loY && vy < hiY)) continue;
-                const std::size_t sx = static_cast<std::size_t>(static_cast<int>(vx));
-                const std::size_t sy = static_cast<std::size_t>(static_cast<int>(vy));
-                const std::uint8_t* in = restore + 3 * ((lastRow - sy) * width + sx);
-                std::uint8_t* o = out + 3 * static_cast<std::size_t>(x);
-                o[0] = in[0];
-                o[1] = in[1];
-                o[2] = in[2];
+                const double vx = pos[2 * i] * gx + xc;
+                const double vy = pos[2 * i + 1] * gx + yc;
+                const bool keep = !(vx >= loX && vx < hiX && vy >= loY && vy < hiY);
+                const std::int32_t sx = keep ? 0 : static_cast<std::int32_t>(vx);
+                const std::int32_t sy = keep ? 0 : static_cast<std::int32_t>(vy);
+                from[i] = keep ? -1 : 3 * ((lastRow - sy) * width + sx);
+            }
+            from[n] = -1;
+            std::uint8_t* out = dest + state.DestOffset(run.xa, run.y);
+            for (int i = 0; i < n; ++i, out += 3) {
+                if (from[i] < 0) continue;
+                const std::uint8_t* in = restore + from[i];
+                // When the next pixel is written too, its first byte may be clobbered now; the
+                // fourth byte read stays inside the store.
+                if (from[i + 1] >= 0 && from[i] < kLastFourByteRead) {
+                    std::memcpy(out, in, 4);
+                } else {
+                    out[0] = in[0];
+                    out[1] = in[1];
+                    out[2] = in[2];
+                }
             }
         }
     }
@@ -139,8 +154,10 @@ private:
         gLevel_ = level;
     }
 
-    std::unique_ptr<double[]> u_, g_, cr_, sr_;
+    // u and g per cell; cos θ × ρ and sin θ × ρ per pixel, side by side.
+    std::unique_ptr<double[]> u_, g_, pos_;
     std::unique_ptr<Run[]> runs_;
+    std::unique_ptr<std::int32_t[]> from_;
     int runCount_ = 0;
     InscribedEllipse e_;
     QuadrantCells cells_;
