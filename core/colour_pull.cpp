@@ -1,7 +1,12 @@
 #include "core/colour_pull.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/inscribed_ellipse.h"
 #include "core/limits.h"
@@ -52,41 +57,66 @@ public:
                 const double w = l * q_[i] / 4;
                 s_[i] = w / (w + 1);
             }
-            Apply<false>(state);
+            Apply(state);
         } else {
             for (std::size_t i = 0; i < n; ++i) s_[i] = l * q_[i] / 4;
-            Apply<true>(state);
+            Apply(state);
         }
     }
 
 private:
-    // Converge keeps every channel between its value and the reference, so only diverge needs
-    // the clamps. Diverge's products grow without bound with the level; limiting them to ±512
-    // before the conversion changes no clamped result and keeps the conversion defined.
-    template <bool kDiverge>
+    // Diverge's products grow without bound with the level; limiting them to ±512 before the
+    // conversion changes no clamped result and keeps the conversion defined. Converge's stay
+    // below 255 and are not affected.
+    static std::uint8_t Channel(int v, int ref, double share) {
+        const double moved = std::clamp(static_cast<double>(v - ref) * share, -512.0, 512.0);
+        return static_cast<std::uint8_t>(std::clamp(v - static_cast<int>(moved), 0, 255));
+    }
+
     void Apply(WendralState& state) {
         const int ref[3] = {state.ReferenceColour.b, state.ReferenceColour.g, state.ReferenceColour.r};
         const std::uint8_t* restore = state.RestoreStore();
         std::uint8_t* dest = state.DestinationStore();
         const std::int64_t adx0 = cells_.adx0, cx = e_.xc;
+#if defined(__SSE2__)
+        // The three channels and a spare lane at once; the saturating packs are the clamp to
+        // 0 ... 255. The spare byte read and written belongs to the next pixel of the run,
+        // which is written after, so the last pixel of a run goes the plain way.
+        const __m128i refs = _mm_setr_epi32(ref[0], ref[1], ref[2], 0);
+        const __m128d lo = _mm_set1_pd(-512.0), hi = _mm_set1_pd(512.0);
+        const __m128i zero = _mm_setzero_si128();
+#endif
         for (int r = 0; r < runCount_; ++r) {
             const Run& run = runs_[r];
             const double* s = s_.get() + run.cellRow;
             const std::size_t row = state.DestOffset(0, run.y);
             const std::uint8_t* in = restore + row;
             std::uint8_t* out = dest + row;
-            for (int x = run.xa; x < run.xb; ++x) {
+            int x = run.xa;
+#if defined(__SSE2__)
+            for (; x + 1 < run.xb; ++x) {
+                const std::int64_t d = x - cx;
+                const __m128d share = _mm_set1_pd(s[(d < 0 ? -d : d) - adx0]);
+                const std::size_t at = 3 * static_cast<std::size_t>(x);
+                std::int32_t four;
+                std::memcpy(&four, in + at, 4);
+                const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
+                const __m128i diff = _mm_sub_epi32(v, refs);
+                const __m128d m0 = _mm_min_pd(_mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(diff), share), lo), hi);
+                const __m128d m1 = _mm_min_pd(
+                    _mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(diff, 0x0E)), share), lo), hi);
+                const __m128i t = _mm_unpacklo_epi64(_mm_cvttpd_epi32(m0), _mm_cvttpd_epi32(m1));
+                const __m128i res = _mm_sub_epi32(v, t);
+                const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(res, zero), zero);
+                four = _mm_cvtsi128_si32(bytes);
+                std::memcpy(out + at, &four, 4);
+            }
+#endif
+            for (; x < run.xb; ++x) {
                 const std::int64_t d = x - cx;
                 const double share = s[(d < 0 ? -d : d) - adx0];
                 const std::size_t at = 3 * static_cast<std::size_t>(x);
-                for (int c = 0; c < 3; ++c) {
-                    const int v = in[at + c];
-                    double moved = static_cast<double>(v - ref[c]) * share;
-                    if constexpr (kDiverge) moved = std::clamp(moved, -512.0, 512.0);
-                    int result = v - static_cast<int>(moved);
-                    if constexpr (kDiverge) result = std::clamp(result, 0, 255);
-                    out[at + c] = static_cast<std::uint8_t>(result);
-                }
+                for (int c = 0; c < 3; ++c) out[at + c] = Channel(in[at + c], ref[c], share);
             }
         }
     }
