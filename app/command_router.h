@@ -1,0 +1,107 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QKeyEvent;
+class QWidget;
+
+namespace wendral::app {
+
+// What a command looks like at the moment: enabled, and for checkable commands checked.
+struct CommandState {
+    CommandState(bool enabledNow = true, std::optional<bool> checkedNow = std::nullopt)
+        : enabled(enabledNow), checked(checkedNow) {}
+    bool enabled;
+    std::optional<bool> checked;
+};
+
+struct CommandHandler {
+    std::function<void()> run;
+    // No update function means always enabled, unchecked.
+    std::function<CommandState()> update;
+};
+
+// Anything that carries commands: a view, a document, a frame, the main frame, the
+// application. It registers its handlers once, usually in its constructor:
+//
+//     OnCommand(kFlip, [this] { Flip(); },
+//               [this] { return CommandState{state().SourceCount >= 1 && !brushing}; });
+class CommandTarget {
+public:
+    virtual ~CommandTarget();
+
+    void OnCommand(int id, std::function<void()> run, std::function<CommandState()> update = {});
+    const CommandHandler* FindHandler(int id) const;
+
+private:
+    std::map<int, CommandHandler> handlers_;
+};
+
+// What the router needs of a child frame in the MDI area: its active view, its document and
+// itself as targets, and the kind of view it shows (the Edit-menu effects and saving follow
+// it). A frame's widget that implements this is found by dynamic_cast from the active
+// QMdiSubWindow: either the sub-window itself or the widget inside it.
+enum class ViewRole { Destination, Source, MergeAlign, Other };
+
+class RoutedFrame {
+public:
+    virtual ~RoutedFrame();
+    virtual CommandTarget* RouteView() = 0;
+    virtual CommandTarget* RouteDocument() = 0;
+    virtual CommandTarget* RouteFrame() = 0;
+    virtual ViewRole Role() const = 0;
+};
+
+// One QAction per command id of the vocabulary (app/commands.h). A triggered action, or a typed
+// character of the vocabulary, runs the handler of the first target that has one, in the order
+// active view, its document, its frame, the main frame, the application. A command no target
+// handles is disabled. States are refreshed whenever the application reports a change
+// (Refresh), and before a menu opens.
+class CommandRouter : public QObject {
+    Q_OBJECT
+public:
+    // `window` is the main frame: the actions are added to it so that their shortcuts work in
+    // every sub-window. `activeFrame` gives the active child frame, or null.
+    CommandRouter(QWidget* window, CommandTarget* mainFrame, CommandTarget* application,
+                  std::function<RoutedFrame*()> activeFrame);
+    ~CommandRouter() override;
+
+    QAction* Action(int id) const;
+
+    // The targets in routing order (missing ones left out).
+    std::vector<CommandTarget*> Chain() const;
+    const CommandHandler* Resolve(int id) const;
+    CommandState StateOf(int id) const;
+    // The role of the active frame's view; Other when no frame is active.
+    ViewRole ActiveRole() const;
+
+    // Runs the command if it is enabled; returns whether it ran. Afterwards the states refresh.
+    bool Execute(int id);
+    // Applies every command's state to its action now.
+    void Refresh();
+
+    // The command a typed character stands for, or 0.
+    static int TypedCommand(const QString& text);
+
+signals:
+    // After every command the router ran.
+    void CommandRan(int id);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+    CommandTarget* mainFrame_;
+    CommandTarget* application_;
+    std::function<RoutedFrame*()> activeFrame_;
+    std::map<int, QAction*> actions_;
+    bool refreshing_ = false;
+};
+
+}  // namespace wendral::app

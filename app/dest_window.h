@@ -1,0 +1,169 @@
+#pragma once
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "app/command_router.h"
+#include "app/doc_template.h"
+#include "core/brushing.h"
+#include "core/sources.h"
+#include "core/picture_packet.h"
+#include "core/zone.h"
+
+class QMainWindow;
+class QToolBar;
+
+namespace wendral::app {
+
+class CWendralApp;
+class CDestview;
+
+inline constexpr const char* kDestinationClosing = "Not allowed to close this destination window !.";
+inline constexpr const char* kStartupHelpTitle = "Start up help screen";
+inline constexpr const char* kEmptyLine1 = "This destination window is empty.";
+inline constexpr const char* kEmptyLine2 = "Please load a source picture from the file menu.";
+inline constexpr const char* kZoneHelpFailed = "Problem with pop up help !";
+
+// The save dialog's answer: the chosen path and the 1-based index of the filter in effect.
+struct SaveChoice {
+    QString path;
+    int filterIndex = 1;
+};
+// Asks for the file to save the destination in; no value when cancelled. Tests replace it.
+using SaveDialogFunction = std::function<std::optional<SaveChoice>()>;
+
+// The destination document: the start-up help picture while it is shown, and the last saved
+// file. It carries "Save Destination As...".
+class CDestdoc : public CommandTarget {
+public:
+    explicit CDestdoc(CWendralApp& app);
+
+    // Opens the start-up help picture; false for a missing or unreadable BMP file.
+    bool OpenStartupHelp(const QString& path);
+    const PicturePacket& StartupHelp() const { return startupHelp_; }
+    const QImage& StartupHelpImage() const { return startupHelpImage_; }
+    void DropStartupHelp();
+
+    // The current picture as a packet, as printing and the codec writers take it.
+    PicturePacket MakePacket() const;
+
+    // Save As: asks through the dialog function, resolves the name and format, writes the
+    // destination. Leaves SavedName empty when cancelled.
+    void SaveAs();
+    void SetSaveDialog(SaveDialogFunction dialog) { saveDialog_ = std::move(dialog); }
+
+    QString SavedPath;
+    QString SavedName;
+
+private:
+    CWendralApp& app_;
+    PicturePacket startupHelp_;
+    QImage startupHelpImage_;
+    SaveDialogFunction saveDialog_;
+};
+
+// The destination view: shows DestinationStore 1:1, forms the zone with the left button,
+// samples the reference colour with the right one, brushes, and carries the destination
+// commands.
+class CDestview : public QWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent = nullptr);
+    ~CDestview() override;
+
+    Zone& DestZone() { return zone_; }
+    int ShowingStartupHelp = 1;
+
+    // Redraws the whole picture (its title first). Pixels changed by the engine since the last
+    // redraw are taken from DestinationStore; `changed`, when given, says which part changed.
+    void RedrawDestination();
+    void RedrawDestination(const QRect& changed);
+    void UpdateDestinationTitle();
+    QString Title() const { return title_; }
+    // Asks the zone question; on Yes tries the help viewer.
+    void ZoneHelpPrompt();
+    void DropStartupHelp();
+
+    // The rectangle drawn over the picture while a zone is being dragged, and the brush.
+    std::optional<QRect> RubberBandRect() const;
+    std::optional<BrushOutline> BrushOutlineShown() const { return brushOutline_; }
+
+    // Runs an engine command on the destination and then does what it asks (redraw, or the
+    // zone question).
+    void RunZoneCommand(const std::function<ZoneOutcome()>& command);
+
+    // Reports a rebuilt destination: redraw, title, and what the source windows must show.
+    void AfterSourceOutcome(const SourceOutcome& outcome);
+
+    QSize sizeHint() const override;
+
+signals:
+    void TitleChanged(const QString& title);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void RegisterCommands();
+    void SyncImage(const QRect& changed);
+    bool PicturePresent() const;
+    bool NotBrushing() const;
+
+    CWendralApp& app_;
+    CDestdoc& doc_;
+    Zone zone_;
+    QImage image_;  // DestinationStore as shown
+    bool imageStale_ = true;
+    QString title_;
+
+    struct Drag;
+    std::unique_ptr<Drag> drag_;
+    std::optional<BrushOutline> brushOutline_;
+};
+
+// The destination's frame: a sub-window with its own toolbar (207) around the view. It cannot
+// be closed.
+class CDestchild : public QMdiSubWindow, public RoutedFrame, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CDestchild(CWendralApp& app);
+    ~CDestchild() override;
+
+    CDestview& View() { return *view_; }
+    CDestdoc& Document() { return doc_; }
+    QToolBar& ToolBar() { return *toolbar_; }
+
+    CommandTarget* RouteView() override { return view_; }
+    CommandTarget* RouteDocument() override { return &doc_; }
+    CommandTarget* RouteFrame() override { return this; }
+    ViewRole Role() const override { return ViewRole::Destination; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    CWendralApp& app_;
+    CDestdoc doc_;
+    QMainWindow* inner_;
+    QToolBar* toolbar_;
+    CDestview* view_;
+};
+
+// Template 130: makes the destination document, view and frame, and opens the start-up help
+// picture in it (an empty path opens none).
+class DestinationTemplate : public DocTemplate {
+public:
+    explicit DestinationTemplate(CWendralApp& app) : DocTemplate(kDestinationTemplate, "Destination"), app_(app) {}
+    bool OpenDocumentFile(const QString& path) override;
+
+private:
+    CWendralApp& app_;
+};
+
+}  // namespace wendral::app

@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include "app/wendral_app.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("Wendral");
+    QApplication::setApplicationName("Wendral");
+    // The command line is accepted but opens nothing: the program always starts without a source.
+    wendral::app::CWendralApp app;
+    if (!app.InitInstance()) return 1;
+    return QApplication::exec();
+}

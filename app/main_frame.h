@@ -1,0 +1,86 @@
+#pragma once
+#include <QMainWindow>
+#include <QRect>
+#include <QSize>
+#include <QTimer>
+
+#include "app/command_router.h"
+
+class QLabel;
+class QMdiSubWindow;
+
+namespace wendral::app {
+
+class CChildtwo;
+class CWendralApp;
+class ReferenceSwatch;
+
+inline constexpr const char* kMainTitle = "Wendral Application";
+inline constexpr const char* kReady = "Ready";
+inline constexpr const char* kCursorOutOfRange = "Cursor out of range.";
+inline constexpr const char* kEmptyDestination = "Empty destination window";
+inline constexpr const char* kOverwriteYes = "The next change to a source WILL overwrite your destination changes.";
+inline constexpr const char* kOverwriteNo =
+    "You have elected to retain the destination changes.\nYour options are therefore to save the destination to a "
+    "file or send it to a source window";
+
+// The multiple-document main window: the sub-window area with the background picture behind
+// it, the menus of the command vocabulary, the status bar with its four panes, and the
+// Edit-menu effects. Its panes and the command states refresh from a zero-delay timer that
+// every change queues (QueueIdleUpdate), and after every input event.
+class CMainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CWendralApp& app);
+    ~CMainFrame() override;
+
+    // The place at start: height and width 3/4 of the screen, top height / 6, left width / 6.
+    static QRect InitialGeometry(const QSize& screen);
+
+    CommandRouter& Router() { return *router_; }
+    CChildtwo& MdiArea() { return *area_; }
+    QAction* Action(int id) const { return router_->Action(id); }
+
+    // Adds a frame's sub-window to the area (shown, not yet activated).
+    void AddSubWindow(QMdiSubWindow* window);
+    // Activates `window` and brings it to the top of the sub-windows.
+    void BringToTop(QMdiSubWindow* window);
+    RoutedFrame* ActiveFrame() const;
+
+    // Queues one idle update: the command states and the status panes.
+    void QueueIdleUpdate();
+    // The idle update itself (tests call it directly).
+    void RunIdleUpdate();
+
+    // The texts of the panes: 0 prompts, 1 the lock, 2 the colour readout.
+    QString PaneText(int pane) const;
+    int LastAskedChange = 0;
+
+    // The colour readout for the current state.
+    QString ColourReadoutText() const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void RegisterCommands();
+    void UpdateLockPane();
+    void UpdateColourReadout();
+    void AskOverwriteQuestion();
+    void UpdateTitle();
+    void Tile(Qt::Orientation orientation);
+
+    CWendralApp& app_;
+    CChildtwo* area_;
+    CommandRouter* router_;
+    QLabel* promptPane_;
+    QLabel* lockPane_;
+    QLabel* readoutPane_;
+    ReferenceSwatch* swatch_;
+    QTimer idle_;
+};
+
+}  // namespace wendral::app
