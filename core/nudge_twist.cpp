@@ -39,10 +39,13 @@ const std::uint8_t* RowOf(const std::uint8_t* store, int y, int width, int heigh
     return store + 3 * static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(width);
 }
 
+// All three loads before the stores: the stores may alias the source as far as the compiler
+// knows, and interleaving them serialises every pixel.
 void CopyPixel(std::uint8_t* d, const std::uint8_t* s) {
-    d[0] = s[0];
-    d[1] = s[1];
-    d[2] = s[2];
+    const std::uint8_t b = s[0], g = s[1], r = s[2];
+    d[0] = b;
+    d[1] = g;
+    d[2] = r;
 }
 
 int HalfExtent(int lo, int hi, int centre) { return hi > lo ? std::max(centre - lo, hi - 1 - centre) + 1 : 0; }
@@ -445,6 +448,11 @@ ZoneOutcome NudgeTwist::Twist(WendralState& state, Zone& zone, double step) {
     const double turn = 3.14159 * zone.TwistLevel;
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
+    // Undoing the last press leaves no turn at all, and the ellipse is put back from the base.
+    // The formula would not do that on its own: cos(atan2(dy, dx)) x rho falls just short of dx
+    // for many pixels and truncation then takes the neighbouring column or row, so a twist and
+    // its opposite would leave a one-pixel scramble behind.
+    const bool untwisted = zone.TwistLevel == 0.0;
     for (int y = ymin; y < ymax && nx > 0; ++y) {
         const int ady = std::abs(y - yc);
         const double* fall = twist_->Fall(ady);
@@ -455,6 +463,10 @@ ZoneOutcome NudgeTwist::Twist(WendralState& state, Zone& zone, double step) {
             const int adx = std::abs(x - xc);
             const double q = fall[adx];
             if (q < 0) continue;  // outside the inscribed ellipse
+            if (untwisted) {
+                CopyPixel(d + 3 * x, RowOf(restore, y, w, h) + 3 * x);
+                continue;
+            }
             const double phi = theta[x - xmin] - turn * q / 8;
             const double rho = radius[adx];
             const double vx = std::cos(phi) * rho + xc;
