@@ -48,6 +48,8 @@ void CopyPixel(std::uint8_t* d, const std::uint8_t* s) {
     d[2] = r;
 }
 
+constexpr int kPrefetchRows = 4;
+
 int HalfExtent(int lo, int hi, int centre) { return hi > lo ? std::max(centre - lo, hi - 1 - centre) + 1 : 0; }
 
 }  // namespace
@@ -392,21 +394,40 @@ ZoneOutcome NudgeTwist::Nudge(WendralState& state, Zone& zone, bool vertical, in
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
     // The source positions stay within the zone's edges along the axis by construction; the
-    // range test keeps the conversion to a pixel index defined whatever happens upstream.
+    // range test (a clamp where every pixel must be written) keeps the conversion to a pixel
+    // index defined whatever happens upstream.
     if (vertical) {
         const int keys = nudge_->Keys();
         const int xc = (xmin + xmax) / 2;
         const float lo = static_cast<float>(ymin), hi = static_cast<float>(ymax);
         const int start = forward ? ymin : ymin + 1;
-        for (int i = 0; i < ymax - ymin; ++i) {
+        const int rows = ymax - ymin;
+        auto sourceRow = [&](float j) {
+            const float sj = j >= lo ? (j <= hi ? j : hi) : lo;
+            return RowOf(restore, static_cast<int>(sj), w, h);
+        };
+        for (int i = 0; i < rows; ++i) {
             const int y = start + i;
             const float* line = positions + static_cast<std::size_t>(i) * keys;
+            // At depth the source rows of one destination row spread over hundreds of rows, so
+            // the reads are latency-bound; the source of the row a few ahead is fetched early.
+            const float* ahead = positions + static_cast<std::size_t>(std::min(i + kPrefetchRows, rows - 1)) * keys;
             std::uint8_t* d = RowOf(dest, y, w, h);
+            // Every pixel but the row's last one is copied as four bytes: the fourth lies in the
+            // same row of both stores (x + 1 < xmax <= DestWidth - 1) and is overwritten by the
+            // next pixel's copy straight after, so the loop has one load and one store per
+            // pixel while the source rows it reads from spread out at depth.
             for (int x = xmin; x < xmax; ++x) {
-                const float j = line[std::abs(x - xc)];
-                if (!(j >= lo && j <= hi)) continue;
-                const int sy = static_cast<int>(j);
-                CopyPixel(d + 3 * x, RowOf(restore, sy, w, h) + 3 * x);
+                const int k = std::abs(x - xc);
+                __builtin_prefetch(sourceRow(ahead[k]) + 3 * x);
+                const std::uint8_t* s = sourceRow(line[k]) + 3 * x;
+                if (x + 1 < xmax) {
+                    std::uint32_t v;
+                    std::memcpy(&v, s, 4);
+                    std::memcpy(d + 3 * x, &v, 4);
+                } else {
+                    CopyPixel(d + 3 * x, s);
+                }
             }
         }
     } else {
