@@ -1,0 +1,504 @@
+#include "core/nudge_twist.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "core/limits.h"
+#include "core/zone_in_picture.h"
+
+namespace wendral {
+namespace {
+
+// The nudge's bump factor for a position across the axis: 1 on the centre line, about 257 on
+// the zone's sides. It depends on the distance from the centre line only (IEEE arithmetic is
+// symmetric in sign), which is what lets the source positions be shared by mirrored lines.
+float BumpFactor(int p, int centre, int span) {
+    const float w = 8.0f * static_cast<float>(p - centre) / static_cast<float>(span);
+    return 1.0f + w * w * w * w;
+}
+
+// One press of a nudge moves a source position by its distance to the nearer zone edge along
+// the axis, divided by 32 and by the bump factor.
+template <bool Forward>
+inline float StepSource(float j, float f, float lo, float hi, float centre) {
+    float d = j > centre ? hi - j : j - lo;
+    d = d / 32.0f;
+    const float s = d / f;
+    return Forward ? j + s : j - s;
+}
+
+std::uint8_t* RowOf(std::uint8_t* store, int y, int width, int height) {
+    return store + 3 * static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(width);
+}
+const std::uint8_t* RowOf(const std::uint8_t* store, int y, int width, int height) {
+    return store + 3 * static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(width);
+}
+
+// All three loads before the stores: the stores may alias the source as far as the compiler
+// knows, and interleaving them serialises every pixel.
+void CopyPixel(std::uint8_t* d, const std::uint8_t* s) {
+    const std::uint8_t b = s[0], g = s[1], r = s[2];
+    d[0] = b;
+    d[1] = g;
+    d[2] = r;
+}
+
+constexpr int kPrefetchRows = 4;
+
+int HalfExtent(int lo, int hi, int centre) { return hi > lo ? std::max(centre - lo, hi - 1 - centre) + 1 : 0; }
+
+}  // namespace
+
+struct NudgeGeometry {
+    bool vertical = true;
+    int xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    friend bool operator==(const NudgeGeometry&, const NudgeGeometry&) = default;
+};
+
+// Source positions J of every visited zone position at one nudge level, for one line across
+// the axis per distinct bump factor. Vertical nudges lay them out row by row (position along
+// the axis, then factor), horizontal ones factor by factor, so that the pixel pass reads them in
+// store order either way.
+//
+// Going one level deeper is one step per value. Going back cannot undo a rounded step, so the
+// level before the current one is kept as well, and checkpoints of earlier levels are spaced so
+// that a few fixed buffers cover any depth; a way back that finds neither recomputes from the
+// nearest checkpoint and spreads the free checkpoints over that stretch for the presses after.
+class NudgeLevelCache {
+public:
+    static constexpr std::size_t kKeys = kMaxWidth / 2 + 1;
+    static constexpr std::size_t kCapacity = kKeys * kMaxHeight;
+    static constexpr int kCheckpoints = 6;
+    static constexpr int kFirstSpacing = 4;
+
+    NudgeLevelCache()
+        : slab_(std::make_unique_for_overwrite<float[]>(kCapacity * (kCheckpoints + 2))),
+          factor_(std::make_unique_for_overwrite<float[]>(kKeys)) {
+        cur_ = slab_.get();
+        prev_ = cur_ + kCapacity;
+        for (int i = 0; i < kCheckpoints; ++i) slots_[i] = Slot{-1, prev_ + (i + 1) * kCapacity};
+    }
+
+    // The positions after `level` presses (level >= 0) moving towards larger coordinates
+    // (forward) or smaller ones.
+    const float* Positions(const NudgeGeometry& g, bool forward, int level) {
+        if (!valid_ || !(g == geometry_) || forward != forward_) Reset(g, forward);
+        if (level > level_) {
+            while (level_ < level) {
+                Advance();
+                if (level_ % spacing_ == 0) Keep();
+            }
+        } else if (level < level_) {
+            GoBack(level);
+        }
+        return cur_;
+    }
+    int Keys() const { return keys_; }
+
+private:
+    struct Slot {
+        int level;  // -1: free
+        float* data;
+    };
+
+    std::size_t Size() const { return static_cast<std::size_t>(keys_) * static_cast<std::size_t>(count_); }
+
+    void Reset(const NudgeGeometry& g, bool forward) {
+        valid_ = true;
+        geometry_ = g;
+        forward_ = forward;
+        const int lo = g.vertical ? g.ymin : g.xmin;
+        const int hi = g.vertical ? g.ymax : g.xmax;
+        const int acrossLo = g.vertical ? g.xmin : g.ymin;
+        const int acrossHi = g.vertical ? g.xmax : g.ymax;
+        const int centre = (lo + hi) / 2;
+        const int acrossCentre = (acrossLo + acrossHi) / 2;
+        lo_ = static_cast<float>(lo);
+        hi_ = static_cast<float>(hi);
+        centre_ = static_cast<float>(centre);
+        count_ = hi - lo;
+        start_ = forward ? lo : lo + 1;
+        keys_ = HalfExtent(acrossLo, acrossHi, acrossCentre);
+        for (int k = 0; k < keys_; ++k) {
+            const int p = acrossCentre + k <= acrossHi - 1 ? acrossCentre + k : acrossCentre - k;
+            factor_[k] = BumpFactor(p, acrossCentre, acrossHi - acrossLo);
+        }
+        for (Slot& s : slots_) s.level = -1;
+        spacing_ = kFirstSpacing;
+        prevLevel_ = -1;
+        level_ = 0;
+        StartLevelZero(cur_);
+    }
+
+    void StartLevelZero(float* out) const {
+        if (geometry_.vertical) {
+            for (int i = 0; i < count_; ++i) {
+                const float j = static_cast<float>(start_ + i);
+                std::fill(out + static_cast<std::size_t>(i) * keys_, out + static_cast<std::size_t>(i + 1) * keys_, j);
+            }
+        } else {
+            for (int k = 0; k < keys_; ++k) {
+                float* line = out + static_cast<std::size_t>(k) * count_;
+                for (int i = 0; i < count_; ++i) line[i] = static_cast<float>(start_ + i);
+            }
+        }
+    }
+
+    template <bool Forward>
+    void StepAs(const float* in, float* out) const {
+        const float lo = lo_, hi = hi_, centre = centre_;
+        const float* f = factor_.get();
+        if (geometry_.vertical) {
+            for (int i = 0; i < count_; ++i) {
+                const float* a = in + static_cast<std::size_t>(i) * keys_;
+                float* b = out + static_cast<std::size_t>(i) * keys_;
+                for (int k = 0; k < keys_; ++k) b[k] = StepSource<Forward>(a[k], f[k], lo, hi, centre);
+            }
+        } else {
+            for (int k = 0; k < keys_; ++k) {
+                const float* a = in + static_cast<std::size_t>(k) * count_;
+                float* b = out + static_cast<std::size_t>(k) * count_;
+                const float fk = f[k];
+                for (int i = 0; i < count_; ++i) b[i] = StepSource<Forward>(a[i], fk, lo, hi, centre);
+            }
+        }
+    }
+
+    void Advance() {
+        if (forward_)
+            StepAs<true>(cur_, prev_);
+        else
+            StepAs<false>(cur_, prev_);
+        std::swap(cur_, prev_);
+        prevLevel_ = level_;
+        ++level_;
+    }
+
+    Slot* FreeSlot() {
+        for (Slot& s : slots_)
+            if (s.level < 0) return &s;
+        return nullptr;
+    }
+
+    void Store(Slot& s) {
+        std::memcpy(s.data, cur_, Size() * sizeof(float));
+        s.level = level_;
+    }
+
+    // Checkpoints the current level on the way down; when every buffer is taken, the spacing
+    // doubles and the checkpoints off the new spacing make room.
+    void Keep() {
+        Slot* s = FreeSlot();
+        while (s == nullptr) {
+            spacing_ *= 2;
+            for (Slot& t : slots_)
+                if (t.level % spacing_ != 0) t.level = -1;
+            s = FreeSlot();
+        }
+        if (level_ % spacing_ == 0) Store(*s);
+    }
+
+    void GoBack(int target) {
+        for (Slot& s : slots_)
+            if (s.level > target) s.level = -1;
+        if (prevLevel_ > target) prevLevel_ = -1;
+        if (prevLevel_ == target) {
+            std::swap(cur_, prev_);
+            level_ = target;
+            prevLevel_ = -1;
+            return;
+        }
+        Slot* best = nullptr;
+        int bestLevel = 0;
+        for (Slot& s : slots_)
+            if (s.level > bestLevel) {
+                best = &s;
+                bestLevel = s.level;
+            }
+        if (prevLevel_ > bestLevel) {
+            std::swap(cur_, prev_);
+            level_ = prevLevel_;
+        } else if (best != nullptr) {
+            std::memcpy(cur_, best->data, Size() * sizeof(float));
+            level_ = bestLevel;
+        } else {
+            StartLevelZero(cur_);
+            level_ = 0;
+        }
+        prevLevel_ = -1;
+        int free = 0;
+        for (const Slot& s : slots_) free += s.level < 0 ? 1 : 0;
+        const int spread = (target - level_) / (free + 1);
+        int next = level_ + spread;
+        while (level_ < target) {
+            Advance();
+            if (spread > 0 && level_ == next && level_ < target) {
+                if (Slot* s = FreeSlot()) Store(*s);
+                next += spread;
+            }
+        }
+    }
+
+    std::unique_ptr<float[]> slab_;
+    std::unique_ptr<float[]> factor_;
+    float* cur_ = nullptr;
+    float* prev_ = nullptr;
+    Slot slots_[kCheckpoints];
+    bool valid_ = false;
+    NudgeGeometry geometry_;
+    bool forward_ = true;
+    int level_ = 0;
+    int prevLevel_ = -1;
+    int spacing_ = kFirstSpacing;
+    float lo_ = 0, hi_ = 0, centre_ = 0;
+    int count_ = 0;  // positions visited along the axis
+    int start_ = 0;  // the first of them
+    int keys_ = 0;   // distinct bump factors: lines at equal distance from the centre line share one
+};
+
+// The twist's per-pixel geometry of one zone: the fall-off q (negative outside the inscribed
+// ellipse) and the distance rho depend on |dx| and |dy| only and are kept for one quadrant; the
+// angle theta is kept for every pixel of the zone.
+class TwistGeometryCache {
+public:
+    static constexpr std::size_t kHalfX = kMaxWidth / 2 + 1;
+    static constexpr std::size_t kHalfY = kMaxHeight / 2 + 1;
+
+    TwistGeometryCache()
+        : theta_(std::make_unique_for_overwrite<double[]>(std::size_t{kMaxWidth} * kMaxHeight)),
+          fall_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
+          radius_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)) {}
+
+    void Prepare(const Zone& area) {
+        if (valid_ && area.x1 == x1_ && area.y1 == y1_ && area.x2 == x2_ && area.y2 == y2_) return;
+        valid_ = true;
+        x1_ = area.x1;
+        y1_ = area.y1;
+        x2_ = area.x2;
+        y2_ = area.y2;
+        const int xmin = area.xmin(), xmax = area.xmax(), ymin = area.ymin(), ymax = area.ymax();
+        const int xc = (xmin + xmax) / 2, yc = (ymin + ymax) / 2;
+        halfX_ = HalfExtent(xmin, xmax, xc);
+        const int halfY = HalfExtent(ymin, ymax, yc);
+        if (halfX_ == 0 || halfY == 0) return;  // no column or no row: nothing is ever drawn
+        const double h = std::abs(static_cast<double>(y2_ - y1_));
+        const double k = static_cast<double>(y2_ - y1_) / static_cast<double>(x2_ - x1_);  // x2 != x1 here
+        for (int ady = 0; ady < halfY; ++ady) {
+            const double dy = ady;
+            for (int adx = 0; adx < halfX_; ++adx) {
+                const double dx = adx;
+                const double r = std::sqrt((dx * k) * (dx * k) + dy * dy);
+                const double m = h - 2 * r;
+                const std::size_t at = static_cast<std::size_t>(ady) * halfX_ + adx;
+                if (m >= 0) {
+                    const double t = m / h;
+                    fall_[at] = t * t;
+                } else {
+                    fall_[at] = -1.0;
+                }
+                radius_[at] = std::sqrt(dx * dx + dy * dy);
+            }
+        }
+        const int nx = xmax - xmin;
+        for (int y = ymin; y < ymax; ++y) {
+            const int dy = y - yc;
+            const double* fallRow = Fall(std::abs(dy));
+            double* thetaRow = theta_.get() + static_cast<std::size_t>(y - ymin) * nx;
+            for (int x = xmin; x < xmax; ++x) {
+                const int dx = x - xc;
+                if (fallRow[std::abs(dx)] >= 0)
+                    thetaRow[x - xmin] = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
+            }
+        }
+    }
+
+    const double* Fall(int ady) const { return fall_.get() + static_cast<std::size_t>(ady) * halfX_; }
+    const double* Radius(int ady) const { return radius_.get() + static_cast<std::size_t>(ady) * halfX_; }
+    const double* Theta(int row, int nx) const { return theta_.get() + static_cast<std::size_t>(row) * nx; }
+
+private:
+    std::unique_ptr<double[]> theta_;
+    std::unique_ptr<double[]> fall_;
+    std::unique_ptr<double[]> radius_;
+    bool valid_ = false;
+    int x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
+    int halfX_ = 0;
+};
+
+NudgeTwist::NudgeTwist() : nudge_(std::make_unique<NudgeLevelCache>()), twist_(std::make_unique<TwistGeometryCache>()) {}
+NudgeTwist::~NudgeTwist() = default;
+
+ZoneOutcome NudgeTwist::NudgeDownward(WendralState& state, Zone& zone) {
+    zone.HorizontalNudgeLevel = 0;
+    return Nudge(state, zone, true, -1);
+}
+ZoneOutcome NudgeTwist::NudgeUpward(WendralState& state, Zone& zone) {
+    zone.HorizontalNudgeLevel = 0;
+    return Nudge(state, zone, true, +1);
+}
+ZoneOutcome NudgeTwist::NudgeRight(WendralState& state, Zone& zone) {
+    zone.VerticalNudgeLevel = 0;
+    return Nudge(state, zone, false, -1);
+}
+ZoneOutcome NudgeTwist::NudgeLeft(WendralState& state, Zone& zone) {
+    zone.VerticalNudgeLevel = 0;
+    return Nudge(state, zone, false, +1);
+}
+ZoneOutcome NudgeTwist::TwistRight(WendralState& state, Zone& zone) { return Twist(state, zone, +1.0); }
+ZoneOutcome NudgeTwist::TwistLeft(WendralState& state, Zone& zone) { return Twist(state, zone, -1.0); }
+
+ZoneOutcome NudgeTwist::Run(ZoneCommand command, WendralState& state, Zone& zone) {
+    switch (command) {
+        case ZoneCommand::NudgeDownward: return NudgeDownward(state, zone);
+        case ZoneCommand::NudgeUpward: return NudgeUpward(state, zone);
+        case ZoneCommand::NudgeRight: return NudgeRight(state, zone);
+        case ZoneCommand::NudgeLeft: return NudgeLeft(state, zone);
+        case ZoneCommand::TwistRight: return TwistRight(state, zone);
+        case ZoneCommand::TwistLeft: return TwistLeft(state, zone);
+    }
+    return ZoneOutcome::Nothing;
+}
+
+ZoneOutcome NudgeTwist::Run(ZoneCommand command, WendralState& state, Zone& zone, int presses) {
+    ZoneOutcome outcome = ZoneOutcome::Nothing;
+    for (int i = 0; i < presses; ++i) {
+        outcome = Run(command, state, zone);
+        if (outcome == ZoneOutcome::AskZoneQuestion) break;
+    }
+    return outcome;
+}
+
+ZoneOutcome NudgeTwist::Nudge(WendralState& state, Zone& zone, bool vertical, int step) {
+    state.DestModified = 1;
+    zone.ImplodeLevel = 0;
+    zone.TwistLevel = 0.0;
+    zone.ColourLevel = 0;
+    zone.PortionLevel = 0;
+    const Zone area = ZoneInPicture(zone, state.DestWidth, state.DestHeight);
+    if (!area.HasZone()) return ZoneOutcome::AskZoneQuestion;
+    int& level = vertical ? zone.VerticalNudgeLevel : zone.HorizontalNudgeLevel;
+    if (level == 0) state.SnapshotDestination();
+    level += step;
+
+    const int w = state.DestWidth, h = state.DestHeight;
+    const int xmin = area.xmin(), xmax = area.xmax(), ymin = area.ymin(), ymax = area.ymax();
+    if (xmax == xmin) return ZoneOutcome::Redraw;  // no column to visit on either axis
+    const bool forward = level > 0;
+    const float* positions =
+        nudge_->Positions(NudgeGeometry{vertical, xmin, xmax, ymin, ymax}, forward, forward ? level : -level);
+    const std::uint8_t* restore = state.RestoreStore();
+    std::uint8_t* dest = state.DestinationStore();
+    // The source positions stay within the zone's edges along the axis by construction; the
+    // range test (a clamp where every pixel must be written) keeps the conversion to a pixel
+    // index defined whatever happens upstream.
+    if (vertical) {
+        const int keys = nudge_->Keys();
+        const int xc = (xmin + xmax) / 2;
+        const float lo = static_cast<float>(ymin), hi = static_cast<float>(ymax);
+        const int start = forward ? ymin : ymin + 1;
+        const int rows = ymax - ymin;
+        auto sourceRow = [&](float j) {
+            const float sj = j >= lo ? (j <= hi ? j : hi) : lo;
+            return RowOf(restore, static_cast<int>(sj), w, h);
+        };
+        for (int i = 0; i < rows; ++i) {
+            const int y = start + i;
+            const float* line = positions + static_cast<std::size_t>(i) * keys;
+            // At depth the source rows of one destination row spread over hundreds of rows, so
+            // the reads are latency-bound; the source of the row a few ahead is fetched early.
+            const float* ahead = positions + static_cast<std::size_t>(std::min(i + kPrefetchRows, rows - 1)) * keys;
+            std::uint8_t* d = RowOf(dest, y, w, h);
+            // Every pixel but the row's last one is copied as four bytes: the fourth lies in the
+            // same row of both stores (x + 1 < xmax <= DestWidth - 1) and is overwritten by the
+            // next pixel's copy straight after, so the loop has one load and one store per
+            // pixel while the source rows it reads from spread out at depth.
+            for (int x = xmin; x < xmax; ++x) {
+                const int k = std::abs(x - xc);
+                __builtin_prefetch(sourceRow(ahead[k]) + 3 * x);
+                const std::uint8_t* s = sourceRow(line[k]) + 3 * x;
+                if (x + 1 < xmax) {
+                    std::uint32_t v;
+                    std::memcpy(&v, s, 4);
+                    std::memcpy(d + 3 * x, &v, 4);
+                } else {
+                    CopyPixel(d + 3 * x, s);
+                }
+            }
+        }
+    } else {
+        const int count = xmax - xmin;
+        const int yc = (ymin + ymax) / 2;
+        const float lo = static_cast<float>(xmin), hi = static_cast<float>(xmax);
+        const int start = forward ? xmin : xmin + 1;
+        for (int y = ymin; y < ymax; ++y) {
+            const float* line = positions + static_cast<std::size_t>(std::abs(y - yc)) * count;
+            const std::uint8_t* s = RowOf(restore, y, w, h);
+            std::uint8_t* d = RowOf(dest, y, w, h) + 3 * start;
+            for (int i = 0; i < count; ++i, d += 3) {
+                const float j = line[i];
+                if (!(j >= lo && j <= hi)) continue;
+                CopyPixel(d, s + 3 * static_cast<int>(j));
+            }
+        }
+    }
+    return ZoneOutcome::Redraw;
+}
+
+ZoneOutcome NudgeTwist::Twist(WendralState& state, Zone& zone, double step) {
+    state.DestModified = 1;
+    zone.ImplodeLevel = 0;
+    zone.HorizontalNudgeLevel = 0;
+    zone.VerticalNudgeLevel = 0;
+    zone.ColourLevel = 0;
+    zone.PortionLevel = 0;
+    if (zone.TwistLevel == 0.0) state.SnapshotDestination();
+    const Zone area = ZoneInPicture(zone, state.DestWidth, state.DestHeight);
+    if (area.y2 == area.y1) return ZoneOutcome::AskZoneQuestion;
+    zone.TwistLevel += step;
+
+    twist_->Prepare(area);
+    const int w = state.DestWidth, h = state.DestHeight;
+    const int xmin = area.xmin(), xmax = area.xmax(), ymin = area.ymin(), ymax = area.ymax();
+    const int xc = (xmin + xmax) / 2, yc = (ymin + ymax) / 2;
+    const int nx = xmax - xmin;
+    const double turn = 3.14159 * zone.TwistLevel;
+    const std::uint8_t* restore = state.RestoreStore();
+    std::uint8_t* dest = state.DestinationStore();
+    // Undoing the last press leaves no turn at all, and the ellipse is put back from the base.
+    // The formula would not do that on its own: cos(atan2(dy, dx)) x rho falls just short of dx
+    // for many pixels and truncation then takes the neighbouring column or row, so a twist and
+    // its opposite would leave a one-pixel scramble behind.
+    const bool untwisted = zone.TwistLevel == 0.0;
+    for (int y = ymin; y < ymax && nx > 0; ++y) {
+        const int ady = std::abs(y - yc);
+        const double* fall = twist_->Fall(ady);
+        const double* radius = twist_->Radius(ady);
+        const double* theta = twist_->Theta(y - ymin, nx);
+        std::uint8_t* d = RowOf(dest, y, w, h);
+        for (int x = xmin; x < xmax; ++x) {
+            const int adx = std::abs(x - xc);
+            const double q = fall[adx];
+            if (q < 0) continue;  // outside the inscribed ellipse
+            if (untwisted) {
+                CopyPixel(d + 3 * x, RowOf(restore, y, w, h) + 3 * x);
+                continue;
+            }
+            const double phi = theta[x - xmin] - turn * q / 8;
+            const double rho = radius[adx];
+            const double vx = std::cos(phi) * rho + xc;
+            const double vy = std::sin(phi) * rho + yc;
+            // Truncation towards zero maps (-1, 0) to column 0, so that interval is inside.
+            if (!(vx > -1.0 && vx < w && vy > -1.0 && vy < h)) continue;
+            const int sx = static_cast<int>(vx), sy = static_cast<int>(vy);
+            CopyPixel(d + 3 * x, RowOf(restore, sy, w, h) + 3 * sx);
+        }
+    }
+    return ZoneOutcome::Redraw;
+}
+
+}  // namespace wendral
