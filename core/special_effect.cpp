@@ -35,9 +35,10 @@ void SpecialEffect(WendralState& state, const SpecialEffectParams& params) {
         std::uint8_t* out = DestRow(state, y);
         for (int x = 0; x < w; ++x, src += 3, out += 3) {
             const int B = src[0], G = src[1], R = src[2];
-            int ty = y + dyOr[B | (G & R)];
-            ty += dJitter[random.Next() & 3];
-            int tx = x + dJitter[random.Next() & 3];
+            int r1, r2;
+            random.NextPair(r1, r2);
+            int ty = y + dyOr[B | (G & R)] + dJitter[r1 & 3];
+            int tx = x + dJitter[r2 & 3];
             tx += dxXor[B ^ G ^ R];
             if (ty < 0 || ty >= h || tx < 0 || tx >= w) continue;
             tx += dxSum[(B + G + R) & 0xFF];

@@ -1,7 +1,6 @@
 #include "core/tonal_effects.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "core/effect_support.h"
 
@@ -42,12 +41,15 @@ void LuminanceEffect(WendralState& state, LuminanceMode mode) {
             dst[i] = dst[i + 1] = dst[i + 2] = l;
         }
     } else {
+        // c + 255 - 2L lies in -253 ... 510; a table clamps it.
+        std::uint8_t clamp[764];
+        for (int v = 0; v < 764; ++v) clamp[v] = Clamp255(v - 253);
         for (std::size_t i = 0; i < bytes; i += 3) {
             const int l = (t.blue[src[i]] + t.green[src[i + 1]] + t.red[src[i + 2]]) >> 6;
-            const int d = 255 - 2 * l;
-            dst[i] = Clamp255(src[i] + d);
-            dst[i + 1] = Clamp255(src[i + 1] + d);
-            dst[i + 2] = Clamp255(src[i + 2] + d);
+            const std::uint8_t* shifted = clamp + (253 + 255 - 2 * l);
+            dst[i] = shifted[src[i]];
+            dst[i + 1] = shifted[src[i + 1]];
+            dst[i + 2] = shifted[src[i + 2]];
         }
     }
 }
@@ -74,17 +76,22 @@ void PencilDraw(WendralState& state) {
         const int dx = spread <= 15 ? -2 : spread <= 31 ? -1 : spread <= 47 ? 1 : 2;
         const std::ptrdiff_t step = 3 * dx - dy * rowBytes;
 
-        int x = x0, y = y0, n = 0;
+        // The trace ends at the first step outside the picture; that step count is known
+        // in advance, which leaves only the colour test in the loop.
+        const int stepsX = dx > 0 ? (w - 1 - x0) / dx : x0 / -dx;
+        const int stepsY = dy > 0 ? (h - 1 - y0) / dy : y0 / -dy;
+        const int limit = std::min({400, stepsX, stepsY});
+        // |c - c0| > tolerance, as one unsigned comparison (tolerance never falls below 0).
+        const auto span = static_cast<unsigned>(2 * tolerance);
+        const int lb = b0 - tolerance, lg = g0 - tolerance, lr = r0 - tolerance;
+        int n = 0;
         std::ptrdiff_t at = start;
         int sb = 0, sg = 0, sr = 0;
-        while (n < 400) {
-            x += dx;
-            y += dy;
-            if (x < 0 || x >= w || y < 0 || y >= h) break;
+        while (n < limit) {
             at += step;
             const int b = restore[at], g = restore[at + 1], r = restore[at + 2];
-            if (std::abs(b - b0) > tolerance || std::abs(g - g0) > tolerance ||
-                std::abs(r - r0) > tolerance)
+            if (static_cast<unsigned>(b - lb) > span || static_cast<unsigned>(g - lg) > span ||
+                static_cast<unsigned>(r - lr) > span)
                 break;
             sb += b;
             sg += g;
