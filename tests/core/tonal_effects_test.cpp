@@ -99,6 +99,25 @@ TEST(PencilDraw, MatchesTheFormulaAndRepeatsFromTheGeneratorsStart) {
     }
 }
 
+TEST(PencilDraw, LongStrokesOnANearlyFlatPictureMatchTheFormula) {
+    // Channels within 1 of a flat colour step up-left one pixel at a time, so strokes run to
+    // the top or left edge, those from the lower right for their full 400 steps.
+    WendralState fast, slow;
+    for (WendralState* s : {&fast, &slow}) {
+        reference::FillRandom(*s, 420, 420, 12);
+        for (int y = 0; y < 420; ++y)
+            for (int x = 0; x < 420; ++x) {
+                const std::uint8_t* noise = s->RestoreStore() + s->DestOffset(x, y);
+                reference::SetPixel(*s, x, y, 100 + (noise[0] & 1), 80 + (noise[1] & 1),
+                                    110 + (noise[2] & 1));
+            }
+        s->SnapshotDestination();
+    }
+    PencilDraw(fast);
+    reference::Pencil(slow);
+    reference::ExpectStoresEqual(fast, slow);
+}
+
 TEST(PencilDraw, FlatPictureKeepsItsColourAndOnePixelIsNeverPainted) {
     static WendralState state;
     state.DestWidth = 12;
