@@ -49,8 +49,7 @@ bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelS
         std::uint8_t lookup[kMaxLookup];
         for (int s = 0; s < lookupSize; ++s) {
             const int sum = s + minSum;
-            const int value =
-                (kernel.divisor != 0 ? sum / kernel.divisor : sum) + kernel.offset;
+            const int value = (kernel.divisor != 0 ? sum / kernel.divisor : sum) + kernel.offset;
             lookup[s] = static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
         }
 
@@ -74,8 +73,7 @@ bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelS
             for (; p + 16 <= last; p += 16) {
                 __m128i lo = bias, hi = bias;
                 for (int t = 0; t < tapCount; ++t) {
-                    const __m128i v =
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(src[t] + p));
+                    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src[t] + p));
                     lo = _mm_add_epi16(lo, _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), weight[t]));
                     hi = _mm_add_epi16(hi, _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), weight[t]));
                 }

@@ -29,7 +29,10 @@ struct ConvolutionFilter {
 };
 
 inline constexpr std::array<ConvolutionFilter, 5> kConvolutionFilters{{
-    {32735, "sharpen", "Sharpen Image", "Sharpen the Image",
+    {32735,
+     "sharpen",
+     "Sharpen Image",
+     "Sharpen the Image",
      {{-1, -1, -1, -1, 15, -1, -1, -1, -1}, 7, 0}},
     {32736, "emboss", "Emboss", "Emboss the image", {{-1, 0, 0, 0, 0, 0, 0, 0, 1}, 0, 127}},
     {32737, "blur", "Blur", "Blur the image", {{1, 1, 1, 1, 1, 1, 1, 1, 1}, 9, 0}},

@@ -59,7 +59,8 @@ void ReferenceSamplingMove(WendralState& state, ReferenceSampling& sampling, Poi
     ++sampling.SampleCount;
 }
 
-void ReferenceSamplingRelease(const WendralState& state, Zone& zone, RefColourDialogState* openDialog) {
+void ReferenceSamplingRelease(const WendralState& state, Zone& zone,
+                              RefColourDialogState* openDialog) {
     zone.ResetLevels();
     if (openDialog) openDialog->Load(state);
 }

@@ -11,12 +11,14 @@ inline constexpr Bgr kDefaultReferenceColour{127, 127, 127};
 
 // The moments the reference colour returns to its default: the destination view is created,
 // the destination is redrawn with no source open, the dialog's Reset.
-inline void ResetReferenceColour(WendralState& state) { state.ReferenceColour = kDefaultReferenceColour; }
+inline void ResetReferenceColour(WendralState& state) {
+    state.ReferenceColour = kDefaultReferenceColour;
+}
 
 // The engine side of the reference colour dialog: its own copy of the colour, which its
 // three sliders and its swatch show. It never touches the destination picture.
 class RefColourDialogState {
-public:
+  public:
     // Copies ReferenceColour into the dialog (on opening, and on a right-button release
     // while the dialog is open).
     void Load(const WendralState& state);
@@ -50,6 +52,7 @@ void ReferenceSamplingMove(WendralState& state, ReferenceSampling& sampling, Poi
 
 // Right button released (with or without brushing): the zone keeps its corners but every
 // level returns to 0, and an open dialog (null when none) shows the new colour.
-void ReferenceSamplingRelease(const WendralState& state, Zone& zone, RefColourDialogState* openDialog);
+void ReferenceSamplingRelease(const WendralState& state, Zone& zone,
+                              RefColourDialogState* openDialog);
 
 }  // namespace wendral

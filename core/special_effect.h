@@ -42,7 +42,7 @@ inline constexpr std::array<SpecialParamInfo, 5> kSpecialParams{{
 // The engine side of the special effects dialog: the positions of its spin buttons and the
 // snapshot taken when it was created.
 class SpecialEffectsDialogState {
-public:
+  public:
     explicit SpecialEffectsDialogState(WendralState& state);  // takes the snapshot
 
     const SpecialEffectParams& Params() const { return params_; }
@@ -58,7 +58,7 @@ public:
     // Every position back to 0 and the snapshot back into the destination.
     void Reset();
 
-private:
+  private:
     WendralState& state_;
     SpecialEffectParams params_;
 };

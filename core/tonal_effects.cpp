@@ -24,7 +24,9 @@ const LumaTables& Tables() {
     return tables;
 }
 
-std::uint8_t Clamp255(int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+std::uint8_t Clamp255(int v) {
+    return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
 }  // namespace
 
@@ -36,8 +38,8 @@ void LuminanceEffect(WendralState& state, LuminanceMode mode) {
     const std::size_t bytes = state.DestBytes();
     if (mode == LuminanceMode::BlackAndWhite) {
         for (std::size_t i = 0; i < bytes; i += 3) {
-            const auto l =
-                static_cast<std::uint8_t>((t.blue[src[i]] + t.green[src[i + 1]] + t.red[src[i + 2]]) >> 6);
+            const auto l = static_cast<std::uint8_t>(
+                (t.blue[src[i]] + t.green[src[i + 1]] + t.red[src[i + 2]]) >> 6);
             dst[i] = dst[i + 1] = dst[i + 2] = l;
         }
     } else {
@@ -130,6 +132,8 @@ void ConvertToBlackWhite(WendralState& state) {
 void InvertBrightness(WendralState& state) {
     RunTonal(state, [](WendralState& s) { LuminanceEffect(s, LuminanceMode::InvertedBrightness); });
 }
-void PencilDrawCommand(WendralState& state) { RunTonal(state, PencilDraw); }
+void PencilDrawCommand(WendralState& state) {
+    RunTonal(state, PencilDraw);
+}
 
 }  // namespace wendral

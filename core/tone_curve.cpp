@@ -36,8 +36,8 @@ void BrightnessDialogState::Propagate() {
     const int mb = Position(ToneSlider::MasterBrightness);
     if (mb != rememberedMasterBrightness_) {
         rememberedMasterBrightness_ = mb;
-        for (ToneSlider s : {ToneSlider::RedBrightness, ToneSlider::GreenBrightness,
-                             ToneSlider::BlueBrightness})
+        for (ToneSlider s :
+             {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness})
             positions_[static_cast<int>(s)] = mb;
     }
     const int mk = Position(ToneSlider::MasterContrast);

@@ -9,7 +9,9 @@ namespace wendral {
 
 // Contrast factor of a contrast position k: k squared over 256, with the sign of k. The shift
 // is taken after the negation, so k = -1 gives -1 while k = 1 gives 0.
-inline int ContrastFactor(int k) { return k > 0 ? (k * k) >> 8 : (-(k * k)) >> 8; }
+inline int ContrastFactor(int k) {
+    return k > 0 ? (k * k) >> 8 : (-(k * k)) >> 8;
+}
 
 // One channel value v through the curve of brightness b, contrast factor K and gamma bend G.
 // The bent value is deliberately left unclamped; only the result is clamped.
@@ -70,7 +72,7 @@ inline constexpr std::array<ToneSliderInfo, 9> kToneSliders{{
 // positions last seen by the change handler, and the snapshot taken when it was created.
 // The dialog only forwards slider events here and mirrors Position() back into its sliders.
 class BrightnessDialogState {
-public:
+  public:
     // Takes the snapshot that every preview renders from.
     explicit BrightnessDialogState(WendralState& state);
 
@@ -93,7 +95,7 @@ public:
     // destination. The remembered masters stay, so a moved master propagates again.
     void Reset();
 
-private:
+  private:
     void Propagate();
 
     WendralState& state_;

@@ -11,7 +11,7 @@ namespace {
 TEST(Convolution, EveryFilterMatchesTheFormulaAtEverySize) {
     static WendralState fast, slow;
     // Widths around the 16-byte blocks of a row, and pictures with no inner pixel at all.
-    const int sizes[][2] = {{1, 1}, {4, 1}, {1, 4}, {2, 2}, {5, 1}, {3, 3},
+    const int sizes[][2] = {{1, 1}, {4, 1}, {1, 4}, {2, 2},  {5, 1},  {3, 3},
                             {6, 3}, {7, 4}, {8, 5}, {21, 6}, {40, 9}, {64, 33}};
     std::uint32_t seed = 1;
     for (const ConvolutionFilter& f : kConvolutionFilters) {
@@ -56,8 +56,8 @@ TEST(Convolution, FlatPicturesAndTheUntouchedFrame) {
                 for (int x = 0; x < w; ++x) {
                     const bool frame = x == 0 || y == 0 || x == w - 1 || y == h - 1;
                     const int want = frame || e.inner < 0 ? v : e.inner;
-                    ASSERT_EQ(state.DestPixel(x, y), (Bgr{std::uint8_t(want), std::uint8_t(want),
-                                                         std::uint8_t(want)}))
+                    ASSERT_EQ(state.DestPixel(x, y),
+                              (Bgr{std::uint8_t(want), std::uint8_t(want), std::uint8_t(want)}))
                         << e.name << " " << v << " at " << x << "," << y;
                 }
         }

@@ -57,8 +57,8 @@ TEST(EffectCommands, ToneIsOnePreviewOfTheChannelSlidersThenOk) {
     t.Contrast = {0, -64, 255};
     t.GammaBend = -100;
     RenderToneCurve(direct, t);
-    EXPECT_EQ(0, std::memcmp(viaCommand.DestinationStore(), direct.DestinationStore(),
-                             kStoreBytes));
+    EXPECT_EQ(0,
+              std::memcmp(viaCommand.DestinationStore(), direct.DestinationStore(), kStoreBytes));
     EXPECT_EQ(viaCommand.DestModified, 1);
     EXPECT_FALSE(zone.HasZone());
 }
@@ -74,8 +74,8 @@ TEST(EffectCommands, SpecialRendersOnceOnlyWhenAParameterIsSet) {
 
     SpecialCommand(viaCommand, zone, 50, 2, 3, 4, 5);  // 50 stands at the spin button's 31
     SpecialEffect(direct, SpecialEffectParams{31, 2, 3, 4, 5});
-    EXPECT_EQ(0, std::memcmp(viaCommand.DestinationStore(), direct.DestinationStore(),
-                             kStoreBytes));
+    EXPECT_EQ(0,
+              std::memcmp(viaCommand.DestinationStore(), direct.DestinationStore(), kStoreBytes));
     EXPECT_EQ(viaCommand.Random.State(), direct.Random.State());
 }
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -14,7 +14,9 @@
 
 namespace wendral::reference {
 
-inline int Clamp(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline int Clamp(int v) {
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 inline void SetPixel(WendralState& s, int x, int y, int b, int g, int r) {
     std::uint8_t* p = s.DestinationStore() + s.DestOffset(x, y);

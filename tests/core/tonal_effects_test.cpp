@@ -7,7 +7,9 @@
 namespace wendral {
 namespace {
 
-Bgr Gray(int v) { return Bgr{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)}; }
+Bgr Gray(int v) {
+    return Bgr{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)};
+}
 
 Bgr AfterCommand(void (*command)(WendralState&), Bgr in) {
     static WendralState state;
@@ -60,7 +62,8 @@ TEST(LuminanceEffect, CommandsSnapshotFirstAndMarkTheDestination) {
     // Twice is not the identity: the luma stops at 254 and channels clamp.
     InvertBrightness(state);
     const Bgr red{0, 0, 255};
-    EXPECT_EQ(AfterCommand(InvertBrightness, AfterCommand(InvertBrightness, red)), (Bgr{62, 62, 214}));
+    EXPECT_EQ(AfterCommand(InvertBrightness, AfterCommand(InvertBrightness, red)),
+              (Bgr{62, 62, 214}));
 
     state.DestWidth = state.DestHeight = 0;
     state.DestModified = 0;

@@ -9,7 +9,9 @@
 namespace wendral {
 namespace {
 
-int Curve(int v, int b, int k, int G) { return ToneCurve(v, b, ContrastFactor(k), G); }
+int Curve(int v, int b, int k, int G) {
+    return ToneCurve(v, b, ContrastFactor(k), G);
+}
 
 TEST(ToneCurve, ValuesAtKnownSliderPositions) {
     for (int v = 0; v < 256; ++v) EXPECT_EQ(Curve(v, 128, 64, 0), v) << v;
