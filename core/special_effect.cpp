@@ -28,7 +28,6 @@ void SpecialEffect(WendralState& state, const SpecialEffectParams& params) {
     const int h = state.DestHeight;
     const std::uint8_t* restore = state.RestoreStore();
     Random15& random = state.Random;
-    const auto uw = static_cast<unsigned>(w), uh = static_cast<unsigned>(h);
     int i = 0;
     for (int y = 0; y < h; ++y) {
         int k = 0;
@@ -39,24 +38,20 @@ void SpecialEffect(WendralState& state, const SpecialEffectParams& params) {
             int r1, r2;
             random.NextPair(r1, r2);
             int ty = y + dyOr[B | (G & R)] + dJitter[r1 & 3];
-            int tx = x + dJitter[r2 & 3] + dxXor[B ^ G ^ R];
-            // On a busy picture the two bounds tests go either way at random, so they are
-            // worked as values rather than branches: a pixel that keeps its value copies
-            // itself.
-            const bool first = (static_cast<unsigned>(ty) < uh) & (static_cast<unsigned>(tx) < uw);
-            k = first & (k > streakRun) ? 0 : k;
-            i = first & (i > streakRun) ? 0 : i;
-            tx += dxSum[(B + G + R) & 0xFF] + k;
+            int tx = x + dJitter[r2 & 3];
+            tx += dxXor[B ^ G ^ R];
+            if (ty < 0 || ty >= h || tx < 0 || tx >= w) continue;
+            tx += dxSum[(B + G + R) & 0xFF];
+            if (k > streakRun) k = 0;
+            if (i > streakRun) i = 0;
+            tx += k;
             ty += i;
-            const bool second =
-                first & (static_cast<unsigned>(ty) < uh) & (static_cast<unsigned>(tx) < uw);
-            const std::size_t at = second ? state.DestOffset(tx, ty) : 0;
-            const std::uint8_t* from = second ? restore + at : out;
-            const std::uint8_t b = from[0], g = from[1], r = from[2];
-            out[0] = b;
-            out[1] = g;
-            out[2] = r;
-            k += second;
+            if (ty < 0 || ty >= h || tx < 0 || tx >= w) continue;
+            const std::uint8_t* from = restore + state.DestOffset(tx, ty);
+            out[0] = from[0];
+            out[1] = from[1];
+            out[2] = from[2];
+            ++k;
         }
         ++i;
     }
