@@ -1,0 +1,81 @@
+#include "core/effect_commands.h"
+
+#include "core/convolution.h"
+#include "core/special_effect.h"
+#include "core/tonal_effects.h"
+#include "core/tone_curve.h"
+
+namespace wendral {
+
+const std::array<EffectCommand, 8> kEffectCommands{{
+    {kConvolutionFilters[0].commandId, kConvolutionFilters[0].name, kConvolutionFilters[0].menuText,
+     kConvolutionFilters[0].prompt,
+     [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[0]); }},
+    {kConvolutionFilters[1].commandId, kConvolutionFilters[1].name, kConvolutionFilters[1].menuText,
+     kConvolutionFilters[1].prompt,
+     [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[1]); }},
+    {kConvolutionFilters[2].commandId, kConvolutionFilters[2].name, kConvolutionFilters[2].menuText,
+     kConvolutionFilters[2].prompt,
+     [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[2]); }},
+    {kConvolutionFilters[3].commandId, kConvolutionFilters[3].name, kConvolutionFilters[3].menuText,
+     kConvolutionFilters[3].prompt,
+     [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[3]); }},
+    {kConvolutionFilters[4].commandId, kConvolutionFilters[4].name, kConvolutionFilters[4].menuText,
+     kConvolutionFilters[4].prompt,
+     [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[4]); }},
+    {32733, "invert-brightness", "'Invert' Brightness", "Invert Brightness but maintain color",
+     InvertBrightness},
+    {32734, "black-white", "Convert to Black/White", "Convert to Black and White",
+     ConvertToBlackWhite},
+    {32732, "pencil", "Pencil Draw", "Create pencil draw effect", PencilDrawCommand},
+}};
+
+const EffectCommand* FindEffectCommand(std::string_view name) {
+    for (const EffectCommand& c : kEffectCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+void RefColourCommand(WendralState& state, int red, int green, int blue) {
+    RefColourDialogState dialog;
+    dialog.Load(state);
+    dialog.SlidersChanged(state, red, green, blue);
+}
+
+void RefDragCommand(WendralState& state, Zone& zone, ReferenceSampling& sampling,
+                    std::span<const Point> points, RefColourDialogState* openDialog) {
+    if (points.empty()) return;
+    ReferenceSamplingPress(state, sampling, points.front());
+    for (const Point& p : points.subspan(1)) ReferenceSamplingMove(state, sampling, p);
+    ReferenceSamplingRelease(state, zone, openDialog);
+}
+
+void ToneCommand(WendralState& state, Zone& zone, int redBrightness, int greenBrightness,
+                 int blueBrightness, int redContrast, int greenContrast, int blueContrast,
+                 int gammaBend) {
+    BrightnessDialogState dialog(state);
+    dialog.SetPosition(ToneSlider::RedBrightness, redBrightness);
+    dialog.SetPosition(ToneSlider::GreenBrightness, greenBrightness);
+    dialog.SetPosition(ToneSlider::BlueBrightness, blueBrightness);
+    dialog.SetPosition(ToneSlider::RedContrast, redContrast);
+    dialog.SetPosition(ToneSlider::GreenContrast, greenContrast);
+    dialog.SetPosition(ToneSlider::BlueContrast, blueContrast);
+    dialog.SetPosition(ToneSlider::GammaBend, gammaBend);
+    dialog.SliderChanged();
+    dialog.Ok(zone);
+}
+
+void SpecialCommand(WendralState& state, Zone& zone, int xorShift, int sumShift, int orDrop,
+                    int streakRun, int jitter) {
+    SpecialEffectsDialogState dialog(state);
+    dialog.SetPosition(SpecialParam::XorShift, xorShift);
+    dialog.SetPosition(SpecialParam::SumShift, sumShift);
+    dialog.SetPosition(SpecialParam::OrDrop, orDrop);
+    dialog.SetPosition(SpecialParam::StreakRun, streakRun);
+    dialog.SetPosition(SpecialParam::Jitter, jitter);
+    const SpecialEffectParams& p = dialog.Params();
+    if (p.XorShift || p.SumShift || p.OrDrop || p.StreakRun || p.Jitter) dialog.Render();
+    dialog.Ok(zone);
+}
+
+}  // namespace wendral

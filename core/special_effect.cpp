@@ -1,0 +1,120 @@
+#include "core/special_effect.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/effect_support.h"
+
+namespace wendral {
+
+void SpecialEffect(WendralState& state, const SpecialEffectParams& params) {
+    if (!PictureFitsStores(state)) return;
+    const int xorShift = params.XorShift & 0xFF;
+    const int sumShift = params.SumShift & 0xFF;
+    const int orDrop = params.OrDrop & 0xFF;
+    const int streakRun = params.StreakRun & 0xFF;
+    const int jitter = params.Jitter & 0xFF;
+
+    // Each displacement depends on one byte-sized value, so it is tabled per render.
+    int dyOr[256], dxXor[256], dxSum[256];
+    for (int v = 0; v < 256; ++v) {
+        dyOr[v] = orDrop * ((v - 127) >> 5);
+        dxXor[v] = v < 192 ? xorShift * ((v - 127) >> 2) : 0;
+        dxSum[v] = sumShift * ((v - 127) >> 2);
+    }
+    const int dJitter[4] = {-jitter, 0, jitter, 2 * jitter};
+
+    const int w = state.DestWidth;
+    const int h = state.DestHeight;
+    const std::uint8_t* restore = state.RestoreStore();
+    Random15& random = state.Random;
+    int i = 0;
+    for (int y = 0; y < h; ++y) {
+        int k = 0;
+        const std::uint8_t* src = RestoreRow(state, y);
+        std::uint8_t* out = DestRow(state, y);
+        for (int x = 0; x < w; ++x, src += 3, out += 3) {
+            const int B = src[0], G = src[1], R = src[2];
+            int r1, r2;
+            random.NextPair(r1, r2);
+            int ty = y + dyOr[B | (G & R)] + dJitter[r1 & 3];
+            int tx = x + dJitter[r2 & 3];
+            tx += dxXor[B ^ G ^ R];
+            if (ty < 0 || ty >= h || tx < 0 || tx >= w) continue;
+            tx += dxSum[(B + G + R) & 0xFF];
+            if (k > streakRun) k = 0;
+            if (i > streakRun) i = 0;
+            tx += k;
+            ty += i;
+            if (ty < 0 || ty >= h || tx < 0 || tx >= w) continue;
+            const std::uint8_t* from = restore + state.DestOffset(tx, ty);
+            out[0] = from[0];
+            out[1] = from[1];
+            out[2] = from[2];
+            ++k;
+        }
+        ++i;
+    }
+}
+
+SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state) : state_(state) {
+    if (PictureFitsStores(state_)) state_.SnapshotDestination();
+}
+
+int SpecialEffectsDialogState::Position(SpecialParam p) const {
+    switch (p) {
+        case SpecialParam::XorShift:
+            return params_.XorShift;
+        case SpecialParam::SumShift:
+            return params_.SumShift;
+        case SpecialParam::OrDrop:
+            return params_.OrDrop;
+        case SpecialParam::StreakRun:
+            return params_.StreakRun;
+        case SpecialParam::Jitter:
+            return params_.Jitter;
+    }
+    return 0;
+}
+
+void SpecialEffectsDialogState::SetPosition(SpecialParam p, int position) {
+    const int v = std::clamp(position, 0, kSpecialParams[static_cast<int>(p)].maximum);
+    switch (p) {
+        case SpecialParam::XorShift:
+            params_.XorShift = v;
+            break;
+        case SpecialParam::SumShift:
+            params_.SumShift = v;
+            break;
+        case SpecialParam::OrDrop:
+            params_.OrDrop = v;
+            break;
+        case SpecialParam::StreakRun:
+            params_.StreakRun = v;
+            break;
+        case SpecialParam::Jitter:
+            params_.Jitter = v;
+            break;
+    }
+}
+
+void SpecialEffectsDialogState::Render() {
+    SpecialEffect(state_, params_);
+}
+
+void SpecialEffectsDialogState::ParameterChanged(SpecialParam p, int position) {
+    SetPosition(p, position);
+    Render();
+}
+
+void SpecialEffectsDialogState::Ok(Zone& zone) {
+    zone.ResetZone();
+    state_.MarkDestModified();
+}
+
+void SpecialEffectsDialogState::Reset() {
+    params_ = SpecialEffectParams{};
+    if (PictureFitsStores(state_)) state_.RevertDestination();
+}
+
+}  // namespace wendral

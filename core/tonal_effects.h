@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+
+#include "core/dest_state.h"
+#include "core/pixel.h"
+
+namespace wendral {
+
+// Brightness of a pixel, 0 ... 254 (white gives 254): the three weighted products, each
+// formed in double and truncated before they are added, shifted right by 6.
+inline int Luma(Bgr p) {
+    return (static_cast<int>(19.2 * p.r) + static_cast<int>(37.76 * p.g) +
+            static_cast<int>(7.04 * p.b)) >>
+           6;
+}
+
+enum class LuminanceMode { BlackAndWhite = 0, InvertedBrightness = 1 };
+
+// Recolours every pixel from RestoreStore into DestinationStore: black and white writes the
+// luma in all three channels; inverted brightness mirrors the luma but keeps the differences
+// between the channels. Changes no flag.
+void LuminanceEffect(WendralState& state, LuminanceMode mode);
+
+// Paints DestWidth x DestHeight random strokes read from RestoreStore into DestinationStore,
+// drawing two values of state.Random per stroke. Changes no flag.
+void PencilDraw(WendralState& state);
+
+// The three commands: SnapshotDestination, the operation, MarkDestModified.
+void ConvertToBlackWhite(WendralState& state);
+void InvertBrightness(WendralState& state);
+void PencilDrawCommand(WendralState& state);
+
+}  // namespace wendral

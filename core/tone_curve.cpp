@@ -1,0 +1,87 @@
+#include "core/tone_curve.h"
+
+#include <algorithm>
+
+#include "core/effect_support.h"
+
+namespace wendral {
+
+void RenderToneCurve(WendralState& state, const ToneSettings& settings) {
+    if (!PictureFitsStores(state)) return;
+    // A curve maps one byte to one byte, so each channel becomes a 256-entry table and a
+    // slider event costs three lookups per pixel.
+    std::uint8_t table[3][256];
+    const int G = std::clamp(settings.GammaBend, -255, 255);
+    for (int c = 0; c < 3; ++c) {
+        const int b = std::clamp(settings.Brightness[c], 0, 255);
+        const int K = ContrastFactor(std::clamp(settings.Contrast[c], -255, 255));
+        for (int v = 0; v < 256; ++v) table[c][v] = ToneCurve(v, b, K, G);
+    }
+    const std::uint8_t* src = state.RestoreStore();
+    std::uint8_t* dst = state.DestinationStore();
+    const std::size_t bytes = state.DestBytes();
+    for (std::size_t i = 0; i < bytes; i += 3) {
+        dst[i] = table[0][src[i]];
+        dst[i + 1] = table[1][src[i + 1]];
+        dst[i + 2] = table[2][src[i + 2]];
+    }
+}
+
+BrightnessDialogState::BrightnessDialogState(WendralState& state) : state_(state) {
+    for (const ToneSliderInfo& s : kToneSliders) positions_[static_cast<int>(s.slider)] = s.initial;
+    if (PictureFitsStores(state_)) state_.SnapshotDestination();
+}
+
+void BrightnessDialogState::Propagate() {
+    const int mb = Position(ToneSlider::MasterBrightness);
+    if (mb != rememberedMasterBrightness_) {
+        rememberedMasterBrightness_ = mb;
+        for (ToneSlider s :
+             {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness})
+            positions_[static_cast<int>(s)] = mb;
+    }
+    const int mk = Position(ToneSlider::MasterContrast);
+    if (mk != rememberedMasterContrast_) {
+        rememberedMasterContrast_ = mk;
+        for (ToneSlider s :
+             {ToneSlider::RedContrast, ToneSlider::GreenContrast, ToneSlider::BlueContrast})
+            positions_[static_cast<int>(s)] = mk;
+    }
+}
+
+ToneSettings BrightnessDialogState::CurrentSettings() const {
+    ToneSettings t;
+    t.Brightness = {Position(ToneSlider::BlueBrightness), Position(ToneSlider::GreenBrightness),
+                    Position(ToneSlider::RedBrightness)};
+    t.Contrast = {Position(ToneSlider::BlueContrast), Position(ToneSlider::GreenContrast),
+                  Position(ToneSlider::RedContrast)};
+    t.GammaBend = Position(ToneSlider::GammaBend);
+    return t;
+}
+
+void BrightnessDialogState::SetPosition(ToneSlider s, int position) {
+    const ToneSliderInfo& info = kToneSliders[static_cast<int>(s)];
+    positions_[static_cast<int>(s)] = std::clamp(position, info.minimum, info.maximum);
+}
+
+void BrightnessDialogState::SliderChanged() {
+    Propagate();
+    RenderToneCurve(state_, CurrentSettings());
+}
+
+void BrightnessDialogState::SliderMoved(ToneSlider s, int position) {
+    SetPosition(s, position);
+    SliderChanged();
+}
+
+void BrightnessDialogState::Ok(Zone& zone) {
+    zone.ResetZone();
+    state_.MarkDestModified();
+}
+
+void BrightnessDialogState::Reset() {
+    for (const ToneSliderInfo& s : kToneSliders) positions_[static_cast<int>(s.slider)] = s.initial;
+    if (PictureFitsStores(state_)) state_.RevertDestination();
+}
+
+}  // namespace wendral

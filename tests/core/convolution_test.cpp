@@ -1,0 +1,103 @@
+#include "core/convolution.h"
+
+#include <gtest/gtest.h>
+
+#include "core/effect_commands.h"
+#include "effects_reference.h"
+
+namespace wendral {
+namespace {
+
+TEST(Convolution, EveryFilterMatchesTheFormulaAtEverySize) {
+    static WendralState fast, slow;
+    // Widths around the 16-byte blocks of a row, and pictures with no inner pixel at all.
+    const int sizes[][2] = {{1, 1}, {4, 1}, {1, 4}, {2, 2},  {5, 1},  {3, 3},
+                            {6, 3}, {7, 4}, {8, 5}, {21, 6}, {40, 9}, {64, 33}};
+    std::uint32_t seed = 1;
+    for (const ConvolutionFilter& f : kConvolutionFilters) {
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(std::string(f.name) + " " + std::to_string(size[0]) + "x" +
+                         std::to_string(size[1]));
+            reference::FillRandom(fast, size[0], size[1], seed);
+            reference::FillRandom(slow, size[0], size[1], seed++);
+            ASSERT_TRUE(ConvolveDestination(fast, f.kernel));
+            reference::Convolve(slow, f.kernel.weights.data(), f.kernel.divisor, f.kernel.offset);
+            reference::ExpectStoresEqual(fast, slow);
+            EXPECT_EQ(fast.DestModified, 1);
+        }
+    }
+    // The full picture: the last row and column sit at the very end of the store.
+    reference::FillRandom(fast, kMaxWidth, kMaxHeight, 99);
+    reference::FillRandom(slow, kMaxWidth, kMaxHeight, 99);
+    const ConvolutionFilter& sharpen = kConvolutionFilters[0];
+    ConvolveDestination(fast, sharpen.kernel);
+    reference::Convolve(slow, sharpen.kernel.weights.data(), sharpen.kernel.divisor,
+                        sharpen.kernel.offset);
+    reference::ExpectStoresEqual(fast, slow);
+}
+
+TEST(Convolution, FlatPicturesAndTheUntouchedFrame) {
+    static WendralState state;
+    const int w = 9, h = 6;
+    struct Expect {
+        const char* name;
+        int inner;  // -1: the flat value itself
+    } expects[] = {{"sharpen", -1}, {"emboss", 127}, {"blur", -1}, {"soften", -1}, {"edge", 0}};
+    for (const Expect& e : expects) {
+        const EffectCommand* command = FindEffectCommand(e.name);
+        ASSERT_NE(command, nullptr);
+        for (int v : {0, 77, 255}) {
+            state.DestWidth = w;
+            state.DestHeight = h;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) reference::SetPixel(state, x, y, v, v, v);
+            command->run(state);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const bool frame = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+                    const int want = frame || e.inner < 0 ? v : e.inner;
+                    ASSERT_EQ(state.DestPixel(x, y),
+                              (Bgr{std::uint8_t(want), std::uint8_t(want), std::uint8_t(want)}))
+                        << e.name << " " << v << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST(Convolution, SingleBrightPixelAndRepeatedBlur) {
+    static WendralState state;
+    state.DestWidth = 5;
+    state.DestHeight = 5;
+    std::memset(state.DestinationStore(), 0, state.DestBytes());
+    reference::SetPixel(state, 2, 2, 255, 0, 255);
+    FindEffectCommand("edge")->run(state);
+    EXPECT_EQ(state.DestPixel(2, 2), (Bgr{255, 0, 255}));
+    EXPECT_EQ(state.DestPixel(1, 1), (Bgr{0, 0, 0}));
+    EXPECT_EQ(state.DestPixel(3, 2), (Bgr{0, 0, 0}));
+
+    // Each blur starts from the current destination, so the second spreads the first.
+    std::memset(state.DestinationStore(), 0, state.DestBytes());
+    reference::SetPixel(state, 2, 2, 90, 90, 90);
+    FindEffectCommand("blur")->run(state);
+    EXPECT_EQ(state.DestPixel(2, 2).g, 10);
+    EXPECT_EQ(state.DestPixel(1, 1).g, 10);
+    FindEffectCommand("blur")->run(state);
+    EXPECT_EQ(state.DestPixel(2, 2).g, 10);  // 90 / 9
+    EXPECT_EQ(state.DestPixel(1, 2).g, 6);   // six tens of the first blur, over 9
+    EXPECT_EQ(state.DestPixel(1, 1).g, 4);
+}
+
+TEST(Convolution, KernelsWhoseSumsWouldNotFitAreRefused) {
+    static WendralState state;
+    reference::FillRandom(state, 6, 6, 5);
+    Kernel3 wide{{100, 0, 0, 0, 0, 0, 0, 0, 29}, 0, 0};
+    EXPECT_FALSE(ConvolveDestination(state, wide));
+    EXPECT_FALSE(ConvolveDestination(state, kConvolutionFilters[2].kernel, 5));
+    EXPECT_EQ(state.DestModified, 0);
+    EXPECT_EQ(0, std::memcmp(state.DestinationStore(), state.RestoreStore(), kStoreBytes));
+    Kernel3 widest{{64, 0, 0, 0, 0, 0, 0, 0, -64}, 0, 0};
+    EXPECT_TRUE(ConvolveDestination(state, widest));
+}
+
+}  // namespace
+}  // namespace wendral
