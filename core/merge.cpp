@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
+#include "core/limits.h"
 #include "core/merge_ops.h"
 
 namespace wendral {
@@ -43,93 +48,152 @@ struct SideTables {
     int Sum(const Byte* x) const { return t[0][x[0]] + t[1][x[1]] + t[2][x[2]]; }
 };
 
-void CopyPixel(const Byte* from, Byte* o) {
-    o[0] = from[0];
-    o[1] = from[1];
-    o[2] = from[2];
+// Rules that combine each channel on its own see a row as one run of bytes; on x86-64 they
+// run 16 bytes at a time in 16-bit lanes, which hold every product and sum they form exactly.
+template <class PerByte>
+void ChannelRow(const PerByte& f, const Byte* a, const Byte* b, Byte* o, int bytes) {
+    int n = 0;
+#if defined(__SSE2__)
+    for (; n + 16 <= bytes; n += 16) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + n));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + n));
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i lo = f.Lanes(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
+        const __m128i hi = f.Lanes(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; n < bytes; ++n) o[n] = f(a[n], b[n]);
 }
 
 struct AverageKernel {
     int wa, wb;
-    void operator()(const Byte* a, const Byte* b, Byte* o) const {
-        for (int c = 0; c < 3; ++c) o[c] = static_cast<Byte>((a[c] * wa + b[c] * wb) >> 8);
+    Byte operator()(int a, int b) const { return static_cast<Byte>((a * wa + b * wb) >> 8); }
+#if defined(__SSE2__)
+    __m128i Lanes(__m128i a, __m128i b) const {
+        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(wa))),
+                                          _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(wb))));
+        return _mm_srli_epi16(sum, 8);
     }
+#endif
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { ChannelRow(*this, a, b, o, 3 * width); }
 };
 
-// Greatest keeps source 2 when source 1 is dimmer, Least keeps source 1 when it is dimmer.
-template <bool KeepOneWhenDimmer>
-struct BrightnessKernel {
-    SideTables one, two;
-    void operator()(const Byte* a, const Byte* b, Byte* o) const {
-        const bool dimmer = one.Sum(a) < two.Sum(b);
-        CopyPixel(dimmer == KeepOneWhenDimmer ? a : b, o);
-    }
-};
-
+// (PA - PB) >> 7 when PB < PA, else 0: an unsigned saturating subtraction does both.
 template <bool OneMinusTwo>
 struct SubtractKernel {
     int wa, wb;
-    void operator()(const Byte* a, const Byte* b, Byte* o) const {
-        for (int c = 0; c < 3; ++c) {
-            const int pa = a[c] * wa;
-            const int pb = b[c] * wb;
-            if constexpr (OneMinusTwo)
-                o[c] = static_cast<Byte>(pb < pa ? (pa - pb) >> 7 : 0);
-            else
-                o[c] = static_cast<Byte>(pa < pb ? (pb - pa) >> 7 : 0);
-        }
+    Byte operator()(int a, int b) const {
+        const int pa = a * wa;
+        const int pb = b * wb;
+        if constexpr (OneMinusTwo)
+            return static_cast<Byte>(pb < pa ? (pa - pb) >> 7 : 0);
+        else
+            return static_cast<Byte>(pa < pb ? (pb - pa) >> 7 : 0);
     }
+#if defined(__SSE2__)
+    __m128i Lanes(__m128i a, __m128i b) const {
+        const __m128i pa = _mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(wa)));
+        const __m128i pb = _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(wb)));
+        return _mm_srli_epi16(OneMinusTwo ? _mm_subs_epu16(pa, pb) : _mm_subs_epu16(pb, pa), 7);
+    }
+#endif
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { ChannelRow(*this, a, b, o, 3 * width); }
 };
 
 template <bool First>
 struct CopyKernel {
-    void operator()(const Byte* a, const Byte* b, Byte* o) const { CopyPixel(First ? a : b, o); }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
+        std::memcpy(o, First ? a : b, 3 * static_cast<std::size_t>(width));
+    }
+};
+
+// Rules that keep one whole source pixel decide every pixel of the row first, as a byte mask
+// over its three channels, and then take a where the mask is set and b elsewhere.
+template <class Decide>
+void SelectRow(const Decide& takeA, const Byte* a, const Byte* b, Byte* o, int width) {
+    Byte mask[3 * kMaxWidth];
+    const Decide decide = takeA;  // a local copy, so that the mask stores cannot alias its constants
+    for (int j = 0; j < width; ++j) {
+        const Byte m = static_cast<Byte>(decide(a + 3 * j, b + 3 * j));
+        mask[3 * j] = mask[3 * j + 1] = mask[3 * j + 2] = m;
+    }
+    const int bytes = 3 * width;
+    int n = 0;
+#if defined(__SSE2__)
+    for (; n + 16 <= bytes; n += 16) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + n));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + n));
+        const __m128i vm = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n),
+                         _mm_xor_si128(vb, _mm_and_si128(_mm_xor_si128(va, vb), vm)));
+    }
+#endif
+    for (; n < bytes; ++n) o[n] = static_cast<Byte>(b[n] ^ ((a[n] ^ b[n]) & mask[n]));
+}
+
+// Greatest keeps source 2 when source 1 is dimmer, Least keeps source 1 when it is dimmer.
+template <bool KeepOneWhenDimmer>
+struct BrightnessKernel {
+    const SideTables* one;
+    const SideTables* two;
+    // All ones where source 1 is kept; x < y is the sign of x - y, without a branch.
+    int operator()(const Byte* a, const Byte* b) const {
+        const int dimmer = (one->Sum(a) - two->Sum(b)) >> 31;
+        return KeepOneWhenDimmer ? dimmer : ~dimmer;
+    }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { SelectRow(*this, a, b, o, width); }
 };
 
 // ac + 255 - k > Rc + 127 is ac > Rc + k - 128.
 template <bool OneWhenAbove>
 struct ReferenceKernel {
     int limit[3];
-    void operator()(const Byte* a, const Byte* b, Byte* o) const {
-        const bool above = a[0] > limit[0] && a[1] > limit[1] && a[2] > limit[2];
-        CopyPixel(above == OneWhenAbove ? a : b, o);
+    // All ones where source 1 is kept; a > L is the sign of L - a, without a branch.
+    int operator()(const Byte* a, const Byte*) const {
+        const int above = ((limit[0] - a[0]) & (limit[1] - a[1]) & (limit[2] - a[2])) >> 31;
+        return OneWhenAbove ? above : ~above;
     }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { SelectRow(*this, a, b, o, width); }
 };
 
-enum Contrast { kNormal = 0, kRgb = 1, kBw = 2, kRgbThenBw = 3 };
+// Infinite contrast rgb: each byte 255 above t, else 0.
+void ThresholdRow(Byte* o, int bytes, int t) {
+    if (t < 0 || t >= 255) {
+        std::memset(o, t < 0 ? 255 : 0, static_cast<std::size_t>(bytes));
+        return;
+    }
+    int n = 0;
+#if defined(__SSE2__)
+    // o > t is max(o, t + 1) == o.
+    const __m128i above = _mm_set1_epi8(static_cast<char>(t + 1));
+    for (; n + 16 <= bytes; n += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n), _mm_cmpeq_epi8(_mm_max_epu8(v, above), v));
+    }
+#endif
+    for (; n < bytes; ++n) o[n] = static_cast<Byte>(-static_cast<int>(o[n] > t));
+}
 
-template <int C, class Kernel>
-void MergeRows(const Kernel& kernel, int t, const SourceImage& s1, const SourceImage& s2, Byte* dest,
-               int width, int height) {
+// Infinite contrast b/w: the whole pixel white when its channels add up to more than 3t.
+void BlackWhiteRow(Byte* o, int width, int t) {
     const std::int64_t t3 = 3 * std::int64_t{t};
-    for (int i = 0; i < height; ++i) {
-        const Byte* a = s1.At(0, i);
-        const Byte* b = s2.At(0, i);
-        Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
-        for (int j = 0; j < width; ++j, a += 3, b += 3, o += 3) {
-            kernel(a, b, o);
-            if constexpr ((C & kRgb) != 0) {
-                o[0] = o[0] > t ? 255 : 0;
-                o[1] = o[1] > t ? 255 : 0;
-                o[2] = o[2] > t ? 255 : 0;
-            }
-            if constexpr ((C & kBw) != 0) {
-                const Byte v = std::int64_t{o[0]} + o[1] + o[2] > t3 ? 255 : 0;
-                o[0] = o[1] = o[2] = v;
-            }
-        }
+    for (int j = 0; j < width; ++j, o += 3) {
+        // All ones when the sum exceeds 3t: the sign of 3t - sum.
+        const Byte v = static_cast<Byte>((t3 - (o[0] + o[1] + o[2])) >> 63);
+        o[0] = o[1] = o[2] = v;
     }
 }
 
 template <class Kernel>
 void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1, const SourceImage& s2,
                Byte* dest, int width, int height) {
-    const int c = ((mode & kContrastRgbBit) ? kRgb : 0) | ((mode & kContrastBwBit) ? kBw : 0);
-    switch (c) {
-        case kNormal: MergeRows<kNormal>(kernel, t, s1, s2, dest, width, height); break;
-        case kRgb: MergeRows<kRgb>(kernel, t, s1, s2, dest, width, height); break;
-        case kBw: MergeRows<kBw>(kernel, t, s1, s2, dest, width, height); break;
-        default: MergeRows<kRgbThenBw>(kernel, t, s1, s2, dest, width, height); break;
+    for (int i = 0; i < height; ++i) {
+        Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
+        kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
+        // The rgb step before the b/w step, as on one pixel.
+        if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t);
+        if (mode & kContrastBwBit) BlackWhiteRow(o, width, t);
     }
 }
 
@@ -148,17 +212,17 @@ void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage
             MergeWith(AverageKernel{255 - k, k}, mode, t, s1, s2, dest, width, height);
             break;
         case kMergeGreatestBit: {
-            BrightnessKernel<false> kernel;
-            kernel.one.Fill(255 - k);
-            kernel.two.Fill(k);
-            MergeWith(kernel, mode, t, s1, s2, dest, width, height);
+            SideTables one, two;
+            one.Fill(255 - k);
+            two.Fill(k);
+            MergeWith(BrightnessKernel<false>{&one, &two}, mode, t, s1, s2, dest, width, height);
             break;
         }
         case kMergeLeastBit: {
-            BrightnessKernel<true> kernel;
-            kernel.one.Fill(k);
-            kernel.two.Fill(255 - k);
-            MergeWith(kernel, mode, t, s1, s2, dest, width, height);
+            SideTables one, two;
+            one.Fill(k);
+            two.Fill(255 - k);
+            MergeWith(BrightnessKernel<true>{&one, &two}, mode, t, s1, s2, dest, width, height);
             break;
         }
         case kMergeSub12Bit: MergeWith(SubtractKernel<true>{wa, wb}, mode, t, s1, s2, dest, width, height); break;
