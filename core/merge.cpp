@@ -1,0 +1,268 @@
+#include "core/merge.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "core/limits.h"
+#include "core/merge_ops.h"
+
+namespace wendral {
+
+// The whole-picture merge runs each rule as an inlined kernel instead of one virtual Combine
+// per pixel. The kernels are the rules' own formulas with the per-merge constants taken out of
+// the loop (the bias weights, the weighted-brightness products as tables, the reference
+// thresholds), so they give the bytes Combine gives.
+namespace {
+
+using Byte = std::uint8_t;
+
+// trunc(x x weight) for every biased channel value 0..510.
+struct BrightnessProducts {
+    std::array<std::array<int, 511>, 3> t;
+    BrightnessProducts() {
+        for (int x = 0; x <= 510; ++x) {
+            t[0][x] = static_cast<int>(x * 7.04);
+            t[1][x] = static_cast<int>(x * 37.76);
+            t[2][x] = static_cast<int>(x * 19.2);
+        }
+    }
+};
+const BrightnessProducts& Products() {
+    static const BrightnessProducts products;
+    return products;
+}
+
+// Per-channel brightness products of one side, already shifted by that side's bias term.
+struct SideTables {
+    int t[3][256];
+    void Fill(int shift) {
+        const BrightnessProducts& p = Products();
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 256; ++v) t[c][v] = p.t[c][v + shift];
+    }
+    int Sum(const Byte* x) const { return t[0][x[0]] + t[1][x[1]] + t[2][x[2]]; }
+};
+
+// Rules that combine each channel on its own see a row as one run of bytes; on x86-64 they
+// run 16 bytes at a time in 16-bit lanes, which hold every product and sum they form exactly.
+template <class PerByte>
+void ChannelRow(const PerByte& f, const Byte* a, const Byte* b, Byte* o, int bytes) {
+    int n = 0;
+#if defined(__SSE2__)
+    for (; n + 16 <= bytes; n += 16) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + n));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + n));
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i lo = f.Lanes(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
+        const __m128i hi = f.Lanes(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; n < bytes; ++n) o[n] = f(a[n], b[n]);
+}
+
+struct AverageKernel {
+    int wa, wb;
+    Byte operator()(int a, int b) const { return static_cast<Byte>((a * wa + b * wb) >> 8); }
+#if defined(__SSE2__)
+    __m128i Lanes(__m128i a, __m128i b) const {
+        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(wa))),
+                                          _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(wb))));
+        return _mm_srli_epi16(sum, 8);
+    }
+#endif
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { ChannelRow(*this, a, b, o, 3 * width); }
+};
+
+// (PA - PB) >> 7 when PB < PA, else 0: an unsigned saturating subtraction does both.
+template <bool OneMinusTwo>
+struct SubtractKernel {
+    int wa, wb;
+    Byte operator()(int a, int b) const {
+        const int pa = a * wa;
+        const int pb = b * wb;
+        if constexpr (OneMinusTwo)
+            return static_cast<Byte>(pb < pa ? (pa - pb) >> 7 : 0);
+        else
+            return static_cast<Byte>(pa < pb ? (pb - pa) >> 7 : 0);
+    }
+#if defined(__SSE2__)
+    __m128i Lanes(__m128i a, __m128i b) const {
+        const __m128i pa = _mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(wa)));
+        const __m128i pb = _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(wb)));
+        return _mm_srli_epi16(OneMinusTwo ? _mm_subs_epu16(pa, pb) : _mm_subs_epu16(pb, pa), 7);
+    }
+#endif
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { ChannelRow(*this, a, b, o, 3 * width); }
+};
+
+template <bool First>
+struct CopyKernel {
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
+        std::memcpy(o, First ? a : b, 3 * static_cast<std::size_t>(width));
+    }
+};
+
+// Rules that keep one whole source pixel decide every pixel of the row first, as a byte mask
+// over its three channels, and then take a where the mask is set and b elsewhere.
+template <class Decide>
+void SelectRow(const Decide& takeA, const Byte* a, const Byte* b, Byte* o, int width) {
+    Byte mask[3 * kMaxWidth];
+    const Decide decide = takeA;  // a local copy, so that the mask stores cannot alias its constants
+    for (int j = 0; j < width; ++j) {
+        const Byte m = static_cast<Byte>(decide(a + 3 * j, b + 3 * j));
+        mask[3 * j] = mask[3 * j + 1] = mask[3 * j + 2] = m;
+    }
+    const int bytes = 3 * width;
+    int n = 0;
+#if defined(__SSE2__)
+    for (; n + 16 <= bytes; n += 16) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + n));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + n));
+        const __m128i vm = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n),
+                         _mm_xor_si128(vb, _mm_and_si128(_mm_xor_si128(va, vb), vm)));
+    }
+#endif
+    for (; n < bytes; ++n) o[n] = static_cast<Byte>(b[n] ^ ((a[n] ^ b[n]) & mask[n]));
+}
+
+// Greatest keeps source 2 when source 1 is dimmer, Least keeps source 1 when it is dimmer.
+template <bool KeepOneWhenDimmer>
+struct BrightnessKernel {
+    const SideTables* one;
+    const SideTables* two;
+    // All ones where source 1 is kept; x < y is the sign of x - y, without a branch.
+    int operator()(const Byte* a, const Byte* b) const {
+        const int dimmer = (one->Sum(a) - two->Sum(b)) >> 31;
+        return KeepOneWhenDimmer ? dimmer : ~dimmer;
+    }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { SelectRow(*this, a, b, o, width); }
+};
+
+// ac + 255 - k > Rc + 127 is ac > Rc + k - 128.
+template <bool OneWhenAbove>
+struct ReferenceKernel {
+    int limit[3];
+    // All ones where source 1 is kept; a > L is the sign of L - a, without a branch.
+    int operator()(const Byte* a, const Byte*) const {
+        const int above = ((limit[0] - a[0]) & (limit[1] - a[1]) & (limit[2] - a[2])) >> 31;
+        return OneWhenAbove ? above : ~above;
+    }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { SelectRow(*this, a, b, o, width); }
+};
+
+// Infinite contrast rgb: each byte 255 above t, else 0.
+void ThresholdRow(Byte* o, int bytes, int t) {
+    if (t < 0 || t >= 255) {
+        std::memset(o, t < 0 ? 255 : 0, static_cast<std::size_t>(bytes));
+        return;
+    }
+    int n = 0;
+#if defined(__SSE2__)
+    // o > t is max(o, t + 1) == o.
+    const __m128i above = _mm_set1_epi8(static_cast<char>(t + 1));
+    for (; n + 16 <= bytes; n += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n), _mm_cmpeq_epi8(_mm_max_epu8(v, above), v));
+    }
+#endif
+    for (; n < bytes; ++n) o[n] = static_cast<Byte>(-static_cast<int>(o[n] > t));
+}
+
+// Infinite contrast b/w: the whole pixel white when its channels add up to more than 3t.
+void BlackWhiteRow(Byte* o, int width, int t) {
+    const std::int64_t t3 = 3 * std::int64_t{t};
+    for (int j = 0; j < width; ++j, o += 3) {
+        // All ones when the sum exceeds 3t: the sign of 3t - sum.
+        const Byte v = static_cast<Byte>((t3 - (o[0] + o[1] + o[2])) >> 63);
+        o[0] = o[1] = o[2] = v;
+    }
+}
+
+template <class Kernel>
+void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1, const SourceImage& s2,
+               Byte* dest, int width, int height) {
+    for (int i = 0; i < height; ++i) {
+        Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
+        kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
+        // The rgb step before the b/w step, as on one pixel.
+        if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t);
+        if (mode & kContrastBwBit) BlackWhiteRow(o, width, t);
+    }
+}
+
+void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage& s1, const SourceImage& s2,
+                  Byte* dest, int width, int height) {
+    const unsigned mode = state.MergeMode;
+    const int t = state.ContrastThreshold;
+    const int k = RuleBias(state);
+    int wa = 127, wb = k;
+    if (k > 127) {
+        wa = 255 - k;
+        wb = 127;
+    }
+    switch (ruleBit) {
+        case kMergeAverageBit:
+            MergeWith(AverageKernel{255 - k, k}, mode, t, s1, s2, dest, width, height);
+            break;
+        case kMergeGreatestBit: {
+            SideTables one, two;
+            one.Fill(255 - k);
+            two.Fill(k);
+            MergeWith(BrightnessKernel<false>{&one, &two}, mode, t, s1, s2, dest, width, height);
+            break;
+        }
+        case kMergeLeastBit: {
+            SideTables one, two;
+            one.Fill(k);
+            two.Fill(255 - k);
+            MergeWith(BrightnessKernel<true>{&one, &two}, mode, t, s1, s2, dest, width, height);
+            break;
+        }
+        case kMergeSub12Bit: MergeWith(SubtractKernel<true>{wa, wb}, mode, t, s1, s2, dest, width, height); break;
+        case kMergeSub21Bit: MergeWith(SubtractKernel<false>{wa, wb}, mode, t, s1, s2, dest, width, height); break;
+        case kMergeCopy1Bit: MergeWith(CopyKernel<true>{}, mode, t, s1, s2, dest, width, height); break;
+        case kMergeCopy2Bit: MergeWith(CopyKernel<false>{}, mode, t, s1, s2, dest, width, height); break;
+        case kMergeRef12Bit:
+        case kMergeRef21Bit: {
+            const Bgr r = state.ReferenceColour;
+            const int limit[3] = {r.b + k - 128, r.g + k - 128, r.r + k - 128};
+            if (ruleBit == kMergeRef12Bit)
+                MergeWith(ReferenceKernel<true>{{limit[0], limit[1], limit[2]}}, mode, t, s1, s2, dest, width, height);
+            else
+                MergeWith(ReferenceKernel<false>{{limit[0], limit[1], limit[2]}}, mode, t, s1, s2, dest, width, height);
+            break;
+        }
+        default: break;
+    }
+}
+
+// A source without pixels (a closed window) shows nothing.
+int ShownWidth(const SourceImage& s) { return s.pixels ? s.shownWidth : 0; }
+int ShownHeight(const SourceImage& s) { return s.pixels ? s.shownHeight : 0; }
+
+}  // namespace
+
+ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
+                         const SourceImage& source2, Messages& out) {
+    zone.ResetZone();
+    state.TakeDestinationSize(std::min(ShownWidth(source1), ShownWidth(source2)),
+                              std::min(ShownHeight(source1), ShownHeight(source2)));
+    const MergeRule* rule = SelectedMergeRule(state.MergeMode);
+    if (rule == nullptr) {
+        out.push_back(kNoMergeTypeMessage);
+        return ZoneOutcome::Nothing;
+    }
+    MergePicture(state, rule->bit, source1, source2, state.DestinationStore(), state.DestWidth, state.DestHeight);
+    state.DestModified = 0;
+    state.BrushingEnabled = 0;
+    return ZoneOutcome::Redraw;
+}
+
+}  // namespace wendral

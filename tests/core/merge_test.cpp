@@ -1,0 +1,144 @@
+#include "core/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "core/merge_ops.h"
+#include "merge_test_support.h"
+
+namespace wendral {
+namespace {
+
+using test::SourceBuffer;
+
+// One virtual Combine and one contrast step per pixel: the form the fast merge must match.
+void ReferenceMerge(const WendralState& state, const SourceImage& s1, const SourceImage& s2,
+                    std::vector<std::uint8_t>& dest, int width, int height) {
+    const MergeRule* rule = SelectedMergeRule(state.MergeMode);
+    std::unique_ptr<CMergeOp> op = rule->make(state);
+    for (int i = 0; i < height; ++i)
+        for (int j = 0; j < width; ++j) {
+            std::uint8_t o[3];
+            op->Combine(PackPixel(s1.At(j, i)), PackPixel(s2.At(j, i)), o[0], o[1], o[2]);
+            ApplyContrast(state.MergeMode, state.ContrastThreshold, o[0], o[1], o[2]);
+            std::memcpy(&dest[3 * (static_cast<std::size_t>(height - 1 - i) * width + j)], o, 3);
+        }
+}
+
+TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
+    Random15 rng;
+    SourceBuffer a(rng), b(rng);
+    const unsigned contrasts[] = {0, kContrastNormalBit, kContrastRgbBit, kContrastBwBit,
+                                  kContrastRgbBit | kContrastBwBit};
+    WendralState state;
+    Zone zone;
+    for (int round = 0; round < 6; ++round) {
+        // Sizes that round the width up read one column beyond the narrower shown area.
+        const int w1 = 1 + rng.Next() % 90, w2 = 1 + rng.Next() % 90;
+        const int h1 = 1 + rng.Next() % 40, h2 = 1 + rng.Next() % 40;
+        const int biases[] = {0, 127, 128, 255, rng.Next() % 256};
+        for (const MergeRule& rule : kMergeRules)
+            for (unsigned contrast : contrasts)
+                for (int bias : biases) {
+                    state.MergeMode = rule.bit | contrast;
+                    state.MergeBias = bias;
+                    state.ContrastThreshold = ThresholdFromPercent(rng.Next() % 101);
+                    state.ReferenceColour = {static_cast<std::uint8_t>(rng.Next()),
+                                             static_cast<std::uint8_t>(rng.Next()),
+                                             static_cast<std::uint8_t>(rng.Next())};
+                    Messages out;
+                    ASSERT_EQ(MergeSources(state, zone, a.Image(w1, h1), b.Image(w2, h2), out),
+                              ZoneOutcome::Redraw);
+                    EXPECT_TRUE(out.empty());
+                    std::vector<std::uint8_t> want(state.DestBytes());
+                    ReferenceMerge(state, a.Image(w1, h1), b.Image(w2, h2), want, state.DestWidth,
+                                   state.DestHeight);
+                    ASSERT_EQ(0, std::memcmp(want.data(), state.DestinationStore(), want.size()))
+                        << rule.batchName << " contrast " << contrast << " bias " << bias;
+                }
+    }
+}
+
+TEST(MergeSources, TakesTheCommonShownSizeAndResetsZoneAndFlags) {
+    Random15 rng;
+    SourceBuffer a(rng), b(rng);
+    WendralState state;
+    Zone zone;
+    zone.x1 = 3;
+    zone.y1 = 4;
+    zone.x2 = 30;
+    zone.y2 = 40;
+    zone.PortionLevel = -2;
+    zone.TwistLevel = 3.0;
+    state.DestModified = 1;
+    state.BrushingEnabled = 1;
+    Messages out;
+    MergeSources(state, zone, a.Image(1023, 600), b.Image(1500, 480), out);
+    EXPECT_EQ(state.DestWidth, 1024);
+    EXPECT_EQ(state.DestHeight, 480);
+    EXPECT_EQ(state.DestModified, 0);
+    EXPECT_EQ(state.BrushingEnabled, 0);
+    EXPECT_FALSE(zone.HasZone());
+    EXPECT_EQ(zone.PortionLevel, 0);
+    EXPECT_EQ(zone.TwistLevel, 0.0);
+
+    MergeSources(state, zone, a.Image(5000, 4000), b.Image(3000, 2000), out);
+    EXPECT_EQ(state.DestWidth, 2048);
+    EXPECT_EQ(state.DestHeight, 1536);
+    MergeSources(state, zone, a.Image(2, 50), b.Image(300, 50), out);
+    EXPECT_EQ(state.DestWidth, 0);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(MergeSources, CopyTwoShowsSourceTwoCroppedWithRowsBottomUp) {
+    Random15 rng;
+    SourceBuffer a(rng), b(rng);
+    WendralState state;
+    Zone zone;
+    state.MergeMode = kMergeCopy2Bit;
+    Messages out;
+    MergeSources(state, zone, a.Image(640, 480), b.Image(800, 600), out);
+    ASSERT_EQ(state.DestWidth, 640);
+    ASSERT_EQ(state.DestHeight, 480);
+    for (int y : {0, 1, 479})
+        for (int x : {0, 7, 639}) {
+            const std::uint8_t* s = b.Image(800, 600).At(x, y);
+            EXPECT_EQ(state.DestPixel(x, y), (Bgr{s[0], s[1], s[2]})) << x << "," << y;
+        }
+}
+
+TEST(MergeSources, WithoutMergeTypeKeepsTheSizeWritesNoPixelAndSaysSo) {
+    Random15 rng;
+    SourceBuffer a(rng), b(rng);
+    WendralState state;
+    Zone zone;
+    std::memset(state.DestinationStore(), 0x5A, kStoreBytes);
+    state.DestModified = 1;
+    for (unsigned mode : {0u, kContrastRgbBit, kContrastNormalBit | kContrastBwBit}) {
+        state.MergeMode = mode;
+        Messages out;
+        EXPECT_EQ(MergeSources(state, zone, a.Image(101, 70), b.Image(200, 90), out), ZoneOutcome::Nothing);
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0], "Need to select a merge type before combining pictures.\n Press the white/green 'M'.");
+        EXPECT_EQ(state.DestWidth, 100);
+        EXPECT_EQ(state.DestHeight, 70);
+        EXPECT_EQ(state.DestModified, 1);
+    }
+    const std::vector<std::uint8_t> untouched(kStoreBytes, 0x5A);
+    EXPECT_EQ(0, std::memcmp(untouched.data(), state.DestinationStore(), kStoreBytes));
+}
+
+TEST(MergeSources, ClosedSourceGivesAnEmptyDestination) {
+    Random15 rng;
+    SourceBuffer a(rng);
+    WendralState state;
+    Zone zone;
+    Messages out;
+    EXPECT_EQ(MergeSources(state, zone, a.Image(64, 64), SourceImage{nullptr, 64, 64}, out), ZoneOutcome::Redraw);
+    EXPECT_FALSE(state.PicturePresent());
+}
+
+}  // namespace
+}  // namespace wendral

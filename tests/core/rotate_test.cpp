@@ -1,0 +1,109 @@
+#include "core/rotate.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "merge_test_support.h"
+
+namespace wendral {
+namespace {
+
+TEST(RotateDestination, MatchesThePerPixelFormulaAndBlackensWhatNothingTurnsInto) {
+    Random15 rng;
+    WendralState state;
+    Zone zone;
+    for (int angle : {0, 1, 30, 90, 179, 200, 359, 360, -45, rng.Next() % 360}) {
+        const int w = 4 * (1 + rng.Next() % 40), h = 1 + rng.Next() % 130;
+        test::FillDestination(state, w, h, rng);
+        std::memset(state.DestinationStore() + state.DestBytes(), 0x33, 999);
+        state.SnapshotDestination();
+        zone.x1 = 1;
+        zone.y1 = 2;
+        zone.x2 = 3;
+        zone.y2 = 4;
+        state.BrushingEnabled = 1;
+        ASSERT_EQ(RotateDestination(state, zone, angle), ZoneOutcome::Redraw);
+        const double theta = (2 * angle) * 3.14159 / 360;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int sx = x, sy = y;
+                if (theta != 0) {
+                    const int dy = y - h / 2, dx = x - w / 2;
+                    const double phi = std::atan2(dy, dx) - theta;
+                    const double r = std::sqrt(dx * dx + dy * dy);
+                    const double fx = std::cos(phi) * r + w / 2, fy = std::sin(phi) * r + h / 2;
+                    sx = static_cast<int>(fx);
+                    sy = static_cast<int>(fy);
+                }
+                Bgr want{0, 0, 0};
+                if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
+                    const std::uint8_t* p = state.RestoreStore() + state.DestOffset(sx, sy);
+                    want = {p[0], p[1], p[2]};
+                }
+                ASSERT_EQ(state.DestPixel(x, y), want) << angle << " at " << x << "," << y;
+            }
+        EXPECT_EQ(state.DestinationStore()[state.DestBytes()], 0);
+        EXPECT_FALSE(zone.HasZone());
+        EXPECT_EQ(state.DestModified, 1);
+        EXPECT_EQ(state.BrushingEnabled, 0);
+        if (angle == 0) {
+            EXPECT_EQ(0, std::memcmp(state.DestinationStore(), state.RestoreStore(), state.DestBytes()));
+        }
+    }
+}
+
+TEST(RotateDestination, QuarterTurnOfAWidePictureLeavesBandsAboveAndBelow) {
+    Random15 rng;
+    WendralState state;
+    Zone zone;
+    test::FillDestination(state, 200, 40, rng);
+    for (std::size_t i = 0; i < state.DestBytes(); ++i) state.DestinationStore()[i] |= 1;  // no black pixel
+    state.SnapshotDestination();
+    RotateDestination(state, zone, 90);
+    EXPECT_NE(state.DestPixel(100, 20).g, 0);
+    EXPECT_EQ(state.DestPixel(0, 20), (Bgr{0, 0, 0}));
+    EXPECT_EQ(state.DestPixel(199, 20), (Bgr{0, 0, 0}));
+}
+
+TEST(RotateDial, PointsOnTheRingGiveAnglesAndOthersNothing) {
+    EXPECT_EQ(PointToAngle(108, 113), 0);
+    EXPECT_EQ(PointToAngle(156, 161), 90);
+    EXPECT_EQ(PointToAngle(108, 209), 180);
+    EXPECT_EQ(PointToAngle(60, 161), 270);
+    EXPECT_EQ(PointToAngle(70, 130), 310);
+    EXPECT_EQ(PointToAngle(108, 106), std::nullopt);
+    EXPECT_EQ(PointToAngle(108, 122), std::nullopt);
+    EXPECT_EQ(PointToAngle(2000000000, -2000000000), std::nullopt);
+
+    const MarkerBox top = RotateMarkerBox(RotateMarkerAngle(0));
+    const MarkerBox right = RotateMarkerBox(RotateMarkerAngle(90));
+    const MarkerBox bottom = RotateMarkerBox(RotateMarkerAngle(180));
+    EXPECT_LT(top.top, bottom.top);
+    EXPECT_GT(right.left, top.left);
+    EXPECT_EQ(top.left, 104);
+    EXPECT_EQ(top.top, 157 - 47);  // 48 x sin(1.570795) truncates to 47
+    EXPECT_EQ(top.right - top.left, 12);
+}
+
+TEST(RotateDestination, ScriptRotationSnapshotsFirstAndReportsTheRange) {
+    Random15 rng;
+    WendralState state;
+    Zone zone;
+    test::FillDestination(state, 64, 48, rng);
+    const std::vector<std::uint8_t> before(state.DestinationStore(), state.DestinationStore() + state.DestBytes());
+    Messages out;
+    EXPECT_EQ(RotateCommand(state, zone, 0, out), ZoneOutcome::Redraw);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(0, std::memcmp(before.data(), state.DestinationStore(), before.size()));
+    RotateCommand(state, zone, 360, out);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0], "Please enter an integer between 0 and 359.");
+    RotateCommand(state, zone, 2000000000, out);  // no overflow in the angle
+    EXPECT_EQ(out.size(), 2u);
+}
+
+}  // namespace
+}  // namespace wendral
