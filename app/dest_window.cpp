@@ -18,14 +18,50 @@
 #include "app/toolbar_icons.h"
 #include "app/wendral_app.h"
 #include "core/colour_pull.h"
+#include "core/destination_commands.h"
+#include "core/nudge_twist.h"
+#include "core/portion_merge.h"
+#include "core/zone_forming.h"
 #include "core/radial_distort.h"
+#include "core/reference_colour.h"
 #include "core/sources.h"
+#include "io/save.h"
 
 namespace wendral::app {
 
+namespace {
+
+// A source's pixels as the engine reads them, or null when that source is not open.
+const SourceImage* SourceImageOf(const WendralState& state, int number, std::optional<SourceImage>& keep) {
+    if (state.SourceCount < number || !state.SourceViews[number]) return nullptr;
+    keep = state.SourceViews[number]->Image();
+    return &*keep;
+}
+
+}  // namespace
+
 // ---- CDestdoc ----
 
-CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {}
+CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
+    OnCommand(kSaveDestinationAs, [this] { SaveAs(); },
+              [this] { return CommandState{app_.State().PicturePresent()}; });
+}
+
+void CDestdoc::SaveAs() {
+    SavedName.clear();
+    const std::optional<SaveDialogAnswer> choice =
+        saveDialog_ ? saveDialog_() : RunSaveDestinationDialog(app_.MainFrame());
+    if (!choice) return;
+    const SaveTarget target = ResolveSaveTarget(choice->path.toStdString(), choice->filterIndex);
+    SavedPath = QString::fromStdString(target.path);
+    SavedName = QString::fromStdString(target.name);
+    Messages messages;
+    {
+        BusyCursor busy;
+        SaveDestination(app_.State(), target.path, target.format, messages);
+    }
+    ShowMessages(messages);
+}
 
 bool CDestdoc::OpenStartupHelp(const QString& path) {
     BusyCursor busy;
@@ -47,7 +83,15 @@ PicturePacket CDestdoc::MakePacket() const {
 
 // ---- CDestview ----
 
-struct CDestview::Drag {};
+// What the mouse is doing: forming a zone, sampling, or brushing, and the nudge and twist
+// caches, which live as long as the view.
+struct CDestview::Drag {
+    ZoneForming forming;
+    std::optional<RubberBand> band;
+    BrushStroke stroke;
+    ReferenceSampling sampling;
+    NudgeTwist nudgeTwist;
+};
 
 CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     : QWidget(parent), app_(app), doc_(doc), drag_(std::make_unique<Drag>()) {
@@ -58,7 +102,7 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     zone_.ResetZone();
     zone_.BrushWidth = zone_.BrushHeight = 20;
     s.DestModified = 0;
-    s.ReferenceColour = Bgr{127, 127, 127};
+    ResetReferenceColour(s);
     s.DestLocked = 0;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
@@ -78,11 +122,31 @@ void CDestview::RegisterCommands() {
         OnCommand(id, [this, f] { RunZoneCommand([this, f] { return f(app_.State(), zone_); }); },
                   pictureAndNotBrushing);
     };
+    for (const ZoneCommandInfo& info : kZoneCommands) {
+        const ZoneCommand command = info.command;
+        zoneCommand(info.id, [this, command](WendralState& st, Zone& z) { return drag_->nudgeTwist.Run(command, st, z); });
+    }
     zoneCommand(kImplode, [](WendralState& s, Zone& z) { return Implode(s, z); });
     zoneCommand(kExplode, [](WendralState& s, Zone& z) { return Explode(s, z); });
     zoneCommand(kDiverge, [](WendralState& s, Zone& z) { return Diverge(s, z); });
     zoneCommand(kConverge, [](WendralState& s, Zone& z) { return Converge(s, z); });
 
+    const auto portion = [this](int id, int sources, auto step) {
+        OnCommand(
+            id,
+            [this, step] {
+                RunZoneCommand([this, step] {
+                    WendralState& st = app_.State();
+                    std::optional<SourceImage> one, two;
+                    return step(st, zone_, SourceImageOf(st, 1, one), SourceImageOf(st, 2, two));
+                });
+            },
+            [this, sources] { return CommandState{app_.State().SourceCount >= sources && NotBrushing()}; });
+    };
+    portion(kPortion1, 1, PortionToDestination1);
+    portion(kPortion2, 2, PortionToDestination2);
+    OnCommand(kFlip, [this] { RunZoneCommand([this] { return Flip(app_.State(), zone_); }); },
+              [this] { return CommandState{app_.State().SourceCount >= 1 && NotBrushing()}; });
     OnCommand(kRestoreDestination, [this] { AfterSourceOutcome(Restore(app_.State(), zone_)); },
               pictureAndNotBrushing);
     OnCommand(kLockDestination, [this] { ToggleLock(app_.State()); },
@@ -151,10 +215,7 @@ void CDestview::DropStartupHelp() {
 }
 
 void CDestview::UpdateDestinationTitle() {
-    const WendralState& s = app_.State();
-    QString title = "Destination Window";
-    if (s.DestModified == 1) title += "  <modified>";
-    if (!zone_.HasZone() && s.SourceCount != 0) title += "  <no zone set>";
+    const QString title = QString::fromStdString(DestinationTitle(app_.State(), zone_));
     if (title != title_) {
         title_ = title;
         emit TitleChanged(title_);
@@ -173,7 +234,7 @@ void CDestview::RedrawDestination(const QRect& changed) {
         WendralState& s = app_.State();
         if (s.SourceCount == 0) {
             s.DestWidth = s.DestHeight = 0;
-            s.ReferenceColour = Bgr{127, 127, 127};
+            ResetReferenceColour(s);
         }
     }
     update();
@@ -199,7 +260,12 @@ void CDestview::SyncImage(const QRect& changed) {
                     3 * static_cast<std::size_t>(part.width()));
 }
 
-std::optional<QRect> CDestview::RubberBandRect() const { return std::nullopt; }
+std::optional<QRect> CDestview::RubberBandRect() const {
+    if (!drag_->band) return std::nullopt;
+    const RubberBand& b = *drag_->band;
+    return QRect(QPoint(std::min(b.anchor.x, b.pointer.x), std::min(b.anchor.y, b.pointer.y)),
+                 QPoint(std::max(b.anchor.x, b.pointer.x), std::max(b.anchor.y, b.pointer.y)));
+}
 
 void CDestview::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -217,7 +283,7 @@ void CDestview::paintEvent(QPaintEvent*) {
     WendralState& s = app_.State();
     if (s.SourceCount == 0) {
         s.DestWidth = s.DestHeight = 0;
-        s.ReferenceColour = Bgr{127, 127, 127};
+        ResetReferenceColour(s);
         const QColor light(176, 192, 223);
         p.fillRect(client, light);
         p.setBackgroundMode(Qt::OpaqueMode);
@@ -237,11 +303,95 @@ void CDestview::paintEvent(QPaintEvent*) {
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
     if (!image_.isNull()) p.drawImage(0, 0, image_);
+
+    QPen dotted(Qt::black, 0, Qt::DotLine);
+    p.setPen(dotted);
+    p.setBrush(Qt::NoBrush);
+    if (drag_->band) {
+        const RubberBand& b = *drag_->band;
+        p.drawRect(QRect(QPoint(b.anchor.x, b.anchor.y), QPoint(b.pointer.x, b.pointer.y)).normalized().adjusted(0, 0, -1, -1));
+        p.drawLine(b.centre.x - b.horizontalArm, b.centre.y, b.centre.x + b.horizontalArm, b.centre.y);
+        p.drawLine(b.centre.x, b.centre.y - b.verticalArm, b.centre.x, b.centre.y + b.verticalArm);
+    }
+    if (brushOutline_ && s.BrushingEnabled == 1) {
+        const BrushOutline& o = *brushOutline_;
+        p.drawRect(QRect(QPoint(o.left, o.top), QPoint(o.right, o.bottom)).adjusted(0, 0, -1, -1));
+    }
 }
 
-void CDestview::mousePressEvent(QMouseEvent* event) { QWidget::mousePressEvent(event); }
-void CDestview::mouseMoveEvent(QMouseEvent* event) { QWidget::mouseMoveEvent(event); }
-void CDestview::mouseReleaseEvent(QMouseEvent* event) { QWidget::mouseReleaseEvent(event); }
+namespace {
+
+unsigned ButtonFlags(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? kLeftButton : 0u) | (buttons & Qt::RightButton ? kRightButton : 0u);
+}
+
+Point At(const QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    return Point{p.x(), p.y()};
+}
+
+}  // namespace
+
+void CDestview::PressRight(Point at) { ReferenceSamplingPress(app_.State(), drag_->sampling, at); }
+
+void CDestview::MoveRight(Point at) { ReferenceSamplingMove(app_.State(), drag_->sampling, at); }
+
+void CDestview::ReleaseRight() { ReferenceSamplingRelease(app_.State(), zone_, nullptr); }
+
+void CDestview::mousePressEvent(QMouseEvent* event) {
+    WendralState& s = app_.State();
+    if (ShowingStartupHelp == 1) return;
+    const unsigned button = ButtonFlags(event->button());
+    if (s.BrushingEnabled == 1) {
+        if (button != 0) ShowMessages(drag_->stroke.Press(s, button));
+    } else if (event->button() == Qt::LeftButton) {
+        drag_->band.reset();
+        drag_->forming.Press(s, zone_, At(event));
+        update();
+    } else if (event->button() == Qt::RightButton) {
+        PressRight(At(event));
+    }
+    app_.StateChanged();
+}
+
+void CDestview::mouseMoveEvent(QMouseEvent* event) {
+    WendralState& s = app_.State();
+    const unsigned buttons = ButtonFlags(event->buttons());
+    if (s.BrushingEnabled == 1) {
+        if (!drag_->stroke.Held()) return;
+        Point pointer = At(event);
+        std::optional<SourceImage> one, two;
+        const std::optional<BrushOutline> outline =
+            drag_->stroke.Move(s, zone_, pointer, buttons, SourceImageOf(s, 1, one), SourceImageOf(s, 2, two),
+                               ClientArea{width(), height()});
+        if (outline) {
+            brushOutline_ = outline;
+            // Only the pixels under the brush changed.
+            RedrawDestination(QRect(QPoint(outline->left, outline->top), QPoint(outline->right, outline->bottom)));
+        }
+        return;
+    }
+    if (drag_->forming.Dragging() && buttons != kRightButton) {
+        drag_->band = drag_->forming.Move(s, zone_, At(event), width(), height());
+        update();
+    } else if (buttons == kRightButton) {
+        MoveRight(At(event));
+    }
+}
+
+void CDestview::mouseReleaseEvent(QMouseEvent* event) {
+    WendralState& s = app_.State();
+    const unsigned button = ButtonFlags(event->button());
+    if (button != 0 && drag_->stroke.Held()) drag_->stroke.Release(zone_, button);
+    if (event->button() == Qt::LeftButton) {
+        drag_->band.reset();
+        if (drag_->forming.Release(s, zone_, At(event), width(), height())) UpdateDestinationTitle();
+        update();
+    } else if (event->button() == Qt::RightButton) {
+        ReleaseRight();
+    }
+    app_.StateChanged();
+}
 
 // ---- CDestchild ----
 

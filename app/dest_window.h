@@ -8,9 +8,11 @@
 
 #include "app/command_router.h"
 #include "app/doc_template.h"
+#include "dialogs/save_destination_dialog.h"
 #include "core/brushing.h"
 #include "core/sources.h"
 #include "core/picture_packet.h"
+#include "core/pixel.h"
 #include "core/zone.h"
 
 class QMainWindow;
@@ -27,13 +29,8 @@ inline constexpr const char* kEmptyLine1 = "This destination window is empty.";
 inline constexpr const char* kEmptyLine2 = "Please load a source picture from the file menu.";
 inline constexpr const char* kZoneHelpFailed = "Problem with pop up help !";
 
-// The save dialog's answer: the chosen path and the 1-based index of the filter in effect.
-struct SaveChoice {
-    QString path;
-    int filterIndex = 1;
-};
 // Asks for the file to save the destination in; no value when cancelled. Tests replace it.
-using SaveDialogFunction = std::function<std::optional<SaveChoice>()>;
+using SaveDialogFunction = std::function<std::optional<SaveDialogAnswer>()>;
 
 // The destination document: the start-up help picture while it is shown, and the last saved
 // file. It carries "Save Destination As...".
@@ -111,6 +108,10 @@ protected:
 
 private:
     void RegisterCommands();
+    // Right-button sampling of the reference colour.
+    void PressRight(Point at);
+    void MoveRight(Point at);
+    void ReleaseRight();
     void SyncImage(const QRect& changed);
     bool PicturePresent() const;
     bool NotBrushing() const;

@@ -13,12 +13,15 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
+#include <optional>
 
 #include "app/background.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/message_service.h"
 #include "app/wendral_app.h"
+#include "app/busy_cursor.h"
+#include "core/effect_commands.h"
 #include "core/sources.h"
 
 namespace wendral::app {
@@ -112,6 +115,35 @@ void CMainFrame::RegisterCommands() {
     OnCommand(
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this] { return CommandState{true, statusBar()->isVisible()}; });
+
+    // The Edit-menu effects work on the destination whichever window is active, but follow
+    // the active view: with the destination they need a picture, with a source or the
+    // merge-align view they are off.
+    for (const EffectCommand& effect : kEffectCommands) {
+        const auto run = effect.run;
+        const bool slow = effect.commandId == kPencilDraw;
+        OnCommand(
+            effect.commandId,
+            [this, run, slow] {
+                {
+                    std::optional<BusyCursor> busy;
+                    if (slow) busy.emplace();
+                    run(app_.State());
+                }
+                if (CDestview* view = app_.DestView()) view->RedrawDestination();
+            },
+            [this] { return CommandState{EffectsEnabled()}; });
+    }
+}
+
+bool CMainFrame::EffectsEnabled() const {
+    switch (router_->ActiveRole()) {
+        case ViewRole::Destination: return app_.State().PicturePresent();
+        case ViewRole::Source:
+        case ViewRole::MergeAlign: return false;
+        case ViewRole::Other: break;
+    }
+    return true;
 }
 
 // Horizontal tiles lie one below the other across the whole width, vertical ones side by side.

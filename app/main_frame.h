@@ -56,6 +56,9 @@ public:
     QString PaneText(int pane) const;
     int LastAskedChange = 0;
 
+    // The rule of the Edit-menu effects (32730 to 32740).
+    bool EffectsEnabled() const;
+
     // The colour readout for the current state.
     QString ColourReadoutText() const;
 

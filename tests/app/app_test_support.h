@@ -1,0 +1,52 @@
+#pragma once
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/dest_window.h"
+#include "app/main_frame.h"
+#include "app/message_service.h"
+#include "app/wendral_app.h"
+#include "core/pixel.h"
+#include "core/source_view.h"
+
+namespace wendral::app::testing {
+
+// A started application (main frame shown offscreen, the data files of the build), with
+// source pictures attached to the engine as the source windows would attach them.
+class AppFixture {
+public:
+    explicit AppFixture(QString dataDirectory = WENDRAL_DATA_DIR);
+    ~AppFixture();
+
+    CWendralApp& app() { return *app_; }
+    WendralState& state() { return app_->State(); }
+    CMainFrame& frame() { return *app_->MainFrame(); }
+    CDestview& view() { return *app_->DestView(); }
+    Zone& zone() { return view().DestZone(); }
+    CommandRouter& router() { return frame().Router(); }
+
+    // A source of width x height whose pixel (x, y) is colour(x, y); the destination is rebuilt
+    // from it and the start-up help dropped, as the first source frame does.
+    SourceView& AddSource(int width, int height, std::function<Bgr(int, int)> colour);
+    SourceView& AddSource(int width, int height, Bgr colour);
+
+    // The destination frame active, so that its commands route.
+    void ActivateDestination();
+
+    // Left-button drag in the destination view, in view coordinates.
+    void Drag(QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton);
+    void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton);
+
+    bool Enabled(int id);
+    bool Checked(int id);
+
+private:
+    std::unique_ptr<ScopedMessageHook> startupMessages_;
+    std::unique_ptr<CWendralApp> app_;
+    std::vector<std::unique_ptr<SourceView>> sources_;
+};
+
+}  // namespace wendral::app::testing

@@ -1,0 +1,244 @@
+// The destination window: drawing, the zone by mouse, keys, sampling, lock and restore.
+#include <QAction>
+#include <QStandardPaths>
+#include <QTest>
+#include <cstring>
+
+#include "app/commands.h"
+#include "app_test_support.h"
+#include "core/sources.h"
+
+using namespace wendral;
+using namespace wendral::app;
+using wendral::app::testing::AppFixture;
+
+namespace {
+
+Bgr Gradient(int x, int y) { return Bgr{std::uint8_t(x * 3), std::uint8_t(y * 5), std::uint8_t((x + y) & 0xff)}; }
+
+QByteArray Store(const WendralState& s) {
+    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
+}
+
+}  // namespace
+
+class DestViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void anEmptyDestinationShowsItsTwoLines() {
+        AppFixture f;
+        f.view().DropStartupHelp();
+        const QImage shown = f.view().grab().toImage();
+        QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(176, 192, 223));
+        QCOMPARE(f.state().DestWidth, 0);
+        QCOMPARE(f.state().DestHeight, 0);
+        QCOMPARE(f.app().DestFrame()->windowTitle(), QString("Destination Window"));
+        // Some text is drawn near (10, 10).
+        bool dark = false;
+        for (int y = 10; y < 30 && !dark; ++y)
+            for (int x = 10; x < 120 && !dark; ++x) dark = shown.pixelColor(x, y).lightness() < 100;
+        QVERIFY(dark);
+    }
+
+    void thePictureIsShownOneToOneWithHatchedMargins() {
+        AppFixture f;
+        f.AddSource(40, 20, Gradient);
+        const QImage shown = f.view().grab().toImage();
+        for (QPoint p : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 19), QPoint(17, 11)}) {
+            const Bgr want = f.state().DestPixel(p.x(), p.y());
+            QCOMPARE(shown.pixelColor(p), QColor(want.r, want.g, want.b));
+        }
+        // The margins hold only the hatch colour and white.
+        bool hatch = false;
+        for (int x = 41; x < 80; ++x) {
+            const QColor c = shown.pixelColor(x, 5);
+            QVERIFY(c == QColor(32, 64, 143) || c == QColor(Qt::white));
+            hatch = hatch || c == QColor(32, 64, 143);
+        }
+        QVERIFY(hatch);
+    }
+
+    void partialRedrawsKeepThePictureInStep() {
+        AppFixture f;
+        f.AddSource(40, 20, Bgr{10, 10, 10});
+        f.view().grab();
+        std::memset(f.state().DestinationStore() + f.state().DestOffset(5, 7), 200, 3);
+        f.view().RedrawDestination(QRect(5, 7, 1, 1));
+        QCOMPARE(f.view().grab().toImage().pixelColor(5, 7), QColor(200, 200, 200));
+    }
+
+    void aDraggedZoneEndsInsideThePicture() {
+        AppFixture f;
+        f.AddSource(40, 20, Gradient);
+        f.Drag(QPoint(30, 5), QPoint(300, 200));
+        QCOMPARE(f.zone().x1, 30);
+        QCOMPARE(f.zone().y1, 5);
+        QCOMPARE(f.zone().x2, 39);
+        QCOMPARE(f.zone().y2, 19);
+        QCOMPARE(f.app().DestFrame()->windowTitle(), QString("Destination Window"));
+        // A press beyond the picture puts the anchor on its last column and row.
+        f.Drag(QPoint(100, 100), QPoint(2, 3));
+        QCOMPARE(f.zone().x1, 39);
+        QCOMPARE(f.zone().y1, 19);
+        QCOMPARE(f.zone().x2, 2);
+        QCOMPARE(f.zone().y2, 3);
+    }
+
+    void theRubberBandFollowsThePointerWhileDragging() {
+        AppFixture f;
+        f.AddSource(40, 20, Gradient);
+        QTest::mousePress(&f.view(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+        QMouseEvent move(QEvent::MouseMove, QPointF(20, 300), f.view().mapToGlobal(QPointF(20, 300)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f.view(), &move);
+        QCOMPARE(f.view().RubberBandRect(), std::optional<QRect>(QRect(QPoint(4, 4), QPoint(20, 19))));
+        // The corners do not change while moving.
+        QCOMPARE(f.zone().y2, 4);
+        QTest::mouseRelease(&f.view(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 300));
+        QVERIFY(!f.view().RubberBandRect());
+    }
+
+    void aClickLeavesNoZoneAndTheDistortionsAsk() {
+        AppFixture f;
+        f.AddSource(40, 20, Gradient);
+        f.Click(QPoint(10, 10));
+        QVERIFY(!f.zone().HasZone());
+        QCOMPARE(f.app().DestFrame()->windowTitle(), QString("Destination Window  <no zone set>"));
+        const QByteArray before = Store(f.state());
+        ScopedMessageHook messages(MessageAnswer::No);
+        QTest::keyClicks(&f.view(), ".");
+        QTest::keyClick(&f.view(), Qt::Key_Left);
+        QCOMPARE(messages.Texts(), QStringList({kZoneQuestion, kZoneQuestion}));
+        QCOMPARE(messages.Records()[0].buttons, MessageButtons::YesNo);
+        QCOMPARE(Store(f.state()), before);
+        QCOMPARE(f.state().DestModified, 1);
+        QCOMPARE(f.app().DestFrame()->windowTitle(), QString("Destination Window  <modified>  <no zone set>"));
+        // Yes asks for the help, which is not there.
+        ScopedMessageHook yes(MessageAnswer::Yes);
+        QTest::keyClicks(&f.view(), ",");
+        QCOMPARE(yes.Texts(), QStringList({kZoneQuestion, kZoneHelpFailed}));
+    }
+
+    void aThinZoneCountsOnlyWithHeight() {
+        AppFixture f;
+        f.AddSource(40, 20, Gradient);
+        f.Drag(QPoint(10, 2), QPoint(10, 12));
+        QVERIFY(f.zone().HasZone());
+        f.Drag(QPoint(2, 8), QPoint(30, 8));
+        QVERIFY(!f.zone().HasZone());
+    }
+
+    void keysRunTheDistortionsAndTheirOpposites() {
+        AppFixture f;
+        f.AddSource(64, 48, Gradient);
+        const QByteArray base = Store(f.state());
+        f.Drag(QPoint(8, 8), QPoint(50, 40));
+        ScopedMessageHook messages;
+        QTest::keyClicks(&f.view(), "...");
+        QCOMPARE(f.zone().ImplodeLevel, 3);
+        QVERIFY(Store(f.state()) != base);
+        QTest::keyClicks(&f.view(), ",,,");
+        QCOMPARE(Store(f.state()), base);
+        QTest::keyClicks(&f.view(), ">");
+        QCOMPARE(f.zone().TwistLevel, 1.0);
+        QCOMPARE(f.zone().ImplodeLevel, 0);
+        QTest::keyClicks(&f.view(), "<");
+        QCOMPARE(Store(f.state()), base);
+        QTest::keyClick(&f.view(), Qt::Key_Up);
+        QCOMPARE(f.zone().VerticalNudgeLevel, 1);
+        QTest::keyClick(&f.view(), Qt::Key_Down);
+        QCOMPARE(f.zone().VerticalNudgeLevel, 0);
+        QTest::keyClick(&f.view(), Qt::Key_Left);
+        QCOMPARE(f.zone().HorizontalNudgeLevel, 1);
+        QTest::keyClick(&f.view(), Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(f.zone().ColourLevel, 1);
+        QCOMPARE(f.zone().HorizontalNudgeLevel, 0);
+        QVERIFY(messages.Texts().isEmpty());
+        // Capitals are not the commands.
+        QTest::keyClicks(&f.view(), "F");
+        QCOMPARE(f.zone().ColourLevel, 1);
+    }
+
+    void flipTwiceGivesThePictureBack() {
+        AppFixture f;
+        f.AddSource(64, 48, Gradient);
+        const QByteArray base = Store(f.state());
+        QTest::keyClicks(&f.view(), "f");
+        QCOMPARE(f.state().DestPixel(0, 3), Gradient(63, 3));
+        QTest::keyClicks(&f.view(), "f");
+        QCOMPARE(Store(f.state()), base);
+    }
+
+    void rightDraggingAveragesTheReferenceColour() {
+        AppFixture f;
+        f.AddSource(40, 20, Bgr{10, 20, 30});
+        f.Drag(QPoint(3, 3), QPoint(12, 9), Qt::RightButton);
+        QCOMPARE(f.state().ReferenceColour, (Bgr{10, 20, 30}));
+        QCOMPARE(f.state().CursorSample, (Point{12, 9}));
+        f.frame().RunIdleUpdate();
+        QCOMPARE(f.frame().PaneText(2), QString("RGB = 30 20 10  Average REF. Color RGB = 30 20 10"));
+        // A right click outside the picture puts the cursor out of range.
+        f.Click(QPoint(200, 200), Qt::RightButton);
+        f.frame().RunIdleUpdate();
+        QCOMPARE(f.frame().PaneText(2), QString(kCursorOutOfRange));
+    }
+
+    void rightReleaseKeepsTheZoneButStartsAFreshBase() {
+        AppFixture f;
+        f.AddSource(64, 48, Gradient);
+        f.Drag(QPoint(8, 8), QPoint(50, 40));
+        QTest::keyClicks(&f.view(), "..");
+        QCOMPARE(f.zone().ImplodeLevel, 2);
+        f.Click(QPoint(20, 20), Qt::RightButton);
+        QCOMPARE(f.zone().ImplodeLevel, 0);
+        QCOMPARE(f.zone().x1, 8);
+        QCOMPARE(f.zone().y2, 40);
+    }
+
+    void lockKeepsTheDestinationAndRestoreRebuildsIt() {
+        AppFixture f;
+        SourceView& source = f.AddSource(64, 48, Gradient);
+        QVERIFY(f.router().Execute(kLockDestination));
+        QCOMPARE(f.state().DestLocked, 1);
+        f.frame().RunIdleUpdate();
+        QCOMPARE(f.frame().PaneText(1), QString("Dest. Locked"));
+        QTest::keyClicks(&f.view(), "f");
+        const QByteArray flipped = Store(f.state());
+        // A source change leaves a locked destination alone.
+        QVERIFY(!EmptySourceWindow(f.state(), f.zone(), source.SourceNumber).heldBack);
+        QCOMPARE(Store(f.state()), flipped);
+        // Restore rebuilds once, and the lock stays.
+        QTest::keyClick(&f.view(), Qt::Key_Backspace);
+        QCOMPARE(f.state().DestLocked, 1);
+        QCOMPARE(f.state().DestModified, 0);
+        QVERIFY(Store(f.state()) != flipped);
+        QVERIFY(f.router().Execute(kLockDestination));
+        f.frame().RunIdleUpdate();
+        QCOMPARE(f.frame().PaneText(1), QString("Dest. Unlocked"));
+    }
+
+    void brushingPaintsTheSourceBack() {
+        AppFixture f;
+        f.AddSource(64, 48, Bgr{0, 0, 200});
+        f.Drag(QPoint(10, 10), QPoint(30, 30));
+        QTest::keyClicks(&f.view(), "f");  // a flat picture flips to itself; change it instead
+        std::memset(f.state().DestinationStore(), 0, f.state().DestBytes());
+        f.view().RedrawDestination();
+        f.Drag(QPoint(10, 10), QPoint(30, 30));
+        QTest::keyClicks(&f.view(), "b");
+        QCOMPARE(f.state().BrushingEnabled, 1);
+        f.Drag(QPoint(32, 24), QPoint(33, 24));
+        QCOMPARE(f.state().DestPixel(33, 24), (Bgr{0, 0, 200}));
+        QCOMPARE(f.view().grab().toImage().pixelColor(33, 24), QColor(200, 0, 0));
+        QCOMPARE(f.state().DestPixel(2, 2), (Bgr{0, 0, 0}));
+        // The right button needs a second source.
+        ScopedMessageHook messages;
+        f.Drag(QPoint(32, 24), QPoint(34, 24), Qt::RightButton);
+        QCOMPARE(messages.Texts(), QStringList({kNoSource2Message}));
+    }
+};
+
+QTEST_MAIN(DestViewTest)
+#include "dest_view_test.moc"
