@@ -84,7 +84,13 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     QueueIdleUpdate();
 }
 
-CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
+CMainFrame::~CMainFrame() {
+    // The sub-windows go after this frame's members: nothing they signal on the way may reach
+    // the idle timer, which is gone by then.
+    qApp->removeEventFilter(this);
+    disconnect(area_, nullptr, this, nullptr);
+    destroying_ = true;
+}
 
 void CMainFrame::BuildMenus() {
     for (const MenuInfo& info : MainMenus()) {
@@ -185,7 +191,7 @@ RoutedFrame* CMainFrame::ActiveFrame() const {
 }
 
 void CMainFrame::QueueIdleUpdate() {
-    if (!idle_.isActive()) idle_.start();
+    if (!destroying_ && !idle_.isActive()) idle_.start();
 }
 
 void CMainFrame::RunIdleUpdate() {
