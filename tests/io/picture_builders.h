@@ -180,16 +180,19 @@ inline Bytes TestPixels(int width, int height, int components) {
     return p;
 }
 
-// The last scan of a file repeated `times` times more before its end marker.
-inline Bytes RepeatLastScan(const Bytes& jpeg, int times) {
-    std::size_t sos = 0;
-    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) sos = i;
-    const Bytes scan(jpeg.begin() + static_cast<std::ptrdiff_t>(sos), jpeg.end() - 2);
-    Bytes out(jpeg.begin(), jpeg.end() - 2);
-    for (int t = 0; t < times; ++t) out.insert(out.end(), scan.begin(), scan.end());
-    out.push_back(0xFF);
-    out.push_back(0xD9);
+// The first scan of a progressive file (its DC scan, which needs nothing decoded before it)
+// repeated `times` times more right after itself.
+inline Bytes RepeatFirstScan(const Bytes& jpeg, int times) {
+    std::size_t start = 0;
+    while (start + 1 < jpeg.size() && !(jpeg[start] == 0xFF && jpeg[start + 1] == 0xDA)) ++start;
+    std::size_t end = start + 2;
+    while (end + 1 < jpeg.size() &&
+           !(jpeg[end] == 0xFF && jpeg[end + 1] != 0x00 && (jpeg[end + 1] < 0xD0 || jpeg[end + 1] > 0xD7)))
+        ++end;
+    Bytes out(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+    for (int t = 0; t < times; ++t)
+        out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(start), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+    out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(end), jpeg.end());
     return out;
 }
 
