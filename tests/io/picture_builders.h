@@ -77,7 +77,7 @@ inline Bytes MakeBmp(const BmpSpec& s) {
         PutLe(b, 46, s.coloursUsed, 4);
     }
     std::size_t at = 14 + 40;  // masks follow a 40-byte header and sit at the same place in longer ones
-    for (std::uint32_t m : s.masks) {
+    for (std::uint32_t m : s.headerSize >= 40 ? s.masks : std::vector<std::uint32_t>{}) {
         PutLe(b, at, m, 4);
         at += 4;
     }
