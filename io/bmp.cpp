@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "core/convert24.h"
 #include "core/limits.h"
@@ -90,7 +91,9 @@ std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t str
 bool LoadBmpBytes(const std::uint8_t* data, std::size_t size, SourceDocument& doc, Messages& out) {
     PicturePacket packet = ReadBmpPacket(data, size);
     // Refused before the document lets go of its picture and before anything large is made.
-    if (!packet.empty() && Packet24Problem(packet) == kTooLargeMessage) {
+    // Texts are compared, not pointers: each file may hold its own copy of a message.
+    const char* problem = packet.empty() ? nullptr : Packet24Problem(packet);
+    if (problem && std::string_view(problem) == kTooLargeMessage) {
         out.emplace_back(kTooLargeMessage);
         return false;
     }

@@ -73,7 +73,6 @@ TEST(BmpReader, PaletteDepthsExpandThroughTheirColourTable) {
         BmpSpec s = Bmp(c.width, height, c.bits, c.header, 0, c.coloursUsed);
         for (int i = 0; i < entries; ++i) s.palette.push_back(Colour(i));
         const std::size_t rowBytes = *PaddedRowBytes(c.width, c.bits);
-        EXPECT_EQ(rowBytes, c.bits == 4 ? (c.width == 16 ? 8u : 12u) : (c.width + 3u) / 4 * 4);
         s.rows = MakeRows(height, rowBytes, [&](int r, std::size_t i) {
             const int x = static_cast<int>(c.bits == 8 ? i : 2 * i);
             if (x >= c.width) return 0;
@@ -299,23 +298,18 @@ TEST(BmpReader, FilesWrittenByOtherProgramsReadPixelForPixel) {
     const int w = 37, h = 23;
     testfiles::WritePpm(dir / "in.ppm", {w, h, testfiles::TestPixels(w, h, 3)});
     const std::string in = dir / "in.ppm";
-    const std::pair<std::string, std::string> makers[] = {
-        {"im24.bmp", "convert " + in + " BMP3:" + dir / "im24.bmp"},
-        {"im8.bmp", "convert " + in + " -type Palette -compress none BMP3:" + dir / "im8.bmp"},
-        {"im4.bmp", "convert " + in + " -colors 16 -type Palette -compress none BMP3:" + dir / "im4.bmp"},
-        {"imv5.bmp", "convert " + in + " BMP:" + dir / "imv5.bmp"},
-        {"imalpha.bmp", "convert " + in + " -alpha on -channel A -fx 0.5 BMP:" + dir / "imalpha.bmp"},
-        {"imcore4.bmp", "convert " + in + " -colors 16 BMP2:" + dir / "imcore4.bmp"},
-        {"imcore8.bmp", "convert " + in + " -type Palette BMP2:" + dir / "imcore8.bmp"},
-        {"pil24.bmp", std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" + in + "').save('" +
-                          dir / "pil24.bmp" + "')\""},
-        {"pil8.bmp", std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" + in +
-                         "').convert('P').save('" + dir / "pil8.bmp" + "')\""},
-        {"pil32.bmp", std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" + in +
-                          "').convert('RGBA').save('" + dir / "pil32.bmp" + "')\""},
-        {"pilgrey.bmp", std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" + in +
-                            "').convert('L').save('" + dir / "pilgrey.bmp" + "')\""},
-    };
+    std::vector<std::pair<std::string, std::string>> makers;
+    const std::pair<const char*, const char*> magick[] = {
+        {"im24.bmp", "BMP3:"},          {"im8.bmp", "-type Palette -compress none BMP3:"},
+        {"imv5.bmp", "BMP:"},           {"im4.bmp", "-colors 16 -type Palette -compress none BMP3:"},
+        {"imcore4.bmp", "-colors 16 BMP2:"}, {"imcore8.bmp", "-type Palette BMP2:"},
+        {"imalpha.bmp", "-alpha on -channel A -fx 0.5 BMP:"}};  // 32-bit bit fields in a 124-byte header
+    for (auto [name, args] : magick) makers.emplace_back(name, "convert " + in + " " + args + dir / name);
+    for (const char* mode : {"RGB", "P", "RGBA", "L"}) {
+        const std::string name = std::string("pil") + mode + ".bmp";
+        makers.emplace_back(name, std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" + in +
+                                      "').convert('" + mode + "').save('" + dir / name + "')\"");
+    }
     for (const auto& [name, command] : makers) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(testfiles::Run(command)) << command;
