@@ -12,7 +12,7 @@ using testfiles::Bytes;
 
 std::vector<std::pair<std::string, Bytes>> BmpFiles() {
     std::vector<std::pair<std::string, Bytes>> files;
-    auto add = [&](std::string name, testfiles::BmpSpec s) {
+    auto add = [&](std::string name, testfiles::BmpFields s) {
         const std::size_t rowBytes = *PaddedRowBytes(static_cast<std::uint64_t>(s.width), s.bits);
         const int rows = s.height < 0 ? -s.height : s.height;
         s.rows = testfiles::MakeRows(rows, rowBytes, [](int r, std::size_t i) { return r * 37 + i * 11; });
@@ -20,7 +20,7 @@ std::vector<std::pair<std::string, Bytes>> BmpFiles() {
     };
     for (std::uint32_t header : {12u, 40u, 108u, 124u}) {
         for (std::uint16_t bits : {4, 8, 24, 32}) {
-            testfiles::BmpSpec s = testfiles::Bmp(5, 3, bits, header);
+            testfiles::BmpFields s = testfiles::Bmp(5, 3, bits, header);
             if (bits <= 8)
                 for (int i = 0; i < (1 << bits); ++i)
                     s.palette.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(3 * i), 9});
@@ -30,11 +30,11 @@ std::vector<std::pair<std::string, Bytes>> BmpFiles() {
             add("h" + std::to_string(header) + "_" + std::to_string(bits) + "_topdown.bmp", s);
         }
         if (header == 12) continue;
-        testfiles::BmpSpec fields = testfiles::Bmp(4, 2, 32, header, 3);
+        testfiles::BmpFields fields = testfiles::Bmp(4, 2, 32, header, 3);
         fields.masks = {0xFF0000, 0xFF00, 0xFF};
         add("h" + std::to_string(header) + "_bitfields.bmp", fields);
     }
-    testfiles::BmpSpec gap = testfiles::Bmp(6, 2, 8, 40, 0, 4);
+    testfiles::BmpFields gap = testfiles::Bmp(6, 2, 8, 40, 0, 4);
     gap.palette.resize(4);
     gap.gap = 20;
     add("gap.bmp", gap);
@@ -52,10 +52,10 @@ const SeedRegistrar packetSeeds("fuzz_convert24", [] {
 
 const SeedRegistrar jpegSeeds("fuzz_jpeg", [] {
     std::vector<Seed> files;
-    auto add = [&](const std::string& name, testfiles::JpegSpec s) {
+    auto add = [&](const std::string& name, testfiles::JpegOptions s) {
         files.emplace_back(name, testfiles::EncodeTestJpeg(s, testfiles::TestPixels(s.width, s.height, s.components)));
     };
-    testfiles::JpegSpec s;
+    testfiles::JpegOptions s;
     s.width = 19;
     s.height = 13;
     add("colour.jpg", s);

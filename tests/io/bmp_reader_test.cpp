@@ -14,7 +14,7 @@ namespace wendral {
 namespace {
 
 using testfiles::Bmp;
-using testfiles::BmpSpec;
+using testfiles::BmpFields;
 using testfiles::Bytes;
 using testfiles::MakeBmp;
 using testfiles::MakeRows;
@@ -70,7 +70,7 @@ TEST(BmpReader, PaletteDepthsExpandThroughTheirColourTable) {
         const int height = 2;
         const int entries = c.coloursUsed ? static_cast<int>(c.coloursUsed) : 1 << c.bits;
         auto index = [&](int r, int x) { return (x * 3 + r * 5) % entries; };
-        BmpSpec s = Bmp(c.width, height, c.bits, c.header, 0, c.coloursUsed);
+        BmpFields s = Bmp(c.width, height, c.bits, c.header, 0, c.coloursUsed);
         for (int i = 0; i < entries; ++i) s.palette.push_back(Colour(i));
         const std::size_t rowBytes = *PaddedRowBytes(c.width, c.bits);
         s.rows = MakeRows(height, rowBytes, [&](int r, std::size_t i) {
@@ -93,7 +93,7 @@ TEST(BmpReader, PaletteDepthsExpandThroughTheirColourTable) {
 TEST(BmpReader, TrueColourPicturesAreKeptOrRepackedWithMasksSkippedOnlyAfterA40ByteHeader) {
     const int w = 5, h = 3;
     // 24 bits in a 108-byte header: the packet is the file after its file header.
-    BmpSpec keep = Bmp(w, h, 24, 108);
+    BmpFields keep = Bmp(w, h, 24, 108);
     keep.rows = MakeRows(h, RowStride24(w), [](int r, std::size_t i) { return r * 50 + i; });
     const Bytes keptFile = MakeBmp(keep);
     const Loaded kept = Load(keptFile);
@@ -105,7 +105,7 @@ TEST(BmpReader, TrueColourPicturesAreKeptOrRepackedWithMasksSkippedOnlyAfterA40B
     for (std::uint32_t header : {40u, 108u, 124u}) {
         for (std::uint32_t compression : {0u, 3u}) {
             SCOPED_TRACE(::testing::Message() << header << "-byte header, compression " << compression);
-            BmpSpec s = Bmp(w, h, 32, header, compression);
+            BmpFields s = Bmp(w, h, 32, header, compression);
             if (compression == 3) s.masks = masks;
             s.rows = MakeRows(h, 4 * w, [](int r, std::size_t i) { return 100 + r * 40 + i; });
             const Loaded l = Load(MakeBmp(s));
@@ -123,13 +123,13 @@ TEST(BmpReader, TopDownFilesGiveTheSameBottomUpPacket) {
     for (std::uint16_t bits : {8, 24, 32}) {
         SCOPED_TRACE(bits);
         const int w = 7, h = 4;
-        BmpSpec up = Bmp(w, h, bits);
+        BmpFields up = Bmp(w, h, bits);
         if (bits == 8)
             for (int i = 0; i < 256; ++i) up.palette.push_back(Colour(i));
         const std::size_t rowBytes = *PaddedRowBytes(w, bits);
         // Padding bytes stay zero: a kept packet keeps the file's, a repacked one has zeros.
         up.rows = MakeRows(h, rowBytes, [&](int r, std::size_t i) { return i < w * bits / 8u ? r * 31 + i * 3 : 0; });
-        BmpSpec down = up;
+        BmpFields down = up;
         down.height = -h;
         for (int r = 0; r < h; ++r)
             std::copy_n(up.rows.begin() + r * rowBytes, rowBytes, down.rows.begin() + (h - 1 - r) * rowBytes);
@@ -143,23 +143,23 @@ TEST(BmpReader, TopDownFilesGiveTheSameBottomUpPacket) {
 
 TEST(BmpReader, FileHeaderOffsetIsUsedWhenItPointsPastTheHeaderInsideTheFile) {
     const int w = 6, h = 3;
-    BmpSpec plain = Bmp(w, h, 8);
+    BmpFields plain = Bmp(w, h, 8);
     for (int i = 0; i < 256; ++i) plain.palette.push_back(Colour(i));
     plain.rows = MakeRows(h, 8, [](int r, std::size_t i) { return (r + i) % 2; });
     const Loaded reference = Load(MakeBmp(plain));
     ASSERT_TRUE(reference.ok);
 
-    BmpSpec gap = plain;
+    BmpFields gap = plain;
     gap.gap = 100;
-    BmpSpec shortTable = plain;  // only the two colours used, yet no colours-used count
+    BmpFields shortTable = plain;  // only the two colours used, yet no colours-used count
     shortTable.palette.resize(2);
-    BmpSpec inHeader = plain;
+    BmpFields inHeader = plain;
     inHeader.pixelOffset = 20;
-    BmpSpec beyondFile = plain;
+    BmpFields beyondFile = plain;
     beyondFile.pixelOffset = 1u << 30;
-    BmpSpec zero = plain;
+    BmpFields zero = plain;
     zero.pixelOffset = 0;
-    for (const BmpSpec* s : {&gap, &shortTable, &inHeader, &beyondFile, &zero}) {
+    for (const BmpFields* s : {&gap, &shortTable, &inHeader, &beyondFile, &zero}) {
         const Loaded l = Load(MakeBmp(*s));
         ASSERT_TRUE(l.ok);
         EXPECT_EQ(l.doc.packet.block(), reference.doc.packet.block());
@@ -167,7 +167,7 @@ TEST(BmpReader, FileHeaderOffsetIsUsedWhenItPointsPastTheHeaderInsideTheFile) {
 }
 
 TEST(BmpReader, PicturesBeyondTheLoadLimitsFailBeforeTouchingTheDocument) {
-    BmpSpec wide = Bmp(65536, 1, 4);
+    BmpFields wide = Bmp(65536, 1, 4);
     wide.palette.resize(16);
     wide.rows.resize(32768);
     const Loaded l = Load(MakeBmp(wide));
@@ -190,7 +190,7 @@ TEST(BmpReader, PicturesBeyondTheLoadLimitsFailBeforeTouchingTheDocument) {
 }
 
 TEST(BmpReader, BadFilesFailWithTheirMessagesAndLeaveNoPacket) {
-    BmpSpec base = Bmp(5, 4, 8);
+    BmpFields base = Bmp(5, 4, 8);
     for (int i = 0; i < 256; ++i) base.palette.push_back(Colour(i));
     base.rows.resize(8 * 4);
     const Bytes good = MakeBmp(base);
@@ -205,7 +205,7 @@ TEST(BmpReader, BadFilesFailWithTheirMessagesAndLeaveNoPacket) {
     for (std::size_t length = 0; length < good.size(); ++length)
         cases.push_back({"truncated to " + std::to_string(length), Bytes(good.begin(), good.begin() + length), false});
     auto variant = [&](const std::string& name, auto change, bool unsupported = false) {
-        BmpSpec s = base;
+        BmpFields s = base;
         change(s);
         cases.push_back({name, MakeBmp(s), unsupported});
     };
@@ -222,37 +222,37 @@ TEST(BmpReader, BadFilesFailWithTheirMessagesAndLeaveNoPacket) {
     patched("zero width", 18, 0, 4);
     patched("negative width", 18, static_cast<std::uint32_t>(-5), 4);
     patched("all colours used", 46, 0xFFFFFFFFu, 4);
-    variant("gigapixels in a tiny file", [](BmpSpec& s) {
+    variant("gigapixels in a tiny file", [](BmpFields& s) {
         s.width = 50000;
         s.height = 50000;
     });
-    variant("65536 x 65536 24-bit", [](BmpSpec& s) {
+    variant("65536 x 65536 24-bit", [](BmpFields& s) {
         s = Bmp(65536, 65536, 24);
         s.rows.resize(64);
     });
-    variant("row bytes wrapping 32 bits", [](BmpSpec& s) {
+    variant("row bytes wrapping 32 bits", [](BmpFields& s) {
         s = Bmp(0x55555556, 1, 24);
         s.rows.resize(8);
     });
-    variant("32-bit row bytes wrapping to 0", [](BmpSpec& s) {
+    variant("32-bit row bytes wrapping to 0", [](BmpFields& s) {
         s = Bmp(0x40000000, 2, 32);
         s.rows.resize(8);
     });
-    variant("12-byte header claiming 30000 x 30000", [](BmpSpec& s) {
+    variant("12-byte header claiming 30000 x 30000", [](BmpFields& s) {
         s = Bmp(30000, 30000, 24, 12);
         s.rows.resize(64);
     });
-    variant("24-bit with a colour table past the end", [](BmpSpec& s) {
+    variant("24-bit with a colour table past the end", [](BmpFields& s) {
         s = Bmp(1, 1, 24, 40, 0, 0x40000000);
         s.rows.resize(4);
     });
     for (std::uint16_t bits : {1, 2, 16, 64})
-        variant(std::to_string(bits) + "-bit", [bits](BmpSpec& s) {
+        variant(std::to_string(bits) + "-bit", [bits](BmpFields& s) {
             s.bits = bits;
             s.rows.resize(*PaddedRowBytes(5, bits) * 4);
         }, true);
-    variant("run-length 8-bit", [](BmpSpec& s) { s.compression = 1; }, true);
-    variant("run-length 4-bit", [](BmpSpec& s) { s.bits = 4; s.compression = 2; }, true);
+    variant("run-length 8-bit", [](BmpFields& s) { s.compression = 1; }, true);
+    variant("run-length 4-bit", [](BmpFields& s) { s.bits = 4; s.compression = 2; }, true);
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -268,13 +268,13 @@ TEST(BmpReader, BadFilesFailWithTheirMessagesAndLeaveNoPacket) {
 
 TEST(BmpReader, OddButReadableFilesGiveWhatTheirBytesSay) {
     // Indices beyond the colour table are black; a long table is skipped whole.
-    BmpSpec shortTable = Bmp(4, 1, 8, 40, 0, 2);
+    BmpFields shortTable = Bmp(4, 1, 8, 40, 0, 2);
     shortTable.palette = {Colour(1), Colour(2)};
     shortTable.rows = {0, 1, 200, 255};
-    BmpSpec longTable = Bmp(4, 1, 8, 40, 0, 300);
+    BmpFields longTable = Bmp(4, 1, 8, 40, 0, 300);
     for (int i = 0; i < 300; ++i) longTable.palette.push_back(i < 2 ? Colour(i + 1) : Colour(0));
     longTable.rows = {0, 1, 2, 3};
-    for (const BmpSpec* s : {&shortTable, &longTable}) {
+    for (const BmpFields* s : {&shortTable, &longTable}) {
         const Loaded l = Load(MakeBmp(*s));
         ExpectNormalPacket(l, 4, 1);
         EXPECT_EQ(At(l.doc.packet, 0, 0), (Bgr{Colour(1)[0], Colour(1)[1], Colour(1)[2]}));
@@ -283,7 +283,7 @@ TEST(BmpReader, OddButReadableFilesGiveWhatTheirBytesSay) {
     }
     // The masks are not consulted: degenerate ones change nothing.
     for (std::uint32_t mask : {0u, 0xFFFFFFFFu}) {
-        BmpSpec s = Bmp(2, 1, 32, 40, 3);
+        BmpFields s = Bmp(2, 1, 32, 40, 3);
         s.masks = {mask, mask, mask};
         s.rows = {1, 2, 3, 4, 5, 6, 7, 8};
         const Loaded l = Load(MakeBmp(s));

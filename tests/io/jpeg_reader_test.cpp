@@ -11,7 +11,7 @@ namespace {
 
 using testfiles::Bytes;
 using testfiles::EncodeTestJpeg;
-using testfiles::JpegSpec;
+using testfiles::JpegOptions;
 
 JpegDecoded Decode(const Bytes& b, const JpegLimits& limits = {}) { return DecodeJpeg(b.data(), b.size(), limits); }
 
@@ -21,8 +21,8 @@ Bgr At(const PicturePacket& p, int x, int y) {
     return Bgr{q[0], q[1], q[2]};
 }
 
-JpegSpec Spec(int width, int height, int components) {
-    JpegSpec s;
+JpegOptions Options(int width, int height, int components) {
+    JpegOptions s;
     s.width = width;
     s.height = height;
     s.components = components;
@@ -35,13 +35,13 @@ TEST(JpegReader, GreyAndColourFilesMatchAnIndependentDecoderExactly) {
     const int w = 45, h = 29;
     testfiles::WritePpm(dir / "in.ppm", {w, h, testfiles::TestPixels(w, h, 3)});
     // Files from our own libjpeg calls and from Pillow, baseline and progressive.
-    JpegSpec colour = Spec(w, h, 3), progressive = colour, full = colour, grey = Spec(w, h, 1);
+    JpegOptions colour = Options(w, h, 3), progressive = colour, full = colour, grey = Options(w, h, 1);
     progressive.progressive = true;
     full.fullChroma = true;
     std::vector<std::string> names;
-    for (const auto& [name, spec] : {std::pair{"colour.jpg", colour}, {"progressive.jpg", progressive},
+    for (const auto& [name, options] : {std::pair{"colour.jpg", colour}, {"progressive.jpg", progressive},
                                      {"full.jpg", full}, {"grey.jpg", grey}}) {
-        testfiles::WriteFile(dir / name, EncodeTestJpeg(spec, testfiles::TestPixels(w, h, spec.components)));
+        testfiles::WriteFile(dir / name, EncodeTestJpeg(options, testfiles::TestPixels(w, h, options.components)));
         names.push_back(name);
     }
     const std::string save = std::string(testfiles::kPillow) + " -c \"from PIL import Image; im = Image.open('" +
@@ -93,7 +93,7 @@ TEST(JpegReader, FourChannelFilesGiveTheColoursTheirInksLeave) {
     for (const Variant v : {Variant{"plain CMYK", JCS_CMYK, false}, Variant{"Adobe CMYK", JCS_CMYK, true},
                             Variant{"Adobe YCCK", JCS_YCCK, true}}) {
         SCOPED_TRACE(v.name);
-        JpegSpec s = Spec(w, h, 4);
+        JpegOptions s = Options(w, h, 4);
         s.stored = v.stored;
         s.adobeMarker = v.adobe;
         s.quality = 100;
@@ -130,7 +130,7 @@ TEST(JpegReader, FourChannelFilesGiveTheColoursTheirInksLeave) {
 }
 
 TEST(JpegReader, ScanCountAndDecoderMemoryAreBounded) {
-    JpegSpec s = Spec(16, 16, 3);
+    JpegOptions s = Options(16, 16, 3);
     s.progressive = true;
     const Bytes endless = testfiles::RepeatFirstScan(EncodeTestJpeg(s, testfiles::TestPixels(16, 16, 3)), 3000);
     EXPECT_EQ(Decode(endless).status, JpegStatus::Failed);
@@ -138,7 +138,7 @@ TEST(JpegReader, ScanCountAndDecoderMemoryAreBounded) {
     generous.maxScans = 100000;
     EXPECT_EQ(Decode(endless, generous).status, JpegStatus::Ok);  // the bound, not bad data, refused it
 
-    JpegSpec big = Spec(512, 512, 3);
+    JpegOptions big = Options(512, 512, 3);
     big.progressive = true;
     const Bytes file = EncodeTestJpeg(big, testfiles::TestPixels(512, 512, 3));
     JpegLimits tight;
@@ -148,8 +148,8 @@ TEST(JpegReader, ScanCountAndDecoderMemoryAreBounded) {
 }
 
 TEST(JpegReader, BadFilesFailWithoutAPicture) {
-    const Bytes baseline = EncodeTestJpeg(Spec(40, 24, 3), testfiles::TestPixels(40, 24, 3));
-    JpegSpec ps = Spec(40, 24, 3);
+    const Bytes baseline = EncodeTestJpeg(Options(40, 24, 3), testfiles::TestPixels(40, 24, 3));
+    JpegOptions ps = Options(40, 24, 3);
     ps.progressive = true;
     const Bytes progressive = EncodeTestJpeg(ps, testfiles::TestPixels(40, 24, 3));
     ASSERT_EQ(Decode(baseline).status, JpegStatus::Ok);
@@ -164,7 +164,7 @@ TEST(JpegReader, BadFilesFailWithoutAPicture) {
         {"empty", {}, JpegStatus::Failed},
         {"one byte", {0xFF}, JpegStatus::Failed},
         {"not a JPEG", {'B', 'M', 0, 0, 0, 0, 0, 0}, JpegStatus::Failed},
-        {"two channels", EncodeTestJpeg(Spec(8, 8, 2), Bytes(128, 7)), JpegStatus::UnsupportedChannels},
+        {"two channels", EncodeTestJpeg(Options(8, 8, 2), Bytes(128, 7)), JpegStatus::UnsupportedChannels},
     };
     // A single-scan file that lacks only its end marker still has every row; anything shorter
     // does not, nor does a progressive file cut anywhere.

@@ -26,7 +26,7 @@ inline void PutLe(Bytes& b, std::size_t at, std::uint64_t v, int n) {
     for (int i = 0; i < n; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-struct BmpSpec {
+struct BmpFields {
     std::uint32_t headerSize = 40;
     std::int32_t width = 1;
     std::int32_t height = 1;
@@ -40,9 +40,9 @@ struct BmpSpec {
     std::optional<std::uint32_t> pixelOffset;           // the file header's, when not the true one
 };
 
-inline BmpSpec Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t headerSize = 40,
+inline BmpFields Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t headerSize = 40,
                    std::uint32_t compression = 0, std::uint32_t coloursUsed = 0) {
-    BmpSpec s;
+    BmpFields s;
     s.headerSize = headerSize;
     s.width = width;
     s.height = height;
@@ -52,7 +52,7 @@ inline BmpSpec Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, 
     return s;
 }
 
-inline Bytes MakeBmp(const BmpSpec& s) {
+inline Bytes MakeBmp(const BmpFields& s) {
     const std::size_t entry = s.headerSize == 12 ? 3 : 4;
     const std::size_t masksAfter = s.headerSize == 40 ? s.masks.size() * 4 : 0;
     const std::size_t rowsAt = 14 + s.headerSize + masksAfter + s.palette.size() * entry + s.gap;
@@ -101,7 +101,7 @@ Bytes MakeRows(int height, std::size_t rowBytes, F f) {
     return rows;
 }
 
-struct JpegSpec {
+struct JpegOptions {
     int width = 16;
     int height = 16;
     int components = 3;  // 1 grey, 2 unknown, 3 YCbCr from blue-green-red, 4 inks
@@ -121,7 +121,7 @@ struct JpegTestErr {
 
 // `pixels` holds top-down rows of width x components bytes (for 3 components blue, green,
 // red; for 4 the inks C, M, Y, K as inks, inverted here when the Adobe marker is written).
-inline bool EncodeTestJpegRaw(const JpegSpec* s, unsigned char* pixels, unsigned char** out, unsigned long* size) {
+inline bool EncodeTestJpegRaw(const JpegOptions* s, unsigned char* pixels, unsigned char** out, unsigned long* size) {
     jpeg_compress_struct c;
     JpegTestErr err;
     c.err = jpeg_std_error(&err.pub);
@@ -158,7 +158,7 @@ inline bool EncodeTestJpegRaw(const JpegSpec* s, unsigned char* pixels, unsigned
     return true;
 }
 
-inline Bytes EncodeTestJpeg(const JpegSpec& s, Bytes pixels) {
+inline Bytes EncodeTestJpeg(const JpegOptions& s, Bytes pixels) {
     if (s.components == 4 && s.adobeMarker)
         for (auto& v : pixels) v = static_cast<std::uint8_t>(255 - v);
     unsigned char* out = nullptr;

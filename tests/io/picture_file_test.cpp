@@ -26,16 +26,16 @@ TEST(PictureFormat, IsChosenByTheLastThreeCharactersInAnyCase) {
 
 TEST(LoadPictureFile, FailuresGiveTheirMessagesInOrderAndLeaveTheDocumentAsTheReaderDoes) {
     testfiles::TempDir dir;
-    testfiles::BmpSpec good = testfiles::Bmp(3, 2, 24);
+    testfiles::BmpFields good = testfiles::Bmp(3, 2, 24);
     good.rows.assign(24, 90);
-    testfiles::BmpSpec sixteen = testfiles::Bmp(3, 2, 16);
+    testfiles::BmpFields sixteen = testfiles::Bmp(3, 2, 16);
     sixteen.rows.assign(16, 1);
-    testfiles::BmpSpec wide = testfiles::Bmp(65536, 1, 4);
+    testfiles::BmpFields wide = testfiles::Bmp(65536, 1, 4);
     wide.palette.resize(16);
     wide.rows.resize(32768);
-    testfiles::JpegSpec two;
+    testfiles::JpegOptions two;
     two.components = 2;
-    Bytes huge = testfiles::EncodeTestJpeg(testfiles::JpegSpec{}, testfiles::TestPixels(16, 16, 3));
+    Bytes huge = testfiles::EncodeTestJpeg(testfiles::JpegOptions{}, testfiles::TestPixels(16, 16, 3));
     testfiles::SetJpegSize(huge, 65000, 4200);
     const std::pair<const char*, Bytes> files[] = {
         {"good.bmp", testfiles::MakeBmp(good)},      {"bad.bmp", {'B', 'M', 1, 2, 3}},
