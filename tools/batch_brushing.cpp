@@ -13,14 +13,16 @@ CommandResult Brushing(Session& s, const Args& a) {
     const BrushingStart start = StartBrushing(s.state, s.zone, PictureArea(s.state));
     if (start.outcome == ZoneOutcome::AskZoneQuestion) return FromZoneOutcome(start.outcome, {});
     // The window would stay as it is without a word; a script is told.
-    if (s.state.BrushingEnabled == 0) return Fail("brushing on: needs a destination picture and a source");
+    if (s.state.BrushingEnabled == 0)
+        return Fail("brushing on: needs a destination picture and a source");
     return Ok();
 }
 
 CommandResult Brush(Session& s, const Args& a) {
     if (s.state.BrushingEnabled == 0) return Fail("brush: brushing is off (brushing on starts it)");
     const Args coordinates(a.begin() + 1, a.end());
-    Messages messages = BrushAlong(s.state, s.zone, ToInt(a[0]), ToPoints(coordinates), s.Shown(1), s.Shown(2));
+    Messages messages =
+        BrushAlong(s.state, s.zone, ToInt(a[0]), ToPoints(coordinates), s.Shown(1), s.Shown(2));
     if (!messages.empty()) return Fail(std::move(messages));
     return Ok();
 }
@@ -28,7 +30,8 @@ CommandResult Brush(Session& s, const Args& a) {
 }  // namespace
 
 void RegisterBrushingCommands(CommandTable& t) {
-    t.Add({"brushing", "brushing on|off", [](const Args& a) { return a.size() == 1 && (a[0] == "on" || a[0] == "off"); },
+    t.Add({"brushing", "brushing on|off",
+           [](const Args& a) { return a.size() == 1 && (a[0] == "on" || a[0] == "off"); },
            Brushing});
     const auto points = Points(1);
     t.Add({"brush", "brush N X Y [X Y ...]",

@@ -14,7 +14,8 @@ namespace {
 Command PressCommand(const char* name, std::function<ZoneOutcome(Session&, int)> press) {
     return Command{name, std::string(name) + " [K]", PressCount,
                    [name, press = std::move(press)](Session& s, const Args& a) {
-                       if (auto off = Unavailable(s, name, kNeedsPicture | kNeedsNoBrushing)) return *off;
+                       if (auto off = Unavailable(s, name, kNeedsPicture | kNeedsNoBrushing))
+                           return *off;
                        return FromZoneOutcome(press(s, Presses(a)), {});
                    }};
 }
@@ -29,7 +30,8 @@ CommandResult FormZoneCommand(Session& s, const Args& a) {
 
 void RegisterDistortionCommands(CommandTable& t) {
     constexpr long long c = kMaxCoordinate;
-    t.Add({"zone", "zone X1 Y1 X2 Y2", Ints({{-c, c}, {-c, c}, {-c, c}, {-c, c}}), FormZoneCommand});
+    t.Add(
+        {"zone", "zone X1 Y1 X2 Y2", Ints({{-c, c}, {-c, c}, {-c, c}, {-c, c}}), FormZoneCommand});
     for (const ZoneCommandInfo& info : kZoneCommands)
         t.Add(PressCommand(info.batchName, [command = info.command](Session& s, int k) {
             return s.nudgeTwist.Run(command, s.state, s.zone, k);
@@ -38,7 +40,8 @@ void RegisterDistortionCommands(CommandTable& t) {
     t.Add(PressCommand("explode", [](Session& s, int k) { return Explode(s.state, s.zone, k); }));
     t.Add(PressCommand("converge", [](Session& s, int k) { return Converge(s.state, s.zone, k); }));
     t.Add(PressCommand("diverge", [](Session& s, int k) { return Diverge(s.state, s.zone, k); }));
-    t.Add({"flip", "flip", [](const Args& a) { return a.empty(); }, [](Session& s, const Args&) {
+    t.Add({"flip", "flip", [](const Args& a) { return a.empty(); },
+           [](Session& s, const Args&) {
                if (auto off = Unavailable(s, "flip", kNeedsSource | kNeedsNoBrushing)) return *off;
                return FromZoneOutcome(Flip(s.state, s.zone), {});
            }});

@@ -11,9 +11,10 @@ namespace {
 // The dialogs' slider and spin ranges bound the arguments.
 std::function<bool(const Args&)> ToneArguments() {
     std::vector<std::pair<long long, long long>> bounds;
-    for (ToneSlider s : {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness,
-                         ToneSlider::RedContrast, ToneSlider::GreenContrast, ToneSlider::BlueContrast,
-                         ToneSlider::GammaBend}) {
+    for (ToneSlider s :
+         {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness,
+          ToneSlider::RedContrast, ToneSlider::GreenContrast, ToneSlider::BlueContrast,
+          ToneSlider::GammaBend}) {
         const ToneSliderInfo& info = kToneSliders[static_cast<std::size_t>(s)];
         bounds.emplace_back(info.minimum, info.maximum);
     }
@@ -28,15 +29,16 @@ std::function<bool(const Args&)> SpecialArguments() {
 
 CommandResult Tone(Session& s, const Args& a) {
     if (auto off = Unavailable(s, "tone", kNeedsPicture)) return *off;
-    ToneCommand(s.state, s.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]), ToInt(a[5]),
-                ToInt(a[6]));
+    ToneCommand(s.state, s.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]),
+                ToInt(a[5]), ToInt(a[6]));
     return Ok();
 }
 
 // The spin buttons top to bottom are XorShift, SumShift, OrDrop, StreakRun, Jitter.
 CommandResult Special(Session& s, const Args& a) {
     if (auto off = Unavailable(s, "special", kNeedsPicture)) return *off;
-    SpecialCommand(s.state, s.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]));
+    SpecialCommand(s.state, s.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]),
+                   ToInt(a[4]));
     return Ok();
 }
 

@@ -51,8 +51,8 @@ CommandResult Merge(Session& s, const Args& a) {
     s.state.SourceViews[1]->RenderSourceView();
     s.state.SourceViews[2]->RenderSourceView();
     Messages messages;
-    MergeCommand(s.state, s.zone, *s.Shown(1), *s.Shown(2), *m.rule, m.bias, *m.contrast, m.thresholdPercent,
-                 messages);
+    MergeCommand(s.state, s.zone, *s.Shown(1), *s.Shown(2), *m.rule, m.bias, *m.contrast,
+                 m.thresholdPercent, messages);
     if (!messages.empty()) return Fail(std::move(messages));
     return Ok();
 }
@@ -60,19 +60,20 @@ CommandResult Merge(Session& s, const Args& a) {
 Command Portion(int direction) {
     const std::string name = direction > 0 ? "portion1" : "portion2";
     const unsigned needs = (direction > 0 ? kNeedsSource : kNeedsTwoSources) | kNeedsNoBrushing;
-    return Command{name, name + " [K]", PressCount, [=](Session& s, const Args& a) {
-                       if (auto off = Unavailable(s, name, needs)) return *off;
-                       return FromZoneOutcome(PortionCommand(s.state, s.zone, s.Shown(1), s.Shown(2), direction,
-                                                             Presses(a)),
-                                              {});
-                   }};
+    return Command{
+        name, name + " [K]", PressCount, [=](Session& s, const Args& a) {
+            if (auto off = Unavailable(s, name, needs)) return *off;
+            return FromZoneOutcome(
+                PortionCommand(s.state, s.zone, s.Shown(1), s.Shown(2), direction, Presses(a)), {});
+        }};
 }
 
 }  // namespace
 
 void RegisterMergeCommands(CommandTable& t) {
-    t.Add({"merge", "merge average|greatest|least|sub12|sub21|copy1|copy2|ref12|ref21 [bias K] "
-                    "[contrast normal|bw|rgb] [threshold P]",
+    t.Add({"merge",
+           "merge average|greatest|least|sub12|sub21|copy1|copy2|ref12|ref21 [bias K] "
+           "[contrast normal|bw|rgb] [threshold P]",
            [](const Args& a) { return ParseMerge(a).has_value(); }, Merge});
     t.Add(Portion(+1));
     t.Add(Portion(-1));

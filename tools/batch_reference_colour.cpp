@@ -6,7 +6,8 @@
 namespace wendral::batch {
 
 void RegisterReferenceColourCommands(CommandTable& t) {
-    t.Add({"refcolour", "refcolour R G B", Ints({{0, 255}, {0, 255}, {0, 255}}), [](Session& s, const Args& a) {
+    t.Add({"refcolour", "refcolour R G B", Ints({{0, 255}, {0, 255}, {0, 255}}),
+           [](Session& s, const Args& a) {
                RefColourCommand(s.state, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]));
                return Ok();
            }});

@@ -116,13 +116,14 @@ std::vector<Point> ToPoints(const Args& args);
 // What a destination command needs before it may run; the application disables the command
 // otherwise. Any combination of these bits.
 enum Needs : unsigned {
-    kNeedsPicture = 1,    // DestWidth and DestHeight non-zero
+    kNeedsPicture = 1,  // DestWidth and DestHeight non-zero
     kNeedsNoBrushing = 2,
-    kNeedsSource = 4,     // at least one source open
+    kNeedsSource = 4,  // at least one source open
     kNeedsTwoSources = 8,
 };
 // The failure that says why command `name` cannot run now, or nothing when it can.
-std::optional<CommandResult> Unavailable(const Session& session, const std::string& name, unsigned needs);
+std::optional<CommandResult> Unavailable(const Session& session, const std::string& name,
+                                         unsigned needs);
 
 // --- Running scripts ---
 

@@ -1,6 +1,5 @@
 // The destination's commands in scripts: every saved file is what the same engine calls give.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -47,7 +46,9 @@ struct Direct {
         images[n] = state.SourceViews[n]->Image();
         return &images[n];
     }
-    void Drag(int x1, int y1, int x2, int y2) { FormZone(state, zone, Point{x1, y1}, Point{x2, y2}); }
+    void Drag(int x1, int y1, int x2, int y2) {
+        FormZone(state, zone, Point{x1, y1}, Point{x2, y2});
+    }
     void Press(ZoneCommand c, int k) { nudgeTwist.Run(c, state, zone, k); }
     std::vector<std::uint8_t> Saved(const std::string& path) {
         Messages m;
@@ -67,9 +68,11 @@ void WriteOtherBmp(const fs::path& path, int w, int h) {
 TEST_F(Batch, ZoneDistortionsAndFlipFollowTheEngine) {
     WriteTestBmp(P("a.bmp"), 120, 90);
     ASSERT_EQ(Run("open " + P("a.bmp") + "; save " + P("plain.bmp") +
-                  "; refcolour 200 30 90; zone 100 80 20 10; nudge-up 2; nudge-down; nudge-left 3; nudge-right;"
-                  " twist-left 2; twist-right; implode; explode 3; converge 2; diverge; save " + P("z.bmp") +
-                  "; zone -5 -7 500 400; info; explode 2; twist-right 2; flip; save " + P("f.bmp")),
+                  "; refcolour 200 30 90; zone 100 80 20 10; nudge-up 2; nudge-down; nudge-left 3; "
+                  "nudge-right;"
+                  " twist-left 2; twist-right; implode; explode 3; converge 2; diverge; save " +
+                  P("z.bmp") + "; zone -5 -7 500 400; info; explode 2; twist-right 2; flip; save " +
+                  P("f.bmp")),
               0)
         << err_;
     // The second zone was dragged past every edge: it ends on the picture's last column and row.
@@ -107,7 +110,9 @@ TEST_F(Batch, ZoneDistortionsAndFlipFollowTheEngine) {
 TEST_F(Batch, ASourceSizeChangeStartsTheDistortionsAfresh) {
     WriteTestBmp(P("a.bmp"), 64, 48);
     const std::string start = "open " + P("a.bmp") + "; zone 8 8 40 30; nudge-up 2; twist-right; ";
-    ASSERT_EQ(Run(start + "window 1 52 40; zone 8 8 40 30; nudge-up; twist-right; info; save " + P("s.bmp")), 0)
+    ASSERT_EQ(Run(start + "window 1 52 40; zone 8 8 40 30; nudge-up; twist-right; info; save " +
+                  P("s.bmp")),
+              0)
         << err_;
     EXPECT_EQ(out_.rfind("dest 52x40 modified=1", 0), 0u) << out_;
     ASSERT_EQ(Run(start + "lock; window 1 52 40; twist-right; save " + P("l.bmp")), 0) << err_;
@@ -133,11 +138,14 @@ TEST_F(Batch, MergesAndPortionsFollowTheEngine) {
     WriteOtherBmp(P("b.bmp"), 80, 72);
     // The explode leaves changes of the destination's own, which the merge overwrites as if
     // the user said Yes.
-    ASSERT_EQ(Run("open " + P("a.bmp") + "; open " + P("b.bmp") +
-                  "; zone 10 10 60 50; explode 2; merge sub12 bias 100 contrast rgb threshold 30; save " + P("m.bmp") +
-                  "; merge ref21 threshold 80 contrast bw bias 3; save " + P("n.bmp") + "; merge average; zone 5 5 70 60;"
-                  " portion1 3; portion2; save " + P("p.bmp") + "; merge copy2; pixel 33 20"),
-              0)
+    ASSERT_EQ(
+        Run("open " + P("a.bmp") + "; open " + P("b.bmp") +
+            "; zone 10 10 60 50; explode 2; merge sub12 bias 100 contrast rgb threshold 30; save " +
+            P("m.bmp") + "; merge ref21 threshold 80 contrast bw bias 3; save " + P("n.bmp") +
+            "; merge average; zone 5 5 70 60;"
+            " portion1 3; portion2; save " +
+            P("p.bmp") + "; merge copy2; pixel 33 20"),
+        0)
         << err_;
 
     Direct d;
@@ -146,11 +154,11 @@ TEST_F(Batch, MergesAndPortionsFollowTheEngine) {
     d.Drag(10, 10, 60, 50);
     Explode(d.state, d.zone, 2);
     Messages m;
-    MergeCommand(d.state, d.zone, *d.Shown(1), *d.Shown(2), *MergeRuleNamed("sub12"), 100, *ContrastMethodNamed("rgb"),
-                 30, m);
+    MergeCommand(d.state, d.zone, *d.Shown(1), *d.Shown(2), *MergeRuleNamed("sub12"), 100,
+                 *ContrastMethodNamed("rgb"), 30, m);
     EXPECT_EQ(Bytes(P("m.bmp")), d.Saved(P("ref-m.bmp")));
-    MergeCommand(d.state, d.zone, *d.Shown(1), *d.Shown(2), *MergeRuleNamed("ref21"), 3, *ContrastMethodNamed("bw"), 80,
-                 m);
+    MergeCommand(d.state, d.zone, *d.Shown(1), *d.Shown(2), *MergeRuleNamed("ref21"), 3,
+                 *ContrastMethodNamed("bw"), 80, m);
     EXPECT_EQ(Bytes(P("n.bmp")), d.Saved(P("ref-n.bmp")));
     MergeCommand(d.state, d.zone, *d.Shown(1), *d.Shown(2), *MergeRuleNamed("average"), 127,
                  *ContrastMethodNamed("normal"), 50, m);
@@ -170,7 +178,8 @@ TEST_F(Batch, EffectsFollowTheEngine) {
     plain.Open(P("a.bmp"), 72, 40);
     const std::vector<std::uint8_t> untouched = plain.Saved(P("plain.bmp"));
     for (const EffectCommand& effect : kEffectCommands) {
-        ASSERT_EQ(Run("open " + P("a.bmp") + "; " + effect.name + "; save " + P("e.bmp")), 0) << effect.name << err_;
+        ASSERT_EQ(Run("open " + P("a.bmp") + "; " + effect.name + "; save " + P("e.bmp")), 0)
+            << effect.name << err_;
         Direct d;
         d.Open(P("a.bmp"), 72, 40);
         effect.run(d.state);
@@ -178,9 +187,11 @@ TEST_F(Batch, EffectsFollowTheEngine) {
         EXPECT_NE(Bytes(P("e.bmp")), untouched) << effect.name;
     }
 
-    ASSERT_EQ(Run("open " + P("a.bmp") + "; zone 3 3 50 30; explode; tone 150 120 128 80 50 64 40; save " + P("t.bmp") +
-                  "; special 5 3 2 7 9; save " + P("s.bmp") + "; rotate 33; info; save " + P("r.bmp")),
-              0)
+    ASSERT_EQ(
+        Run("open " + P("a.bmp") +
+            "; zone 3 3 50 30; explode; tone 150 120 128 80 50 64 40; save " + P("t.bmp") +
+            "; special 5 3 2 7 9; save " + P("s.bmp") + "; rotate 33; info; save " + P("r.bmp")),
+        0)
         << err_;
     EXPECT_NE(out_.find("zone=-1,-1,-1,-1"), std::string::npos) << out_;
     Direct d;
@@ -201,11 +212,13 @@ TEST_F(Batch, EffectsFollowTheEngine) {
 TEST_F(Batch, AScriptRunTwiceGivesTheSameFile) {
     WriteTestBmp(P("a.bmp"), 90, 60);
     const auto script = [&](const std::string& out) {
-        return "open " + P("a.bmp") + "; pencil; special 9 4 3 11 15; special 0 2 7 31 6; save " + P(out);
+        return "open " + P("a.bmp") + "; pencil; special 9 4 3 11 15; special 0 2 7 31 6; save " +
+               P(out);
     };
     ASSERT_EQ(Run(script("one.bmp")), 0) << err_;
     ASSERT_EQ(Run(script("two.bmp")), 0) << err_;
-    const int status = std::system((std::string(WENDRAL_BATCH_PATH) + " -e '" + script("three.bmp") + "'").c_str());
+    const int status = std::system(
+        (std::string(WENDRAL_BATCH_PATH) + " -e '" + script("three.bmp") + "'").c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Bytes(P("one.bmp")), Bytes(P("two.bmp")));
@@ -221,8 +234,10 @@ TEST_F(Batch, ReferenceColourAndBrushingFollowTheEngine) {
 
     // The drag samples the picture; its release makes the exploded zone the next base.
     const std::vector<Point> drag{{2, 2}, {6, 2}, {6, 9}, {-3, 4}, {300, 9}, {40, 30}};
-    ASSERT_EQ(Run("open " + P("a.bmp") + "; zone 10 8 60 50; explode 2; refdrag 2 2 6 2 6 9 -3 4 300 9 40 30; info;"
-                  " explode; converge; save " + P("r.bmp")),
+    ASSERT_EQ(Run("open " + P("a.bmp") +
+                  "; zone 10 8 60 50; explode 2; refdrag 2 2 6 2 6 9 -3 4 300 9 40 30; info;"
+                  " explode; converge; save " +
+                  P("r.bmp")),
               0)
         << err_;
     Direct r;
@@ -233,15 +248,19 @@ TEST_F(Batch, ReferenceColourAndBrushingFollowTheEngine) {
     Explode(r.state, r.zone, 1);
     Converge(r.state, r.zone, 1);
     const Bgr ref = r.state.ReferenceColour;
-    EXPECT_NE(out_.find(" ref=" + std::to_string(ref.r) + "," + std::to_string(ref.g) + "," + std::to_string(ref.b) + " "),
+    EXPECT_NE(out_.find(" ref=" + std::to_string(ref.r) + "," + std::to_string(ref.g) + "," +
+                        std::to_string(ref.b) + " "),
               std::string::npos)
         << out_;
     EXPECT_NE(ref, (Bgr{127, 127, 127}));
     EXPECT_EQ(Bytes(P("r.bmp")), r.Saved(P("ref-r.bmp")));
 
-    ASSERT_EQ(Run("open " + P("a.bmp") + "; open " + P("b.bmp") + "; zone 10 10 30 26; explode 2; brushing on; info;"
-                  " brush 1 20 20 25 22 40 30; brush 2 50 40 60 45 79 59; brushing off; info; save " + P("b1.bmp")),
-              0)
+    ASSERT_EQ(
+        Run("open " + P("a.bmp") + "; open " + P("b.bmp") +
+            "; zone 10 10 30 26; explode 2; brushing on; info;"
+            " brush 1 20 20 25 22 40 30; brush 2 50 40 60 45 79 59; brushing off; info; save " +
+            P("b1.bmp")),
+        0)
         << err_;
     EXPECT_NE(out_.find("brushing=1 ref=127,127,127 zone=10,10,30,26"), std::string::npos) << out_;
     EXPECT_NE(out_.find("brushing=0 ref=127,127,127 zone=10,10,10,10"), std::string::npos) << out_;
@@ -251,13 +270,18 @@ TEST_F(Batch, ReferenceColourAndBrushingFollowTheEngine) {
     b.Drag(10, 10, 30, 26);
     Explode(b.state, b.zone, 2);
     ASSERT_TRUE(StartBrushing(b.state, b.zone, PictureArea(b.state)).outline.has_value());
-    EXPECT_TRUE(BrushAlong(b.state, b.zone, 1, {{20, 20}, {25, 22}, {40, 30}}, b.Shown(1), b.Shown(2)).empty());
-    EXPECT_TRUE(BrushAlong(b.state, b.zone, 2, {{50, 40}, {60, 45}, {79, 59}}, b.Shown(1), b.Shown(2)).empty());
+    EXPECT_TRUE(
+        BrushAlong(b.state, b.zone, 1, {{20, 20}, {25, 22}, {40, 30}}, b.Shown(1), b.Shown(2))
+            .empty());
+    EXPECT_TRUE(
+        BrushAlong(b.state, b.zone, 2, {{50, 40}, {60, 45}, {79, 59}}, b.Shown(1), b.Shown(2))
+            .empty());
     StopBrushing(b.state, b.zone);
     EXPECT_EQ(Bytes(P("b1.bmp")), b.Saved(P("ref-b1.bmp")));
 
     // Brushing from source 2 with one source open paints nothing and says why.
-    EXPECT_EQ(Run("open " + P("a.bmp") + "; zone 10 10 30 26; brushing on; brush 2 20 20 30 30"), 1);
+    EXPECT_EQ(Run("open " + P("a.bmp") + "; zone 10 10 30 26; brushing on; brush 2 20 20 30 30"),
+              1);
     EXPECT_EQ(err_, std::string("line 4: ") + kNoSource2Message + "\n");
 }
 
@@ -292,14 +316,19 @@ TEST_F(Batch, CommandsTheApplicationWouldRefuseFailWithTheirReason) {
         EXPECT_EQ(err_, r.message) << r.commands;
     }
     // While brushing the mouse buttons and the zone commands belong to the brush.
-    for (const char* held : {"zone 1 1 9 9", "nudge-down", "diverge 2", "flip", "portion1", "refdrag 1 1 2 2", "merge copy1"}) {
+    for (const char* held : {"zone 1 1 9 9", "nudge-down", "diverge 2", "flip", "portion1",
+                             "refdrag 1 1 2 2", "merge copy1"}) {
         EXPECT_EQ(Run(open + "zone 2 2 20 20; brushing on; " + held), 1) << held;
         const std::string name = std::string(held).substr(0, std::string(held).find(' '));
-        EXPECT_EQ(err_, "line 4: " + name + ": not available while brushing is on (brushing off ends it)\n") << held;
+        EXPECT_EQ(err_, "line 4: " + name +
+                            ": not available while brushing is on (brushing off ends it)\n")
+            << held;
     }
 
     // The real program's exit status for the zone question.
-    const int status = std::system((std::string(WENDRAL_BATCH_PATH) + " -e '" + open + "implode 4' 2> " + P("err.txt")).c_str());
+    const int status = std::system(
+        (std::string(WENDRAL_BATCH_PATH) + " -e '" + open + "implode 4' 2> " + P("err.txt"))
+            .c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     const std::vector<std::uint8_t> err = Bytes(P("err.txt"));
@@ -308,20 +337,30 @@ TEST_F(Batch, CommandsTheApplicationWouldRefuseFailWithTheirReason) {
 
 TEST_F(Batch, BadArgumentsStopTheScriptBeforeAnythingRuns) {
     WriteTestBmp(P("a.bmp"), 16, 16);
-    const char* bad[] = {
-        "zone 1 2 3",         "zone 1 2 3 x",          "nudge-up 0",           "nudge-down 10001",
-        "nudge-left -1",      "nudge-right 1 2",       "twist-left x",         "twist-right 1.5",
-        "implode 0",          "explode a",             "converge 0",           "diverge 1 1",
-        "portion1 0",         "portion2 x",            "flip 1",               "refcolour 1 2",
-        "refcolour 0 0 256",  "refdrag",               "refdrag 1 2 3",        "brushing",
-        "brushing yes",       "brush 1",               "brush 3 1 1",          "brush 1 1 2 3",
-        "merge",              "merge blend",           "merge average bias",   "merge average bias 256",
-        "merge average bias 1 bias 2", "merge least contrast grey", "merge copy1 threshold 101",
-        "tone 128 128 128 64 64 64", "tone 256 128 128 64 64 64 0", "tone 128 128 128 64 64 -256 0",
-        "sharpen now",        "pencil 1",              "special 32 0 0 0 0",   "special 0 16 0 0 0",
-        "special 0 0 8 0 0",  "special 0 0 0 0 16",    "special 1 1 1 1",      "rotate",
-        "rotate 12.5",        "rotate 99999999999",
-    };
+    // One of each kind of argument the new commands take.
+    const char* bad[] = {"zone 1 2 3",
+                         "nudge-up 0",
+                         "explode 10001",
+                         "portion2 x",
+                         "twist-left 1 2",
+                         "flip 1",
+                         "sharpen now",
+                         "refcolour 0 0 256",
+                         "refdrag 1 2 3",
+                         "brushing yes",
+                         "brush 3 1 1",
+                         "brush 1",
+                         "merge blend",
+                         "merge average bias",
+                         "merge least bias 256",
+                         "merge copy1 threshold 101",
+                         "merge sub12 bias 1 bias 2",
+                         "merge ref12 contrast grey",
+                         "tone 128 128 128 64 64 64",
+                         "tone 128 128 128 64 64 -256 0",
+                         "special 0 0 8 0 0",
+                         "special 1 1 1 1",
+                         "rotate 12.5"};
     for (const char* b : bad) {
         EXPECT_EQ(Run("open " + P("a.bmp") + "; save " + P("x.bmp") + "; " + b), 2) << b;
         EXPECT_EQ(err_.rfind("line 3: bad arguments: ", 0), 0u) << b << ": " << err_;

@@ -18,7 +18,8 @@ namespace wendral::testing_batch {
 namespace fs = std::filesystem;
 
 // A 24-bit bitmap file whose pixel (x, y), y from the top, is `colour(x, y)`.
-inline void WriteBmp(const fs::path& path, int w, int h, const std::function<Bgr(int, int)>& colour) {
+inline void WriteBmp(const fs::path& path, int w, int h,
+                     const std::function<Bgr(int, int)>& colour) {
     const std::size_t stride = RowStride24(w);
     std::vector<std::uint8_t> f(54 + stride * h, 0);
     auto u32 = [&](std::size_t at, std::uint32_t v) {
@@ -41,13 +42,15 @@ inline void WriteBmp(const fs::path& path, int w, int h, const std::function<Bgr
             p[1] = c.g;
             p[2] = c.r;
         }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
 }
 
 // Pixel (x, y) is red x, green y, blue x + y.
 inline void WriteTestBmp(const fs::path& path, int w, int h) {
     WriteBmp(path, w, h, [](int x, int y) {
-        return Bgr{static_cast<std::uint8_t>(x + y), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)};
+        return Bgr{static_cast<std::uint8_t>(x + y), static_cast<std::uint8_t>(y),
+                   static_cast<std::uint8_t>(x)};
     });
 }
 
@@ -58,10 +61,11 @@ inline std::vector<std::uint8_t> Bytes(const fs::path& p) {
 
 // Each test works in a directory of its own and runs commands as `-e` text.
 class Batch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("wendral-batch-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("wendral-batch-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
