@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <optional>
 
 #include "app/background.h"
@@ -60,7 +61,8 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     promptPane_ = new QLabel(kReady);
     promptPane_->setFixedWidth(200);
     lockPane_ = new QLabel("Dest Lock");
-    lockPane_->setFixedWidth(75);
+    // 75 pixels, or what the longer of its two texts needs in this font.
+    lockPane_->setFixedWidth(std::max(75, lockPane_->fontMetrics().horizontalAdvance("Dest. Unlocked") + 8));
     readoutPane_ = new QLabel("Progress");
     readoutPane_->setMinimumWidth(1);
     swatch_ = new ReferenceSwatch(app);
