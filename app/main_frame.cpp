@@ -128,17 +128,18 @@ void CMainFrame::RegisterCommands() {
     // the active view: with the destination they need a picture, with a source or the
     // merge-align view they are off.
     for (const EffectCommand& effect : kEffectCommands) {
-        const auto run = effect.run;
         const bool slow = effect.commandId == kPencilDraw;
         OnCommand(
             effect.commandId,
-            [this, run, slow] {
+            [this, &effect, slow] {
+                CDestview* view = app_.DestView();
+                if (!view) return;
                 {
                     std::optional<BusyCursor> busy;
                     if (slow) busy.emplace();
-                    run(app_.State());
+                    RunEffectCommand(app_.State(), view->DestZone(), effect);
                 }
-                if (CDestview* view = app_.DestView()) view->RedrawDestination();
+                view->RedrawDestination();
             },
             [this] { return CommandState{EffectsEnabled()}; });
     }
