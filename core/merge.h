@@ -13,4 +13,8 @@ namespace wendral {
 ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
                          const SourceImage& source2, Messages& out);
 
+// Whether MergeSources may use the kernels for the processor's wider instructions where it has
+// them (the default); the portable kernels give the same bytes, and tests run both.
+void AllowWideMergeKernels(bool allow);
+
 }  // namespace wendral
