@@ -9,7 +9,7 @@
 #endif
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 #define WENDRAL_MERGE_SSSE3 1
-#include <tmmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "core/limits.h"
@@ -218,6 +218,72 @@ WENDRAL_SSSE3 int BrightnessRowWide(const Byte* a, const Byte* b, Byte* o, int w
     return j;
 }
 
+// With AVX2 the brightness rules take two blocks at once, one in each 128-bit half: every
+// shuffle, unpack and pack above works within a half, so each half does what one block does.
+#define WENDRAL_AVX2 __attribute__((target("avx2")))
+
+struct PairBlock {
+    __m256i raw[3];
+    __m256i plane[3];
+};
+
+WENDRAL_AVX2 inline __m256i Control2(const std::int8_t* c) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(c)));
+}
+
+WENDRAL_AVX2 inline PairBlock LoadPair(const Byte* p) {
+    PairBlock b;
+    for (int v = 0; v < 3; ++v)
+        b.raw[v] = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48 + 16 * v)), 1);
+    for (int c = 0; c < 3; ++c)
+        b.plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b.raw[0], Control2(kShuffles.split[c][0])),
+                                                     _mm256_shuffle_epi8(b.raw[1], Control2(kShuffles.split[c][1]))),
+                                     _mm256_shuffle_epi8(b.raw[2], Control2(kShuffles.split[c][2])));
+    return b;
+}
+
+WENDRAL_AVX2 inline __m256i Product2(__m256i y, short q, short m) {
+    const __m256i fraction = _mm256_srli_epi16(
+        _mm256_mulhi_epu16(_mm256_mullo_epi16(y, _mm256_set1_epi16(m)), _mm256_set1_epi16(static_cast<short>(41944))),
+        4);
+    return _mm256_add_epi16(_mm256_mullo_epi16(y, _mm256_set1_epi16(q)), fraction);
+}
+
+template <bool High>
+WENDRAL_AVX2 inline __m256i Brightness2(const PairBlock& b, __m256i shift) {
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i y[3];
+    for (int c = 0; c < 3; ++c)
+        y[c] = _mm256_add_epi16(High ? _mm256_unpackhi_epi8(b.plane[c], zero) : _mm256_unpacklo_epi8(b.plane[c], zero),
+                                shift);
+    return _mm256_add_epi16(_mm256_add_epi16(Product2(y[0], 7, 1), Product2(y[1], 37, 19)), Product2(y[2], 19, 5));
+}
+
+template <bool KeepOneWhenDimmer>
+WENDRAL_AVX2 int BrightnessRowWidest(const Byte* a, const Byte* b, Byte* o, int width, int shiftOne, int shiftTwo) {
+    const __m256i s1 = _mm256_set1_epi16(static_cast<short>(shiftOne));
+    const __m256i s2 = _mm256_set1_epi16(static_cast<short>(shiftTwo));
+    int j = 0;
+    for (; j + 32 <= width; j += 32) {
+        const PairBlock one = LoadPair(a + 3 * j), two = LoadPair(b + 3 * j);
+        // x < y is y > x.
+        const __m256i dimmer =
+            _mm256_packs_epi16(_mm256_cmpgt_epi16(Brightness2<false>(two, s2), Brightness2<false>(one, s1)),
+                               _mm256_cmpgt_epi16(Brightness2<true>(two, s2), Brightness2<true>(one, s1)));
+        const __m256i takeA = KeepOneWhenDimmer ? dimmer : _mm256_xor_si256(dimmer, _mm256_set1_epi8(-1));
+        for (int v = 0; v < 3; ++v) {
+            const __m256i m = _mm256_shuffle_epi8(takeA, Control2(kShuffles.spread[v]));
+            const __m256i out =
+                _mm256_xor_si256(two.raw[v], _mm256_and_si256(_mm256_xor_si256(one.raw[v], two.raw[v]), m));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 16 * v), _mm256_castsi256_si128(out));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 48 + 16 * v), _mm256_extracti128_si256(out, 1));
+        }
+    }
+    return j;
+}
+
 // above[c] is limit[c] + 1 clamped to 0..255, so that a > limit is max(a, above) == a; with a
 // limit of 255 or more no pixel is above it, which `never` says.
 template <bool OneWhenAbove>
@@ -260,15 +326,16 @@ WENDRAL_SSSE3 int BlackWhiteRowWide(Byte* o, int width, int t) {
 }
 #endif
 
-bool wideKernelsAllowed = true;
+MergeKernelSet kernelSet = MergeKernelSet::Widest;
 
-// Whether this merge may use the SSSE3 kernels.
-bool WideKernels() {
+// The widest kernels this merge may use: 0 portable, 1 SSSE3, 2 AVX2 as well.
+int KernelLevel() {
 #if defined(WENDRAL_MERGE_SSSE3)
-    static const bool present = __builtin_cpu_supports("ssse3");
-    return present && wideKernelsAllowed;
+    static const int present = __builtin_cpu_supports("avx2") ? 2 : __builtin_cpu_supports("ssse3") ? 1 : 0;
+    const int allowed = kernelSet == MergeKernelSet::Portable ? 0 : kernelSet == MergeKernelSet::UpToSsse3 ? 1 : 2;
+    return std::min(present, allowed);
 #else
-    return false;
+    return 0;
 #endif
 }
 
@@ -278,7 +345,7 @@ struct BrightnessKernel {
     const SideTables* one;
     const SideTables* two;
     int shiftOne, shiftTwo;  // the bias terms the tables hold
-    bool wide;
+    int level;
     // All ones where source 1 is kept; x < y is the sign of x - y, without a branch.
     int operator()(const Byte* a, const Byte* b) const {
         const int dimmer = (one->Sum(a) - two->Sum(b)) >> 31;
@@ -287,7 +354,10 @@ struct BrightnessKernel {
     void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
         int done = 0;
 #if defined(WENDRAL_MERGE_SSSE3)
-        if (wide) done = BrightnessRowWide<KeepOneWhenDimmer>(a, b, o, width, shiftOne, shiftTwo);
+        if (level >= 2) done = BrightnessRowWidest<KeepOneWhenDimmer>(a, b, o, width, shiftOne, shiftTwo);
+        if (level >= 1)
+            done += BrightnessRowWide<KeepOneWhenDimmer>(a + 3 * done, b + 3 * done, o + 3 * done, width - done,
+                                                         shiftOne, shiftTwo);
 #endif
         SelectRow(*this, a + 3 * done, b + 3 * done, o + 3 * done, width - done);
     }
@@ -297,7 +367,7 @@ struct BrightnessKernel {
 template <bool OneWhenAbove>
 struct ReferenceKernel {
     int limit[3];
-    bool wide;
+    int level;
     // All ones where source 1 is kept; a > L is the sign of L - a, without a branch.
     int operator()(const Byte* a, const Byte*) const {
         const int above = ((limit[0] - a[0]) & (limit[1] - a[1]) & (limit[2] - a[2])) >> 31;
@@ -306,7 +376,7 @@ struct ReferenceKernel {
     void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
         int done = 0;
 #if defined(WENDRAL_MERGE_SSSE3)
-        if (wide) done = ReferenceRowWide<OneWhenAbove>(a, b, o, width, limit);
+        if (level >= 1) done = ReferenceRowWide<OneWhenAbove>(a, b, o, width, limit);
 #endif
         SelectRow(*this, a + 3 * done, b + 3 * done, o + 3 * done, width - done);
     }
@@ -343,7 +413,7 @@ void BlackWhiteRow(Byte* o, int width, int t) {
 template <class Kernel>
 void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1, const SourceImage& s2,
                Byte* dest, int width, int height) {
-    const bool wide = WideKernels();
+    const bool wide = KernelLevel() >= 1;
     for (int i = 0; i < height; ++i) {
         Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
         kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
@@ -377,14 +447,14 @@ void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage
             SideTables one, two;
             one.Fill(255 - k);
             two.Fill(k);
-            MergeWith(BrightnessKernel<false>{&one, &two, 255 - k, k, WideKernels()}, mode, t, s1, s2, dest, width, height);
+            MergeWith(BrightnessKernel<false>{&one, &two, 255 - k, k, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             break;
         }
         case kMergeLeastBit: {
             SideTables one, two;
             one.Fill(k);
             two.Fill(255 - k);
-            MergeWith(BrightnessKernel<true>{&one, &two, k, 255 - k, WideKernels()}, mode, t, s1, s2, dest, width, height);
+            MergeWith(BrightnessKernel<true>{&one, &two, k, 255 - k, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             break;
         }
         case kMergeSub12Bit: MergeWith(SubtractKernel<true>{wa, wb}, mode, t, s1, s2, dest, width, height); break;
@@ -396,9 +466,9 @@ void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage
             const Bgr r = state.ReferenceColour;
             const int limit[3] = {r.b + k - 128, r.g + k - 128, r.r + k - 128};
             if (ruleBit == kMergeRef12Bit)
-                MergeWith(ReferenceKernel<true>{{limit[0], limit[1], limit[2]}, WideKernels()}, mode, t, s1, s2, dest, width, height);
+                MergeWith(ReferenceKernel<true>{{limit[0], limit[1], limit[2]}, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             else
-                MergeWith(ReferenceKernel<false>{{limit[0], limit[1], limit[2]}, WideKernels()}, mode, t, s1, s2, dest, width, height);
+                MergeWith(ReferenceKernel<false>{{limit[0], limit[1], limit[2]}, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             break;
         }
         default: break;
@@ -411,7 +481,7 @@ int ShownHeight(const SourceImage& s) { return s.pixels ? s.shownHeight : 0; }
 
 }  // namespace
 
-void AllowWideMergeKernels(bool allow) { wideKernelsAllowed = allow; }
+void SetMergeKernelSet(MergeKernelSet set) { kernelSet = set; }
 
 ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
                          const SourceImage& source2, Messages& out) {

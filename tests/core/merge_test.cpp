@@ -39,10 +39,10 @@ TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
     WendralState state;
     Zone zone;
     for (int round = 0; round < 12; ++round) {
-        // The portable kernels in even rounds, those for the processor's wider instructions in
-        // odd ones (the same as the portable ones where it has none).
-        AllowWideMergeKernels(round % 2 == 1);
-        const SourceBuffer& second = round % 4 < 2 ? b : near;
+        // Each kernel set in turn (a set the processor lacks gives the narrower one).
+        const MergeKernelSet sets[] = {MergeKernelSet::Portable, MergeKernelSet::UpToSsse3, MergeKernelSet::Widest};
+        SetMergeKernelSet(sets[round % 3]);
+        const SourceBuffer& second = round % 6 < 3 ? b : near;
         // Sizes that round the width up read one column beyond the narrower shown area.
         const int w1 = 1 + rng.Next() % 90, w2 = 1 + rng.Next() % 90;
         const int h1 = 1 + rng.Next() % 40, h2 = 1 + rng.Next() % 40;
@@ -71,7 +71,7 @@ TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
                         << rule.batchName << " contrast " << contrast << " bias " << bias << " round " << round;
                 }
     }
-    AllowWideMergeKernels(true);
+    SetMergeKernelSet(MergeKernelSet::Widest);
 }
 
 TEST(MergeSources, TakesTheCommonShownSizeAndResetsZoneAndFlags) {
