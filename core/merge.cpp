@@ -7,6 +7,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define WENDRAL_MERGE_SSSE3 1
+#include <immintrin.h>
+#endif
 
 #include "core/limits.h"
 #include "core/merge_ops.h"
@@ -112,11 +116,12 @@ struct CopyKernel {
 // over its three channels, and then take a where the mask is set and b elsewhere.
 template <class Decide>
 void SelectRow(const Decide& takeA, const Byte* a, const Byte* b, Byte* o, int width) {
-    Byte mask[3 * kMaxWidth];
+    Byte mask[3 * kMaxWidth + 1];
     const Decide decide = takeA;  // a local copy, so that the mask stores cannot alias its constants
     for (int j = 0; j < width; ++j) {
-        const Byte m = static_cast<Byte>(decide(a + 3 * j, b + 3 * j));
-        mask[3 * j] = mask[3 * j + 1] = mask[3 * j + 2] = m;
+        // One four-byte store per pixel; its last byte is the next pixel's, written next.
+        const std::uint32_t m = static_cast<Byte>(decide(a + 3 * j, b + 3 * j)) * 0x01010101u;
+        std::memcpy(mask + 3 * j, &m, 4);
     }
     const int bytes = 3 * width;
     int n = 0;
@@ -132,29 +137,249 @@ void SelectRow(const Decide& takeA, const Byte* a, const Byte* b, Byte* o, int w
     for (; n < bytes; ++n) o[n] = static_cast<Byte>(b[n] ^ ((a[n] ^ b[n]) & mask[n]));
 }
 
+#if defined(WENDRAL_MERGE_SSSE3)
+// Where the processor has SSSE3, the rules that look at a whole pixel and the b/w contrast run
+// sixteen pixels at a time: a byte shuffle splits 48 bytes into one 16-byte plane per channel,
+// and another spreads one byte per pixel back over its three channels.
+#define WENDRAL_SSSE3 __attribute__((target("ssse3")))
+
+struct PlaneShuffles {
+    alignas(16) std::int8_t split[3][3][16];  // [channel][source vector][plane byte]
+    alignas(16) std::int8_t spread[3][16];    // [output vector][byte]
+    constexpr PlaneShuffles() : split{}, spread{} {
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 3; ++v)
+                for (int p = 0; p < 16; ++p) {
+                    const int g = 3 * p + c;
+                    split[c][v][p] = static_cast<std::int8_t>(g / 16 == v ? g % 16 : -128);
+                }
+        for (int v = 0; v < 3; ++v)
+            for (int i = 0; i < 16; ++i) spread[v][i] = static_cast<std::int8_t>((16 * v + i) / 3);
+    }
+};
+constexpr PlaneShuffles kShuffles;
+
+struct Block {
+    __m128i raw[3];
+    __m128i plane[3];
+};
+
+WENDRAL_SSSE3 inline __m128i Control(const std::int8_t* c) { return _mm_load_si128(reinterpret_cast<const __m128i*>(c)); }
+
+WENDRAL_SSSE3 inline Block LoadBlock(const Byte* p) {
+    Block b;
+    for (int v = 0; v < 3; ++v) b.raw[v] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v));
+    for (int c = 0; c < 3; ++c)
+        b.plane[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b.raw[0], Control(kShuffles.split[c][0])),
+                                               _mm_shuffle_epi8(b.raw[1], Control(kShuffles.split[c][1]))),
+                                  _mm_shuffle_epi8(b.raw[2], Control(kShuffles.split[c][2])));
+    return b;
+}
+
+// Per pixel, a where the byte of `takeA` is all ones, else b.
+WENDRAL_SSSE3 inline void StoreSelected(const Block& a, const Block& b, __m128i takeA, Byte* o) {
+    for (int v = 0; v < 3; ++v) {
+        const __m128i m = _mm_shuffle_epi8(takeA, Control(kShuffles.spread[v]));
+        const __m128i out = _mm_xor_si128(b.raw[v], _mm_and_si128(_mm_xor_si128(a.raw[v], b.raw[v]), m));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16 * v), out);
+    }
+}
+
+// trunc(y x weight) for y = plane byte + shift, 0..510, as y x q + floor(y x m / 25), where
+// q + m / 25 is the weight's value 7.04, 37.76 or 19.2 and floor(n / 25) is (n x 41944) >> 20;
+// both agree with the double products for every y in 0..510, and every sum fits 16 bits.
+WENDRAL_SSSE3 inline __m128i Product(__m128i y, short q, short m) {
+    const __m128i fraction = _mm_srli_epi16(
+        _mm_mulhi_epu16(_mm_mullo_epi16(y, _mm_set1_epi16(m)), _mm_set1_epi16(static_cast<short>(41944))), 4);
+    return _mm_add_epi16(_mm_mullo_epi16(y, _mm_set1_epi16(q)), fraction);
+}
+
+// The weighted brightness of eight pixels, the low (High false) or high half of a block.
+template <bool High>
+WENDRAL_SSSE3 inline __m128i Brightness(const Block& b, __m128i shift) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i y[3];
+    for (int c = 0; c < 3; ++c)
+        y[c] = _mm_add_epi16(High ? _mm_unpackhi_epi8(b.plane[c], zero) : _mm_unpacklo_epi8(b.plane[c], zero), shift);
+    return _mm_add_epi16(_mm_add_epi16(Product(y[0], 7, 1), Product(y[1], 37, 19)), Product(y[2], 19, 5));
+}
+
+// The pixels of a row in whole blocks; returns how many it did.
+template <bool KeepOneWhenDimmer>
+WENDRAL_SSSE3 int BrightnessRowWide(const Byte* a, const Byte* b, Byte* o, int width, int shiftOne, int shiftTwo) {
+    const __m128i s1 = _mm_set1_epi16(static_cast<short>(shiftOne)), s2 = _mm_set1_epi16(static_cast<short>(shiftTwo));
+    int j = 0;
+    for (; j + 16 <= width; j += 16) {
+        const Block one = LoadBlock(a + 3 * j), two = LoadBlock(b + 3 * j);
+        const __m128i dimmer = _mm_packs_epi16(_mm_cmplt_epi16(Brightness<false>(one, s1), Brightness<false>(two, s2)),
+                                               _mm_cmplt_epi16(Brightness<true>(one, s1), Brightness<true>(two, s2)));
+        StoreSelected(one, two, KeepOneWhenDimmer ? dimmer : _mm_xor_si128(dimmer, _mm_set1_epi8(-1)), o + 3 * j);
+    }
+    return j;
+}
+
+// With AVX2 the brightness rules take two blocks at once, one in each 128-bit half: every
+// shuffle, unpack and pack above works within a half, so each half does what one block does.
+#define WENDRAL_AVX2 __attribute__((target("avx2")))
+
+struct PairBlock {
+    __m256i raw[3];
+    __m256i plane[3];
+};
+
+WENDRAL_AVX2 inline __m256i Control2(const std::int8_t* c) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(c)));
+}
+
+WENDRAL_AVX2 inline PairBlock LoadPair(const Byte* p) {
+    PairBlock b;
+    for (int v = 0; v < 3; ++v)
+        b.raw[v] = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48 + 16 * v)), 1);
+    for (int c = 0; c < 3; ++c)
+        b.plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b.raw[0], Control2(kShuffles.split[c][0])),
+                                                     _mm256_shuffle_epi8(b.raw[1], Control2(kShuffles.split[c][1]))),
+                                     _mm256_shuffle_epi8(b.raw[2], Control2(kShuffles.split[c][2])));
+    return b;
+}
+
+WENDRAL_AVX2 inline __m256i Product2(__m256i y, short q, short m) {
+    const __m256i fraction = _mm256_srli_epi16(
+        _mm256_mulhi_epu16(_mm256_mullo_epi16(y, _mm256_set1_epi16(m)), _mm256_set1_epi16(static_cast<short>(41944))),
+        4);
+    return _mm256_add_epi16(_mm256_mullo_epi16(y, _mm256_set1_epi16(q)), fraction);
+}
+
+template <bool High>
+WENDRAL_AVX2 inline __m256i Brightness2(const PairBlock& b, __m256i shift) {
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i y[3];
+    for (int c = 0; c < 3; ++c)
+        y[c] = _mm256_add_epi16(High ? _mm256_unpackhi_epi8(b.plane[c], zero) : _mm256_unpacklo_epi8(b.plane[c], zero),
+                                shift);
+    return _mm256_add_epi16(_mm256_add_epi16(Product2(y[0], 7, 1), Product2(y[1], 37, 19)), Product2(y[2], 19, 5));
+}
+
+template <bool KeepOneWhenDimmer>
+WENDRAL_AVX2 int BrightnessRowWidest(const Byte* a, const Byte* b, Byte* o, int width, int shiftOne, int shiftTwo) {
+    const __m256i s1 = _mm256_set1_epi16(static_cast<short>(shiftOne));
+    const __m256i s2 = _mm256_set1_epi16(static_cast<short>(shiftTwo));
+    int j = 0;
+    for (; j + 32 <= width; j += 32) {
+        const PairBlock one = LoadPair(a + 3 * j), two = LoadPair(b + 3 * j);
+        // x < y is y > x.
+        const __m256i dimmer =
+            _mm256_packs_epi16(_mm256_cmpgt_epi16(Brightness2<false>(two, s2), Brightness2<false>(one, s1)),
+                               _mm256_cmpgt_epi16(Brightness2<true>(two, s2), Brightness2<true>(one, s1)));
+        const __m256i takeA = KeepOneWhenDimmer ? dimmer : _mm256_xor_si256(dimmer, _mm256_set1_epi8(-1));
+        for (int v = 0; v < 3; ++v) {
+            const __m256i m = _mm256_shuffle_epi8(takeA, Control2(kShuffles.spread[v]));
+            const __m256i out =
+                _mm256_xor_si256(two.raw[v], _mm256_and_si256(_mm256_xor_si256(one.raw[v], two.raw[v]), m));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 16 * v), _mm256_castsi256_si128(out));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 48 + 16 * v), _mm256_extracti128_si256(out, 1));
+        }
+    }
+    return j;
+}
+
+// above[c] is limit[c] + 1 clamped to 0..255, so that a > limit is max(a, above) == a; with a
+// limit of 255 or more no pixel is above it, which `never` says.
+template <bool OneWhenAbove>
+WENDRAL_SSSE3 int ReferenceRowWide(const Byte* a, const Byte* b, Byte* o, int width, const int* limit) {
+    __m128i above[3];
+    bool never = false;
+    for (int c = 0; c < 3; ++c) {
+        above[c] = _mm_set1_epi8(static_cast<char>(std::clamp(limit[c] + 1, 0, 255)));
+        never = never || limit[c] >= 255;
+    }
+    const __m128i enable = never ? _mm_setzero_si128() : _mm_set1_epi8(-1);
+    int j = 0;
+    for (; j + 16 <= width; j += 16) {
+        const Block one = LoadBlock(a + 3 * j), two = LoadBlock(b + 3 * j);
+        __m128i all = enable;
+        for (int c = 0; c < 3; ++c)
+            all = _mm_and_si128(all, _mm_cmpeq_epi8(_mm_max_epu8(one.plane[c], above[c]), one.plane[c]));
+        StoreSelected(one, two, OneWhenAbove ? all : _mm_xor_si128(all, _mm_set1_epi8(-1)), o + 3 * j);
+    }
+    return j;
+}
+
+// The b/w contrast in whole blocks; 3t is held within -1..765, which keeps its outcome.
+WENDRAL_SSSE3 int BlackWhiteRowWide(Byte* o, int width, int t) {
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(std::clamp<std::int64_t>(3 * std::int64_t{t}, -1, 765)));
+    const __m128i zero = _mm_setzero_si128();
+    int j = 0;
+    for (; j + 16 <= width; j += 16) {
+        const Block p = LoadBlock(o + 3 * j);
+        const __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(p.plane[0], zero), _mm_unpacklo_epi8(p.plane[1], zero)),
+                                         _mm_unpacklo_epi8(p.plane[2], zero));
+        const __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(p.plane[0], zero), _mm_unpackhi_epi8(p.plane[1], zero)),
+                                         _mm_unpackhi_epi8(p.plane[2], zero));
+        const __m128i white = _mm_packs_epi16(_mm_cmpgt_epi16(lo, limit), _mm_cmpgt_epi16(hi, limit));
+        for (int v = 0; v < 3; ++v)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 16 * v),
+                             _mm_shuffle_epi8(white, Control(kShuffles.spread[v])));
+    }
+    return j;
+}
+#endif
+
+MergeKernelSet kernelSet = MergeKernelSet::Widest;
+
+// The widest kernels this merge may use: 0 portable, 1 SSSE3, 2 AVX2 as well.
+int KernelLevel() {
+#if defined(WENDRAL_MERGE_SSSE3)
+    static const int present = __builtin_cpu_supports("avx2") ? 2 : __builtin_cpu_supports("ssse3") ? 1 : 0;
+    const int allowed = kernelSet == MergeKernelSet::Portable ? 0 : kernelSet == MergeKernelSet::UpToSsse3 ? 1 : 2;
+    return std::min(present, allowed);
+#else
+    return 0;
+#endif
+}
+
 // Greatest keeps source 2 when source 1 is dimmer, Least keeps source 1 when it is dimmer.
 template <bool KeepOneWhenDimmer>
 struct BrightnessKernel {
     const SideTables* one;
     const SideTables* two;
+    int shiftOne, shiftTwo;  // the bias terms the tables hold
+    int level;
     // All ones where source 1 is kept; x < y is the sign of x - y, without a branch.
     int operator()(const Byte* a, const Byte* b) const {
         const int dimmer = (one->Sum(a) - two->Sum(b)) >> 31;
         return KeepOneWhenDimmer ? dimmer : ~dimmer;
     }
-    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { SelectRow(*this, a, b, o, width); }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
+        int done = 0;
+#if defined(WENDRAL_MERGE_SSSE3)
+        if (level >= 2) done = BrightnessRowWidest<KeepOneWhenDimmer>(a, b, o, width, shiftOne, shiftTwo);
+        if (level >= 1)
+            done += BrightnessRowWide<KeepOneWhenDimmer>(a + 3 * done, b + 3 * done, o + 3 * done, width - done,
+                                                         shiftOne, shiftTwo);
+#endif
+        SelectRow(*this, a + 3 * done, b + 3 * done, o + 3 * done, width - done);
+    }
 };
 
 // ac + 255 - k > Rc + 127 is ac > Rc + k - 128.
 template <bool OneWhenAbove>
 struct ReferenceKernel {
     int limit[3];
+    int level;
     // All ones where source 1 is kept; a > L is the sign of L - a, without a branch.
     int operator()(const Byte* a, const Byte*) const {
         const int above = ((limit[0] - a[0]) & (limit[1] - a[1]) & (limit[2] - a[2])) >> 31;
         return OneWhenAbove ? above : ~above;
     }
-    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { SelectRow(*this, a, b, o, width); }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
+        int done = 0;
+#if defined(WENDRAL_MERGE_SSSE3)
+        if (level >= 1) done = ReferenceRowWide<OneWhenAbove>(a, b, o, width, limit);
+#endif
+        SelectRow(*this, a + 3 * done, b + 3 * done, o + 3 * done, width - done);
+    }
 };
 
 // Infinite contrast rgb: each byte 255 above t, else 0.
@@ -188,12 +413,19 @@ void BlackWhiteRow(Byte* o, int width, int t) {
 template <class Kernel>
 void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1, const SourceImage& s2,
                Byte* dest, int width, int height) {
+    const bool wide = KernelLevel() >= 1;
     for (int i = 0; i < height; ++i) {
         Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
         kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
         // The rgb step before the b/w step, as on one pixel.
         if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t);
-        if (mode & kContrastBwBit) BlackWhiteRow(o, width, t);
+        if (mode & kContrastBwBit) {
+            int done = 0;
+#if defined(WENDRAL_MERGE_SSSE3)
+            if (wide) done = BlackWhiteRowWide(o, width, t);
+#endif
+            BlackWhiteRow(o + 3 * done, width - done, t);
+        }
     }
 }
 
@@ -215,14 +447,14 @@ void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage
             SideTables one, two;
             one.Fill(255 - k);
             two.Fill(k);
-            MergeWith(BrightnessKernel<false>{&one, &two}, mode, t, s1, s2, dest, width, height);
+            MergeWith(BrightnessKernel<false>{&one, &two, 255 - k, k, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             break;
         }
         case kMergeLeastBit: {
             SideTables one, two;
             one.Fill(k);
             two.Fill(255 - k);
-            MergeWith(BrightnessKernel<true>{&one, &two}, mode, t, s1, s2, dest, width, height);
+            MergeWith(BrightnessKernel<true>{&one, &two, k, 255 - k, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             break;
         }
         case kMergeSub12Bit: MergeWith(SubtractKernel<true>{wa, wb}, mode, t, s1, s2, dest, width, height); break;
@@ -234,9 +466,9 @@ void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage
             const Bgr r = state.ReferenceColour;
             const int limit[3] = {r.b + k - 128, r.g + k - 128, r.r + k - 128};
             if (ruleBit == kMergeRef12Bit)
-                MergeWith(ReferenceKernel<true>{{limit[0], limit[1], limit[2]}}, mode, t, s1, s2, dest, width, height);
+                MergeWith(ReferenceKernel<true>{{limit[0], limit[1], limit[2]}, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             else
-                MergeWith(ReferenceKernel<false>{{limit[0], limit[1], limit[2]}}, mode, t, s1, s2, dest, width, height);
+                MergeWith(ReferenceKernel<false>{{limit[0], limit[1], limit[2]}, KernelLevel()}, mode, t, s1, s2, dest, width, height);
             break;
         }
         default: break;
@@ -248,6 +480,8 @@ int ShownWidth(const SourceImage& s) { return s.pixels ? s.shownWidth : 0; }
 int ShownHeight(const SourceImage& s) { return s.pixels ? s.shownHeight : 0; }
 
 }  // namespace
+
+void SetMergeKernelSet(MergeKernelSet set) { kernelSet = set; }
 
 ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
                          const SourceImage& source2, Messages& out) {

@@ -13,4 +13,9 @@ namespace wendral {
 ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
                          const SourceImage& source2, Messages& out);
 
+// Which kernels MergeSources may use: the portable ones only, those for SSSE3 as well, or the
+// widest the processor has (the default). All give the same bytes; the tests run each set.
+enum class MergeKernelSet { Portable, UpToSsse3, Widest };
+void SetMergeKernelSet(MergeKernelSet set);
+
 }  // namespace wendral

@@ -1,5 +1,7 @@
 #include "core/rotate.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -18,6 +20,41 @@ bool TruncInRange(double v, int limit, int& out) {
     return true;
 }
 
+// A pixel whose source falls off the picture by more than this, by the rotation computed
+// through cos(theta) and sin(theta), falls off it by the per-pixel formula as well: the two
+// differ by far less than a millionth of a pixel, even for the largest angles an int gives.
+constexpr double kOffPictureSlack = 0.5;
+
+// Which pixels of the row at dy from the centre can take a source pixel at all.
+void MarkReachable(int dy, int width, int height, double c, double s, std::uint8_t* reachable) {
+    const int cx = width / 2, cy = height / 2;
+    for (int x = 0; x < width; ++x) {
+        const int dx = x - cx;
+        const double u = dx * c + dy * s + cx, v = dy * c - dx * s + cy;
+        reachable[x] = u > -1.0 - kOffPictureSlack && u < width + kOffPictureSlack &&
+                       v > -1.0 - kOffPictureSlack && v < height + kOffPictureSlack;
+    }
+}
+
+// One destination row at dy = +m (Above false) or -m (Above true) from the centre, from the
+// angles atan2(m, dx) and radii of that distance. atan2 is odd in its first argument, so the
+// row above the centre takes the negated angles, which are the very values atan2(-m, dx) gives.
+template <bool Above>
+void TurnRow(const double* angle, const double* radius, const std::uint8_t* reachable, double theta, int width,
+             int height, const std::uint8_t* restore, std::uint8_t* row) {
+    const int cx = width / 2, cy = height / 2;
+    const std::size_t stride = 3 * static_cast<std::size_t>(width);
+    for (int x = 0; x < width; ++x) {
+        if (!reachable[x]) continue;
+        const double turned = (Above ? -angle[x] : angle[x]) - theta;
+        // Both of the same argument, which lets the compiler form them in one call.
+        const double c = std::cos(turned), s = std::sin(turned);
+        int sx = 0, sy = 0;
+        if (TruncInRange(c * radius[x] + cx, width, sx) && TruncInRange(s * radius[x] + cy, height, sy))
+            std::memcpy(row + 3 * x, restore + static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx, 3);
+    }
+}
+
 }  // namespace
 
 ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) {
@@ -28,22 +65,34 @@ ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) 
     const int width = state.DestWidth, height = state.DestHeight;
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = dest + state.DestOffset(0, y);
-        if (theta == 0) {
-            std::memcpy(row, restore + state.DestOffset(0, y), 3 * static_cast<std::size_t>(width));
-            continue;
-        }
-        const int dy = y - height / 2;
-        for (int x = 0; x < width; ++x) {
-            const int dx = x - width / 2;
-            const double phi = std::atan2(dy, dx);
-            const double r = std::sqrt(dx * dx + dy * dy);
-            const double turned = phi - theta;
-            int sx = 0, sy = 0;
-            if (TruncInRange(std::cos(turned) * r + width / 2, width, sx) &&
-                TruncInRange(std::sin(turned) * r + height / 2, height, sy))
-                std::memcpy(row + 3 * x, restore + state.DestOffset(sx, sy), 3);
+    if (theta == 0) {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(dest + state.DestOffset(0, y), restore + state.DestOffset(0, y), 3 * static_cast<std::size_t>(width));
+    } else {
+        // The two rows at the same distance below and above the centre share one row of
+        // angles and radii, which halves the arc tangents; pixels whose source lies clearly
+        // off the picture stay black without any.
+        const int cx = width / 2, cy = height / 2;
+        const double c = std::cos(theta), s = std::sin(theta);
+        std::array<double, kMaxWidth> angle, radius;
+        std::array<std::uint8_t, kMaxWidth> below, above;
+        const int reach = std::max(cy, height - 1 - cy);
+        for (int m = 0; m <= reach; ++m) {
+            const bool hasBelow = cy + m < height, hasAbove = m > 0 && cy - m >= 0;
+            MarkReachable(m, width, height, c, s, below.data());
+            MarkReachable(-m, width, height, c, s, above.data());
+            for (int x = 0; x < width; ++x) {
+                if (!((hasBelow && below[x]) || (hasAbove && above[x]))) continue;
+                const int dx = x - cx;
+                angle[x] = std::atan2(m, dx);
+                radius[x] = std::sqrt(dx * dx + m * m);
+            }
+            if (hasBelow)
+                TurnRow<false>(angle.data(), radius.data(), below.data(), theta, width, height, restore,
+                               dest + state.DestOffset(0, cy + m));
+            if (hasAbove)
+                TurnRow<true>(angle.data(), radius.data(), above.data(), theta, width, height, restore,
+                              dest + state.DestOffset(0, cy - m));
         }
     }
     zone.ResetZone();

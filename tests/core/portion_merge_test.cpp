@@ -23,6 +23,7 @@ void ReferenceRender(const WendralState& state, const Zone& zone, const SourceIm
     const double s = static_cast<double>(zone.y2 - zone.y1) / static_cast<double>(zone.x2 - zone.x1);
     for (int i = top; i < bottom; ++i)
         for (int j = left; j < right; ++j) {
+            if (i < 0 || i >= state.DestHeight || j < 0 || j >= state.DestWidth) continue;  // cut to the picture
             const int di = (i - cy) * (i - cy);
             const double r = std::sqrt(std::pow((j - cx) * s, 2) + di);
             const double d = H - 2.0 * r;
@@ -66,6 +67,33 @@ TEST(PortionMerge, PressesMatchThePerPixelFormulaOnRandomZonesAndLevels) {
                                                : PortionToDestination2(state, zone, &one, &two);
             ASSERT_EQ(got, ZoneOutcome::Redraw);
             ASSERT_EQ(0, std::memcmp(state.RestoreStore(), base.data(), base.size()));
+            std::vector<std::uint8_t> want = base;
+            if (zone.PortionLevel != 0) ReferenceRender(state, zone, zone.PortionLevel > 0 ? one : two, want);
+            ASSERT_EQ(Store(state), want) << "round " << round << " level " << zone.PortionLevel;
+        }
+    }
+}
+
+// Zones left from a larger picture: corners and centres off the picture on any side.
+TEST(PortionMerge, ZonesReachingPastThePictureMatchTheFormulaInsideIt) {
+    Random15 rng;
+    SourceBuffer a(rng), b(rng);
+    const SourceImage one = a.Image(2048, 1536), two = b.Image(2048, 1536);
+    WendralState state;
+    Zone zone;
+    for (int round = 0; round < 16; ++round) {
+        const int w = 4 + rng.Next() % 90, h = 4 + rng.Next() % 70;
+        test::FillDestination(state, w, h, rng);
+        zone.ResetZone();
+        zone.x1 = rng.Next() % (3 * w) - w;
+        zone.x2 = rng.Next() % (3 * w) - w;
+        zone.y1 = rng.Next() % (3 * h) - h;
+        zone.y2 = rng.Next() % (3 * h) - h;
+        if (zone.y1 == zone.y2) ++zone.y2;
+        const std::vector<std::uint8_t> base = Store(state);
+        for (int press = 0; press < 10; ++press) {
+            const bool towardsOne = rng.Next() % 4 != 0;
+            towardsOne ? PortionToDestination1(state, zone, &one, &two) : PortionToDestination2(state, zone, &one, &two);
             std::vector<std::uint8_t> want = base;
             if (zone.PortionLevel != 0) ReferenceRender(state, zone, zone.PortionLevel > 0 ? one : two, want);
             ASSERT_EQ(Store(state), want) << "round " << round << " level " << zone.PortionLevel;
