@@ -6,6 +6,10 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/inscribed_ellipse.h"
 #include "core/limits.h"
 
@@ -99,8 +103,8 @@ public:
             for (int i = 0; i < n; ++i) {
                 const double dx = dxa + i;
                 const Position q = ExactPosition(dx, row.ady);
-                offsets_[2 * (p + i)] = static_cast<float>(q.x - dx);
-                offsets_[2 * (p + i) + 1] = static_cast<float>(q.y - row.ady);
+                offsets_[2 * p + i] = static_cast<float>(q.x - dx);
+                offsets_[2 * p + n + i] = static_cast<float>(q.y - row.ady);
             }
             row.excPlus = x;
             if (row.rowPlus >= 0) x = CollectExceptions(row, dxa, +1, x);
@@ -144,26 +148,17 @@ public:
             const CellRow& row = cellRows_[r];
             double* g = g_.get() + row.cellBase;
             UpdateFactors(step, level, g, u_.get() + row.cellBase, row.cellsUsed);
-            const float* off = offsets_.get() + 2 * row.first;
             const int n = row.xb - row.xa;
-            const double dxa = static_cast<double>(row.xa - cx);
             // First every source offset of the row (-1: keep the pixel), then the copies, so
             // that the loads of source pixels do not wait on the arithmetic.
             const bool plus = row.rowPlus >= 0, minus = row.rowMinus >= 0;
-            for (int i = 0; i < n; ++i) {
-                const std::int64_t d = row.xa + i - cx;
-                const double gx = g[(d < 0 ? -d : d) - adx0];
-                const double px = (dxa + i + static_cast<double>(off[2 * i])) * gx;
-                const double py = (row.ady + static_cast<double>(off[2 * i + 1])) * gx;
-                if (plus) {
-                    fromPlus[i] = f.Source(px + f.xc, py + f.yc);
-                    __builtin_prefetch(restore + (fromPlus[i] < 0 ? 0 : fromPlus[i]));
-                }
-                if (minus) {
-                    fromMinus[i] = f.Source(px + f.xc, -py + f.yc);
-                    __builtin_prefetch(restore + (fromMinus[i] < 0 ? 0 : fromMinus[i]));
-                }
-            }
+            const RowJob job{f, row, g, adx0, cx, offsets_.get() + 2 * row.first, fromPlus, fromMinus, restore};
+            if (plus && minus)
+                RowSources<true, true>(job);
+            else if (plus)
+                RowSources<true, false>(job);
+            else
+                RowSources<false, true>(job);
             for (std::size_t j = row.excPlus; j < row.excMinus; ++j) {
                 const Exception& x = exceptions_[j];
                 const double gx = g[Cell(row.xa + x.i - cx) - adx0];
@@ -200,14 +195,108 @@ private:
 
     static std::int64_t Cell(std::int64_t d) { return d < 0 ? -d : d; }
 
+    struct RowJob {
+        const Frame& f;
+        const CellRow& row;
+        const double* g;  // factor of |dx| at g[|dx| - adx0]
+        std::int64_t adx0, cx;
+        const float* ox;  // float differences of cos θ × ρ from dx, then of sin θ × ρ from |dy|
+        std::int32_t* fromPlus;
+        std::int32_t* fromMinus;
+        const std::uint8_t* restore;
+    };
+
+    // Source offsets of the pixels [i0, i1) of a cell row's rows, one at a time.
+    template <bool kPlus, bool kMinus>
+    static void RowSourcesPlain(const RowJob& j, int i0, int i1) {
+        const Frame& f = j.f;
+        const float* oy = j.ox + (j.row.xb - j.row.xa);
+        const double dxa = static_cast<double>(j.row.xa - j.cx);
+        for (int i = i0; i < i1; ++i) {
+            const double gx = j.g[Cell(j.row.xa + i - j.cx) - j.adx0];
+            const double px = (dxa + i + static_cast<double>(j.ox[i])) * gx;
+            const double py = (j.row.ady + static_cast<double>(oy[i])) * gx;
+            if constexpr (kPlus) {
+                j.fromPlus[i] = f.Source(px + f.xc, py + f.yc);
+                __builtin_prefetch(j.restore + (j.fromPlus[i] < 0 ? 0 : j.fromPlus[i]));
+            }
+            if constexpr (kMinus) {
+                j.fromMinus[i] = f.Source(px + f.xc, f.yc - py);
+                __builtin_prefetch(j.restore + (j.fromMinus[i] < 0 ? 0 : j.fromMinus[i]));
+            }
+        }
+    }
+
+#if defined(__SSE2__)
+    // The same for two pixels at a time, operation for operation, so every rounding is the
+    // same. Columns left of the centre read their factors backwards.
+    template <bool kPlus, bool kMinus, bool kLeft>
+    static void RowSourcesPairs(const RowJob& j, int i0, int i1) {
+        const Frame& f = j.f;
+        const float* oy = j.ox + (j.row.xb - j.row.xa);
+        const __m128d dxa = _mm_set1_pd(static_cast<double>(j.row.xa - j.cx));
+        const __m128d ady = _mm_set1_pd(j.row.ady);
+        const __m128d xc = _mm_set1_pd(f.xc), yc = _mm_set1_pd(f.yc);
+        const __m128d loX = _mm_set1_pd(f.loX), hiX = _mm_set1_pd(f.hiX);
+        const __m128d loY = _mm_set1_pd(f.loY), hiY = _mm_set1_pd(f.hiY);
+        const __m128d lastRow = _mm_set1_pd(f.lastRow), width = _mm_set1_pd(f.width), three = _mm_set1_pd(3.0);
+        const __m128d two = _mm_set1_pd(2.0);
+        const __m128i none = _mm_set1_epi32(-1);
+        __m128d iv = _mm_set_pd(i0 + 1, i0);
+        for (int i = i0; i + 1 < i1; i += 2, iv = _mm_add_pd(iv, two)) {
+            const std::int64_t c = Cell(j.row.xa + i - j.cx) - j.adx0;
+            const __m128d gx = kLeft ? _mm_shuffle_pd(_mm_loadu_pd(j.g + c - 1), _mm_loadu_pd(j.g + c - 1), 1)
+                                     : _mm_loadu_pd(j.g + c);
+            const __m128d ex = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(j.ox + i))));
+            const __m128d ey = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(oy + i))));
+            const __m128d px = _mm_mul_pd(_mm_add_pd(_mm_add_pd(dxa, iv), ex), gx);
+            const __m128d py = _mm_mul_pd(_mm_add_pd(ady, ey), gx);
+            const __m128d vx = _mm_add_pd(px, xc);
+            const __m128d inX = _mm_and_pd(_mm_cmpge_pd(vx, loX), _mm_cmplt_pd(vx, hiX));
+            const __m128d sx = _mm_cvtepi32_pd(_mm_cvttpd_epi32(vx));
+            auto offsets = [&](__m128d vy) {
+                const __m128d in = _mm_and_pd(inX, _mm_and_pd(_mm_cmpge_pd(vy, loY), _mm_cmplt_pd(vy, hiY)));
+                const __m128d sy = _mm_cvtepi32_pd(_mm_cvttpd_epi32(vy));
+                // Exact in double: every product and sum stays below 2^24.
+                const __m128d at = _mm_mul_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(lastRow, sy), width), sx), three);
+                const __m128i keep = _mm_shuffle_epi32(_mm_castpd_si128(in), _MM_SHUFFLE(2, 0, 2, 0));
+                return _mm_or_si128(_mm_and_si128(keep, _mm_cvttpd_epi32(at)), _mm_andnot_si128(keep, none));
+            };
+            if constexpr (kPlus) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(j.fromPlus + i), offsets(_mm_add_pd(py, yc)));
+                __builtin_prefetch(j.restore + (j.fromPlus[i] < 0 ? 0 : j.fromPlus[i]));
+            }
+            if constexpr (kMinus) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(j.fromMinus + i), offsets(_mm_sub_pd(yc, py)));
+                __builtin_prefetch(j.restore + (j.fromMinus[i] < 0 ? 0 : j.fromMinus[i]));
+            }
+        }
+        if ((i1 - i0) % 2 != 0) RowSourcesPlain<kPlus, kMinus>(j, i1 - 1, i1);
+    }
+#endif
+
+    template <bool kPlus, bool kMinus>
+    static void RowSources(const RowJob& j) {
+        const int n = j.row.xb - j.row.xa;
+#if defined(__SSE2__)
+        const int split = static_cast<int>(std::clamp<std::int64_t>(j.cx - j.row.xa, 0, n));
+        RowSourcesPairs<kPlus, kMinus, true>(j, 0, split);
+        RowSourcesPairs<kPlus, kMinus, false>(j, split, n);
+#else
+        RowSourcesPlain<kPlus, kMinus>(j, 0, n);
+#endif
+    }
+
     // Appends the pixels of one row of `row` whose position the compact form misses.
     std::size_t CollectExceptions(const CellRow& row, double dxa, double sign, std::size_t x) {
-        const float* off = offsets_.get() + 2 * row.first;
-        for (int i = 0; i < row.xb - row.xa; ++i) {
+        const int n = row.xb - row.xa;
+        const float* ox = offsets_.get() + 2 * row.first;
+        const float* oy = ox + n;
+        for (int i = 0; i < n; ++i) {
             const double dx = dxa + i;
             const Position exact = ExactPosition(dx, sign * row.ady);
-            const double px = dx + static_cast<double>(off[2 * i]);
-            const double py = sign * (row.ady + static_cast<double>(off[2 * i + 1]));
+            const double px = dx + static_cast<double>(ox[i]);
+            const double py = sign * (row.ady + static_cast<double>(oy[i]));
             if (!SameBits(px, exact.x) || !SameBits(py, exact.y)) exceptions_[x++] = Exception{i, exact};
         }
         return x;
@@ -251,12 +340,28 @@ private:
         switch (step) {
             case Step::None:
                 return;
-            case Step::Explode:
-                for (std::size_t i = 0; i < n; ++i) g[i] = g[i] * 8 / (u[i] + 8);
+            case Step::Explode: {
+                std::size_t i = 0;
+#if defined(__SSE2__)
+                const __m128d eight = _mm_set1_pd(8.0);
+                for (; i + 1 < n; i += 2)
+                    _mm_storeu_pd(g + i, _mm_div_pd(_mm_mul_pd(_mm_loadu_pd(g + i), eight),
+                                                    _mm_add_pd(_mm_loadu_pd(u + i), eight)));
+#endif
+                for (; i < n; ++i) g[i] = g[i] * 8 / (u[i] + 8);
                 return;
-            case Step::Implode:
-                for (std::size_t i = 0; i < n; ++i) g[i] = g[i] * (u[i] / 8 + 1);
+            }
+            case Step::Implode: {
+                std::size_t i = 0;
+#if defined(__SSE2__)
+                const __m128d eight = _mm_set1_pd(8.0), one = _mm_set1_pd(1.0);
+                for (; i + 1 < n; i += 2)
+                    _mm_storeu_pd(g + i, _mm_mul_pd(_mm_loadu_pd(g + i),
+                                                    _mm_add_pd(_mm_div_pd(_mm_loadu_pd(u + i), eight), one)));
+#endif
+                for (; i < n; ++i) g[i] = g[i] * (u[i] / 8 + 1);
                 return;
+            }
             case Step::Anew:
                 break;
         }
