@@ -402,33 +402,44 @@ ZoneOutcome NudgeTwist::Nudge(WendralState& state, Zone& zone, bool vertical, in
         const float lo = static_cast<float>(ymin), hi = static_cast<float>(ymax);
         const int start = forward ? ymin : ymin + 1;
         const int rows = ymax - ymin;
-        auto sourceRow = [&](float j) {
-            const float sj = j >= lo ? (j <= hi ? j : hi) : lo;
-            return RowOf(restore, static_cast<int>(sj), w, h);
+        // Byte offsets of the source rows of one line of positions; a few lines ahead are kept
+        // so that their sources can be fetched early.
+        std::int32_t ring[kPrefetchRows + 1][NudgeLevelCache::kKeys];
+        const std::int32_t rowBytes = 3 * w;
+        auto rowOffsets = [&](int i) {
+            const float* line = positions + static_cast<std::size_t>(i) * keys;
+            std::int32_t* out = ring[i % (kPrefetchRows + 1)];
+            for (int k = 0; k < keys; ++k) {
+                const float j = line[k];
+                const float sj = j >= lo ? (j <= hi ? j : hi) : lo;
+                out[k] = (h - 1 - static_cast<std::int32_t>(sj)) * rowBytes;
+            }
+            return out;
         };
+        for (int i = 0; i < std::min(kPrefetchRows, rows); ++i) rowOffsets(i);
         for (int i = 0; i < rows; ++i) {
             const int y = start + i;
-            const float* line = positions + static_cast<std::size_t>(i) * keys;
             // At depth the source rows of one destination row spread over hundreds of rows, so
-            // the reads are latency-bound; the source of the row a few ahead is fetched early.
-            const float* ahead = positions + static_cast<std::size_t>(std::min(i + kPrefetchRows, rows - 1)) * keys;
+            // the reads are latency-bound; the sources of the row a few ahead are fetched early.
+            if (i + kPrefetchRows < rows) {
+                const std::int32_t* ahead = rowOffsets(i + kPrefetchRows);
+                for (int x = xmin; x < xc; ++x) __builtin_prefetch(restore + ahead[xc - x] + 3 * x);
+                for (int x = xc; x < xmax; ++x) __builtin_prefetch(restore + ahead[x - xc] + 3 * x);
+            }
+            const std::int32_t* from = ring[i % (kPrefetchRows + 1)];
             std::uint8_t* d = RowOf(dest, y, w, h);
             // Every pixel but the row's last one is copied as four bytes: the fourth lies in the
             // same row of both stores (x + 1 < xmax <= DestWidth - 1) and is overwritten by the
             // next pixel's copy straight after, so the loop has one load and one store per
             // pixel while the source rows it reads from spread out at depth.
-            for (int x = xmin; x < xmax; ++x) {
-                const int k = std::abs(x - xc);
-                __builtin_prefetch(sourceRow(ahead[k]) + 3 * x);
-                const std::uint8_t* s = sourceRow(line[k]) + 3 * x;
-                if (x + 1 < xmax) {
-                    std::uint32_t v;
-                    std::memcpy(&v, s, 4);
-                    std::memcpy(d + 3 * x, &v, 4);
-                } else {
-                    CopyPixel(d + 3 * x, s);
-                }
-            }
+            auto copy4 = [&](int x, std::int32_t at) {
+                std::uint32_t v;
+                std::memcpy(&v, restore + at + 3 * x, 4);
+                std::memcpy(d + 3 * x, &v, 4);
+            };
+            for (int x = xmin; x < xc; ++x) copy4(x, from[xc - x]);
+            for (int x = xc; x + 1 < xmax; ++x) copy4(x, from[x - xc]);
+            CopyPixel(d + 3 * (xmax - 1), restore + from[xmax - 1 - xc] + 3 * (xmax - 1));
         }
     } else {
         const int count = xmax - xmin;

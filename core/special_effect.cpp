@@ -1,9 +1,11 @@
 #include "core/special_effect.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/effect_support.h"
+#include "core/limits.h"
 
 namespace wendral {
 
@@ -27,13 +29,20 @@ void SpecialEffect(WendralState& state, const SpecialEffectParams& params) {
     const int w = state.DestWidth;
     const int h = state.DestHeight;
     const std::uint8_t* restore = state.RestoreStore();
-    Random15& random = state.Random;
+    // A byte store may alias anything as far as the compiler knows: the generator and the
+    // picture size are kept in locals, or every pixel would store and reload them, and the
+    // generator's chain of multiplications would wait on memory.
+    Random15 random = state.Random;
+    const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
+    // The sources of a row are found first and fetched early, then copied: they scatter over
+    // hundreds of columns and tens of rows, and waiting for each in turn was most of the time.
+    std::int32_t from[kMaxWidth];
     int i = 0;
     for (int y = 0; y < h; ++y) {
         int k = 0;
         const std::uint8_t* src = RestoreRow(state, y);
-        std::uint8_t* out = DestRow(state, y);
-        for (int x = 0; x < w; ++x, src += 3, out += 3) {
+        for (int x = 0; x < w; ++x, src += 3) {
+            from[x] = -1;
             const int B = src[0], G = src[1], R = src[2];
             int r1, r2;
             random.NextPair(r1, r2);
@@ -47,14 +56,22 @@ void SpecialEffect(WendralState& state, const SpecialEffectParams& params) {
             tx += k;
             ty += i;
             if (ty < 0 || ty >= h || tx < 0 || tx >= w) continue;
-            const std::uint8_t* from = restore + state.DestOffset(tx, ty);
-            out[0] = from[0];
-            out[1] = from[1];
-            out[2] = from[2];
+            from[x] = static_cast<std::int32_t>((h - 1 - ty) * rowBytes + 3 * tx);
+            __builtin_prefetch(restore + from[x]);
             ++k;
+        }
+        std::uint8_t* out = DestRow(state, y);
+        for (int x = 0; x < w; ++x, out += 3) {
+            if (from[x] < 0) continue;
+            const std::uint8_t* in = restore + from[x];
+            const std::uint8_t b = in[0], g = in[1], r = in[2];
+            out[0] = b;
+            out[1] = g;
+            out[2] = r;
         }
         ++i;
     }
+    state.Random = random;
 }
 
 SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state) : state_(state) {

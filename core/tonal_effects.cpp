@@ -37,9 +37,11 @@ void LuminanceEffect(WendralState& state, LuminanceMode mode) {
     std::uint8_t* dst = state.DestinationStore();
     const std::size_t bytes = state.DestBytes();
     if (mode == LuminanceMode::BlackAndWhite) {
+        // Each pixel's bytes are read into locals before anything is stored: a byte store may
+        // alias the source as far as the compiler knows, and would force them to be read again.
         for (std::size_t i = 0; i < bytes; i += 3) {
-            const auto l = static_cast<std::uint8_t>(
-                (t.blue[src[i]] + t.green[src[i + 1]] + t.red[src[i + 2]]) >> 6);
+            const int b = src[i], g = src[i + 1], r = src[i + 2];
+            const auto l = static_cast<std::uint8_t>((t.blue[b] + t.green[g] + t.red[r]) >> 6);
             dst[i] = dst[i + 1] = dst[i + 2] = l;
         }
     } else {
@@ -47,11 +49,13 @@ void LuminanceEffect(WendralState& state, LuminanceMode mode) {
         std::uint8_t clamp[764];
         for (int v = 0; v < 764; ++v) clamp[v] = Clamp255(v - 253);
         for (std::size_t i = 0; i < bytes; i += 3) {
-            const int l = (t.blue[src[i]] + t.green[src[i + 1]] + t.red[src[i + 2]]) >> 6;
+            const int b = src[i], g = src[i + 1], r = src[i + 2];
+            const int l = (t.blue[b] + t.green[g] + t.red[r]) >> 6;
             const std::uint8_t* shifted = clamp + (253 + 255 - 2 * l);
-            dst[i] = shifted[src[i]];
-            dst[i + 1] = shifted[src[i + 1]];
-            dst[i + 2] = shifted[src[i + 2]];
+            const std::uint8_t ob = shifted[b], og = shifted[g], orr = shifted[r];
+            dst[i] = ob;
+            dst[i + 1] = og;
+            dst[i + 2] = orr;
         }
     }
 }

@@ -77,6 +77,8 @@ TEST(ZoneDistortion, FastFormsMatchOnLargeZonesAndAtDeepLevels) {
     for (const Family& f : kFamilies) {
         ExpectSamePresses(f, 640, 480, Zone{.x1 = 639, .y1 = 479, .x2 = 0, .y2 = 0}, {1, 1, 1, -1, -1, -1, -1, -1}, 7);
         ExpectSamePresses(f, 400, 60, Zone{.x1 = 3, .y1 = 59, .x2 = 396, .y2 = 1}, std::vector<int>(12, -1), 8);
+        // The widest picture, so that the largest column offsets from the centre are met.
+        ExpectSamePresses(f, kMaxWidth, 40, Zone{.x1 = 0, .y1 = 0, .x2 = kMaxWidth - 1, .y2 = 39}, {1, 1, -1, -1, -1}, 9);
     }
     // Deep levels: implode's factor overflows to infinity at the centre and explode's reaches 0;
     // diverge's products leave the int range. Every position is tested before it is converted.
@@ -133,7 +135,8 @@ TEST(ZoneDistortion, InterleavedPicturesWithOneZoneStayExact) {
 TEST(ZoneDistortion, StaleZoneLargerThanThePictureStaysInsideIt) {
     const Zone zones[] = {{.x1 = -50, .y1 = -20, .x2 = 100, .y2 = 90},
                           {.x1 = 2040, .y1 = 1500, .x2 = 10, .y2 = 4},
-                          {.x1 = 30, .y1 = 1, .x2 = 3000, .y2 = 2000}};
+                          {.x1 = 30, .y1 = 1, .x2 = 3000, .y2 = 2000},
+                          {.x1 = 5, .y1 = -100, .x2 = 35, .y2 = 20}};  // the centre above the picture
     for (const Family& f : kFamilies)
         for (const Zone& z : zones) ExpectSamePresses(f, 40, 30, z, {1, 1, -1, -1, -1, 1}, 11);
 
