@@ -6,6 +6,8 @@
 
 namespace wendral {
 
+inline constexpr const char* kMergeNeedsTwoSourcesMessage =
+    "Two source windows need to be present before they can be merged.";
 inline constexpr const char* kOkWithoutMergeTypeMessage =
     "Need to select a merge type:\nPlease press one of the left buttons";
 

@@ -8,6 +8,11 @@ const CommandTable& AllCommands() {
         CommandTable t;
         RegisterFileCommands(t);
         RegisterSourceCommands(t);
+        RegisterDistortionCommands(t);
+        RegisterBrushingCommands(t);
+        RegisterMergeCommands(t);
+        RegisterReferenceColourCommands(t);
+        RegisterEffectCommands(t);
         return t;
     }();
     return table;

@@ -34,6 +34,13 @@ SourceView& Session::NewWindow() {
     return *windows_.back();
 }
 
+const SourceImage* Session::Shown(int number) {
+    const SourceView* view = Source(number);
+    if (!view) return nullptr;
+    shown_[number] = view->Image();
+    return &shown_[number];
+}
+
 void Session::ReleaseDetached() {
     std::erase_if(windows_, [this](const std::unique_ptr<SourceView>& w) {
         for (int n = 1; n <= state.SourceCount && n <= 2; ++n)
@@ -86,6 +93,43 @@ std::function<bool(const Args&)> Ints(std::vector<std::pair<long long, long long
             if (!IsInt(args[i], bounds[i].first, bounds[i].second)) return false;
         return true;
     };
+}
+
+bool PressCount(const Args& a) {
+    return a.empty() || (a.size() == 1 && IsInt(a[0], 1, kMaxPresses));
+}
+
+int Presses(const Args& a) {
+    return a.empty() ? 1 : ToInt(a[0]);
+}
+
+std::function<bool(const Args&)> Points(std::size_t minPoints) {
+    return [minPoints](const Args& args) {
+        if (args.size() % 2 != 0 || args.size() < 2 * minPoints) return false;
+        return std::all_of(args.begin(), args.end(), [](const std::string& w) {
+            return IsInt(w, -kMaxCoordinate, kMaxCoordinate);
+        });
+    };
+}
+
+std::vector<Point> ToPoints(const Args& args) {
+    std::vector<Point> points;
+    for (std::size_t i = 0; i + 1 < args.size(); i += 2)
+        points.push_back(Point{ToInt(args[i]), ToInt(args[i + 1])});
+    return points;
+}
+
+std::optional<CommandResult> Unavailable(const Session& s, const std::string& name,
+                                         unsigned needs) {
+    const WendralState& st = s.state;
+    if ((needs & kNeedsSource) && st.SourceCount < 1) return Fail(name + ": no source is open");
+    if ((needs & kNeedsTwoSources) && st.SourceCount < 2)
+        return Fail(name + ": source 2 is not open");
+    if ((needs & kNeedsPicture) && !st.PicturePresent())
+        return Fail(name + ": the destination is empty");
+    if ((needs & kNeedsNoBrushing) && st.BrushingEnabled != 0)
+        return Fail(name + ": not available while brushing is on (brushing off ends it)");
+    return std::nullopt;
 }
 
 namespace {

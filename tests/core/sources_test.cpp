@@ -5,6 +5,9 @@
 #include <cstring>
 #include <memory>
 
+#include "core/radial_distort.h"
+#include "core/zone_forming.h"
+
 namespace wendral {
 namespace {
 
@@ -108,6 +111,42 @@ TEST(RebuildDestination, SmallPictureGivesWhiteMargins) {
     EXPECT_EQ(e.state.DestPixel(299, 199), (Bgr{43, 199, static_cast<std::uint8_t>(299 * 7 + 199)}));
     EXPECT_EQ(e.state.DestPixel(300, 10), (Bgr{255, 255, 255}));
     EXPECT_EQ(e.state.DestPixel(10, 200), (Bgr{255, 255, 255}));
+}
+
+// A level re-renders the zone from RestoreStore, laid out for the size it was taken at: no rebuild
+// may change the size and leave a level standing.
+TEST(RebuildDestination, ASizeChangeStartsEveryLevelAfresh) {
+    Engine e;
+    e.Open(0, 60, 40, 60, 40);
+    FormZone(e.state, e.zone, Point{4, 4}, Point{40, 30});
+    Explode(e.state, e.zone, 2);
+    ASSERT_EQ(e.zone.ImplodeLevel, 2);
+    e.state.OverwriteConsent = 1;
+    ResizeSource(e.state, e.zone, 1, 52, 36);
+    EXPECT_EQ(e.state.DestWidth, 52);
+    EXPECT_EQ(e.zone.ImplodeLevel, 0);
+    EXPECT_FALSE(e.zone.HasZone());
+
+    // Two sources: the merge at the new common size.
+    e.Open(1, 30, 20, 30, 20);
+    ASSERT_EQ(e.state.DestWidth, 28);
+    FormZone(e.state, e.zone, Point{2, 2}, Point{20, 16});
+    Explode(e.state, e.zone, 1);
+    e.state.OverwriteConsent = 1;
+    ResizeSource(e.state, e.zone, 2, 24, 16);
+    EXPECT_EQ(e.state.DestWidth, 24);
+    EXPECT_EQ(e.state.DestHeight, 16);
+    EXPECT_EQ(e.zone.ImplodeLevel, 0);
+    EXPECT_FALSE(e.zone.HasZone());
+
+    // Locked, the destination keeps its size, so the level in force still fits its base.
+    FormZone(e.state, e.zone, Point{2, 2}, Point{20, 14});
+    Explode(e.state, e.zone, 1);
+    ToggleLock(e.state);
+    ResizeSource(e.state, e.zone, 1, 20, 12);
+    EXPECT_EQ(e.state.DestWidth, 24);
+    EXPECT_EQ(e.zone.ImplodeLevel, 1);
+    EXPECT_TRUE(e.zone.HasZone());
 }
 
 TEST(SourceChangeGuard, HoldsBackUntilConsentAndEachConsentCoversOneRebuild) {

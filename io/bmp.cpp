@@ -1,0 +1,125 @@
+#include "io/bmp.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "core/convert24.h"
+#include "core/limits.h"
+#include "core/size_math.h"
+#include "io/file_bytes.h"
+#include "io/picture_file.h"
+#include "io/save.h"
+
+namespace wendral {
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint64_t kLargestColourTable = 256 * 4;
+
+std::uint32_t Le32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+}
+
+void PutLe32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Run-length and embedded-file compressions hide how long the rows are; those pictures are
+// refused later by their depth and compression, not by their length.
+bool RowLengthKnown(const PacketLayout& l) {
+    return l.compression == 0 || l.compression == 3 || l.compression == 6 || l.bits == 24 || l.bits == 32;
+}
+
+}  // namespace
+
+PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
+    if (size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return {};
+    const std::uint8_t* body = data + kFileHeaderSize;
+    const std::uint64_t bodySize = size - kFileHeaderSize;
+    PicturePacket packet(std::vector<std::uint8_t>(body, body + bodySize));
+    const auto layout = DescribePacket(packet);
+    if (!layout) return {};
+    const bool rowsKnown = RowLengthKnown(*layout);
+
+    // Many writers leave a gap between the colour table and the rows, or write a shorter table
+    // than the rule supposes; the file header's offset then says where the rows really are.
+    // The table is cut where the rows begin, and any part of it the rule wants beyond that
+    // reads as black.
+    const std::uint64_t fileOffset = Le32(data + 10);
+    if (fileOffset >= kFileHeaderSize + layout->headerSize && fileOffset < size &&
+        fileOffset - kFileHeaderSize != layout->pixelOffset &&
+        layout->pixelOffset <= bodySize + kLargestColourTable) {
+        const std::uint64_t from = fileOffset - kFileHeaderSize;
+        const std::uint64_t rest = bodySize - from;
+        if (!rowsKnown || layout->pixelBytes <= rest) {
+            std::vector<std::uint8_t> moved(static_cast<std::size_t>(layout->pixelOffset + rest), 0);
+            std::memcpy(moved.data(), body, static_cast<std::size_t>(std::min(layout->pixelOffset, from)));
+            std::memcpy(moved.data() + layout->pixelOffset, body + from, static_cast<std::size_t>(rest));
+            packet = PicturePacket(std::move(moved));
+        }
+    }
+
+    if (layout->pixelOffset > packet.size()) return {};
+    if (rowsKnown && layout->pixelOffset + layout->pixelBytes > packet.size()) return {};
+    return packet;
+}
+
+std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width, int height) {
+    const std::size_t rowBytes = RowStride24(width);
+    const std::size_t image = rowBytes * static_cast<std::size_t>(height);
+    std::vector<std::uint8_t> file(54 + image, 0);
+    std::uint8_t* h = file.data();
+    h[0] = 'B';
+    h[1] = 'M';
+    PutLe32(h + 2, static_cast<std::uint32_t>(54 + image));
+    PutLe32(h + 10, 54);
+    PutLe32(h + 14, 40);
+    PutLe32(h + 18, static_cast<std::uint32_t>(width));
+    PutLe32(h + 22, static_cast<std::uint32_t>(height));
+    h[26] = 1;   // planes
+    h[28] = 24;  // bits per pixel
+    PutLe32(h + 34, static_cast<std::uint32_t>(image));
+    // The destination's rows are packed; when its width is a multiple of 4 (the usual case) they
+    // are already the file's padded rows, otherwise each row gets its padding here.
+    for (int r = 0; r < height; ++r)
+        std::memcpy(h + 54 + static_cast<std::size_t>(r) * rowBytes, rows + static_cast<std::size_t>(r) * stride,
+                    static_cast<std::size_t>(width) * 3);
+    return file;
+}
+
+bool LoadBmpBytes(const std::uint8_t* data, std::size_t size, SourceDocument& doc, Messages& out) {
+    PicturePacket packet = ReadBmpPacket(data, size);
+    // Refused before the document lets go of its picture and before anything large is made.
+    // Texts are compared, not pointers: each file may hold its own copy of a message.
+    const char* problem = packet.empty() ? nullptr : Packet24Problem(packet);
+    if (problem && std::string_view(problem) == kTooLargeMessage) {
+        out.emplace_back(kTooLargeMessage);
+        return false;
+    }
+    doc.packet = std::move(packet);
+    if (ConvertTo24Bit(doc, out)) return true;
+    out.emplace_back(kCantLoadFile);
+    return false;
+}
+
+bool LoadBmpFile(const std::string& path, SourceDocument& doc, Messages& out) {
+    std::vector<std::uint8_t> bytes;
+    const FileReadStatus status = ReadWholeFile(path, bytes);
+    if (status == FileReadStatus::NotFound || status == FileReadStatus::CannotOpen) return false;
+    if (status != FileReadStatus::Ok) {
+        out.push_back(LoadFailureReport(path, status));
+        return false;
+    }
+    return LoadBmpBytes(bytes.data(), bytes.size(), doc, out);
+}
+
+bool WriteBmpFile(const WendralState& state, const std::string& path) {
+    if (state.DestWidth < 0 || state.DestHeight < 0) return false;
+    const std::vector<std::uint8_t> file =
+        BmpFileBytes(state.DestinationStore(), static_cast<std::size_t>(state.DestWidth) * 3, state.DestWidth,
+                     state.DestHeight);
+    return WriteFileAtomically(path, file.data(), file.size());
+}
+
+}  // namespace wendral
