@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <optional>
 
 #include "app/background.h"
@@ -60,7 +61,8 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     promptPane_ = new QLabel(kReady);
     promptPane_->setFixedWidth(200);
     lockPane_ = new QLabel("Dest Lock");
-    lockPane_->setFixedWidth(75);
+    // 75 pixels, or what the longer of its two texts needs in this font.
+    lockPane_->setFixedWidth(std::max(75, lockPane_->fontMetrics().horizontalAdvance("Dest. Unlocked") + 8));
     readoutPane_ = new QLabel("Progress");
     readoutPane_->setMinimumWidth(1);
     swatch_ = new ReferenceSwatch(app);
@@ -84,7 +86,13 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     QueueIdleUpdate();
 }
 
-CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
+CMainFrame::~CMainFrame() {
+    // The sub-windows go after this frame's members: nothing they signal on the way may reach
+    // the idle timer, which is gone by then.
+    qApp->removeEventFilter(this);
+    disconnect(area_, nullptr, this, nullptr);
+    destroying_ = true;
+}
 
 void CMainFrame::BuildMenus() {
     for (const MenuInfo& info : MainMenus()) {
@@ -185,7 +193,7 @@ RoutedFrame* CMainFrame::ActiveFrame() const {
 }
 
 void CMainFrame::QueueIdleUpdate() {
-    if (!idle_.isActive()) idle_.start();
+    if (!destroying_ && !idle_.isActive()) idle_.start();
 }
 
 void CMainFrame::RunIdleUpdate() {

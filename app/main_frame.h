@@ -84,6 +84,7 @@ private:
     QLabel* readoutPane_;
     ReferenceSwatch* swatch_;
     QTimer idle_;
+    bool destroying_ = false;
 };
 
 }  // namespace wendral::app

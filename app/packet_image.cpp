@@ -1,6 +1,7 @@
 #include "app/packet_image.h"
 
 #include <QPainter>
+#include <cstring>
 
 #include "core/source_view.h"
 
@@ -8,10 +9,13 @@ namespace wendral::app {
 
 QImage BottomUpImage(const std::uint8_t* rows, std::size_t stride, int width, int height) {
     if (!rows || width <= 0 || height <= 0) return {};
-    // The last stored row is the top one; a negative line step walks the rows upwards.
-    const QImage view(rows + stride * static_cast<std::size_t>(height - 1), width, height,
-                      -static_cast<qsizetype>(stride), QImage::Format_BGR888);
-    return view.copy();
+    QImage image(width, height, QImage::Format_BGR888);
+    if (image.isNull()) return {};
+    // The last stored row is the top one.
+    const std::size_t bytes = 3 * static_cast<std::size_t>(width);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.scanLine(y), rows + stride * static_cast<std::size_t>(height - 1 - y), bytes);
+    return image;
 }
 
 QImage PacketImage(const PicturePacket& packet) {

@@ -30,6 +30,11 @@ const std::array<EffectCommand, 8> kEffectCommands{{
     {32732, "pencil", "Pencil Draw", "Create pencil draw effect", PencilDrawCommand},
 }};
 
+void RunEffectCommand(WendralState& state, Zone& zone, const EffectCommand& effect) {
+    effect.run(state);
+    zone.ResetLevels();
+}
+
 const EffectCommand* FindEffectCommand(std::string_view name) {
     for (const EffectCommand& c : kEffectCommands)
         if (name == c.name) return &c;

@@ -25,6 +25,12 @@ extern const std::array<EffectCommand, 8> kEffectCommands;
 // The entry called `name`, or null.
 const EffectCommand* FindEffectCommand(std::string_view name);
 
+// Runs the effect as its command does. The effect has just taken a new snapshot, so a
+// distortion level left from before would re-render its zone from a base that already holds
+// the distortion, doubling it and wiping the effect inside the zone: every level goes back to
+// 0 (the corners stay) and the next press starts from the picture as it now is.
+void RunEffectCommand(WendralState& state, Zone& zone, const EffectCommand& effect);
+
 // The calls behind the batch commands that stand for a dialog or a drag.
 
 // The reference colour dialog's sliders set to red, green, blue (each held to 0 ... 255).

@@ -59,7 +59,7 @@ void RegisterEffectCommands(CommandTable& t) {
     for (const EffectCommand& effect : kEffectCommands)
         t.Add({effect.name, effect.name, none, [&effect](Session& s, const Args&) {
                    if (auto off = Unavailable(s, effect.name, kNeedsPicture)) return *off;
-                   effect.run(s.state);
+                   RunEffectCommand(s.state, s.zone, effect);
                    return Ok();
                }});
     t.Add({"tone", "tone BR BG BB KR KG KB G", ToneArguments(), Tone});

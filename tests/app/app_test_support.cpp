@@ -30,8 +30,8 @@ AppFixture::~AppFixture() {
 }
 
 SourceView& AppFixture::AddSource(int width, int height, std::function<Bgr(int, int)> colour) {
-    auto view = std::make_unique<SourceView>();
-    view->SetClientSize(width, height);
+    auto source = std::make_unique<SourceView>();
+    source->SetClientSize(width, height);
     const PictureLoader loader = [&](const std::string&, int, SourceDocument& doc, Messages&) {
         doc.packet = MakePicturePacket(width, height, nullptr);
         std::uint8_t* bits = doc.packet.data() + PicturePacket::kHeaderSize;
@@ -49,10 +49,10 @@ SourceView& AppFixture::AddSource(int width, int height, std::function<Bgr(int, 
         doc.SourcePath = "test.bmp";
         return true;
     };
-    const SourceOutcome outcome = OpenSource(state(), zone(), *view, "test.bmp", loader);
+    const SourceOutcome outcome = OpenSource(state(), zone(), *source, "test.bmp", loader);
     if (!outcome.keepWindow) qFatal("the test source was not kept");
     view().DropStartupHelp();
-    sources_.push_back(std::move(view));
+    sources_.push_back(std::move(source));
     frame().RunIdleUpdate();
     return *sources_.back();
 }

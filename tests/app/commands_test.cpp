@@ -8,6 +8,7 @@
 #include <QToolBar>
 #include <set>
 
+#include "app/background.h"
 #include "app/commands.h"
 #include "app_test_support.h"
 

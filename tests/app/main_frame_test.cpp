@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "app/commands.h"
+#include <QStatusBar>
 #include "app_test_support.h"
 #include "core/sources.h"
 #include "dialogs/save_destination_dialog.h"

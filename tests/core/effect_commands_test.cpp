@@ -5,12 +5,39 @@
 #include <set>
 #include <string>
 
+#include "core/radial_distort.h"
 #include "core/special_effect.h"
 #include "core/tone_curve.h"
 #include "effects_reference.h"
 
 namespace wendral {
 namespace {
+
+// Explode, sharpen, explode again: the second explode must build on the sharpened picture, not
+// re-render the old base at a deeper level (which would double the first explosion and wipe
+// the sharpening inside the zone).
+TEST(EffectCommands, ADistortionAfterAnEffectStartsFromTheEffectsResult) {
+    static WendralState state;
+    reference::FillRandom(state, 64, 48, 11);
+    Zone zone;
+    zone.x1 = 10;
+    zone.y1 = 8;
+    zone.x2 = 50;
+    zone.y2 = 40;
+    ASSERT_EQ(Explode(state, zone, 3), ZoneOutcome::Redraw);
+    RunEffectCommand(state, zone, *FindEffectCommand("sharpen"));
+    EXPECT_EQ(zone.ImplodeLevel, 0);
+    EXPECT_EQ(zone.x1, 10);
+    EXPECT_EQ(zone.y2, 40);
+    std::vector<std::uint8_t> sharpened(state.DestinationStore(),
+                                        state.DestinationStore() + state.DestBytes());
+
+    ASSERT_EQ(Explode(state, zone), ZoneOutcome::Redraw);
+    // One press on the sharpened picture, taken back by one implode, gives it back exactly.
+    EXPECT_TRUE(std::equal(sharpened.begin(), sharpened.end(), state.RestoreStore()));
+    ASSERT_EQ(Implode(state, zone), ZoneOutcome::Redraw);
+    EXPECT_TRUE(std::equal(sharpened.begin(), sharpened.end(), state.DestinationStore()));
+}
 
 TEST(EffectCommands, EveryCommandSnapshotsMarksAndKeepsTheZone) {
     std::set<std::string> names;
