@@ -102,12 +102,14 @@ void CScalingDialog::Step(int d) {
         for (int i = 0; i < StepCount; ++i) factor = factor * 1.05f;
     else
         for (int i = 0; i < -StepCount; ++i) factor = factor * 0.95f;
-    const float w = static_cast<float>(BaseWidth) * factor;
-    const float h = static_cast<float>(BaseHeight) * factor;
+    // The factor is single precision; the scale times the factor is not rounded back to
+    // single precision, which would turn 100 x 0.9499999880 into 95 rather than 94.
+    const double w = static_cast<double>(BaseWidth) * static_cast<double>(factor);
+    const double h = static_cast<double>(BaseHeight) * static_cast<double>(factor);
     // Compared before truncating, so that a scale far out of range is never converted to int:
     // trunc(v) > 600 exactly when v >= 601, and trunc(v) < 8 exactly when v < 8.
-    const bool inRange = w < kMaxScalePercent + 1.0f && h < kMaxScalePercent + 1.0f &&
-                         w >= static_cast<float>(kMinScalePercent) && h >= static_cast<float>(kMinScalePercent);
+    const bool inRange = w < kMaxScalePercent + 1.0 && h < kMaxScalePercent + 1.0 && w >= kMinScalePercent &&
+                         h >= kMinScalePercent;
     if (!inRange) {
         WidthValue = width;
         HeightValue = height;
