@@ -298,6 +298,15 @@ private slots:
             const Bgr want = ShownPixel(view.Model(), p.x(), p.y());
             QCOMPARE(shown.pixelColor(p), QColor(want.r, want.g, want.b));
         }
+        // With a second picture the whole frame can be looked at: WENDRAL_SCREENSHOT names the file.
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "b.png", 200, 120, [](int x, int y) {
+            return Bgr{std::uint8_t(255 - x), std::uint8_t(y * 2), std::uint8_t(x)};
+        }));
+        QCOMPARE(f.state().SourceCount, 2);
+        if (const QByteArray shot = qgetenv("WENDRAL_SCREENSHOT"); !shot.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(f.frame().grab().save(QString::fromLocal8Bit(shot)));
+        }
     }
 
     void recentAndDroppedFilesOpenAsSources() {
