@@ -11,6 +11,7 @@
 #include "app/dest_window.h"
 #include "app/main_frame.h"
 #include "app/message_service.h"
+#include "app/source_template.h"
 
 namespace wendral::app {
 namespace {
@@ -39,6 +40,7 @@ CWendralApp::~CWendralApp() {
 CWendralApp* CWendralApp::Instance() { return g_instance; }
 
 void CWendralApp::MakeTemplates() {
+    templates_.push_back(std::make_unique<SourceTemplate>(*this));
     templates_.push_back(std::make_unique<DestinationTemplate>(*this));
     templates_.push_back(std::make_unique<BackgroundTemplate>(mainFrame_->MdiArea()));
 }

@@ -1,0 +1,284 @@
+#include "app/source_window.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolBar>
+#include <algorithm>
+#include <climits>
+
+#include "app/busy_cursor.h"
+#include "app/commands.h"
+#include "app/dest_window.h"
+#include "app/main_frame.h"
+#include "app/source_clipboard.h"
+#include "app/source_template.h"
+#include "app/toolbar_icons.h"
+#include "app/wendral_app.h"
+#include "core/sources.h"
+#include "dialogs/scaling_dialog.h"
+#include "io/picture_file.h"
+
+namespace wendral::app {
+namespace {
+
+// A scroll bar holds an int; a scale set by fitting can make the area larger than that.
+int BarValue(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT_MAX)); }
+
+}  // namespace
+
+// ---- CWendralDoc ----
+
+CWendralDoc::CWendralDoc(SourceDocument& document) : document_(document) {
+    OnCommand(kSaveDestinationAs, [] {}, [] { return CommandState{false}; });
+}
+
+// ---- CWendralView ----
+
+CWendralView::CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& model, QWidget* parent)
+    : QAbstractScrollArea(parent), app_(app), owner_(owner), model_(model) {
+    // The scroll area always exceeds the client area (it has a margin of the client's size on
+    // each side), so both bars are always there and the client size does not depend on them.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    RegisterCommands();
+}
+
+void CWendralView::RegisterCommands() {
+    WendralState& s = app_.State();
+    const auto numbered = [this, &s] { return CommandState{s.SourceCount >= 1 && model_.SourceNumber != 0}; };
+    const auto engine = [this](int id, std::function<SourceOutcome(WendralState&, Zone&, int)> command,
+                               std::function<CommandState()> update = {}) {
+        OnCommand(
+            id,
+            [this, command] {
+                if (model_.SourceNumber == 0) return;
+                owner_.Report(command(owner_.State(), owner_.CurrentZone(), model_.SourceNumber));
+            },
+            std::move(update));
+    };
+    OnCommand(kSetScale, [this] { SetScale(); }, numbered);
+    engine(kTopLeftJustify, TopLeftJustify, numbered);
+    engine(kScaleToFit, FitSourceToWindow);
+    engine(kEmptySource, EmptySourceWindow);
+    OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
+    OnCommand(kPaste, [this] { Paste(); },
+              [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
+    OnCommand(kRestoreDestination,
+              [this] { owner_.Report(ForcedRebuild(owner_.State(), owner_.CurrentZone())); },
+              [&s] { return CommandState{s.SourceCount >= 1}; });
+}
+
+void CWendralView::SetScale() {
+    const int n = model_.SourceNumber;
+    if (n == 0) return;
+    SourceOutcome begin = BeginSourceScale(owner_.State(), n);
+    if (begin.heldBack || begin.failed) {
+        owner_.Report(begin);
+        return;
+    }
+    CScalingDialog dialog(
+        model_.WidthScale, model_.HeightScale,
+        [this, n](int w, int h) { owner_.Report(wendral::SetSourceScale(owner_.State(), owner_.CurrentZone(), n, w, h)); },
+        window());
+    dialog.exec();
+    owner_.Report(EndSourceScale(owner_.State(), owner_.CurrentZone(), n));
+}
+
+void CWendralView::Copy() {
+    if (model_.SourceNumber == 0) return;
+    BusyCursor busy;
+    const PicturePacket copy = CopySource(owner_.State(), model_.SourceNumber);
+    if (!copy.empty()) QGuiApplication::clipboard()->setMimeData(PictureMimeData(copy));
+}
+
+void CWendralView::Paste() {
+    if (model_.SourceNumber == 0) return;
+    PicturePacket picture;
+    {
+        BusyCursor busy;
+        picture = PictureFromMimeData(QGuiApplication::clipboard()->mimeData());
+    }
+    if (picture.empty()) return;
+    owner_.Report(PasteSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, picture));
+}
+
+void CWendralView::TakeClientSize() { model_.SetClientSize(viewport()->width(), viewport()->height()); }
+
+void CWendralView::MirrorModel() {
+    mirroring_ = true;
+    const ScrollPoint range = model_.ScrollRange();
+    const ScrollPoint page = model_.PageStep();
+    const ScrollPoint line = model_.LineStep();
+    const ScrollPoint at = model_.ScrollPosition();
+    const auto mirror = [](QScrollBar* bar, std::int64_t max, std::int64_t pageStep, std::int64_t lineStep,
+                           std::int64_t value) {
+        bar->setRange(0, BarValue(max));
+        bar->setPageStep(std::max(1, BarValue(pageStep)));
+        // A line step of 0 (an area under 100 pixels) would make the arrows dead.
+        bar->setSingleStep(std::max(1, BarValue(lineStep)));
+        bar->setValue(BarValue(value));
+    };
+    mirror(horizontalScrollBar(), range.x, page.x, line.x, at.x);
+    mirror(verticalScrollBar(), range.y, page.y, line.y, at.y);
+    mirroring_ = false;
+    viewport()->update();
+}
+
+void CWendralView::scrollContentsBy(int, int) {
+    if (mirroring_) return;
+    const int n = model_.SourceNumber;
+    const ScrollPoint wanted{horizontalScrollBar()->value(), verticalScrollBar()->value()};
+    if (!initialised_ || n == 0 || wanted == model_.ScrollPosition()) {
+        MirrorModel();
+        return;
+    }
+    // A held-back scroll puts the bars back where the model still is.
+    owner_.Report(ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y));
+}
+
+bool CWendralView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Resize) ViewportResized();
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void CWendralView::ViewportResized() {
+    const ClientSize now{viewport()->width(), viewport()->height()};
+    if (!initialised_ || model_.SourceNumber == 0) {
+        TakeClientSize();
+        return;
+    }
+    if (now == model_.Client()) return;
+    owner_.Report(ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy));
+}
+
+void CWendralView::paintEvent(QPaintEvent*) {
+    QPainter p(viewport());
+    // What the window shows is SourcePixels: the picture at its scale and position with white
+    // around it. Beyond the grid the window shows white, as the destination holds nothing there.
+    p.fillRect(viewport()->rect(), Qt::white);
+    const int w = model_.SourceShownWidth;
+    const int h = model_.SourceShownHeight;
+    if (w > 0 && h > 0) {
+        const QImage shown(model_.SourcePixels(), w, h, static_cast<qsizetype>(kSourceStride), QImage::Format_BGR888);
+        p.drawImage(0, 0, shown);
+    }
+    if (outline_) {
+        p.setPen(QPen(Qt::black, 0, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(outline_->adjusted(0, 0, -1, -1));
+    }
+}
+
+std::optional<QRect> CWendralView::OtherSourceOutline() const {
+    const WendralState& s = app_.State();
+    if (s.SourceCount != 2) return std::nullopt;
+    const int other = model_.SourceNumber == 1 ? 2 : 1;
+    const SourceView* view = s.SourceViews[other];
+    if (!view) return std::nullopt;
+    return QRect(0, 0, view->Client().cx, view->Client().cy);
+}
+
+void CWendralView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+    if (model_.SourceNumber == 0) return;
+    markPosition_ = model_.ScrollPosition();
+    outline_ = OtherSourceOutline();
+    viewport()->update();
+}
+
+void CWendralView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || model_.SourceNumber == 0) return;
+    // The other window may have changed size meanwhile.
+    outline_ = OtherSourceOutline();
+    viewport()->update();
+}
+
+void CWendralView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseReleaseEvent(event);
+    if (model_.SourceNumber == 0) return;
+    outline_.reset();
+    viewport()->update();
+}
+
+// ---- CChildFrame ----
+
+CChildFrame::CChildFrame(CWendralApp& app, SourceTemplate& owner)
+    : app_(app), owner_(owner), model_(std::make_unique<SourceView>()), doc_(model_->Document) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Source windows are never maximised: their size is part of what they show.
+    setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    inner_ = new QMainWindow;
+    inner_->setWindowFlags(Qt::Widget);
+    toolbar_ = new QToolBar("Source", inner_);
+    toolbar_->setAllowedAreas(Qt::AllToolBarAreas);
+    FillToolBar(*toolbar_, app.MainFrame()->Router(), SourceToolbar(), kSourceButton);
+    inner_->addToolBar(Qt::TopToolBarArea, toolbar_);
+    view_ = new CWendralView(app, owner, *model_, inner_);
+    inner_->setCentralWidget(view_);
+    setWidget(inner_);
+    setWindowIcon(QIcon());
+    RegisterCommands();
+    // From the first source frame on, the destination window shows the destination picture.
+    if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1) dest->DropStartupHelp();
+}
+
+CChildFrame::~CChildFrame() {
+    // A frame closed by the user has left the engine already (closeEvent). One destroyed with
+    // the application only leaves the table: nothing is rebuilt any more.
+    WendralState& s = app_.State();
+    if (model_->SourceNumber != 0 && s.SourceCount > 0) --s.SourceCount;
+    for (int n = 1; n <= 2; ++n)
+        if (s.SourceViews[n] == model_.get()) s.SourceViews[n] = nullptr;
+    model_->SourceNumber = 0;
+}
+
+void CChildFrame::RegisterCommands() {
+    OnCommand(kCloseSource, [this] { close(); });
+    OnCommand(kReloadSource, [this] {
+        if (SourceNumber() == 0) return;
+        const SourceOutcome outcome =
+            ReloadSource(owner_.State(), owner_.CurrentZone(), SourceNumber(), owner_.Loader());
+        // The bitmap reader enters its file in the recent-file list again.
+        if (!outcome.failed && FormatFromName(model_->Document.SourcePath) == PictureFormat::Bmp)
+            app_.AddRecentFile(QString::fromStdString(model_->Document.SourcePath));
+        owner_.Report(outcome);
+    });
+    OnCommand(kSynchroniseSize, [this] { SynchroniseSize(); },
+              [this] { return CommandState{app_.State().SourceCount == 2}; });
+    OnCommand(
+        kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
+        [this] { return CommandState{true, toolbar_->isVisible()}; });
+}
+
+void CChildFrame::SynchroniseSize() {
+    const int number = SourceNumber();
+    if (app_.State().SourceCount != 2 || number == 0) return;
+    CChildFrame* other = owner_.Frame(number == 1 ? 2 : 1);
+    if (!other) return;
+    resize(other->size());
+    raise();
+    show();
+}
+
+void CChildFrame::Retitle() {
+    const QString title = QString::fromStdString(model_->Title);
+    if (windowTitle() != title) setWindowTitle(title);
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (SourceNumber() != 0) {
+        const SourceOutcome outcome = CloseSource(owner_.State(), owner_.CurrentZone(), SourceNumber());
+        owner_.Report(outcome);
+    }
+    event->accept();
+}
+
+}  // namespace wendral::app

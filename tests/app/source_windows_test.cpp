@@ -1,0 +1,360 @@
+// Source windows: opening each format, the two-source rule, numbering, titles, scrolling and
+// resizing as source changes, the overwrite guard, the outline, and the transfers.
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "app/commands.h"
+#include "core/sources.h"
+#include "source_test_support.h"
+
+using namespace wendral;
+using namespace wendral::app;
+using namespace wendral::app::testing;
+
+namespace {
+
+QByteArray Store(const WendralState& s) {
+    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
+}
+
+// The destination as one source's SourcePixels would make it.
+bool DestinationShows(const WendralState& s, const SourceView& v) {
+    for (int y = 0; y < s.DestHeight; ++y)
+        for (int x = 0; x < s.DestWidth; ++x)
+            if (!(s.DestPixel(x, y) == ShownPixel(v, x, y))) return false;
+    return true;
+}
+
+void CloseFrame(CChildFrame* frame) {
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+class SourceWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QSettings().clear(); }
+
+    void eachFormatOpensThroughTheOpenCommand_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("exact");
+        QTest::newRow("bmp") << "pic.bmp" << true;
+        QTest::newRow("jpg") << "pic.jpg" << false;
+        QTest::newRow("JPG upper") << "PIC.JPG" << false;
+        QTest::newRow("png") << "pic.png" << true;
+        QTest::newRow("tif") << "pic.tif" << true;
+        QTest::newRow("tga") << "pic.tga" << true;
+        QTest::newRow("pcx") << "pic.pcx" << true;
+    }
+
+    void eachFormatOpensThroughTheOpenCommand() {
+        QFETCH(QString, name);
+        QFETCH(bool, exact);
+        QTemporaryDir dir;
+        const QString path = WritePicture(QDir(dir.path()), name, 40, 30, [](int, int) { return Bgr{40, 90, 160}; });
+        AppFixture f;
+        ScopedMessageHook messages;
+        QVERIFY(OpenThroughCommand(f, path));
+        QVERIFY(messages.Texts().isEmpty());
+        QCOMPARE(f.state().SourceCount, 1);
+        CChildFrame* frame = Sources(f).Frame(1);
+        QVERIFY(frame);
+        QCOMPARE(f.app().SourceFrames[1].data(), static_cast<QMdiSubWindow*>(frame));
+        QCOMPARE(frame->windowTitle(), "Source 1        " + name);
+        QCOMPARE(frame->Model().Document.PictureWidth, 40);
+        QCOMPARE(frame->Model().Document.PictureHeight, 30);
+        QCOMPARE(f.app().RecentFiles().value(0), path);
+        QCOMPARE(f.app().DestView()->ShowingStartupHelp, 0);
+
+        // The destination is what the window's client area shows: the picture at the top left.
+        const QSize client = frame->View().viewport()->size();
+        QCOMPARE(f.state().DestHeight, client.height());
+        QCOMPARE(f.state().DestWidth, DestinationWidthFor(client.width()));
+        QVERIFY(DestinationShows(f.state(), frame->Model()));
+        const Bgr inside = f.state().DestPixel(5, 5);
+        if (exact)
+            QVERIFY(inside == (Bgr{40, 90, 160}));
+        else
+            QVERIFY(std::abs(inside.b - 40) < 6 && std::abs(inside.g - 90) < 6 && std::abs(inside.r - 160) < 6);
+        QVERIFY(f.state().DestPixel(45, 5) == (Bgr{255, 255, 255}));
+    }
+
+    void aFileThatIsNoPictureLeavesNoWindow() {
+        QTemporaryDir dir;
+        AppFixture f;
+        for (const QString& name : {QString("pic.jpeg"), QString("missing.bmp")}) {
+            ScopedMessageHook messages;
+            QVERIFY(OpenThroughCommand(f, dir.filePath(name)));
+            QCOMPARE(messages.Texts().last(), QString(kNotAPictureFile));
+            QCOMPARE(f.state().SourceCount, 0);
+            QVERIFY(Sources(f).Frames().isEmpty());
+        }
+        // A BMP that is no bitmap: its reader's own box carries the information icon.
+        QFile bad(dir.filePath("bad.bmp"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("XXnot a bitmap at all");
+        bad.close();
+        ScopedMessageHook messages;
+        OpenThroughCommand(f, bad.fileName());
+        QCOMPARE(messages.Texts(), QStringList({kCantLoadFile, kNotAPictureFile}));
+        QCOMPARE(messages.Records()[0].icon, MessageIcon::Information);
+        QVERIFY(f.app().RecentFiles().isEmpty());
+    }
+
+    void aThirdSourceIsRefusedAndTheTwoKeepTheirPictures() {
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(d, "a.bmp", 16, 8));
+        OpenThroughCommand(f, WritePicture(d, "b.png", 20, 8));
+        QCOMPARE(f.state().SourceCount, 2);
+        const PicturePacket one = Sources(f).Frame(1)->Model().Document.packet;
+        const PicturePacket two = Sources(f).Frame(2)->Model().Document.packet;
+
+        int dialogs = 0;
+        Sources(f).SetOpenDialog([&] {
+            ++dialogs;
+            return std::optional<QString>(d.filePath("a.bmp"));
+        });
+        ScopedMessageHook messages;
+        QVERIFY(f.router().Execute(kOpenSource));
+        QCOMPARE(dialogs, 0);
+        QVERIFY(f.router().Execute(kNewSource));
+        QCOMPARE(messages.Texts(), QStringList({kTwoSourcesMessage, kTwoSourcesMessage}));
+        QCOMPARE(Sources(f).Frames().size(), 2);
+        QVERIFY(Sources(f).Frame(1)->Model().Document.packet == one);
+        QVERIFY(Sources(f).Frame(2)->Model().Document.packet == two);
+    }
+
+    void closingSourceOneRenumbersSourceTwo() {
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(d, "a.bmp", 16, 8));
+        OpenThroughCommand(f, WritePicture(d, "dog.png", 20, 12, [](int, int) { return Bgr{1, 2, 3}; }));
+        CChildFrame* second = Sources(f).Frame(2);
+        // The second window starts as large as the first.
+        QCOMPARE(second->size(), Sources(f).Frame(1)->size());
+
+        CloseFrame(Sources(f).Frame(1));
+        QCOMPARE(f.state().SourceCount, 1);
+        QCOMPARE(Sources(f).Frame(1), second);
+        QCOMPARE(second->SourceNumber(), 1);
+        QCOMPARE(f.state().SourceViews[1], &second->Model());
+        QCOMPARE(f.app().SourceFrames[1].data(), static_cast<QMdiSubWindow*>(second));
+        QVERIFY(!f.app().SourceFrames[2]);
+        QCOMPARE(second->windowTitle(), QString("Source1        it was Source 2        dog.png"));
+        // Rebuilt from what remains, and marked modified so that its next change asks first.
+        QVERIFY(DestinationShows(f.state(), second->Model()));
+        QCOMPARE(f.state().DestModified, 1);
+
+        CloseFrame(second);
+        QCOMPARE(f.state().SourceCount, 0);
+        QCOMPARE(f.state().DestWidth, 0);
+        QCOMPARE(f.state().DestModified, 0);
+        QVERIFY(Sources(f).Frames().isEmpty());
+    }
+
+    void newSourcesAreWhiteAndUntitled() {
+        AppFixture f;
+        QVERIFY(f.router().Execute(kNewSource));
+        CChildFrame* blank = Sources(f).Frame(1);
+        QVERIFY(blank);
+        QCOMPARE(blank->windowTitle(), QString("Source 1        (untitled)"));
+        // The first rebuild sizes the destination from the window; the white picture follows.
+        QVERIFY(f.state().DestWidth > 0);
+        QCOMPARE(blank->Model().Document.PictureWidth, f.state().DestWidth);
+        for (QPoint p : {QPoint(0, 0), QPoint(f.state().DestWidth - 1, f.state().DestHeight - 1)})
+            QVERIFY(f.state().DestPixel(p.x(), p.y()) == (Bgr{255, 255, 255}));
+
+        // A second blank source takes the destination's size, white.
+        QVERIFY(f.router().Execute(kNewSource));
+        CChildFrame* second = Sources(f).Frame(2);
+        QCOMPARE(second->windowTitle(), QString("Source 2        (untitled)"));
+        QCOMPARE(second->Model().Document.PictureWidth, f.state().DestWidth);
+        ScopedMessageHook messages;
+        QVERIFY(RunInSource(f, 2, kReloadSource));
+        QCOMPARE(messages.Texts(), QStringList({kNoFileToReload}));
+    }
+
+    void theScrollBarsMirrorTheModelAndScrollTheDestination() {
+        QTemporaryDir dir;
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 400, 300));
+        CChildFrame* frame = Sources(f).Frame(1);
+        CWendralView& view = frame->View();
+        SourceView& model = frame->Model();
+        QScrollBar* h = view.horizontalScrollBar();
+        QCOMPARE(h->maximum(), int(model.ScrollRange().x));
+        QCOMPARE(h->pageStep(), int(model.PageStep().x));
+        QCOMPARE(h->singleStep(), int(model.LineStep().x));
+        QCOMPARE(h->value(), int(model.PictureOrigin.x));
+
+        h->setValue(h->value() + 100);
+        QCOMPARE(model.ScrollPosition().x, model.PictureOrigin.x + 100);
+        QCOMPARE(model.LastScrollPosition, model.ScrollPosition());
+        QVERIFY(f.state().DestPixel(0, 0) == Pattern(100, 0));
+
+        // A resize lays the view out keeping the picture where it is in the window.
+        frame->resize(frame->width() + 30, frame->height());
+        QCOMPARE(model.Client().cx, view.viewport()->width());
+        QVERIFY(f.state().DestPixel(0, 0) == Pattern(100, 0));
+        QCOMPARE(f.state().DestWidth, DestinationWidthFor(view.viewport()->width()));
+
+        QVERIFY(RunInSource(f, 1, kTopLeftJustify));
+        QVERIFY(f.state().DestPixel(0, 0) == Pattern(0, 0));
+        QCOMPARE(h->value(), int(model.PictureOrigin.x));
+    }
+
+    void theGuardHoldsAChangeBackUntilTheUserAgrees() {
+        QTemporaryDir dir;
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 400, 300));
+        CChildFrame* frame = Sources(f).Frame(1);
+        SourceView& model = frame->Model();
+        QScrollBar* h = frame->View().horizontalScrollBar();
+        f.state().MarkDestModified();
+        std::memset(f.state().DestinationStore(), 7, 30);
+        const QByteArray changed = Store(f.state());
+        const ScrollPoint at = model.ScrollPosition();
+
+        // No: the scroll is held back, the bar goes back, the destination keeps its changes.
+        {
+            ScopedMessageHook no(MessageAnswer::No);
+            h->setValue(h->value() + 50);
+            QCOMPARE(model.ScrollPosition(), at);
+            QCOMPARE(h->value(), int(at.x));
+            QCOMPARE(f.state().PendingSourceChange, 1 * 256 + kChangeScrollHorizontal);
+            f.frame().RunIdleUpdate();
+            QCOMPARE(no.Texts(), QStringList({kOverwriteQuestion, kOverwriteNo}));
+            h->setValue(h->value() + 50);
+            f.frame().RunIdleUpdate();
+            QCOMPARE(no.Texts().size(), 2);
+            QCOMPARE(Store(f.state()), changed);
+        }
+        // A different change is asked about; Yes lets the repeated change through.
+        {
+            ScopedMessageHook yes(MessageAnswer::Yes);
+            QVERIFY(RunInSource(f, 1, kScaleToFit));
+            QCOMPARE(f.state().PendingSourceChange, 1 * 256 + kChangeFit);
+            QCOMPARE(model.WidthScale, 100);
+            f.frame().RunIdleUpdate();
+            QCOMPARE(yes.Texts(), QStringList({kOverwriteQuestion, kOverwriteYes}));
+            QVERIFY(RunInSource(f, 1, kScaleToFit));
+            QVERIFY(model.WidthScale != 100);
+            QCOMPARE(f.state().DestModified, 0);
+            QCOMPARE(f.state().OverwriteConsent, 0);
+            QVERIFY(DestinationShows(f.state(), model));
+        }
+        // A held-back resize changes the window but not the view's layout.
+        f.state().MarkDestModified();
+        const ScrollPoint area = model.ScrollArea();
+        frame->resize(frame->width() + 40, frame->height());
+        QCOMPARE(model.ScrollArea(), area);
+        QCOMPARE(f.state().PendingSourceChange, 1 * 256 + kChangeResize);
+    }
+
+    void theLeftButtonOutlinesTheOtherSourcesClientArea() {
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(d, "a.bmp", 16, 8));
+        CWendralView& one = Sources(f).Frame(1)->View();
+        QTest::mousePress(one.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QVERIFY(!one.Outline());
+        QTest::mouseRelease(one.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+
+        OpenThroughCommand(f, WritePicture(d, "b.bmp", 16, 8));
+        CChildFrame* two = Sources(f).Frame(2);
+        two->resize(two->width() - 100, two->height() - 60);
+        const SourceView& other = two->Model();
+        QTest::mousePress(one.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QCOMPARE(one.Outline(), std::optional<QRect>(QRect(0, 0, other.Client().cx, other.Client().cy)));
+        QCOMPARE(one.MarkPosition(), Sources(f).Frame(1)->Model().ScrollPosition());
+        const QImage shown = one.viewport()->grab().toImage();
+        QCOMPARE(shown.pixelColor(other.Client().cx - 1, 40).lightness() < 128 ||
+                     shown.pixelColor(other.Client().cx - 1, 41).lightness() < 128,
+                 true);
+        QTest::mouseRelease(one.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QVERIFY(!one.Outline());
+    }
+
+    void theWindowShowsWhatItFeedsTheDestination() {
+        QTemporaryDir dir;
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 64, 48));
+        CWendralView& view = Sources(f).Frame(1)->View();
+        const QImage shown = view.viewport()->grab().toImage();
+        for (QPoint p : {QPoint(0, 0), QPoint(63, 47), QPoint(30, 20), QPoint(100, 10)}) {
+            const Bgr want = ShownPixel(view.Model(), p.x(), p.y());
+            QCOMPARE(shown.pixelColor(p), QColor(want.r, want.g, want.b));
+        }
+        // With a second picture the whole frame can be looked at: WENDRAL_SCREENSHOT names the file.
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "b.png", 200, 120, [](int x, int y) {
+            return Bgr{std::uint8_t(255 - x), std::uint8_t(y * 2), std::uint8_t(x)};
+        }));
+        QCOMPARE(f.state().SourceCount, 2);
+        if (const QByteArray shot = qgetenv("WENDRAL_SCREENSHOT"); !shot.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(f.frame().grab().save(QString::fromLocal8Bit(shot)));
+        }
+    }
+
+    void recentAndDroppedFilesOpenAsSources() {
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        const QString a = WritePicture(d, "a.bmp", 16, 8);
+        const QString b = WritePicture(d, "b.tga", 16, 8);
+        AppFixture f;
+        f.app().AddRecentFile(a);
+        QVERIFY(f.router().Execute(kRecentFile1));
+        QCOMPARE(f.state().SourceCount, 1);
+        // A file a source already holds is only brought to the front.
+        QVERIFY(f.router().Execute(kRecentFile1));
+        QCOMPARE(f.state().SourceCount, 1);
+
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(b)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f.frame(), &enter);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f.frame(), &drop);
+        delete data;
+        QCOMPARE(f.state().SourceCount, 2);
+        QCOMPARE(Sources(f).Frame(2)->windowTitle(), QString("Source 2        b.tga"));
+    }
+
+    void destinationToSourceTwoMakesTheSecondWindow() {
+        QTemporaryDir dir;
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 64, 48));
+        std::memset(f.state().DestinationStore(), 9, 3 * std::size_t(f.state().DestWidth));
+        f.state().MarkDestModified();
+        const int w = f.state().DestWidth, h = f.state().DestHeight;
+        const QByteArray former = Store(f.state());
+        f.ActivateDestination();
+        QVERIFY(f.router().Execute(kDestinationToSource2));
+        QCOMPARE(f.state().SourceCount, 2);
+        CChildFrame* two = Sources(f).Frame(2);
+        QVERIFY(two);
+        QCOMPARE(two->windowTitle(), QString("Source 2        (untitled)"));
+        QCOMPARE(two->Model().Document.PictureWidth, w);
+        QCOMPARE(two->Model().Document.PictureHeight, h);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(two->Model().Document.packet.data()) + 40,
+                            qsizetype(former.size())),
+                 former);
+        QCOMPARE(two->Model().WidthScale, 100);
+    }
+};
+
+QTEST_MAIN(SourceWindowsTest)
+#include "source_windows_test.moc"
