@@ -6,6 +6,7 @@
 
 #include "app/packet_image.h"
 #include "core/source_view.h"
+#include "io/bmp.h"
 
 namespace wendral::app {
 
@@ -13,8 +14,9 @@ PicturePacket ReadBmpPacketFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = file.readAll();
-    if (bytes.size() < 14 || bytes[0] != 'B' || bytes[1] != 'M') return {};
-    PicturePacket packet(std::vector<std::uint8_t>(bytes.begin() + 14, bytes.end()));
+    PicturePacket packet =
+        ReadBmpPacket(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                      static_cast<std::size_t>(bytes.size()));
     // A packet whose rows the file does not hold in full is no picture.
     if (!Rows24(packet).valid) return {};
     return packet;
