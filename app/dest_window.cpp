@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
@@ -119,7 +120,7 @@ bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; 
 void CDestview::RegisterCommands() {
     const auto pictureAndNotBrushing = [this] { return CommandState{PicturePresent() && NotBrushing()}; };
     const auto zoneCommand = [this, pictureAndNotBrushing](int id, std::function<ZoneOutcome(WendralState&, Zone&)> f) {
-        OnCommand(id, [this, f] { RunZoneCommand([this, f] { return f(app_.State(), zone_); }); },
+        OnCommand(id, [this, f] { RunDistortion([this, f] { return f(app_.State(), zone_); }); },
                   pictureAndNotBrushing);
     };
     for (const ZoneCommandInfo& info : kZoneCommands) {
@@ -195,6 +196,30 @@ void CDestview::RunZoneCommand(const std::function<ZoneOutcome()>& command) {
     app_.StateChanged();
 }
 
+void CDestview::RunDistortion(const std::function<ZoneOutcome()>& command) {
+    const ZoneOutcome outcome = command();
+    if (outcome == ZoneOutcome::AskZoneQuestion) {
+        UpdateDestinationTitle();
+        ZoneHelpPrompt();
+    } else if (outcome == ZoneOutcome::Redraw) {
+        const QRect changed = ZoneInView();
+        if (changed.isEmpty()) {
+            RedrawDestination();
+        } else {
+            RedrawDestination(changed);
+        }
+    }
+    app_.StateChanged();
+}
+
+// The zone's corners are inclusive; the commands work on the part inside the picture.
+QRect CDestview::ZoneInView() const {
+    const WendralState& s = app_.State();
+    if (!zone_.HasZone() || !s.PicturePresent()) return QRect();
+    return QRect(QPoint(zone_.xmin(), zone_.ymin()), QPoint(zone_.xmax(), zone_.ymax()))
+        .intersected(QRect(0, 0, s.DestWidth, s.DestHeight));
+}
+
 void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
     ShowMessages(outcome.messages);
     if (SourceWindows* w = app_.Sources()) w->SourcesChanged(outcome);
@@ -228,6 +253,7 @@ void CDestview::RedrawDestination() {
 }
 
 void CDestview::RedrawDestination(const QRect& changed) {
+    const bool part = !changed.isNull() && !imageStale_ && ShowingStartupHelp == 0;
     if (!changed.isNull()) SyncImage(changed);
     if (ShowingStartupHelp == 0) {
         UpdateDestinationTitle();
@@ -237,7 +263,12 @@ void CDestview::RedrawDestination(const QRect& changed) {
             ResetReferenceColour(s);
         }
     }
-    update();
+    // The brush outline moves with its stroke, so a brushed part still repaints everything.
+    if (part && NotBrushing()) {
+        update(changed);
+    } else {
+        update();
+    }
 }
 
 // Only the rows and columns that changed are converted; a new size converts everything.
@@ -252,9 +283,12 @@ void CDestview::SyncImage(const QRect& changed) {
         image_ = BottomUpImage(s.DestinationStore(), 3 * static_cast<std::size_t>(s.DestWidth), s.DestWidth,
                                s.DestHeight);
         imageStale_ = false;
+        convertedRows_ += s.DestHeight;
         return;
     }
     const QRect part = changed.intersected(image_.rect());
+    if (part.isEmpty()) return;
+    convertedRows_ += part.height();
     for (int y = part.top(); y <= part.bottom(); ++y)
         std::memcpy(image_.scanLine(y) + 3 * part.left(), s.DestinationStore() + s.DestOffset(part.left(), y),
                     3 * static_cast<std::size_t>(part.width()));
@@ -267,7 +301,7 @@ std::optional<QRect> CDestview::RubberBandRect() const {
                  QPoint(std::max(b.anchor.x, b.pointer.x), std::max(b.anchor.y, b.pointer.y)));
 }
 
-void CDestview::paintEvent(QPaintEvent*) {
+void CDestview::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect client = rect();
     if (ShowingStartupHelp == 1) {
@@ -302,7 +336,9 @@ void CDestview::paintEvent(QPaintEvent*) {
     if (s.DestWidth < client.width()) margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
-    if (!image_.isNull()) p.drawImage(0, 0, image_);
+    // Only the exposed part of the picture is copied to the screen.
+    const QRect exposed = event->rect().intersected(image_.rect());
+    if (!image_.isNull() && !exposed.isEmpty()) p.drawImage(exposed.topLeft(), image_, exposed);
 
     QPen dotted(Qt::black, 0, Qt::DotLine);
     p.setPen(dotted);

@@ -92,6 +92,11 @@ public:
     // zone question).
     void RunZoneCommand(const std::function<ZoneOutcome()>& command);
 
+    // Rows of DestinationStore converted into the shown image since the view was made: a
+    // distortion press converts only the zone's rows, a whole-picture change every row.
+    long long ConvertedRows() const { return convertedRows_; }
+    const QImage& ShownImage() const { return image_; }
+
     // Reports a rebuilt destination: redraw, title, and what the source windows must show.
     void AfterSourceOutcome(const SourceOutcome& outcome);
 
@@ -113,6 +118,9 @@ private:
     void MoveRight(Point at);
     void ReleaseRight();
     void SyncImage(const QRect& changed);
+    // A distortion changes only the zone: that part is converted and repainted.
+    void RunDistortion(const std::function<ZoneOutcome()>& command);
+    QRect ZoneInView() const;
     bool PicturePresent() const;
     bool NotBrushing() const;
 
@@ -121,6 +129,7 @@ private:
     Zone zone_;
     QImage image_;  // DestinationStore as shown
     bool imageStale_ = true;
+    long long convertedRows_ = 0;
     QString title_;
 
     struct Drag;

@@ -20,6 +20,17 @@ QByteArray Store(const WendralState& s) {
     return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
 }
 
+// The first pixel where the view's image and DestinationStore part, or (-1, -1).
+QPoint FirstDifference(const QImage& shown, const WendralState& s) {
+    if (shown.width() != s.DestWidth || shown.height() != s.DestHeight) return QPoint(0, 0);
+    for (int y = 0; y < s.DestHeight; ++y)
+        if (std::memcmp(shown.constScanLine(y), s.DestinationStore() + s.DestOffset(0, y), 3 * std::size_t(s.DestWidth)))
+            for (int x = 0;; ++x)
+                if (std::memcmp(shown.constScanLine(y) + 3 * x, s.DestinationStore() + s.DestOffset(x, y), 3))
+                    return QPoint(x, y);
+    return QPoint(-1, -1);
+}
+
 }  // namespace
 
 class DestViewTest : public QObject {
@@ -67,6 +78,59 @@ private slots:
         std::memset(f.state().DestinationStore() + f.state().DestOffset(5, 7), 200, 3);
         f.view().RedrawDestination(QRect(5, 7, 1, 1));
         QCOMPARE(f.view().grab().toImage().pixelColor(5, 7), QColor(200, 200, 200));
+    }
+
+    // A press converts only the zone's rows, yet the shown image stays the picture: every
+    // distortion must keep to its zone. Whole-picture changes convert everything again.
+    void distortionPressesConvertOnlyTheZone() {
+        AppFixture f;
+        f.AddSource(300, 200, Gradient);
+        f.view().grab();
+        QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        // Corners in reverse order, the zone hanging over the right edge: 60 rows in the picture.
+        f.zone().x1 = 340;
+        f.zone().y1 = 99;
+        f.zone().x2 = 210;
+        f.zone().y2 = 40;
+        const QByteArray base = Store(f.state());
+        ScopedMessageHook messages;
+        const int presses[] = {kExplode, kExplode, kNudgeUpward, kNudgeUpward, kTwistRight, kImplode, kDiverge,
+                               kConverge, kNudgeLeft, kNudgeDownward, kNudgeRight, kTwistLeft};
+        for (int id : presses) {
+            const long long before = f.view().ConvertedRows();
+            QVERIFY(f.router().Execute(id));
+            f.view().grab();
+            QCOMPARE(f.view().ConvertedRows() - before, 60LL);
+            QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        }
+        QVERIFY(messages.Texts().isEmpty());
+        QVERIFY(Store(f.state()) != base);
+
+        const long long before = f.view().ConvertedRows();
+        QVERIFY(f.router().Execute(kFlip));
+        f.view().grab();
+        QCOMPARE(f.view().ConvertedRows() - before, 200LL);
+        QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        // What reaches the screen inside the zone is the store too.
+        const QImage screen = f.view().grab().toImage();
+        const Bgr want = f.state().DestPixel(250, 70);
+        QCOMPARE(screen.pixelColor(250, 70), QColor(want.r, want.g, want.b));
+    }
+
+    void aPressWithoutAZoneConvertsNothing() {
+        AppFixture f;
+        f.AddSource(64, 48, Gradient);
+        f.view().grab();
+        const long long before = f.view().ConvertedRows();
+        const QByteArray store = Store(f.state());
+        {
+            ScopedMessageHook messages(MessageAnswer::No);
+            QVERIFY(f.router().Execute(kExplode));
+            QCOMPARE(messages.Texts().size(), 1);
+        }
+        f.view().grab();
+        QCOMPARE(f.view().ConvertedRows(), before);
+        QCOMPARE(Store(f.state()), store);
     }
 
     void aDraggedZoneEndsInsideThePicture() {
