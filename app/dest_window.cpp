@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
+#include <bit>
 #include <cstring>
 
 #include "app/background.h"
@@ -37,6 +38,23 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
     if (state.SourceCount < number || !state.SourceViews[number]) return nullptr;
     keep = state.SourceViews[number]->Image();
     return &*keep;
+}
+
+// Blue, green, red bytes to opaque 32-bit pixels. Four pixels are twelve bytes, three words:
+// on a little-endian machine each pixel is a byte-aligned slice of them.
+void WidenRow(const std::uint8_t* from, QRgb* to, std::size_t columns) {
+    std::size_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 4 <= columns; x += 4, from += 12) {
+            std::uint32_t w[3];
+            std::memcpy(w, from, sizeof w);
+            to[x] = 0xff000000u | (w[0] & 0xffffffu);
+            to[x + 1] = 0xff000000u | (w[0] >> 24) | ((w[1] & 0xffffu) << 8);
+            to[x + 2] = 0xff000000u | (w[1] >> 16) | ((w[2] & 0xffu) << 16);
+            to[x + 3] = 0xff000000u | (w[2] >> 8);
+        }
+    }
+    for (; x < columns; ++x, from += 3) to[x] = qRgb(from[2], from[1], from[0]);
 }
 
 }  // namespace
@@ -271,7 +289,9 @@ void CDestview::RedrawDestination(const QRect& changed) {
     }
 }
 
-// Only the rows and columns that changed are converted; a new size converts everything.
+// Only the rows and columns that changed are converted; a stale image or a new size converts
+// everything. The image is kept in the screen's own 32-bit form, so that painting it is a plain
+// copy: the blue, green, red bytes are widened once here, not on every paint.
 void CDestview::SyncImage(const QRect& changed) {
     const WendralState& s = app_.State();
     if (!s.PicturePresent()) {
@@ -279,19 +299,22 @@ void CDestview::SyncImage(const QRect& changed) {
         imageStale_ = false;
         return;
     }
-    if (imageStale_ || image_.width() != s.DestWidth || image_.height() != s.DestHeight) {
-        image_ = BottomUpImage(s.DestinationStore(), 3 * static_cast<std::size_t>(s.DestWidth), s.DestWidth,
-                               s.DestHeight);
-        imageStale_ = false;
-        convertedRows_ += s.DestHeight;
-        return;
+    QRect part = changed;
+    if (image_.width() != s.DestWidth || image_.height() != s.DestHeight) {
+        image_ = QImage(s.DestWidth, s.DestHeight, QImage::Format_RGB32);
+        imageStale_ = true;
     }
-    const QRect part = changed.intersected(image_.rect());
+    if (imageStale_) {
+        part = image_.rect();
+        imageStale_ = false;
+    }
+    part = part.intersected(image_.rect());
     if (part.isEmpty()) return;
     convertedRows_ += part.height();
+    const std::size_t columns = static_cast<std::size_t>(part.width());
     for (int y = part.top(); y <= part.bottom(); ++y)
-        std::memcpy(image_.scanLine(y) + 3 * part.left(), s.DestinationStore() + s.DestOffset(part.left(), y),
-                    3 * static_cast<std::size_t>(part.width()));
+        WidenRow(s.DestinationStore() + s.DestOffset(part.left(), y),
+                 reinterpret_cast<QRgb*>(image_.scanLine(y)) + part.left(), columns);
 }
 
 std::optional<QRect> CDestview::RubberBandRect() const {

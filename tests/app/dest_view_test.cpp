@@ -24,10 +24,10 @@ QByteArray Store(const WendralState& s) {
 QPoint FirstDifference(const QImage& shown, const WendralState& s) {
     if (shown.width() != s.DestWidth || shown.height() != s.DestHeight) return QPoint(0, 0);
     for (int y = 0; y < s.DestHeight; ++y)
-        if (std::memcmp(shown.constScanLine(y), s.DestinationStore() + s.DestOffset(0, y), 3 * std::size_t(s.DestWidth)))
-            for (int x = 0;; ++x)
-                if (std::memcmp(shown.constScanLine(y) + 3 * x, s.DestinationStore() + s.DestOffset(x, y), 3))
-                    return QPoint(x, y);
+        for (int x = 0; x < s.DestWidth; ++x) {
+            const Bgr want = s.DestPixel(x, y);
+            if (shown.pixel(x, y) != qRgb(want.r, want.g, want.b)) return QPoint(x, y);
+        }
     return QPoint(-1, -1);
 }
 
