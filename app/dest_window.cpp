@@ -138,7 +138,7 @@ bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; 
 void CDestview::RegisterCommands() {
     const auto pictureAndNotBrushing = [this] { return CommandState{PicturePresent() && NotBrushing()}; };
     const auto zoneCommand = [this, pictureAndNotBrushing](int id, std::function<ZoneOutcome(WendralState&, Zone&)> f) {
-        OnCommand(id, [this, f] { RunDistortion([this, f] { return f(app_.State(), zone_); }); },
+        OnCommand(id, [this, f] { RunZoneCommand([this, f] { return f(app_.State(), zone_); }, true); },
                   pictureAndNotBrushing);
     };
     for (const ZoneCommandInfo& info : kZoneCommands) {
@@ -203,28 +203,17 @@ void CDestview::RegisterCommands() {
               });
 }
 
-void CDestview::RunZoneCommand(const std::function<ZoneOutcome()>& command) {
+void CDestview::RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly) {
     const ZoneOutcome outcome = command();
     if (outcome == ZoneOutcome::AskZoneQuestion) {
         UpdateDestinationTitle();
         ZoneHelpPrompt();
     } else if (outcome == ZoneOutcome::Redraw) {
-        RedrawDestination();
-    }
-    app_.StateChanged();
-}
-
-void CDestview::RunDistortion(const std::function<ZoneOutcome()>& command) {
-    const ZoneOutcome outcome = command();
-    if (outcome == ZoneOutcome::AskZoneQuestion) {
-        UpdateDestinationTitle();
-        ZoneHelpPrompt();
-    } else if (outcome == ZoneOutcome::Redraw) {
-        const QRect changed = ZoneInView();
-        if (changed.isEmpty()) {
+        const QRect zone = zoneOnly ? ZoneInView() : QRect();
+        if (zone.isEmpty()) {
             RedrawDestination();
         } else {
-            RedrawDestination(changed);
+            RedrawDestination(zone);
         }
     }
     app_.StateChanged();
@@ -271,8 +260,7 @@ void CDestview::RedrawDestination() {
 }
 
 void CDestview::RedrawDestination(const QRect& changed) {
-    const bool part = !changed.isNull() && !imageStale_ && ShowingStartupHelp == 0;
-    if (!changed.isNull()) SyncImage(changed);
+    const bool part = !changed.isNull() && SyncImage(changed) && ShowingStartupHelp == 0;
     if (ShowingStartupHelp == 0) {
         UpdateDestinationTitle();
         WendralState& s = app_.State();
@@ -290,31 +278,34 @@ void CDestview::RedrawDestination(const QRect& changed) {
 }
 
 // Only the rows and columns that changed are converted; a stale image or a new size converts
-// everything. The image is kept in the screen's own 32-bit form, so that painting it is a plain
-// copy: the blue, green, red bytes are widened once here, not on every paint.
-void CDestview::SyncImage(const QRect& changed) {
+// everything. True when only `changed` was converted. The image is kept in the screen's own
+// 32-bit form, so that painting it is a plain copy: the blue, green, red bytes are widened once
+// here, not on every paint.
+bool CDestview::SyncImage(const QRect& changed) {
     const WendralState& s = app_.State();
     if (!s.PicturePresent()) {
         image_ = QImage();
         imageStale_ = false;
-        return;
+        return false;
     }
     QRect part = changed;
     if (image_.width() != s.DestWidth || image_.height() != s.DestHeight) {
         image_ = QImage(s.DestWidth, s.DestHeight, QImage::Format_RGB32);
         imageStale_ = true;
     }
-    if (imageStale_) {
+    const bool whole = imageStale_;
+    if (whole) {
         part = image_.rect();
         imageStale_ = false;
     }
     part = part.intersected(image_.rect());
-    if (part.isEmpty()) return;
+    if (part.isEmpty()) return !whole;
     convertedRows_ += part.height();
     const std::size_t columns = static_cast<std::size_t>(part.width());
     for (int y = part.top(); y <= part.bottom(); ++y)
         WidenRow(s.DestinationStore() + s.DestOffset(part.left(), y),
                  reinterpret_cast<QRgb*>(image_.scanLine(y)) + part.left(), columns);
+    return !whole;
 }
 
 std::optional<QRect> CDestview::RubberBandRect() const {

@@ -89,8 +89,9 @@ public:
     std::optional<BrushOutline> BrushOutlineShown() const { return brushOutline_; }
 
     // Runs an engine command on the destination and then does what it asks (redraw, or the
-    // zone question).
-    void RunZoneCommand(const std::function<ZoneOutcome()>& command);
+    // zone question). A command that changes only the zone (`zoneOnly`) converts and repaints
+    // only that part.
+    void RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly = false);
 
     // Rows of DestinationStore converted into the shown image since the view was made: a
     // distortion press converts only the zone's rows, a whole-picture change every row.
@@ -117,9 +118,7 @@ private:
     void PressRight(Point at);
     void MoveRight(Point at);
     void ReleaseRight();
-    void SyncImage(const QRect& changed);
-    // A distortion changes only the zone: that part is converted and repainted.
-    void RunDistortion(const std::function<ZoneOutcome()>& command);
+    bool SyncImage(const QRect& changed);
     QRect ZoneInView() const;
     bool PicturePresent() const;
     bool NotBrushing() const;

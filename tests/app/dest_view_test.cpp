@@ -1,8 +1,12 @@
 // The destination window: drawing, the zone by mouse, keys, sampling, lock and restore.
 #include <QAction>
+#include <QApplication>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QStandardPaths>
 #include <QTest>
 #include <cstring>
+#include <utility>
 
 #include "app/commands.h"
 #include "app_test_support.h"
@@ -30,6 +34,20 @@ QPoint FirstDifference(const QImage& shown, const WendralState& s) {
         }
     return QPoint(-1, -1);
 }
+
+// The parts of a widget that were painted since the last Take.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
+    QRegion Take() { return std::exchange(painted_, QRegion()); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted_ += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion painted_;
+};
 
 }  // namespace
 
@@ -96,10 +114,14 @@ private slots:
         ScopedMessageHook messages;
         const int presses[] = {kExplode, kExplode, kNudgeUpward, kNudgeUpward, kTwistRight, kImplode, kDiverge,
                                kConverge, kNudgeLeft, kNudgeDownward, kNudgeRight, kTwistLeft};
+        PaintRecorder painted(f.view());
+        QApplication::processEvents();  // what the new source asked for
         for (int id : presses) {
             const long long before = f.view().ConvertedRows();
+            painted.Take();
             QVERIFY(f.router().Execute(id));
-            f.view().grab();
+            QApplication::processEvents();
+            QCOMPARE(painted.Take(), QRegion(210, 40, 90, 60));
             QCOMPARE(f.view().ConvertedRows() - before, 60LL);
             QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
         }
