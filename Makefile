@@ -36,6 +36,10 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWENDRAL_APP=ON
 	cmake --build build-bench -j $(JOBS) --target wendral-bench
 	./build-bench/bench/wendral-bench
+	@if [ -d build-bench/bench/gui ]; then \
+	  cmake --build build-bench -j $(JOBS) --target wendral-gui-bench && \
+	  QT_QPA_PLATFORM=offscreen ./build-bench/bench/gui/wendral-gui-bench; \
+	else echo "The windows' benchmark needs Qt 6: not built."; fi
 
 # Core, io and batch tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test: deps

@@ -4,9 +4,11 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
+#include <bit>
 #include <cstring>
 
 #include "app/background.h"
@@ -36,6 +38,23 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
     if (state.SourceCount < number || !state.SourceViews[number]) return nullptr;
     keep = state.SourceViews[number]->Image();
     return &*keep;
+}
+
+// Blue, green, red bytes to opaque 32-bit pixels. Four pixels are twelve bytes, three words:
+// on a little-endian machine each pixel is a byte-aligned slice of them.
+void WidenRow(const std::uint8_t* from, QRgb* to, std::size_t columns) {
+    std::size_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 4 <= columns; x += 4, from += 12) {
+            std::uint32_t w[3];
+            std::memcpy(w, from, sizeof w);
+            to[x] = 0xff000000u | (w[0] & 0xffffffu);
+            to[x + 1] = 0xff000000u | (w[0] >> 24) | ((w[1] & 0xffffu) << 8);
+            to[x + 2] = 0xff000000u | (w[1] >> 16) | ((w[2] & 0xffu) << 16);
+            to[x + 3] = 0xff000000u | (w[2] >> 8);
+        }
+    }
+    for (; x < columns; ++x, from += 3) to[x] = qRgb(from[2], from[1], from[0]);
 }
 
 }  // namespace
@@ -119,7 +138,7 @@ bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; 
 void CDestview::RegisterCommands() {
     const auto pictureAndNotBrushing = [this] { return CommandState{PicturePresent() && NotBrushing()}; };
     const auto zoneCommand = [this, pictureAndNotBrushing](int id, std::function<ZoneOutcome(WendralState&, Zone&)> f) {
-        OnCommand(id, [this, f] { RunZoneCommand([this, f] { return f(app_.State(), zone_); }); },
+        OnCommand(id, [this, f] { RunZoneCommand([this, f] { return f(app_.State(), zone_); }, true); },
                   pictureAndNotBrushing);
     };
     for (const ZoneCommandInfo& info : kZoneCommands) {
@@ -184,15 +203,28 @@ void CDestview::RegisterCommands() {
               });
 }
 
-void CDestview::RunZoneCommand(const std::function<ZoneOutcome()>& command) {
+void CDestview::RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly) {
     const ZoneOutcome outcome = command();
     if (outcome == ZoneOutcome::AskZoneQuestion) {
         UpdateDestinationTitle();
         ZoneHelpPrompt();
     } else if (outcome == ZoneOutcome::Redraw) {
-        RedrawDestination();
+        const QRect zone = zoneOnly ? ZoneInView() : QRect();
+        if (zone.isEmpty()) {
+            RedrawDestination();
+        } else {
+            RedrawDestination(zone);
+        }
     }
     app_.StateChanged();
+}
+
+// The zone's corners are inclusive; the commands work on the part inside the picture.
+QRect CDestview::ZoneInView() const {
+    const WendralState& s = app_.State();
+    if (!zone_.HasZone() || !s.PicturePresent()) return QRect();
+    return QRect(QPoint(zone_.xmin(), zone_.ymin()), QPoint(zone_.xmax(), zone_.ymax()))
+        .intersected(QRect(0, 0, s.DestWidth, s.DestHeight));
 }
 
 void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
@@ -228,7 +260,7 @@ void CDestview::RedrawDestination() {
 }
 
 void CDestview::RedrawDestination(const QRect& changed) {
-    if (!changed.isNull()) SyncImage(changed);
+    const bool part = !changed.isNull() && SyncImage(changed) && ShowingStartupHelp == 0;
     if (ShowingStartupHelp == 0) {
         UpdateDestinationTitle();
         WendralState& s = app_.State();
@@ -237,27 +269,43 @@ void CDestview::RedrawDestination(const QRect& changed) {
             ResetReferenceColour(s);
         }
     }
-    update();
+    // The brush outline moves with its stroke, so a brushed part still repaints everything.
+    if (part && NotBrushing()) {
+        update(changed);
+    } else {
+        update();
+    }
 }
 
-// Only the rows and columns that changed are converted; a new size converts everything.
-void CDestview::SyncImage(const QRect& changed) {
+// Only the rows and columns that changed are converted; a stale image or a new size converts
+// everything. True when only `changed` was converted. The image is kept in the screen's own
+// 32-bit form, so that painting it is a plain copy: the blue, green, red bytes are widened once
+// here, not on every paint.
+bool CDestview::SyncImage(const QRect& changed) {
     const WendralState& s = app_.State();
     if (!s.PicturePresent()) {
         image_ = QImage();
         imageStale_ = false;
-        return;
+        return false;
     }
-    if (imageStale_ || image_.width() != s.DestWidth || image_.height() != s.DestHeight) {
-        image_ = BottomUpImage(s.DestinationStore(), 3 * static_cast<std::size_t>(s.DestWidth), s.DestWidth,
-                               s.DestHeight);
+    QRect part = changed;
+    if (image_.width() != s.DestWidth || image_.height() != s.DestHeight) {
+        image_ = QImage(s.DestWidth, s.DestHeight, QImage::Format_RGB32);
+        imageStale_ = true;
+    }
+    const bool whole = imageStale_;
+    if (whole) {
+        part = image_.rect();
         imageStale_ = false;
-        return;
     }
-    const QRect part = changed.intersected(image_.rect());
+    part = part.intersected(image_.rect());
+    if (part.isEmpty()) return !whole;
+    convertedRows_ += part.height();
+    const std::size_t columns = static_cast<std::size_t>(part.width());
     for (int y = part.top(); y <= part.bottom(); ++y)
-        std::memcpy(image_.scanLine(y) + 3 * part.left(), s.DestinationStore() + s.DestOffset(part.left(), y),
-                    3 * static_cast<std::size_t>(part.width()));
+        WidenRow(s.DestinationStore() + s.DestOffset(part.left(), y),
+                 reinterpret_cast<QRgb*>(image_.scanLine(y)) + part.left(), columns);
+    return !whole;
 }
 
 std::optional<QRect> CDestview::RubberBandRect() const {
@@ -267,7 +315,7 @@ std::optional<QRect> CDestview::RubberBandRect() const {
                  QPoint(std::max(b.anchor.x, b.pointer.x), std::max(b.anchor.y, b.pointer.y)));
 }
 
-void CDestview::paintEvent(QPaintEvent*) {
+void CDestview::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect client = rect();
     if (ShowingStartupHelp == 1) {
@@ -302,7 +350,9 @@ void CDestview::paintEvent(QPaintEvent*) {
     if (s.DestWidth < client.width()) margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
-    if (!image_.isNull()) p.drawImage(0, 0, image_);
+    // Only the exposed part of the picture is copied to the screen.
+    const QRect exposed = event->rect().intersected(image_.rect());
+    if (!image_.isNull() && !exposed.isEmpty()) p.drawImage(exposed.topLeft(), image_, exposed);
 
     QPen dotted(Qt::black, 0, Qt::DotLine);
     p.setPen(dotted);

@@ -89,8 +89,14 @@ public:
     std::optional<BrushOutline> BrushOutlineShown() const { return brushOutline_; }
 
     // Runs an engine command on the destination and then does what it asks (redraw, or the
-    // zone question).
-    void RunZoneCommand(const std::function<ZoneOutcome()>& command);
+    // zone question). A command that changes only the zone (`zoneOnly`) converts and repaints
+    // only that part.
+    void RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly = false);
+
+    // Rows of DestinationStore converted into the shown image since the view was made: a
+    // distortion press converts only the zone's rows, a whole-picture change every row.
+    long long ConvertedRows() const { return convertedRows_; }
+    const QImage& ShownImage() const { return image_; }
 
     // Reports a rebuilt destination: redraw, title, and what the source windows must show.
     void AfterSourceOutcome(const SourceOutcome& outcome);
@@ -112,7 +118,8 @@ private:
     void PressRight(Point at);
     void MoveRight(Point at);
     void ReleaseRight();
-    void SyncImage(const QRect& changed);
+    bool SyncImage(const QRect& changed);
+    QRect ZoneInView() const;
     bool PicturePresent() const;
     bool NotBrushing() const;
 
@@ -121,6 +128,7 @@ private:
     Zone zone_;
     QImage image_;  // DestinationStore as shown
     bool imageStale_ = true;
+    long long convertedRows_ = 0;
     QString title_;
 
     struct Drag;

@@ -1,8 +1,12 @@
 // The destination window: drawing, the zone by mouse, keys, sampling, lock and restore.
 #include <QAction>
+#include <QApplication>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QStandardPaths>
 #include <QTest>
 #include <cstring>
+#include <utility>
 
 #include "app/commands.h"
 #include "app_test_support.h"
@@ -19,6 +23,31 @@ Bgr Gradient(int x, int y) { return Bgr{std::uint8_t(x * 3), std::uint8_t(y * 5)
 QByteArray Store(const WendralState& s) {
     return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
 }
+
+// The first pixel where the view's image and DestinationStore part, or (-1, -1).
+QPoint FirstDifference(const QImage& shown, const WendralState& s) {
+    if (shown.width() != s.DestWidth || shown.height() != s.DestHeight) return QPoint(0, 0);
+    for (int y = 0; y < s.DestHeight; ++y)
+        for (int x = 0; x < s.DestWidth; ++x) {
+            const Bgr want = s.DestPixel(x, y);
+            if (shown.pixel(x, y) != qRgb(want.r, want.g, want.b)) return QPoint(x, y);
+        }
+    return QPoint(-1, -1);
+}
+
+// The parts of a widget that were painted since the last Take.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
+    QRegion Take() { return std::exchange(painted_, QRegion()); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted_ += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion painted_;
+};
 
 }  // namespace
 
@@ -67,6 +96,63 @@ private slots:
         std::memset(f.state().DestinationStore() + f.state().DestOffset(5, 7), 200, 3);
         f.view().RedrawDestination(QRect(5, 7, 1, 1));
         QCOMPARE(f.view().grab().toImage().pixelColor(5, 7), QColor(200, 200, 200));
+    }
+
+    // A press converts only the zone's rows, yet the shown image stays the picture: every
+    // distortion must keep to its zone. Whole-picture changes convert everything again.
+    void distortionPressesConvertOnlyTheZone() {
+        AppFixture f;
+        f.AddSource(300, 200, Gradient);
+        f.view().grab();
+        QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        // Corners in reverse order, the zone hanging over the right edge: 60 rows in the picture.
+        f.zone().x1 = 340;
+        f.zone().y1 = 99;
+        f.zone().x2 = 210;
+        f.zone().y2 = 40;
+        const QByteArray base = Store(f.state());
+        ScopedMessageHook messages;
+        const int presses[] = {kExplode, kExplode, kNudgeUpward, kNudgeUpward, kTwistRight, kImplode, kDiverge,
+                               kConverge, kNudgeLeft, kNudgeDownward, kNudgeRight, kTwistLeft};
+        PaintRecorder painted(f.view());
+        QApplication::processEvents();  // what the new source asked for
+        for (int id : presses) {
+            const long long before = f.view().ConvertedRows();
+            painted.Take();
+            QVERIFY(f.router().Execute(id));
+            QApplication::processEvents();
+            QCOMPARE(painted.Take(), QRegion(210, 40, 90, 60));
+            QCOMPARE(f.view().ConvertedRows() - before, 60LL);
+            QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        }
+        QVERIFY(messages.Texts().isEmpty());
+        QVERIFY(Store(f.state()) != base);
+
+        const long long before = f.view().ConvertedRows();
+        QVERIFY(f.router().Execute(kFlip));
+        f.view().grab();
+        QCOMPARE(f.view().ConvertedRows() - before, 200LL);
+        QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        // What reaches the screen inside the zone is the store too.
+        const QImage screen = f.view().grab().toImage();
+        const Bgr want = f.state().DestPixel(250, 70);
+        QCOMPARE(screen.pixelColor(250, 70), QColor(want.r, want.g, want.b));
+    }
+
+    void aPressWithoutAZoneConvertsNothing() {
+        AppFixture f;
+        f.AddSource(64, 48, Gradient);
+        f.view().grab();
+        const long long before = f.view().ConvertedRows();
+        const QByteArray store = Store(f.state());
+        {
+            ScopedMessageHook messages(MessageAnswer::No);
+            QVERIFY(f.router().Execute(kExplode));
+            QCOMPARE(messages.Texts().size(), 1);
+        }
+        f.view().grab();
+        QCOMPARE(f.view().ConvertedRows(), before);
+        QCOMPARE(Store(f.state()), store);
     }
 
     void aDraggedZoneEndsInsideThePicture() {
