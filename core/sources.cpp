@@ -34,6 +34,14 @@ void Merge(SourceOutcome& into, SourceOutcome&& from) {
     for (std::string& m : from.messages) into.messages.push_back(std::move(m));
 }
 
+// The end of every command that changes what a source window shows: the destination is rebuilt
+// from the sources as they now stand and the source windows are redrawn.
+SourceOutcome RebuildAndRedraw(WendralState& state, Zone& zone) {
+    SourceOutcome out = RebuildDestination(state, zone);
+    out.redrawSources = true;
+    return out;
+}
+
 // The view's initial update: title, layout with the picture at the top-left, rebuild.
 void InitialUpdate(WendralState& state, Zone& zone, SourceView& view, SourceOutcome& out) {
     view.Title = InitialSourceTitle(view.SourceNumber, view.Document, view.Title);
@@ -218,22 +226,18 @@ SourceOutcome ScrollSource(WendralState& state, Zone& zone, int number, std::int
     if (!view) return Disabled();
     const int code = x != view->ScrollPosition().x ? kChangeScrollHorizontal : kChangeScrollVertical;
     if (!SourceChangeAllowed(state, number, code)) return HeldBack();
-    SourceOutcome out;
     view->ScrollTo(x, y);
-    RebuildDestination(state, zone, out);
+    SourceOutcome out = RebuildAndRedraw(state, zone);
     view->LastScrollPosition = view->ScrollPosition();
-    out.redrawSources = true;
     return out;
 }
 
 SourceOutcome ScrollSourceTo(WendralState& state, Zone& zone, int number, std::int64_t x, std::int64_t y) {
     SourceView* view = ViewOf(state, number);
     if (!view) return Disabled();
-    SourceOutcome out;
     view->ScrollTo(x, y);
-    RebuildDestination(state, zone, out);
+    SourceOutcome out = RebuildAndRedraw(state, zone);
     view->LastScrollPosition = view->ScrollPosition();
-    out.redrawSources = true;
     return out;
 }
 
@@ -243,11 +247,8 @@ SourceOutcome ResizeSource(WendralState& state, Zone& zone, int number, int clie
     // The window changes size whatever the guard says; only the view's response waits.
     view->SetClientSize(clientWidth, clientHeight);
     if (!SourceChangeAllowed(state, number, kChangeResize)) return HeldBack();
-    SourceOutcome out;
     view->LayoutSourceView(true);
-    RebuildDestination(state, zone, out);
-    out.redrawSources = true;
-    return out;
+    return RebuildAndRedraw(state, zone);
 }
 
 SourceOutcome BeginSourceScale(WendralState& state, int number) {
@@ -259,20 +260,14 @@ SourceOutcome BeginSourceScale(WendralState& state, int number) {
 SourceOutcome SetSourceScale(WendralState& state, Zone& zone, int number, int widthPercent, int heightPercent) {
     SourceView* view = ViewOf(state, number);
     if (!view || !view->SetScales(widthPercent, heightPercent)) return Disabled();
-    SourceOutcome out;
-    RebuildDestination(state, zone, out);
-    out.redrawSources = true;
-    return out;
+    return RebuildAndRedraw(state, zone);
 }
 
 SourceOutcome EndSourceScale(WendralState& state, Zone& zone, int number) {
     SourceView* view = ViewOf(state, number);
     if (!view) return Disabled();
-    SourceOutcome out;
     view->LayoutSourceView(true);
-    RebuildDestination(state, zone, out);
-    out.redrawSources = true;
-    return out;
+    return RebuildAndRedraw(state, zone);
 }
 
 SourceOutcome FitSourceToWindow(WendralState& state, Zone& zone, int number) {
@@ -292,23 +287,18 @@ SourceOutcome TopLeftJustify(WendralState& state, Zone& zone, int number) {
     SourceView* view = ViewOf(state, number);
     if (!view) return Disabled();
     if (!SourceChangeAllowed(state, number, kChangeJustify)) return HeldBack();
-    SourceOutcome out;
     view->LayoutSourceView(false);
-    RebuildDestination(state, zone, out);
-    out.redrawSources = true;
-    return out;
+    return RebuildAndRedraw(state, zone);
 }
 
 SourceOutcome EmptySourceWindow(WendralState& state, Zone& zone, int number) {
     SourceView* view = ViewOf(state, number);
     if (!view) return Disabled();
     if (!SourceChangeAllowed(state, number, kChangeEmpty)) return HeldBack();
-    SourceOutcome out;
     EmptySource(view->Document);
     view->LayoutSourceView(false);
-    RebuildDestination(state, zone, out);
+    SourceOutcome out = RebuildAndRedraw(state, zone);
     view->Title = EmptiedSourceTitle(number);
-    out.redrawSources = true;
     out.titlesChanged = true;
     return out;
 }
@@ -335,14 +325,11 @@ SourceOutcome ReloadSource(WendralState& state, Zone& zone, int number, const Pi
 }
 
 SourceOutcome LoadFromDestination(WendralState& state, Zone& zone, SourceView& view, bool white) {
-    SourceOutcome out;
     view.SetScales(100, 100);
     state.ContrastThreshold = 127;
     FillFromDestination(state, view.Document, white);
     view.LayoutSourceView(false);
-    RebuildDestination(state, zone, out);
-    out.redrawSources = true;
-    return out;
+    return RebuildAndRedraw(state, zone);
 }
 
 SourceOutcome DestinationToSource1(WendralState& state, Zone& zone) {

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "core/picture_packet.h"
 #include "core/pixel.h"
@@ -33,24 +32,5 @@ inline void SetPaletteEntry(PicturePacket& packet, std::size_t index, Bgr colour
 inline std::uint8_t* PaletteRows(PicturePacket& packet) {
     return packet.data() + PicturePacket::kHeaderSize + kPaletteBytes;
 }
-
-// The rows of a 24-bit packet an encoder is handed, checked against the block.
-struct Rows24 {
-    const std::uint8_t* first = nullptr;  // first row in memory
-    std::size_t stride = 0;
-    int width = 0;
-    int height = 0;
-    bool topDown = false;  // negative header height
-
-    // Row y counted from the top of the picture.
-    const std::uint8_t* Row(int y) const {
-        const int stored = topDown ? y : height - 1 - y;
-        return first + static_cast<std::size_t>(stored) * stride;
-    }
-};
-
-// Checks that the packet is an uncompressed 24-bit bitmap whose rows all lie inside the block;
-// returns an empty string and fills `rows`, or the error text.
-std::string ReadRows24(const PicturePacket& packet, Rows24& rows);
 
 }  // namespace wendral

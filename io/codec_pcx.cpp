@@ -7,6 +7,7 @@
 #include "core/size_math.h"
 #include "io/codec.h"
 #include "io/codec_bits.h"
+#include "io/codec_packet24.h"
 
 namespace wendral {
 namespace {
@@ -198,8 +199,8 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
 }
 
 std::string EncodePcx(const PicturePacket& packet, std::vector<std::uint8_t>& out) {
-    Rows24 rows;
-    if (std::string error = ReadRows24(packet, rows); !error.empty()) return error;
+    PacketRows24 rows;
+    if (std::string error = ViewPacket24(packet, rows); !error.empty()) return error;
     // Scan lines are an even number of bytes, and bytes per line is a 16-bit field.
     if (rows.width > 65534 || rows.height > 65536) return "The picture is too large for a PCX file";
     const unsigned lineBytes = static_cast<unsigned>(rows.width + (rows.width & 1));
@@ -224,7 +225,7 @@ std::string EncodePcx(const PicturePacket& packet, std::vector<std::uint8_t>& ou
 
     std::vector<std::uint8_t> plane(lineBytes, 0);
     for (int y = 0; y < rows.height; ++y) {
-        const std::uint8_t* row = rows.Row(y);
+        const std::uint8_t* row = rows.TopRow(y);
         // Red, green, blue planes; each is encoded on its own so that no run crosses a plane.
         for (int channel = 2; channel >= 0; --channel) {
             for (int x = 0; x < rows.width; ++x)

@@ -264,6 +264,7 @@ struct PngWriteGuard {
 std::string EncodePng(const PicturePacket& packet, std::vector<std::uint8_t>& out) {
     PacketRows24 rows;
     if (std::string error = ViewPacket24(packet, rows); !error.empty()) return error;
+    if (!PictureSizeAllowed(rows.width, rows.height)) return kTooLargeMessage;
 
     const std::size_t before = out.size();
     PngWriteState state;

@@ -7,6 +7,7 @@
 #include "core/size_math.h"
 #include "io/codec.h"
 #include "io/codec_bits.h"
+#include "io/codec_packet24.h"
 
 namespace wendral {
 namespace {
@@ -271,8 +272,8 @@ DecodedPicture DecodeTga(const std::uint8_t* data, std::size_t size) {
 }
 
 std::string EncodeTga(const PicturePacket& packet, std::vector<std::uint8_t>& out) {
-    Rows24 rows;
-    if (std::string error = ReadRows24(packet, rows); !error.empty()) return error;
+    PacketRows24 rows;
+    if (std::string error = ViewPacket24(packet, rows); !error.empty()) return error;
     if (rows.width > 65535 || rows.height > 65535)
         return "TGA pictures are at most 65535 pixels a side";
 
@@ -288,7 +289,7 @@ std::string EncodeTga(const PicturePacket& packet, std::vector<std::uint8_t>& ou
     out.reserve(out.size() + header.size() + rowBytes * static_cast<std::size_t>(rows.height));
     out.insert(out.end(), header.begin(), header.end());
     for (int y = rows.height - 1; y >= 0; --y) {
-        const std::uint8_t* row = rows.Row(y);
+        const std::uint8_t* row = rows.TopRow(y);
         out.insert(out.end(), row, row + rowBytes);
     }
     return {};

@@ -361,6 +361,7 @@ bool WriteTiffPicture(TIFF* tif, const PacketRows24& rows, std::vector<std::uint
 std::string EncodeTiff(const PicturePacket& packet, std::vector<std::uint8_t>& out) {
     PacketRows24 rows;
     if (std::string error = ViewPacket24(packet, rows); !error.empty()) return error;
+    if (!PictureSizeAllowed(rows.width, rows.height)) return kTooLargeMessage;
     SilenceGlobalTiffHandlers();
 
     std::vector<std::uint8_t> rgb;

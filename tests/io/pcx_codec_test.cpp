@@ -231,12 +231,6 @@ TEST(PcxEncode, WrittenFilesOpenInOurReaderPillowNetpbmAndImageMagick) {
     EXPECT_LT(file.size(), 128u + 3u * 3u * (4u + 2u * 50u + 2u));
 }
 
-struct BadCase {
-    std::string name;
-    Bytes file;
-    std::string error;  // empty: any text will do
-};
-
 // A sound 2 x 2 24-bit file, changed by `edit`.
 Bytes Edited(std::function<void(PcxFile&)> edit) {
     PcxFile f;
@@ -370,21 +364,10 @@ TEST(PcxDecode, BadFilesFailWithATextAndNoPicture) {
     planar.trailer.clear();
     for (const Bytes& whole : {sound24, paletted.Build(), planar.Build()}) {
         ASSERT_EQ(Decode(whole).error, "");
-        for (std::size_t n = 0; n < whole.size(); ++n)
-            cases.push_back(
-                {"prefix of " + std::to_string(n) + " of " + std::to_string(whole.size()),
-                 Bytes(whole.begin(), whole.begin() + n), ""});
+        AddPrefixes(cases, whole);
     }
 
-    for (const BadCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const DecodedPicture d = Decode(c.file);
-        EXPECT_TRUE(d.picture.empty());
-        if (c.error.empty())
-            EXPECT_NE(d.error, "");
-        else
-            EXPECT_EQ(d.error, c.error);
-    }
+    ExpectEachFails(cases, DecodePcx);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "core/picture_packet.h"
 #include "core/pixel.h"
+#include "io/codec.h"
 
 namespace wendral::tgapcx {
 
@@ -234,6 +235,34 @@ inline std::string PillowSave(const std::string& in, const std::string& out,
         "im.save(sys.argv[2], format='" +
         format + "'" + args + ")\n";
     return std::string(kPython) + " -c \"" + script + "\" " + in + " " + out + " " + mode;
+}
+
+// A damaged file for a decoder and the text it must fail with.
+struct BadCase {
+    std::string name;
+    Bytes file;
+    std::string error;  // empty: any text will do
+};
+
+// Every proper prefix of a sound file, as cases that must fail with some text.
+inline void AddPrefixes(std::vector<BadCase>& cases, const Bytes& whole) {
+    for (std::size_t n = 0; n < whole.size(); ++n)
+        cases.push_back({"prefix of " + std::to_string(n) + " of " + std::to_string(whole.size()),
+                         Bytes(whole.begin(), whole.begin() + n), ""});
+}
+
+// Each case decodes to no picture and to its text, or to some text when it names none.
+inline void ExpectEachFails(const std::vector<BadCase>& cases,
+                            DecodedPicture (*decode)(const std::uint8_t*, std::size_t)) {
+    for (const BadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedPicture d = decode(c.file.data(), c.file.size());
+        EXPECT_TRUE(d.picture.empty());
+        if (c.error.empty())
+            EXPECT_NE(d.error, "");
+        else
+            EXPECT_EQ(d.error, c.error);
+    }
 }
 
 inline Picture TrueColourPattern(int width, int height) {
