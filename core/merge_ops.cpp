@@ -59,22 +59,24 @@ void CMergeAverage::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0
         *o[c] = static_cast<std::uint8_t>((Channel(p1, c) * (255 - k) + Channel(p2, c) * k) >> 8);
 }
 
+// Greatest and Least compare the weighted brightness of each pixel with the bias added to every
+// channel: the source the bias favours looks brighter (Greatest) or darker (Least).
+static int BiasedBrightness(std::uint32_t p, int bias) {
+    return WeightedBrightness(Channel(p, 0) + bias, Channel(p, 1) + bias, Channel(p, 2) + bias);
+}
+
 CMergeGreatest::~CMergeGreatest() = default;
 void CMergeGreatest::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
                              std::uint8_t& o2) const {
     const int k = RuleBias(state_);
-    const int sa = WeightedBrightness(Channel(p1, 0) + 255 - k, Channel(p1, 1) + 255 - k, Channel(p1, 2) + 255 - k);
-    const int sb = WeightedBrightness(Channel(p2, 0) + k, Channel(p2, 1) + k, Channel(p2, 2) + k);
-    Write(sa < sb ? p2 : p1, o0, o1, o2);
+    Write(BiasedBrightness(p1, 255 - k) < BiasedBrightness(p2, k) ? p2 : p1, o0, o1, o2);
 }
 
 CMergeLeast::~CMergeLeast() = default;
 void CMergeLeast::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
                           std::uint8_t& o2) const {
     const int k = RuleBias(state_);
-    const int sa = WeightedBrightness(Channel(p1, 0) + k, Channel(p1, 1) + k, Channel(p1, 2) + k);
-    const int sb = WeightedBrightness(Channel(p2, 0) + 255 - k, Channel(p2, 1) + 255 - k, Channel(p2, 2) + 255 - k);
-    Write(sa < sb ? p1 : p2, o0, o1, o2);
+    Write(BiasedBrightness(p1, k) < BiasedBrightness(p2, 255 - k) ? p1 : p2, o0, o1, o2);
 }
 
 CMergeSub12::~CMergeSub12() = default;
