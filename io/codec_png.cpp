@@ -124,6 +124,23 @@ void PutU32(std::uint8_t* p, std::uint32_t v) {
 
 DecodedPicture Failure(const char* text) { return DecodedPicture{PicturePacket(), text}; }
 
+// libpng allocates some chunks' whole claimed length before reading them (a palette or text
+// chunk of a hundred-byte file may claim two gigabytes), so the chunks ahead of the picture data
+// are walked here first. libpng reads every byte of those chunks, so one running past the end
+// of the data could only have ended as a truncated file.
+bool ChunksBeforeImageDataFit(const std::uint8_t* data, std::size_t size) {
+    std::size_t pos = 8;
+    while (size - pos >= 8) {
+        const std::uint32_t length = BigEndian32(data + pos);
+        if (length > 0x7FFFFFFFu) return true;  // libpng refuses the length itself: damaged
+        const std::uint8_t* type = data + pos + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) return true;
+        if (std::uint64_t{length} + 12 > size - pos) return false;
+        pos += std::size_t{length} + 12;
+    }
+    return true;
+}
+
 }  // namespace
 
 DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
@@ -140,6 +157,8 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
         if (w != 0 && h != 0 && w <= 0x7FFFFFFF && h <= 0x7FFFFFFF && !PictureSizeAllowed(w, h))
             return Failure(kTooLargeMessage);
     }
+
+    if (!ChunksBeforeImageDataFit(data, size)) return Failure(kPngTruncated);
 
     PngReadState state;
     state.data = data;

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "core/limits.h"
@@ -265,6 +270,54 @@ TEST(PngCodec, EveryTruncationFailsAsTruncated) {
         const DecodedPicture d = DecodePng(good.data(), n);
         ASSERT_EQ(d.error, "PNG file is truncated") << n;
         ASSERT_TRUE(d.picture.empty());
+    }
+}
+
+// Decodes in a child process whose address space has only `spareBytes` more than now, so that
+// reading what a file merely claims to hold makes the decode fail for want of memory.
+std::string DecodeWithLittleMemory(const std::vector<std::uint8_t>& file, std::size_t spareBytes) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::size_t pages = 0;
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%zu", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlimit limit{pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + spareBytes, RLIM_INFINITY};
+        if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+        const std::string error = DecodePng(file.data(), file.size()).error;
+        if (write(pipeEnds[1], error.data(), error.size()) < 0) _exit(3);
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    std::string error;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) error.append(buffer, static_cast<std::size_t>(n));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? error : "child failed";
+}
+
+// A chunk ahead of the picture data claims nearly two gigabytes that the file does not hold:
+// the decode must say so without first trying to set that much memory aside.
+TEST(PngCodec, AChunkClaimingMoreThanTheFileHoldsFailsAsTruncated) {
+    const std::vector<std::uint8_t> good = EncodeToPng(RandomPicture(5, 4, 8));
+    for (const char* type : {"sPLT", "tEXt", "zTXt", "iCCP", "abcd", "PLTE"}) {
+        SCOPED_TRACE(type);
+        std::vector<std::uint8_t> file(good.begin(), good.begin() + 33);  // signature and IHDR
+        file.insert(file.end(), {0x73, 0x73, 0x73, 0x73});
+        file.insert(file.end(), type, type + 4);
+        file.insert(file.end(), good.begin() + 33, good.end());
+        const DecodedPicture d = DecodePng(file.data(), file.size());
+        EXPECT_EQ(d.error, "PNG file is truncated");
+        EXPECT_TRUE(d.picture.empty());
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more address space than any limit allows
+        EXPECT_EQ(DecodeWithLittleMemory(file, std::size_t{256} << 20), "PNG file is truncated");
+#endif
     }
 }
 
