@@ -142,10 +142,14 @@ void CWendralApp::RegisterCommands() {
     });
 }
 
+// Read once: the menu asks on every refresh, and the settings file is the program's own.
 QStringList CWendralApp::RecentFiles() const {
-    QStringList files = QSettings().value(kRecentFilesKey).toStringList();
-    while (files.size() > kRecentFileCount) files.removeLast();
-    return files;
+    if (!recentFiles_) {
+        QStringList files = QSettings().value(kRecentFilesKey).toStringList();
+        while (files.size() > kRecentFileCount) files.removeLast();
+        recentFiles_ = files;
+    }
+    return *recentFiles_;
 }
 
 void CWendralApp::AddRecentFile(const QString& path) {
@@ -153,6 +157,7 @@ void CWendralApp::AddRecentFile(const QString& path) {
     files.removeAll(path);
     files.prepend(path);
     while (files.size() > kRecentFileCount) files.removeLast();
+    recentFiles_ = files;
     QSettings().setValue(kRecentFilesKey, files);
     emit RecentFilesChanged();
 }

@@ -104,6 +104,7 @@ signals:
     void RecentFilesChanged();
 
 private:
+    mutable std::optional<QStringList> recentFiles_;
     void MakeTemplates();
     void RegisterCommands();
     void BringToTop(QMdiSubWindow* frame);
