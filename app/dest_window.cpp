@@ -17,6 +17,7 @@
 #include "app/main_frame.h"
 #include "app/message_service.h"
 #include "app/packet_image.h"
+#include "app/pixel_rows.h"
 #include "app/toolbar_icons.h"
 #include "app/wendral_app.h"
 #include "core/colour_pull.h"
@@ -38,23 +39,6 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
     if (state.SourceCount < number || !state.SourceViews[number]) return nullptr;
     keep = state.SourceViews[number]->Image();
     return &*keep;
-}
-
-// Blue, green, red bytes to opaque 32-bit pixels. Four pixels are twelve bytes, three words:
-// on a little-endian machine each pixel is a byte-aligned slice of them.
-void WidenRow(const std::uint8_t* from, QRgb* to, std::size_t columns) {
-    std::size_t x = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; x + 4 <= columns; x += 4, from += 12) {
-            std::uint32_t w[3];
-            std::memcpy(w, from, sizeof w);
-            to[x] = 0xff000000u | (w[0] & 0xffffffu);
-            to[x + 1] = 0xff000000u | (w[0] >> 24) | ((w[1] & 0xffffu) << 8);
-            to[x + 2] = 0xff000000u | (w[1] >> 16) | ((w[2] & 0xffu) << 16);
-            to[x + 3] = 0xff000000u | (w[2] >> 8);
-        }
-    }
-    for (; x < columns; ++x, from += 3) to[x] = qRgb(from[2], from[1], from[0]);
 }
 
 }  // namespace
@@ -254,13 +238,10 @@ void CDestview::UpdateDestinationTitle() {
     }
 }
 
-void CDestview::RedrawDestination() {
-    imageStale_ = true;
-    RedrawDestination(QRect());
-}
+void CDestview::RedrawDestination() { RedrawDestination(QRect()); }
 
 void CDestview::RedrawDestination(const QRect& changed) {
-    const bool part = !changed.isNull() && SyncImage(changed) && ShowingStartupHelp == 0;
+    const bool part = MarkStale(changed) && ShowingStartupHelp == 0;
     if (ShowingStartupHelp == 0) {
         UpdateDestinationTitle();
         WendralState& s = app_.State();
@@ -277,35 +258,51 @@ void CDestview::RedrawDestination(const QRect& changed) {
     }
 }
 
-// Only the rows and columns that changed are converted; a stale image or a new size converts
-// everything. True when only `changed` was converted. The image is kept in the screen's own
-// 32-bit form, so that painting it is a plain copy: the blue, green, red bytes are widened once
-// here, not on every paint.
-bool CDestview::SyncImage(const QRect& changed) {
+// A change only marks its part of the shown image stale: the paint converts what it exposes, so
+// a picture hidden behind other windows, or scrolled out of sight, costs nothing. True when only
+// `changed` is stale anew; a new size or a null `changed` makes the whole image stale.
+bool CDestview::MarkStale(const QRect& changed) {
     const WendralState& s = app_.State();
     if (!s.PicturePresent()) {
         image_ = QImage();
-        imageStale_ = false;
+        stale_ = QRegion();
         return false;
     }
-    QRect part = changed;
     if (image_.width() != s.DestWidth || image_.height() != s.DestHeight) {
         image_ = QImage(s.DestWidth, s.DestHeight, QImage::Format_RGB32);
-        imageStale_ = true;
+        stale_ = image_.rect();
+        return false;
     }
-    const bool whole = imageStale_;
-    if (whole) {
-        part = image_.rect();
-        imageStale_ = false;
+    if (changed.isNull()) {
+        stale_ = image_.rect();
+        return false;
     }
-    part = part.intersected(image_.rect());
-    if (part.isEmpty()) return !whole;
-    convertedRows_ += part.height();
-    const std::size_t columns = static_cast<std::size_t>(part.width());
-    for (int y = part.top(); y <= part.bottom(); ++y)
-        WidenRow(s.DestinationStore() + s.DestOffset(part.left(), y),
-                 reinterpret_cast<QRgb*>(image_.scanLine(y)) + part.left(), columns);
-    return !whole;
+    stale_ += changed.intersected(image_.rect());
+    return true;
+}
+
+// Converts the stale part of `wanted`. The image is kept in the screen's own 32-bit form, so
+// that painting it is a plain copy: the blue, green, red bytes are widened once here, not on
+// every paint.
+void CDestview::ConvertStale(const QRegion& wanted) {
+    const WendralState& s = app_.State();
+    if (image_.isNull() || stale_.isEmpty()) return;
+    const QRegion now = stale_.intersected(wanted);
+    if (now.isEmpty()) return;
+    for (const QRect& part : now) {
+        convertedRows_ += part.height();
+        const std::size_t columns = static_cast<std::size_t>(part.width());
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            WidenRow(s.DestinationStore() + s.DestOffset(part.left(), y),
+                     reinterpret_cast<std::uint32_t*>(image_.scanLine(y)) + part.left(), columns);
+    }
+    stale_ -= now;
+}
+
+const QImage& CDestview::ShownImage() {
+    if (app_.State().PicturePresent() && image_.isNull()) MarkStale(QRect());
+    ConvertStale(image_.rect());
+    return image_;
 }
 
 std::optional<QRect> CDestview::RubberBandRect() const {
@@ -341,7 +338,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
         p.drawText(QRect(10, 40, client.width(), 30), Qt::AlignLeft | Qt::AlignTop, kEmptyLine2);
         return;
     }
-    if (imageStale_) SyncImage(QRect());
+    if (image_.isNull() || image_.width() != s.DestWidth || image_.height() != s.DestHeight) MarkStale(QRect());
+    ConvertStale(event->region());
     const QColor hatch(32, 64, 143);
     const auto margin = [&](const QRect& r) {
         p.fillRect(r, Qt::white);

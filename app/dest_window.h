@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QRegion>
 #include <QMdiSubWindow>
 #include <QString>
 #include <QWidget>
@@ -94,9 +95,10 @@ public:
     void RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly = false);
 
     // Rows of DestinationStore converted into the shown image since the view was made: a
-    // distortion press converts only the zone's rows, a whole-picture change every row.
+    // distortion press converts only the zone's rows, a whole-picture change the rows painted.
     long long ConvertedRows() const { return convertedRows_; }
-    const QImage& ShownImage() const { return image_; }
+    // The whole destination as shown, brought up to date.
+    const QImage& ShownImage();
 
     // Reports a rebuilt destination: redraw, title, and what the source windows must show.
     void AfterSourceOutcome(const SourceOutcome& outcome);
@@ -118,7 +120,8 @@ private:
     void PressRight(Point at);
     void MoveRight(Point at);
     void ReleaseRight();
-    bool SyncImage(const QRect& changed);
+    bool MarkStale(const QRect& changed);
+    void ConvertStale(const QRegion& wanted);
     QRect ZoneInView() const;
     bool PicturePresent() const;
     bool NotBrushing() const;
@@ -126,8 +129,8 @@ private:
     CWendralApp& app_;
     CDestdoc& doc_;
     Zone zone_;
-    QImage image_;  // DestinationStore as shown
-    bool imageStale_ = true;
+    QImage image_;   // DestinationStore as shown
+    QRegion stale_;  // the part of image_ behind DestinationStore
     long long convertedRows_ = 0;
     QString title_;
 

@@ -1,6 +1,7 @@
 // The destination window: drawing, the zone by mouse, keys, sampling, lock and restore.
 #include <QAction>
 #include <QApplication>
+#include <QMdiSubWindow>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QStandardPaths>
@@ -137,6 +138,25 @@ private slots:
         const QImage screen = f.view().grab().toImage();
         const Bgr want = f.state().DestPixel(250, 70);
         QCOMPARE(screen.pixelColor(250, 70), QColor(want.r, want.g, want.b));
+    }
+
+    // Only what the window exposes is converted; the rest waits until it is shown or asked for.
+    void aRedrawConvertsOnlyWhatShows() {
+        AppFixture f;
+        f.AddSource(300, 200, Gradient);
+        QMdiSubWindow* frame = f.app().DestFrame();
+        frame->showNormal();
+        frame->resize(frame->width() - f.view().width() + 120, frame->height() - f.view().height() + 70);
+        QApplication::processEvents();
+        QCOMPARE(f.view().size(), QSize(120, 70));
+        std::memset(f.state().DestinationStore(), 90, f.state().DestBytes());
+        const long long before = f.view().ConvertedRows();
+        f.view().RedrawDestination();
+        QApplication::processEvents();
+        QCOMPARE(f.view().ConvertedRows() - before, 70LL);
+        QCOMPARE(f.view().grab().toImage().pixelColor(119, 69), QColor(90, 90, 90));
+        QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        QVERIFY(f.view().ConvertedRows() - before > 70);
     }
 
     void aPressWithoutAZoneConvertsNothing() {
