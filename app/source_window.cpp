@@ -10,11 +10,13 @@
 #include <QToolBar>
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 #include "app/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
+#include "app/pixel_rows.h"
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
 #include "app/toolbar_icons.h"
@@ -128,7 +130,30 @@ void CWendralView::MirrorModel() {
     mirror(horizontalScrollBar(), range.x, page.x, line.x, at.x);
     mirror(verticalScrollBar(), range.y, page.y, line.y, at.y);
     mirroring_ = false;
-    viewport()->update();
+    ShowModel();
+}
+
+// The rendering gives screen pixel (x, y) from picture position (x + scroll x, y + scroll y)
+// scaled, rows always, columns at 100 % only (a scaled column's first source column is
+// truncated apart from the rest). So after a scroll, and when nothing else changed, what the
+// viewport shows is what it showed, shifted, and only the uncovered strips need painting.
+void CWendralView::ShowModel() {
+    const std::uint64_t renders = model_.RenderCount();
+    const QSize size(model_.SourceShownWidth, model_.SourceShownHeight);
+    const ScrollPoint at = model_.ScrollPosition();
+    if (renders == shownRenders_ && size == shownSize_) return;
+    const std::int64_t dx = shownScroll_.x - at.x, dy = shownScroll_.y - at.y;
+    const bool shifted = scrolling_ && renders == shownRenders_ + 1 && size == shownSize_ && !outline_ &&
+                         (dx == 0 || model_.WidthScale == 100) && std::abs(dx) < size.width() &&
+                         std::abs(dy) < size.height();
+    shownRenders_ = renders;
+    shownSize_ = size;
+    shownScroll_ = at;
+    if (shifted) {
+        viewport()->scroll(static_cast<int>(dx), static_cast<int>(dy), QRect(QPoint(0, 0), size));
+    } else {
+        viewport()->update();
+    }
 }
 
 void CWendralView::scrollContentsBy(int, int) {
@@ -140,7 +165,9 @@ void CWendralView::scrollContentsBy(int, int) {
         return;
     }
     // A held-back scroll puts the bars back where the model still is.
+    scrolling_ = true;
     owner_.Report(ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y));
+    scrolling_ = false;
 }
 
 bool CWendralView::viewportEvent(QEvent* event) {
@@ -158,17 +185,16 @@ void CWendralView::ViewportResized() {
     owner_.Report(ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy));
 }
 
-void CWendralView::paintEvent(QPaintEvent*) {
+void CWendralView::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     // What the window shows is SourcePixels: the picture at its scale and position with white
     // around it. Beyond the grid the window shows white, as the destination holds nothing there.
-    p.fillRect(viewport()->rect(), Qt::white);
+    const QRect exposed = event->rect();
+    p.fillRect(exposed, Qt::white);
     const int w = model_.SourceShownWidth;
     const int h = model_.SourceShownHeight;
-    if (w > 0 && h > 0) {
-        const QImage shown(model_.SourcePixels(), w, h, static_cast<qsizetype>(kSourceStride), QImage::Format_BGR888);
-        p.drawImage(0, 0, shown);
-    }
+    const QRect part = exposed.intersected(QRect(0, 0, w, h));
+    if (!part.isEmpty()) p.drawImage(part.topLeft(), WidenPart(model_.SourcePixels(), kSourceStride, part));
     if (outline_) {
         p.setPen(QPen(Qt::black, 0, Qt::DotLine));
         p.setBrush(Qt::NoBrush);

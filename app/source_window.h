@@ -67,12 +67,20 @@ private:
     void RegisterCommands();
     void ViewportResized();
     std::optional<QRect> OtherSourceOutline() const;
+    // Brings the viewport to what the model now holds: nothing when nothing was rendered, a
+    // shift of what is already there when the one change was a scroll, a repaint otherwise.
+    void ShowModel();
 
     CWendralApp& app_;
     SourceTemplate& owner_;
     SourceView& model_;
     bool initialised_ = false;
     bool mirroring_ = false;
+    bool scrolling_ = false;  // inside a scroll of this view's own bars
+    // What the viewport was last brought to.
+    std::uint64_t shownRenders_ = ~std::uint64_t{0};
+    ScrollPoint shownScroll_;
+    QSize shownSize_;
     ScrollPoint markPosition_;
     std::optional<QRect> outline_;
 };

@@ -95,6 +95,7 @@ bool SourceView::FitScales() {
 // sampled. Rows that sample the same picture row (scales above 100 %) are copies of the row
 // above, and at 100 % horizontally a row is one contiguous run of the packet row.
 void SourceView::RenderSourceView() {
+    ++renders_;
     const std::int64_t cw = std::min(client_.cx, kMaxWidth);
     const std::int64_t ch = std::min(client_.cy, kMaxHeight);
     std::uint8_t* const px = pixels_.get();

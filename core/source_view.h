@@ -73,6 +73,9 @@ public:
 
     void LayoutSourceView(bool keep);
     void RenderSourceView();
+    // How many times SourcePixels has been rendered: a window showing them can tell whether
+    // anything new is there to show.
+    std::uint64_t RenderCount() const { return renders_; }
 
     // Sets both scales; a scale below 1 would divide by zero in the rendering, so such a pair
     // is refused and nothing changes. Returns whether the scales were taken.
@@ -92,6 +95,7 @@ private:
     ScrollPoint scroll_;
     ScrollPoint area_;
     bool laidOut_ = false;
+    std::uint64_t renders_ = 0;
 };
 
 // Where the rendering finds a 24-bit packet's rows; valid only when every row the header

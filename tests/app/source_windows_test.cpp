@@ -1,6 +1,10 @@
 // Source windows: opening each format, the two-source rule, numbering, titles, scrolling and
 // resizing as source changes, the overwrite guard, the outline, and the transfers.
+#include <QGuiApplication>
 #include <QMdiSubWindow>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QScreen>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSettings>
@@ -8,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <utility>
 
 #include "app/commands.h"
 #include "core/sources.h"
@@ -29,6 +34,42 @@ bool DestinationShows(const WendralState& s, const SourceView& v) {
         for (int x = 0; x < s.DestWidth; ++x)
             if (!(s.DestPixel(x, y) == ShownPixel(v, x, y))) return false;
     return true;
+}
+
+// The parts of a widget painted since the last Take.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* w) : widget_(w) { w->installEventFilter(this); }
+    ~PaintRecorder() override { widget_->removeEventFilter(this); }
+    QRegion Take() { return std::exchange(painted_, QRegion()); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted_ += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+    QRegion painted_;
+};
+
+// Where the window's stored image and a fresh painting of the source view first part, in view
+// coordinates, or (-1, -1): what scrolling kept must be what painting would give.
+QPoint FirstStaleScreenPixel(CWendralView& view) {
+    QApplication::processEvents();
+    QWidget* port = view.viewport();
+    const QRect visible = port->visibleRegion().boundingRect();
+    if (visible.isEmpty()) return QPoint(0, 0);
+    const QPoint at = port->mapTo(port->window(), visible.topLeft());
+    const QImage screen = QGuiApplication::primaryScreen()
+                              ->grabWindow(port->window()->winId(), at.x(), at.y(), visible.width(), visible.height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = port->grab(visible).toImage().convertToFormat(QImage::Format_RGB32);
+    if (screen.size() != fresh.size()) return QPoint(0, 0);
+    for (int y = 0; y < fresh.height(); ++y)
+        for (int x = 0; x < fresh.width(); ++x)
+            if (screen.pixel(x, y) != fresh.pixel(x, y)) return visible.topLeft() + QPoint(x, y);
+    return QPoint(-1, -1);
 }
 
 void CloseFrame(CChildFrame* frame) {
@@ -213,6 +254,66 @@ private slots:
         QVERIFY(RunInSource(f, 1, kTopLeftJustify));
         QVERIFY(f.state().DestPixel(0, 0) == Pattern(0, 0));
         QCOMPARE(h->value(), int(model.PictureOrigin.x));
+    }
+
+    // A scroll shifts what the window already shows and paints only the strip that comes into
+    // view, where that gives exactly what painting everything would: rows at any scale, columns
+    // at 100 %. Everything else, and anything pending, repaints.
+    void scrollingPaintsOnlyWhatComesIntoView() {
+        QTemporaryDir dir;
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 1200, 900));
+        CChildFrame* frame = Sources(f).Frame(1);
+        CWendralView& view = frame->View();
+        SourceView& model = frame->Model();
+        QScrollBar* h = view.horizontalScrollBar();
+        QScrollBar* v = view.verticalScrollBar();
+        PaintRecorder painted(view.viewport());
+        QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
+        const int width = model.SourceShownWidth;
+        const int line = v->singleStep();
+        QVERIFY(line > 0 && line < model.SourceShownHeight);
+
+        painted.Take();
+        v->setValue(v->value() + line);
+        QApplication::processEvents();
+        QCOMPARE(painted.Take(), QRegion(0, model.SourceShownHeight - line, width, line));
+        QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
+        painted.Take();
+        h->setValue(h->value() - 3);
+        QApplication::processEvents();
+        QCOMPARE(painted.Take(), QRegion(0, 0, 3, model.SourceShownHeight));
+        QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
+
+        // The picture's edges and the white beyond them come into view too.
+        for (int step = 0; step < 12; ++step) v->setValue(v->value() - 5 * line);
+        for (int step = 0; step < 6; ++step) h->setValue(h->value() - 7 * line);
+        QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
+
+        // Scaled: rows still shift exactly; columns do not, so a sideways scroll repaints.
+        QVERIFY(model.SetScales(37, 150));
+        model.LayoutSourceView(true);
+        view.MirrorModel();
+        h->setValue(int(model.PictureOrigin.x) + 41);
+        v->setValue(int(model.PictureOrigin.y) + 13);
+        QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
+        for (int step = 0; step < 8; ++step) {
+            painted.Take();
+            v->setValue(v->value() + line + step);
+            QApplication::processEvents();
+            QVERIFY(painted.Take().boundingRect().height() <= line + step);
+            QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
+        }
+        painted.Take();
+        h->setValue(h->value() + 5);
+        QApplication::processEvents();
+        QVERIFY((QRegion(0, 0, model.SourceShownWidth, model.SourceShownHeight) - painted.Take()).isEmpty());
+        QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
+
+        // A repaint still pending when the scroll comes is not lost.
+        view.viewport()->update(QRect(10, 10, 50, 50));
+        v->setValue(v->value() - 2 * line);
+        QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
     }
 
     void theGuardHoldsAChangeBackUntilTheUserAgrees() {
