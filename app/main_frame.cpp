@@ -31,6 +31,13 @@ namespace wendral::app {
 class ReferenceSwatch : public QWidget {
 public:
     explicit ReferenceSwatch(CWendralApp& app) : app_(app) { setFixedWidth(20); }
+    // Repaints when the colour is not the one shown.
+    void Refresh() {
+        const Bgr c = app_.State().ReferenceColour;
+        if (shown_ && *shown_ == c) return;
+        shown_ = c;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -40,6 +47,36 @@ protected:
 
 private:
     CWendralApp& app_;
+    std::optional<Bgr> shown_;
+};
+
+// Pane 2: the colour readout, which changes with every pixel the pointer or a scroll brings
+// under the sample. Its size does not follow its text, so a new text only repaints the pane and
+// the status bar is not laid out again.
+class ReadoutPane : public QWidget {
+public:
+    explicit ReadoutPane(QString text) : text_(std::move(text)) {
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    }
+    const QString& text() const { return text_; }
+    void setText(const QString& text) {
+        if (text == text_) return;
+        text_ = text;
+        update();
+    }
+    QSize sizeHint() const override { return QSize(fontMetrics().horizontalAdvance(kWidest), fontMetrics().height()); }
+    QSize minimumSizeHint() const override { return QSize(1, fontMetrics().height()); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text_);
+    }
+
+private:
+    static constexpr const char* kWidest = "RGB = 255 255 255  Average REF. Color RGB = 255 255 255";
+    QString text_;
 };
 
 QRect CMainFrame::InitialGeometry(const QSize& screen) {
@@ -63,8 +100,7 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     lockPane_ = new QLabel("Dest Lock");
     // 75 pixels, or what the longer of its two texts needs in this font.
     lockPane_->setFixedWidth(std::max(75, lockPane_->fontMetrics().horizontalAdvance("Dest. Unlocked") + 8));
-    readoutPane_ = new QLabel("Progress");
-    readoutPane_->setMinimumWidth(1);
+    readoutPane_ = new ReadoutPane("Progress");
     swatch_ = new ReferenceSwatch(app);
     statusBar()->addWidget(promptPane_);
     statusBar()->addPermanentWidget(lockPane_);
@@ -234,7 +270,7 @@ QString CMainFrame::ColourReadoutText() const {
 
 void CMainFrame::UpdateColourReadout() {
     readoutPane_->setText(ColourReadoutText());
-    swatch_->update();
+    swatch_->Refresh();
     AskOverwriteQuestion();
 }
 

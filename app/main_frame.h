@@ -13,6 +13,7 @@ namespace wendral::app {
 
 class CChildtwo;
 class CWendralApp;
+class ReadoutPane;
 class ReferenceSwatch;
 
 inline constexpr const char* kMainTitle = "Wendral Application";
@@ -81,7 +82,7 @@ private:
     CommandRouter* router_;
     QLabel* promptPane_;
     QLabel* lockPane_;
-    QLabel* readoutPane_;
+    ReadoutPane* readoutPane_;
     ReferenceSwatch* swatch_;
     QTimer idle_;
     bool destroying_ = false;
