@@ -1,8 +1,13 @@
 #pragma once
+#include <QEvent>
+#include <QObject>
+#include <QPaintEvent>
 #include <QPoint>
+#include <QRegion>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/dest_window.h"
@@ -16,6 +21,22 @@ namespace wendral::app::testing {
 
 // A started application (main frame shown offscreen, the data files of the build), with
 // source pictures attached to the engine as the source windows would attach them.
+// The parts of a widget painted since the last Take (a grab paints too).
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget& widget) : widget_(widget) { widget.installEventFilter(this); }
+    ~PaintRecorder() override { widget_.removeEventFilter(this); }
+    QRegion Take() { return std::exchange(painted_, QRegion()); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted_ += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QWidget& widget_;
+    QRegion painted_;
+};
+
 class AppFixture {
 public:
     explicit AppFixture(QString dataDirectory = WENDRAL_DATA_DIR);

@@ -16,6 +16,7 @@
 using namespace wendral;
 using namespace wendral::app;
 using wendral::app::testing::AppFixture;
+using wendral::app::testing::PaintRecorder;
 
 namespace {
 
@@ -35,20 +36,6 @@ QPoint FirstDifference(const QImage& shown, const WendralState& s) {
         }
     return QPoint(-1, -1);
 }
-
-// The parts of a widget that were painted since the last Take.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
-    QRegion Take() { return std::exchange(painted_, QRegion()); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) painted_ += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-
-private:
-    QRegion painted_;
-};
 
 }  // namespace
 

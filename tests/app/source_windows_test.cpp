@@ -36,22 +36,6 @@ bool DestinationShows(const WendralState& s, const SourceView& v) {
     return true;
 }
 
-// The parts of a widget painted since the last Take.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* w) : widget_(w) { w->installEventFilter(this); }
-    ~PaintRecorder() override { widget_->removeEventFilter(this); }
-    QRegion Take() { return std::exchange(painted_, QRegion()); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) painted_ += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-
-private:
-    QWidget* widget_;
-    QRegion painted_;
-};
-
 // Where the window's stored image and a fresh painting of the source view first part, in view
 // coordinates, or (-1, -1): what scrolling kept must be what painting would give.
 QPoint FirstStaleScreenPixel(CWendralView& view) {
@@ -268,7 +252,7 @@ private slots:
         SourceView& model = frame->Model();
         QScrollBar* h = view.horizontalScrollBar();
         QScrollBar* v = view.verticalScrollBar();
-        PaintRecorder painted(view.viewport());
+        PaintRecorder painted(*view.viewport());
         QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
         const int width = model.SourceShownWidth;
         const int line = v->singleStep();
