@@ -8,8 +8,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
-#include <bit>
-#include <cstring>
 
 #include "app/background.h"
 #include "app/busy_cursor.h"
