@@ -18,12 +18,8 @@
 #include "app/pixel_rows.h"
 #include "app/toolbar_icons.h"
 #include "app/wendral_app.h"
-#include "core/colour_pull.h"
 #include "core/destination_commands.h"
-#include "core/nudge_twist.h"
-#include "core/portion_merge.h"
 #include "core/zone_forming.h"
-#include "core/radial_distort.h"
 #include "core/reference_colour.h"
 #include "core/sources.h"
 #include "io/save.h"
@@ -84,14 +80,12 @@ PicturePacket CDestdoc::MakePacket() const {
 
 // ---- CDestview ----
 
-// What the mouse is doing: forming a zone, sampling, or brushing, and the nudge and twist
-// caches, which live as long as the view.
+// What the mouse is doing: forming a zone, sampling, or brushing.
 struct CDestview::Drag {
     ZoneForming forming;
     std::optional<RubberBand> band;
     BrushStroke stroke;
     ReferenceSampling sampling;
-    NudgeTwist nudgeTwist;
 };
 
 CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
@@ -117,86 +111,71 @@ QSize CDestview::sizeHint() const { return QSize(560, 300); }
 bool CDestview::PicturePresent() const { return app_.State().PicturePresent(); }
 bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; }
 
+// Every destination command of the table runs through RunCommand; the merge opens its dialog
+// and "What now" its help page instead.
 void CDestview::RegisterCommands() {
-    const auto pictureAndNotBrushing = [this] { return CommandState{PicturePresent() && NotBrushing()}; };
-    const auto zoneCommand = [this, pictureAndNotBrushing](int id, std::function<ZoneOutcome(WendralState&, Zone&)> f) {
-        OnCommand(id, [this, f] { RunZoneCommand([this, f] { return f(app_.State(), zone_); }, true); },
-                  pictureAndNotBrushing);
-    };
-    for (const ZoneCommandInfo& info : kZoneCommands) {
-        const ZoneCommand command = info.command;
-        zoneCommand(info.id, [this, command](WendralState& st, Zone& z) { return drag_->nudgeTwist.Run(command, st, z); });
+    for (const CommandRow& row : CommandTable()) {
+        if (row.carrier != Carrier::DestinationView || !row.run || row.id == kMergeSources) continue;
+        OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
-    zoneCommand(kImplode, [](WendralState& s, Zone& z) { return Implode(s, z); });
-    zoneCommand(kExplode, [](WendralState& s, Zone& z) { return Explode(s, z); });
-    zoneCommand(kDiverge, [](WendralState& s, Zone& z) { return Diverge(s, z); });
-    zoneCommand(kConverge, [](WendralState& s, Zone& z) { return Converge(s, z); });
-
-    const auto portion = [this](int id, int sources, auto step) {
-        OnCommand(
-            id,
-            [this, step] {
-                RunZoneCommand([this, step] {
-                    WendralState& st = app_.State();
-                    std::optional<SourceImage> one, two;
-                    return step(st, zone_, SourceImageOf(st, 1, one), SourceImageOf(st, 2, two));
-                });
-            },
-            [this, sources] { return CommandState{app_.State().SourceCount >= sources && NotBrushing()}; });
-    };
-    portion(kPortion1, 1, PortionToDestination1);
-    portion(kPortion2, 2, PortionToDestination2);
-    OnCommand(kFlip, [this] { RunZoneCommand([this] { return Flip(app_.State(), zone_); }); },
-              [this] { return CommandState{app_.State().SourceCount >= 1 && NotBrushing()}; });
-    OnCommand(kRestoreDestination, [this] { AfterSourceOutcome(Restore(app_.State(), zone_)); },
-              pictureAndNotBrushing);
-    OnCommand(kLockDestination, [this] { ToggleLock(app_.State()); },
-              [this] { return CommandState{PicturePresent()}; });
-    OnCommand(
-        kEnableBrushing,
-        [this] {
-            const BrushingStart start =
-                StartBrushing(app_.State(), zone_, ClientArea{width(), height()});
-            if (start.outcome == ZoneOutcome::AskZoneQuestion) ZoneHelpPrompt();
-            brushOutline_ = start.outline;
-            update();
-        },
-        [this] { return CommandState{true, app_.State().BrushingEnabled == 1}; });
-    OnCommand(
-        kDisableBrushing,
-        [this] {
-            StopBrushing(app_.State(), zone_);
-            brushOutline_.reset();
-            UpdateDestinationTitle();
-            update();
-        },
-        [this] { return CommandState{true, app_.State().BrushingEnabled == 0}; });
-    OnCommand(kDestinationToSource1,
-              [this] {
-                  if (SourceWindows* w = app_.Sources()) w->DestinationToSource(1);
-              },
-              [this] { return CommandState{PicturePresent() && NotBrushing() && app_.Sources() != nullptr}; });
-    OnCommand(kDestinationToSource2,
-              [this] {
-                  if (SourceWindows* w = app_.Sources()) w->DestinationToSource(2);
-              },
-              [this] {
-                  return CommandState{app_.State().SourceCount >= 1 && NotBrushing() && app_.Sources() != nullptr};
-              });
 }
 
-void CDestview::RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly) {
-    const ZoneOutcome outcome = command();
-    if (outcome == ZoneOutcome::AskZoneQuestion) {
-        UpdateDestinationTitle();
-        ZoneHelpPrompt();
-    } else if (outcome == ZoneOutcome::Redraw) {
-        const QRect zone = zoneOnly ? ZoneInView() : QRect();
-        if (zone.isEmpty()) {
-            RedrawDestination();
-        } else {
-            RedrawDestination(zone);
+CommandState CDestview::CommandStateOf(const CommandRow& row) const {
+    const WendralState& s = app_.State();
+    if (row.check == Check::None) return CommandState{Available(s, row.needs)};
+    return CommandState{Available(s, row.needs), Checked(s, row.check)};
+}
+
+CommandContext CDestview::Context() {
+    WendralState& s = app_.State();
+    SourceWindows* windows = app_.Sources();
+    return CommandContext{s,
+                          zone_,
+                          engine_,
+                          drag_->sampling,
+                          [this] {
+                              const WendralState& st = app_.State();
+                              return ShownSources{SourceImageOf(st, 1, shown_[1]), SourceImageOf(st, 2, shown_[2])};
+                          },
+                          ClientArea{width(), height()},
+                          windows ? windows->Loader() : PictureLoader(),
+                          nullptr,
+                          windows,
+                          nullptr};
+}
+
+void CDestview::RunCommand(const CommandRow& row, Args args) {
+    CommandContext context = Context();
+    const CommandOutcome outcome = row.run(context, args);
+    if (outcome.throughSources) {
+        if (SourceWindows* w = app_.Sources()) w->SettleNewWindows(outcome.source);
+        AfterSourceOutcome(outcome.source);
+        return;
+    }
+    ShowMessages(outcome.source.messages);
+    if (app_.State().BrushingEnabled == 0) {
+        brushOutline_.reset();
+    } else if (outcome.brushOutline) {
+        brushOutline_ = outcome.brushOutline;
+    }
+    switch (outcome.zone) {
+        case ZoneOutcome::AskZoneQuestion:
+            UpdateDestinationTitle();
+            ZoneHelpPrompt();
+            break;
+        case ZoneOutcome::Redraw: {
+            const QRect zone = row.changes == Changes::Zone ? ZoneInView() : QRect();
+            if (zone.isEmpty()) {
+                RedrawDestination();
+            } else {
+                RedrawDestination(zone);
+            }
+            break;
         }
+        case ZoneOutcome::Nothing:
+            UpdateDestinationTitle();
+            update();
+            break;
     }
     app_.StateChanged();
 }
@@ -240,14 +219,9 @@ void CDestview::RedrawDestination() { RedrawDestination(QRect()); }
 
 void CDestview::RedrawDestination(const QRect& changed) {
     const bool part = MarkStale(changed) && ShowingStartupHelp == 0;
-    if (ShowingStartupHelp == 0) {
-        UpdateDestinationTitle();
-        WendralState& s = app_.State();
-        if (s.SourceCount == 0) {
-            s.DestWidth = s.DestHeight = 0;
-            ResetReferenceColour(s);
-        }
-    }
+    // Closing the last source empties the destination (its size and reference colour); the
+    // redraw only shows it.
+    if (ShowingStartupHelp == 0) UpdateDestinationTitle();
     // The brush outline moves with its stroke, so a brushed part still repaints everything.
     if (part && NotBrushing()) {
         update(changed);
@@ -323,10 +297,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
         if (!help.isNull()) DrawPicturePacket(p, help.rect(), help, help.rect());
         return;
     }
-    WendralState& s = app_.State();
+    const WendralState& s = app_.State();
     if (s.SourceCount == 0) {
-        s.DestWidth = s.DestHeight = 0;
-        ResetReferenceColour(s);
         const QColor light(176, 192, 223);
         p.fillRect(client, light);
         p.setBackgroundMode(Qt::OpaqueMode);
@@ -350,11 +322,20 @@ void CDestview::paintEvent(QPaintEvent* event) {
     const QRect exposed = event->rect().intersected(image_.rect());
     if (!image_.isNull() && !exposed.isEmpty()) p.drawImage(exposed.topLeft(), image_, exposed);
 
+    // Dotted black on white, so that the band shows on dark pictures as well as light ones.
     QPen dotted(Qt::black, 0, Qt::DotLine);
     p.setPen(dotted);
     p.setBrush(Qt::NoBrush);
-    if (drag_->band) {
-        const RubberBand& b = *drag_->band;
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(Qt::white);
+    // While dragging the band follows the pointer; once formed, the zone keeps its band on the
+    // screen so that the user sees what the next key acts on. It is never drawn into the
+    // picture, so nothing saved, printed or copied carries it.
+    std::optional<RubberBand> band = drag_->band;
+    if (!band && zone_.HasZone() && s.BrushingEnabled == 0 && s.PicturePresent())
+        band = BandBetween(Point{zone_.x1, zone_.y1}, Point{zone_.x2, zone_.y2});
+    if (band) {
+        const RubberBand& b = *band;
         p.drawRect(QRect(QPoint(b.anchor.x, b.anchor.y), QPoint(b.pointer.x, b.pointer.y)).normalized().adjusted(0, 0, -1, -1));
         p.drawLine(b.centre.x - b.horizontalArm, b.centre.y, b.centre.x + b.horizontalArm, b.centre.y);
         p.drawLine(b.centre.x, b.centre.y - b.verticalArm, b.centre.x, b.centre.y + b.verticalArm);

@@ -11,6 +11,8 @@
 #include "app/doc_template.h"
 #include "dialogs/save_destination_dialog.h"
 #include "core/brushing.h"
+#include "core/command_table.h"
+#include "core/distortion_engine.h"
 #include "core/sources.h"
 #include "core/picture_packet.h"
 #include "core/pixel.h"
@@ -89,10 +91,13 @@ public:
     std::optional<QRect> RubberBandRect() const;
     std::optional<BrushOutline> BrushOutlineShown() const { return brushOutline_; }
 
-    // Runs an engine command on the destination and then does what it asks (redraw, or the
-    // zone question). A command that changes only the zone (`zoneOnly`) converts and repaints
-    // only that part.
-    void RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly = false);
+    // Runs a command of the table on the destination and then does what it asks: the zone
+    // question, its messages, or a redraw of what it changed (a distortion press converts and
+    // repaints only its zone).
+    void RunCommand(const CommandRow& row, Args args = {});
+    // What the table's commands work on: the state, this view's zone, engine and sampling,
+    // and what the source windows show.
+    CommandContext Context();
 
     // Rows of DestinationStore converted into the shown image since the view was made: a
     // distortion press converts only the zone's rows, a whole-picture change the rows painted.
@@ -116,6 +121,7 @@ protected:
 
 private:
     void RegisterCommands();
+    CommandState CommandStateOf(const CommandRow& row) const;
     // Right-button sampling of the reference colour.
     void PressRight(Point at);
     void MoveRight(Point at);
@@ -129,6 +135,8 @@ private:
     CWendralApp& app_;
     CDestdoc& doc_;
     Zone zone_;
+    DistortionEngine engine_;
+    std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;   // DestinationStore as shown
     QRegion stale_;  // the part of image_ behind DestinationStore
     long long convertedRows_ = 0;

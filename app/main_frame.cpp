@@ -22,6 +22,7 @@
 #include "app/message_service.h"
 #include "app/wendral_app.h"
 #include "app/busy_cursor.h"
+#include "core/command_table.h"
 #include "core/effect_commands.h"
 #include "core/sources.h"
 
@@ -161,29 +162,27 @@ void CMainFrame::RegisterCommands() {
         [this] { return CommandState{true, statusBar()->isVisible()}; });
 
     // The Edit-menu effects work on the destination whichever window is active, but follow
-    // the active view: with the destination they need a picture, with a source or the
-    // merge-align view they are off.
+    // the active view: with the destination they need what their row needs, with a source or
+    // the merge-align view they are off. Those with a dialog open it instead.
     for (const EffectCommand& effect : kEffectCommands) {
-        const bool slow = effect.commandId == kPencilDraw;
+        const CommandRow& row = *FindCommandRow(effect.commandId, Carrier::MainFrame);
+        const bool slow = row.id == kPencilDraw;
         OnCommand(
-            effect.commandId,
-            [this, &effect, slow] {
+            row.id,
+            [this, &row, slow] {
                 CDestview* view = app_.DestView();
                 if (!view) return;
-                {
-                    std::optional<BusyCursor> busy;
-                    if (slow) busy.emplace();
-                    RunEffectCommand(app_.State(), view->DestZone(), effect);
-                }
-                view->RedrawDestination();
+                std::optional<BusyCursor> busy;
+                if (slow) busy.emplace();
+                view->RunCommand(row);
             },
-            [this] { return CommandState{EffectsEnabled()}; });
+            [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
     }
 }
 
-bool CMainFrame::EffectsEnabled() const {
+bool CMainFrame::EffectsEnabled(unsigned needs) const {
     switch (router_->ActiveRole()) {
-        case ViewRole::Destination: return app_.State().PicturePresent();
+        case ViewRole::Destination: return Available(app_.State(), needs);
         case ViewRole::Source:
         case ViewRole::MergeAlign: return false;
         case ViewRole::Other: break;

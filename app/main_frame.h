@@ -57,8 +57,9 @@ public:
     QString PaneText(int pane) const;
     int LastAskedChange = 0;
 
-    // The rule of the Edit-menu effects (32730 to 32740).
-    bool EffectsEnabled() const;
+    // The rule of the Edit-menu effects (32730 to 32740): with the destination view active,
+    // what the command `needs`; off with a source or the merge-align view.
+    bool EffectsEnabled(unsigned needs) const;
 
     // The colour readout for the current state.
     QString ColourReadoutText() const;

@@ -126,60 +126,53 @@ void SourceTemplate::Adopt(CChildFrame* frame) {
 }
 
 bool SourceTemplate::OpenInNewWindow(const QString& path) {
-    WendralState& s = State();
-    auto* frame = new CChildFrame(app_, *this);
-    const int number = s.SourceCount + 1;
-    const SourceOutcome outcome = OpenSource(s, CurrentZone(), frame->Model(), path.toStdString(), loader_,
-                                             [&](SourceView&) { ShowNewFrame(*frame, number); });
-    if (!outcome.keepWindow) {
-        delete frame;
-        Report(outcome);
-        return false;
-    }
-    Adopt(frame);
-    app_.AddRecentFile(path);
+    const std::string file = path.toStdString();
+    const SourceOutcome outcome =
+        RunSourceCommand(*FindCommandRow(kOpenSource, Carrier::Application), std::span(&file, 1));
+    if (outcome.keepWindow) app_.AddRecentFile(path);
     Report(outcome);
-    return true;
+    return outcome.keepWindow;
 }
 
 bool SourceTemplate::NewSourceWindow() {
-    WendralState& s = State();
-    if (s.SourceCount >= 2) {
+    if (State().SourceCount >= 2) {
         ShowMessage(kTwoSourcesMessage);
         return false;
     }
-    auto* frame = new CChildFrame(app_, *this);
-    ShowNewFrame(*frame, s.SourceCount + 1);
-    const SourceOutcome outcome = NewSourceCommand(s, CurrentZone(), frame->Model());
-    if (!outcome.keepWindow) {
-        delete frame;
-        Report(outcome);
-        return false;
-    }
-    Adopt(frame);
+    const SourceOutcome outcome = RunSourceCommand(*FindCommandRow(kNewSource, Carrier::Application), {});
     Report(outcome);
-    return true;
+    return outcome.keepWindow;
 }
 
-void SourceTemplate::DestinationToSource(int number) {
-    WendralState& s = State();
-    if (number == 1) {
-        Report(DestinationToSource1(s, CurrentZone()));
-        return;
+SourceOutcome SourceTemplate::RunSourceCommand(const CommandRow& row, Args args) {
+    CDestview* dest = app_.DestView();
+    CommandContext context = dest ? dest->Context()
+                                  : CommandContext{State(), spareZone_, spareEngine_, spareSampling_, nullptr,
+                                                   ClientArea{}, loader_, nullptr, this, nullptr};
+    const CommandOutcome outcome = row.run(context, args);
+    SettleNewWindows(outcome.source);
+    return outcome.source;
+}
+
+SourceView& SourceTemplate::MakeSourceWindow(int) {
+    auto* frame = new CChildFrame(app_, *this);
+    made_.append(frame);
+    return frame->Model();
+}
+
+void SourceTemplate::SizeSourceWindow(SourceView& view, int number, WindowPurpose) {
+    for (CChildFrame* frame : made_)
+        if (&frame->Model() == &view) ShowNewFrame(*frame, number);
+}
+
+void SourceTemplate::SettleNewWindows(const SourceOutcome& outcome) {
+    for (CChildFrame* frame : std::exchange(made_, {})) {
+        if (outcome.keepWindow) {
+            Adopt(frame);
+        } else {
+            delete frame;
+        }
     }
-    CChildFrame* fresh = nullptr;
-    if (s.SourceCount == 1) {
-        fresh = new CChildFrame(app_, *this);
-        ShowNewFrame(*fresh, 2);
-    }
-    const SourceOutcome outcome = DestinationToSource2(s, CurrentZone(), fresh ? &fresh->Model() : nullptr);
-    if (fresh) {
-        if (outcome.keepWindow)
-            Adopt(fresh);
-        else
-            delete fresh;
-    }
-    Report(outcome);
 }
 
 void SourceTemplate::SyncFrameTable() {

@@ -20,6 +20,7 @@
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
 #include "app/toolbar_icons.h"
+#include "core/command_table.h"
 #include "app/wendral_app.h"
 #include "core/sources.h"
 #include "dialogs/scaling_dialog.h"
@@ -52,29 +53,33 @@ CWendralView::CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& 
     RegisterCommands();
 }
 
+// The table's source-view commands act on this view's source; the scale opens its dialog and
+// copy and paste go through the clipboard.
 void CWendralView::RegisterCommands() {
-    WendralState& s = app_.State();
-    const auto numbered = [this, &s] { return CommandState{s.SourceCount >= 1 && model_.SourceNumber != 0}; };
-    const auto engine = [this](int id, std::function<SourceOutcome(WendralState&, Zone&, int)> command,
-                               std::function<CommandState()> update = {}) {
-        OnCommand(
-            id,
-            [this, command] {
-                if (model_.SourceNumber == 0) return;
-                owner_.Report(command(owner_.State(), owner_.CurrentZone(), model_.SourceNumber));
-            },
-            std::move(update));
+    const auto numberedRule = [this](const CommandRow& row) {
+        return [this, &row] { return CommandState{Available(app_.State(), row.needs) && model_.SourceNumber != 0}; };
     };
-    OnCommand(kSetScale, [this] { SetScale(); }, numbered);
-    engine(kTopLeftJustify, TopLeftJustify, numbered);
-    engine(kScaleToFit, FitSourceToWindow);
-    engine(kEmptySource, EmptySourceWindow);
+    for (const CommandRow& row : CommandTable()) {
+        if (row.carrier != Carrier::SourceView || !row.run || row.id == kSetScale || row.id == kPaste) continue;
+        if (row.id == kRestoreDestination) {
+            OnCommand(row.id, [this, &row] { owner_.Report(owner_.RunSourceCommand(row, {})); },
+                      [this, &row] { return CommandState{Available(app_.State(), row.needs)}; });
+            continue;
+        }
+        OnCommand(row.id, [this, &row] { RunOnThisSource(row); }, numberedRule(row));
+    }
+    OnCommand(kSetScale, [this] { SetScale(); }, numberedRule(*FindCommandRow(kSetScale, Carrier::SourceView)));
     OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
     OnCommand(kPaste, [this] { Paste(); },
               [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
-    OnCommand(kRestoreDestination,
-              [this] { owner_.Report(ForcedRebuild(owner_.State(), owner_.CurrentZone())); },
-              [&s] { return CommandState{s.SourceCount >= 1}; });
+}
+
+SourceOutcome CWendralView::RunOnThisSource(const CommandRow& row) {
+    if (model_.SourceNumber == 0) return SourceOutcome{};
+    const std::string number = std::to_string(model_.SourceNumber);
+    const SourceOutcome outcome = owner_.RunSourceCommand(row, std::span(&number, 1));
+    owner_.Report(outcome);
+    return outcome;
 }
 
 void CWendralView::SetScale() {
@@ -270,15 +275,14 @@ void CChildFrame::RegisterCommands() {
     OnCommand(kCloseSource, [this] { close(); });
     OnCommand(kReloadSource, [this] {
         if (SourceNumber() == 0) return;
-        const SourceOutcome outcome =
-            ReloadSource(owner_.State(), owner_.CurrentZone(), SourceNumber(), owner_.Loader());
+        const SourceOutcome outcome = view_->RunOnThisSource(*FindCommandRow(kReloadSource, Carrier::SourceFrame));
         // The bitmap reader enters its file in the recent-file list again.
         if (!outcome.failed && FormatFromName(model_->Document.SourcePath) == PictureFormat::Bmp)
             app_.AddRecentFile(QString::fromStdString(model_->Document.SourcePath));
-        owner_.Report(outcome);
     });
-    OnCommand(kSynchroniseSize, [this] { SynchroniseSize(); },
-              [this] { return CommandState{app_.State().SourceCount == 2}; });
+    OnCommand(kSynchroniseSize, [this] { SynchroniseSize(); }, [this] {
+        return CommandState{Available(app_.State(), FindCommandRow(kSynchroniseSize, Carrier::SourceFrame)->needs)};
+    });
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });

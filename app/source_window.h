@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/command_router.h"
+#include "core/command_table.h"
 #include "core/source_view.h"
 
 class QMainWindow;
@@ -54,6 +55,8 @@ public:
     void SetScale();
     void Copy();
     void Paste();
+    // Runs a command of the table on this view's source and reports its outcome.
+    SourceOutcome RunOnThisSource(const CommandRow& row);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -13,6 +13,7 @@
 #include "app/command_router.h"
 #include "app/doc_template.h"
 #include "core/dest_state.h"
+#include "core/command_table.h"
 #include "core/sources.h"
 
 class QMdiSubWindow;
@@ -32,14 +33,16 @@ inline constexpr const char* kAboutText = "WENDRAL Version 1.7";
 
 // What the destination needs of the source windows, which live elsewhere in the application:
 // the source side registers one with SetSourceWindows. Each call shows its own messages.
-class SourceWindows {
+class SourceWindows : public SourceWindowMaker {
 public:
-    virtual ~SourceWindows() = default;
     // The engine changed what the source windows hold or show (a restore, a transfer): they
     // redraw, retitle, and the merge-align window redraws, as `outcome` says.
     virtual void SourcesChanged(const SourceOutcome& outcome) = 0;
-    // Destination -> source 1 or source 2 (a second window is made when only one is open).
-    virtual void DestinationToSource(int number) = 0;
+    // After a command that may have made source windows (MakeSourceWindow): those the outcome
+    // keeps join the source windows, the others are destroyed.
+    virtual void SettleNewWindows(const SourceOutcome& outcome) = 0;
+    // Reads picture files for the source commands.
+    virtual const PictureLoader& Loader() const = 0;
 };
 
 // The application object: owns the process-wide state, the templates and the main frame, and

@@ -10,13 +10,11 @@
 
 namespace wendral {
 
-// The destination effects that run at once, without a dialog. Menus, wendral-batch and the
-// tests walk this table.
+// The destination effects that run at once, without a dialog: rows of the command table
+// (core/command_table.h), which the menus and wendral-batch walk.
 struct EffectCommand {
     int commandId;
     const char* name;  // the batch command
-    const char* menuText;
-    const char* prompt;
     void (*run)(WendralState&);
 };
 

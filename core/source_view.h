@@ -29,6 +29,10 @@ struct ClientSize {
 // percentages of scale to fit within int.
 inline constexpr int kMaxClientSide = 65535;
 
+// The range of the scaling dialog's percentages.
+inline constexpr int kMinScalePercent = 8;
+inline constexpr int kMaxScalePercent = 600;
+
 // The model of one source window: the picture it holds, how it is scaled and scrolled, and
 // SourcePixels, exactly what its client area shows (the picture at its scale and scroll
 // position, white around it, cut to the grid). The Qt view drives it and mirrors its scroll

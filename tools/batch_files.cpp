@@ -17,40 +17,6 @@ int FilterIndex(const std::string& word) {
     return 0;
 }
 
-bool OnePath(const Args& a) { return a.size() == 1; }
-
-CommandResult Open(Session& s, const Args& a) {
-    SourceView& fresh = s.NewWindow();
-    return s.Run("open", [&] {
-        // The window opens at the picture's own size, as far as the grid goes.
-        return OpenSource(s.state, s.zone, fresh, a[0], s.load, [](SourceView& v) {
-            v.SetClientSize(std::min(v.Document.PictureWidth, kMaxWidth), std::min(v.Document.PictureHeight, kMaxHeight));
-        });
-    });
-}
-
-CommandResult Save(Session& s, const Args& a) {
-    if (!s.state.PicturePresent()) return Fail("save: the destination is empty");
-    const int filter = a.size() == 2 ? FilterIndex(a[1]) : 1;
-    const SaveTarget target = ResolveSaveTarget(a[0], filter);
-    Messages messages;
-    if (!SaveDestination(s.state, target.path, target.format, messages)) {
-        if (messages.empty()) messages.push_back("save: cannot write " + target.path);
-        return Fail(std::move(messages));
-    }
-    return Ok();
-}
-
-CommandResult Paste(Session& s, const Args& a) {
-    const int n = ToInt(a[0]);
-    if (!s.Source(n)) return Fail("source " + a[0] + " is not open");
-    // The clipboard would hold the picture of the file as the open command reads it.
-    SourceDocument clip;
-    Messages messages;
-    if (!s.load(a[1], s.state.SourceCount, clip, messages)) return Fail(std::move(messages));
-    return s.Run("paste", [&] { return PasteSource(s.state, s.zone, n, clip.packet); });
-}
-
 CommandResult Info(Session& s, const Args&) {
     const WendralState& st = s.state;
     s.out << "dest " << st.DestWidth << 'x' << st.DestHeight << " modified=" << st.DestModified
@@ -74,13 +40,24 @@ CommandResult Pixel(Session& s, const Args& a) {
 
 }  // namespace
 
-void RegisterFileCommands(CommandTable& t) {
-    t.Add({"open", "open PATH", OnePath, Open});
+// A name without one of the six extensions gets the named format's (default bmp).
+bool SavePictureFile(const WendralState& state, const std::string& path, const std::string& format, Messages& messages) {
+    const SaveTarget target = ResolveSaveTarget(path, format.empty() ? 1 : FilterIndex(format));
+    if (SaveDestination(state, target.path, target.format, messages)) return true;
+    if (messages.empty()) messages.push_back("save: cannot write " + target.path);
+    return false;
+}
+
+void RegisterFileCommands(Vocabulary& t) {
+    // The table leaves the format words to io's formats.
+    const CommandRow& save = *FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument);
     t.Add({"save", "save PATH [bmp|jpg|png|tif|tga|pcx]",
-           [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndex(a[1]) != 0); }, Save});
-    t.Add({"paste", "paste N PATH", [](const Args& a) { return a.size() == 2 && IsSourceNumber(a[0]); }, Paste});
+           [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndex(a[1]) != 0); },
+           [&save](Session& s, const Args& a) { return s.Run(save, "save", a); }});
     t.Add({"info", "info", [](const Args& a) { return a.empty(); }, Info});
-    t.Add({"pixel", "pixel X Y", Ints({{0, kMaxWidth - 1}, {0, kMaxHeight - 1}}), Pixel});
+    t.Add({"pixel", "pixel X Y",
+           [](const Args& a) { return a.size() == 2 && IsInt(a[0], 0, kMaxWidth - 1) && IsInt(a[1], 0, kMaxHeight - 1); },
+           Pixel});
 }
 
 }  // namespace wendral::batch

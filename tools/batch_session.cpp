@@ -1,11 +1,13 @@
 #include "tools/batch_session.h"
 
 #include <algorithm>
+#include <optional>
 #include <charconv>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 
+#include "core/limits.h"
 #include "io/picture_file.h"
 
 namespace wendral::batch {
@@ -22,16 +24,33 @@ CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages) {
     return Fail(std::move(messages));
 }
 
-Session::Session(std::ostream& output) : out(output), load(&LoadPictureFile) {}
+Session::Session(std::ostream& output) : out(output), load(&LoadPictureFile), save(&SavePictureFile) {}
 
 SourceView* Session::Source(int number) {
     if (number < 1 || number > 2 || number > state.SourceCount) return nullptr;
     return state.SourceViews[number];
 }
 
-SourceView& Session::NewWindow() {
+SourceView& Session::MakeSourceWindow(int) {
     windows_.push_back(std::make_unique<SourceView>());
     return *windows_.back();
+}
+
+// A script has no screen: an opened picture gets a window of its own size as far as the grid
+// goes, a blank source the destination's size, and a second window the first one's size.
+void Session::SizeSourceWindow(SourceView& view, int, WindowPurpose purpose) {
+    switch (purpose) {
+        case WindowPurpose::Opened:
+            view.SetClientSize(std::min(view.Document.PictureWidth, kMaxWidth),
+                               std::min(view.Document.PictureHeight, kMaxHeight));
+            break;
+        case WindowPurpose::Blank: view.SetClientSize(state.DestWidth, state.DestHeight); break;
+        case WindowPurpose::FromDestination: {
+            const ClientSize c = state.SourceViews[1]->Client();
+            view.SetClientSize(c.cx, c.cy);
+            break;
+        }
+    }
 }
 
 const SourceImage* Session::Shown(int number) {
@@ -39,6 +58,19 @@ const SourceImage* Session::Shown(int number) {
     if (!view) return nullptr;
     shown_[number] = view->Image();
     return &shown_[number];
+}
+
+CommandContext Session::Context() {
+    return CommandContext{state,
+                          zone,
+                          engine,
+                          sampling,
+                          [this] { return ShownSources{Shown(1), Shown(2)}; },
+                          PictureArea(state),
+                          load,
+                          save,
+                          this,
+                          nullptr};
 }
 
 void Session::ReleaseDetached() {
@@ -49,87 +81,35 @@ void Session::ReleaseDetached() {
     });
 }
 
-CommandResult Session::Run(const std::string& what, const std::function<SourceOutcome()>& command) {
-    SourceOutcome outcome = command();
-    if (outcome.heldBack) {
+CommandResult Session::Run(const CommandRow& row, const std::string& name, const Args& args) {
+    if (const std::optional<std::string> why = Unavailability(state, row.needs)) return Fail(name + ": " + *why);
+    CommandContext context = Context();
+    CommandOutcome outcome = row.run(context, args);
+    if (outcome.throughSources && outcome.source.heldBack) {
         state.OverwriteConsent = 1;
-        outcome = command();
+        outcome = row.run(context, args);
     }
     ReleaseDetached();
-    if (outcome.failed && outcome.messages.empty()) return Fail(what + " is not available now");
-    if (outcome.failed || !outcome.messages.empty()) return Fail(std::move(outcome.messages));
-    return Ok();
+    if (!outcome.refusal.empty()) return Fail(name + ": " + outcome.refusal);
+    if (outcome.source.failed && outcome.source.messages.empty()) return Fail(name + " is not available now");
+    return FromZoneOutcome(outcome.zone, std::move(outcome.source.messages));
 }
 
-void CommandTable::Add(Command command) {
+void Vocabulary::Add(Command command) {
+    if (!commands_.contains(command.name)) order_.push_back(command.name);
     std::string name = command.name;
     commands_[name] = std::move(command);
 }
 
-const Command* CommandTable::Find(const std::string& name) const {
+const Command* Vocabulary::Find(const std::string& name) const {
     const auto it = commands_.find(name);
     return it == commands_.end() ? nullptr : &it->second;
 }
 
-bool IsInt(const std::string& word, long long min, long long max) {
-    long long v = 0;
-    const char* end = word.data() + word.size();
-    const auto [p, ec] = std::from_chars(word.data(), end, v);
-    return ec == std::errc() && p == end && !word.empty() && v >= min && v <= max;
-}
-
-int ToInt(const std::string& word) {
-    int v = 0;
-    std::from_chars(word.data(), word.data() + word.size(), v);
-    return v;
-}
-
-bool IsSourceNumber(const std::string& word) { return word == "1" || word == "2"; }
-
-std::function<bool(const Args&)> Ints(std::vector<std::pair<long long, long long>> bounds) {
-    return [bounds = std::move(bounds)](const Args& args) {
-        if (args.size() != bounds.size()) return false;
-        for (std::size_t i = 0; i < args.size(); ++i)
-            if (!IsInt(args[i], bounds[i].first, bounds[i].second)) return false;
-        return true;
-    };
-}
-
-bool PressCount(const Args& a) {
-    return a.empty() || (a.size() == 1 && IsInt(a[0], 1, kMaxPresses));
-}
-
-int Presses(const Args& a) {
-    return a.empty() ? 1 : ToInt(a[0]);
-}
-
-std::function<bool(const Args&)> Points(std::size_t minPoints) {
-    return [minPoints](const Args& args) {
-        if (args.size() % 2 != 0 || args.size() < 2 * minPoints) return false;
-        return std::all_of(args.begin(), args.end(), [](const std::string& w) {
-            return IsInt(w, -kMaxCoordinate, kMaxCoordinate);
-        });
-    };
-}
-
-std::vector<Point> ToPoints(const Args& args) {
-    std::vector<Point> points;
-    for (std::size_t i = 0; i + 1 < args.size(); i += 2)
-        points.push_back(Point{ToInt(args[i]), ToInt(args[i + 1])});
-    return points;
-}
-
-std::optional<CommandResult> Unavailable(const Session& s, const std::string& name,
-                                         unsigned needs) {
-    const WendralState& st = s.state;
-    if ((needs & kNeedsSource) && st.SourceCount < 1) return Fail(name + ": no source is open");
-    if ((needs & kNeedsTwoSources) && st.SourceCount < 2)
-        return Fail(name + ": source 2 is not open");
-    if ((needs & kNeedsPicture) && !st.PicturePresent())
-        return Fail(name + ": the destination is empty");
-    if ((needs & kNeedsNoBrushing) && st.BrushingEnabled != 0)
-        return Fail(name + ": not available while brushing is on (brushing off ends it)");
-    return std::nullopt;
+std::string Vocabulary::Usage() const {
+    std::string usage;
+    for (const std::string& name : order_) usage += "  " + commands_.at(name).usage + "\n";
+    return usage;
 }
 
 namespace {
@@ -189,7 +169,7 @@ std::vector<ScriptLine> SplitScript(const std::string& text) {
 }
 
 int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ostream& err) {
-    const CommandTable& table = AllCommands();
+    const Vocabulary& table = AllCommands();
     struct Step {
         const ScriptLine* line;
         const Command* command;

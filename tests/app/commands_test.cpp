@@ -10,6 +10,7 @@
 
 #include "app/background.h"
 #include "app/commands.h"
+#include "core/command_table.h"
 #include "app_test_support.h"
 
 using namespace wendral;
@@ -116,10 +117,19 @@ private slots:
         QVERIFY(f.Enabled(kDisableBrushing));
         QVERIFY(f.Checked(kDisableBrushing));
         QVERIFY(!f.Checked(kEnableBrushing));
+        // Every destination command the view carries is enabled exactly as its row of the
+        // command table says, the rule wendral-batch refuses by.
+        const auto followsTheTable = [&f] {
+            for (const CommandRow& row : CommandTable())
+                if (row.carrier == Carrier::DestinationView && f.view().FindHandler(row.id))
+                    QCOMPARE(f.Enabled(row.id), Available(f.state(), row.needs));
+        };
+        followsTheTable();
 
         f.AddSource(64, 32, [](int x, int y) { return Bgr{std::uint8_t(x), std::uint8_t(y), 7}; });
         for (int id : distortions) QVERIFY(f.Enabled(id));
         for (int id : {kLockDestination, kSaveDestinationAs, kFlip, kSharpen, kBlackWhite}) QVERIFY(f.Enabled(id));
+        followsTheTable();
 
         // Brushing on: the distortions, restore and flip are off, the lock stays.
         f.Drag(QPoint(4, 4), QPoint(24, 14));
@@ -128,6 +138,7 @@ private slots:
         for (int id : distortions) QVERIFY(!f.Enabled(id));
         QVERIFY(!f.Enabled(kFlip));
         QVERIFY(f.Enabled(kLockDestination));
+        followsTheTable();
         QVERIFY(f.Checked(kEnableBrushing));
         QVERIFY(!f.Checked(kDisableBrushing));
         QVERIFY(f.router().Execute(kDisableBrushing));
