@@ -2,20 +2,12 @@
 #include <algorithm>
 #include <ostream>
 
-#include "io/picture_file.h"
+#include "io/picture_formats.h"
 #include "io/save.h"
 #include "tools/batch_session.h"
 
 namespace wendral::batch {
 namespace {
-
-const char* const kFilterWords[] = {"bmp", "jpg", "png", "tif", "tga", "pcx"};
-
-int FilterIndex(const std::string& word) {
-    for (int i = 0; i < 6; ++i)
-        if (word == kFilterWords[i]) return i + 1;
-    return 0;
-}
 
 bool OnePath(const Args& a) { return a.size() == 1; }
 
@@ -31,7 +23,7 @@ CommandResult Open(Session& s, const Args& a) {
 
 CommandResult Save(Session& s, const Args& a) {
     if (!s.state.PicturePresent()) return Fail("save: the destination is empty");
-    const int filter = a.size() == 2 ? FilterIndex(a[1]) : 1;
+    const int filter = a.size() == 2 ? FilterIndexOf(a[1]) : 1;
     const SaveTarget target = ResolveSaveTarget(a[0], filter);
     Messages messages;
     if (!SaveDestination(s.state, target.path, target.format, messages)) {
@@ -76,8 +68,10 @@ CommandResult Pixel(Session& s, const Args& a) {
 
 void RegisterFileCommands(CommandTable& t) {
     t.Add({"open", "open PATH", OnePath, Open});
-    t.Add({"save", "save PATH [bmp|jpg|png|tif|tga|pcx]",
-           [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndex(a[1]) != 0); }, Save});
+    t.Add(
+        {"save", "save PATH [" + FormatExtensions("|") + "]",
+         [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndexOf(a[1]) != 0); },
+         Save});
     t.Add({"paste", "paste N PATH", [](const Args& a) { return a.size() == 2 && IsSourceNumber(a[0]); }, Paste});
     t.Add({"info", "info", [](const Args& a) { return a.empty(); }, Info});
     t.Add({"pixel", "pixel X Y", Ints({{0, kMaxWidth - 1}, {0, kMaxHeight - 1}}), Pixel});
