@@ -292,6 +292,30 @@ TEST(BmpReader, OddButReadableFilesGiveWhatTheirBytesSay) {
     }
 }
 
+TEST(BmpClipboardForm, APacketTravelsAsAFileWhoseBodyIsThePacketByteForByte) {
+    const Bytes rows =
+        MakeRows(2, RowStride24(3), [](int r, std::size_t i) { return r * 40 + i + 1; });
+    const PicturePacket packet = MakePicturePacket(3, 2, rows.data());
+    const Bytes file = BmpFileOfPacket(packet);
+    ASSERT_EQ(file.size(), 14 + packet.size());
+    Bytes header(14, 0);
+    header[0] = 'B';
+    header[1] = 'M';
+    testfiles::PutLe(header, 2, file.size(), 4);
+    testfiles::PutLe(header, 10, 54, 4);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 14), header);
+    EXPECT_EQ(BmpFileBody(file.data(), file.size()), packet);
+    // It is a file the open command reads to the same picture.
+    const Loaded l = Load(file);
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.doc.packet, packet);
+
+    EXPECT_TRUE(BmpFileBody(file.data(), 14).empty());
+    Bytes other = file;
+    other[1] = 'A';
+    EXPECT_TRUE(BmpFileBody(other.data(), other.size()).empty());
+}
+
 TEST(BmpReader, FilesWrittenByOtherProgramsReadPixelForPixel) {
     if (!testfiles::HaveConvert() || !testfiles::HavePillow()) GTEST_SKIP() << "needs ImageMagick and Pillow";
     testfiles::TempDir dir;
