@@ -37,7 +37,7 @@ std::optional<QString> RunOpenDialog(QWidget* parent) {
 }  // namespace
 
 QStringList OpenFilters() {
-    QStringList filters = QtNameFilters(kOpenFilter);
+    QStringList filters = QtNameFilters(QString::fromStdString(OpenFilter()));
     // "*.*" means every file where the filter string comes from; here it would skip names
     // without a dot.
     for (QString& f : filters) f.replace("(*.*)", "(*)");

@@ -60,14 +60,6 @@ void DetachUnkept(WendralState& state, SourceView& view) {
     --state.SourceCount;
 }
 
-bool EndsWithBmp(const std::string& path) {
-    if (path.size() < 3) return false;
-    std::string tail = path.substr(path.size() - 3);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return tail == "bmp";
-}
-
 }  // namespace
 
 void RebuildDestination(WendralState& state, Zone& zone, SourceOutcome& out) {
@@ -314,13 +306,14 @@ SourceOutcome ReloadSource(WendralState& state, Zone& zone, int number, const Pi
         return out;
     }
     view->SetScales(100, 100);
-    const bool loaded = load && load(path, state.SourceCount, view->Document, out.messages);
-    // The bitmap reader records the path as the document's again, which brings the file's
-    // name back into the title; the other readers leave the title as it stands.
-    if (loaded && EndsWithBmp(path)) view->Title = DisplayName(path);
+    const PictureLoadResult loaded =
+        load ? load(path, state.SourceCount, view->Document, out.messages) : PictureLoadResult{};
+    // A reader that records the path as the document's again brings the file's name back into
+    // the title; the others leave the title as it stands.
+    if (loaded && loaded.pathRecorded) view->Title = DisplayName(path);
     view->LayoutSourceView(false);
     InitialUpdate(state, zone, *view, out);
-    out.failed = !loaded;
+    out.failed = !loaded.loaded;
     return out;
 }
 

@@ -46,10 +46,19 @@ struct SourceOutcome {
     Messages messages;
 };
 
+// What reading a picture file into a document gave.
+struct PictureLoadResult {
+    bool loaded = false;
+    // The reader recorded the path as the document's own, so a reloaded source shows the file's
+    // name in its title again.
+    bool pathRecorded = false;
+    explicit operator bool() const { return loaded; }
+};
+
 // Reads a picture file into a document as the open command does (the application and the batch
 // bind io's LoadPictureFile). `sourceCount` already counts the source being loaded.
-using PictureLoader =
-    std::function<bool(const std::string& path, int sourceCount, SourceDocument& doc, Messages& out)>;
+using PictureLoader = std::function<PictureLoadResult(const std::string& path, int sourceCount,
+                                                      SourceDocument& doc, Messages& out)>;
 
 // --- The automatic rebuild and its guard ---
 

@@ -47,7 +47,7 @@ SourceView& AppFixture::AddSource(int width, int height, std::function<Bgr(int, 
         doc.PictureWidth = width;
         doc.PictureHeight = height;
         doc.SourcePath = "test.bmp";
-        return true;
+        return PictureLoadResult{true, true};
     };
     const SourceOutcome outcome = OpenSource(state(), zone(), *source, "test.bmp", loader);
     if (!outcome.keepWindow) qFatal("the test source was not kept");

@@ -101,7 +101,7 @@ private slots:
     }
 
     void filterStringsBecomeQtFilters() {
-        const QStringList filters = QtNameFilters(kSaveFilter);
+        const QStringList filters = QtNameFilters(QString::fromStdString(SaveFilter()));
         QCOMPARE(filters.size(), 6);
         QCOMPARE(filters[0], QString("Bitmap Files (*.bmp)"));
         QCOMPARE(filters[5], QString("Pcx Files (*.pcx)"));

@@ -16,6 +16,7 @@
 
 #include "app/commands.h"
 #include "core/sources.h"
+#include "io/picture_file.h"
 #include "source_test_support.h"
 
 using namespace wendral;

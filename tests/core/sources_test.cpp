@@ -28,6 +28,7 @@ PicturePacket Gradient(int w, int h) {
 struct FakeFiles {
     int loads = 0;
     bool fail = false;
+    bool recordsPath = true;  // as the bitmap reader does
     int w = 0, h = 0;
     PictureLoader Loader() {
         return [this](const std::string& path, int count, SourceDocument& doc, Messages& out) {
@@ -35,16 +36,16 @@ struct FakeFiles {
             doc.SourcePath = path;
             if (count > 2) {
                 out.push_back(kTwoSourcesMessage);
-                return false;
+                return PictureLoadResult{};
             }
             if (fail) {
                 out.push_back("Not a valid picture file");
-                return false;
+                return PictureLoadResult{};
             }
             doc.packet = Gradient(w, h);
             doc.PictureWidth = w;
             doc.PictureHeight = h;
-            return true;
+            return PictureLoadResult{true, recordsPath};
         };
     }
 };
@@ -247,7 +248,9 @@ TEST(SourceCommands, FitJustifyEmptyAndReload) {
     EXPECT_EQ(v.Title, "Source 1        cat.bmp");
     EXPECT_EQ(e.state.DestPixel(5, 5), (Bgr{5, 5, 40}));
 
-    // A reloaded file of another kind keeps the title that begins with "Source".
+    // A reloaded file whose reader does not record the path keeps the title that begins with
+    // "Source".
+    e.files.recordsPath = false;
     v.Document.SourcePath = "/pics/cat.jpg";
     v.Title = "Source 1        cat.jpg";
     ReloadSource(e.state, e.zone, 1, e.files.Loader());
