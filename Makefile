@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 DEB_PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev \
-  ccache qt6-base-dev xvfb xauth xdg-utils fonts-dejavu-core \
+  ccache qt6-base-dev qt6-svg-dev xvfb xauth xdg-utils fonts-dejavu-core \
   imagemagick netpbm python3 python3-pil
 
 .PHONY: deps build test bench fuzz asan-test run clean

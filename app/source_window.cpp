@@ -255,7 +255,6 @@ CChildFrame::CChildFrame(CWendralApp& app, SourceTemplate& owner)
     view_ = new CWendralView(app, owner, *model_, inner_);
     inner_->setCentralWidget(view_);
     setWidget(inner_);
-    setWindowIcon(QIcon());
     RegisterCommands();
     // From the first source frame on, the destination window shows the destination picture.
     if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1) dest->DropStartupHelp();

@@ -1,5 +1,6 @@
 #include "app/wendral_app.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -9,6 +10,7 @@
 #include "app/commands.h"
 #include "app/data_files.h"
 #include "app/dest_window.h"
+#include "app/icons.h"
 #include "app/main_frame.h"
 #include "app/message_service.h"
 #include "app/source_template.h"
@@ -55,6 +57,8 @@ QString CWendralApp::BackgroundPath() const { return DataFilePath("bmy", options
 QString CWendralApp::StartupHelpPath() const { return DataFilePath("bmx", options_.dataDirectory); }
 
 bool CWendralApp::InitInstance() {
+    // Before any window exists: every window without an icon of its own shows this one.
+    QApplication::setWindowIcon(ProgramIcon());
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     SetMessageParent(mainFrame_.get());
     MakeTemplates();
