@@ -19,7 +19,7 @@
 #include "app/background.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "app/busy_cursor.h"
 #include "core/command_table.h"

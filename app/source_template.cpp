@@ -13,7 +13,7 @@
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/source_window.h"
 #include "dialogs/save_destination_dialog.h"
 #include "io/picture_file.h"

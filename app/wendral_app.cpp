@@ -10,7 +10,7 @@
 #include "app/data_files.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/source_template.h"
 
 namespace wendral::app {
