@@ -107,10 +107,9 @@ void SourceTemplate::ShowNewFrame(CChildFrame& frame, int number) {
         size = QSize(screen.width() * 5 / 8, screen.height() / 2);
     }
     frame.resize(size);
-    // Cascaded below the windows already there, so that every title bar stays in sight.
-    const int earlier = static_cast<int>(app_.MainFrame()->MdiArea().subWindowList().size());
+    const QPoint at = app_.MainFrame()->PlaceNewWindow(size);
     app_.MainFrame()->AddSubWindow(&frame);
-    frame.move(earlier * 28, earlier * 28);
+    frame.move(at);
     // The view's client size is what the first layout and rendering use: settle the layouts of
     // the sub-window and of its inner window now rather than at the next turn of the loop.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
