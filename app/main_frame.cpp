@@ -237,10 +237,10 @@ void CMainFrame::Cascade() {
     }
 }
 
-// The source windows keep their extent along the tiling where the area has room for them with
-// at least a little of it left for each other window; the other windows (the destination, the
-// merge-align view) share the rest. Where the room is short every source gives up the same
-// fraction. Across the tiling the other windows fill the area and the sources keep their size.
+// The source windows keep their extent along the tiling where the area has room for them beside
+// the other windows at their smallest; the other windows (the destination, the merge-align view)
+// share the rest. Where the room is short every source gives up the same fraction. Across the
+// tiling the other windows fill the area and the sources keep their size.
 void CMainFrame::Tile(Qt::Orientation orientation) {
     const QList<QMdiSubWindow*> windows = ArrangedWindows();
     if (windows.isEmpty()) return;
@@ -255,6 +255,7 @@ void CMainFrame::Tile(Qt::Orientation orientation) {
     std::vector<bool> source(windows.size(), false);
     long long sources = 0;
     int others = 0;
+    int othersLeast = 0;
     for (int i = 0; i < n; ++i) {
         windows[i]->showNormal();
         source[i] = IsSourceWindow(windows[i]);
@@ -263,10 +264,10 @@ void CMainFrame::Tile(Qt::Orientation orientation) {
             sources += extent[i];
         } else {
             ++others;
+            othersLeast += along(windows[i]->minimumSizeHint());
         }
     }
-    const int leastOther = others > 0 ? room / (2 * n) : 0;
-    const int forSources = room - others * leastOther;
+    const int forSources = std::max(0, room - othersLeast);
     if (sources > forSources) {
         long long given = 0;
         for (int i = 0; i < n; ++i)

@@ -187,6 +187,10 @@ private slots:
         AppFixture f;
         OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 400, 300));
         CChildFrame* source = Sources(f).Frame(1);
+        // Wide and high enough that an equal share of the area would be smaller.
+        const QSize area = f.frame().MdiArea().viewport()->size();
+        source->resize(area.width() - 200, area.height() - 200);
+        QApplication::processEvents();
         const QSize size = source->size();
         f.state().MarkDestModified();
         const int destWidth = f.state().DestWidth;
@@ -201,8 +205,7 @@ private slots:
         QCOMPARE(f.state().DestModified, 1);
         const QList<QMdiSubWindow*> windows = f.frame().MdiArea().subWindowList();
         QCOMPARE(windows.size(), 2);
-        const QRect area(QPoint(0, 0), f.frame().MdiArea().viewport()->size());
-        for (QMdiSubWindow* w : windows) QVERIFY(area.contains(w->geometry()));
+        for (QMdiSubWindow* w : windows) QVERIFY(QRect(QPoint(0, 0), area).contains(w->geometry()));
         if (command == kCascade) {
             // Overlapping by steps, each title in sight; the destination keeps its size too.
             QVERIFY(windows[0]->pos() != windows[1]->pos());
