@@ -97,7 +97,8 @@ namespace {
 
 CommandState StateAlong(const std::vector<CommandTarget*>& chain, int id) {
     for (CommandTarget* target : chain)
-        if (const CommandHandler* h = target->FindHandler(id)) return h->update ? h->update() : CommandState{};
+        if (const CommandHandler* h = target->FindHandler(id))
+            return h->update ? h->update() : CommandState{};
     return CommandState{false, std::nullopt};
 }
 
@@ -105,7 +106,9 @@ CommandState StateAlong(const std::vector<CommandTarget*>& chain, int id) {
 
 CommandState CommandRouter::StateOf(int id) const { return StateAlong(Chain(), id); }
 
-CommandState CommandRouter::StateIn(RoutedFrame* frame, int id) const { return StateAlong(ChainOf(frame), id); }
+CommandState CommandRouter::StateIn(RoutedFrame* frame, int id) const {
+    return StateAlong(ChainOf(frame), id);
+}
 
 RoutedFrame* CommandRouter::FrameOf(QMdiSubWindow* window) {
     if (!window) return nullptr;
@@ -186,7 +189,8 @@ int CommandRouter::TypedCommand(const QString& text) {
 
 int CommandRouter::KeyCommand(const QKeyEvent& key) const {
     // A key of the keypad is the same key to an accelerator.
-    const QKeySequence pressed(QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+    const QKeySequence pressed(
+        QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
     for (const auto& [id, action] : actions_)
         if (action->shortcuts().contains(pressed)) return id;
     return 0;

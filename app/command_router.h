@@ -101,7 +101,8 @@ public:
 
     // Gives the router's actions on `bar` (filled from Action()) actions of `frame`'s own;
     // `activate` brings the frame to the top before one of them runs.
-    void BindToolBar(QToolBar& bar, QMdiSubWindow& frame, std::function<void(QMdiSubWindow*)> activate);
+    void BindToolBar(QToolBar& bar, QMdiSubWindow& frame,
+                     std::function<void(QMdiSubWindow*)> activate);
     // Applies every command's state to its action now.
     void Refresh();
 

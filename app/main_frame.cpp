@@ -247,7 +247,9 @@ void CMainFrame::Tile(Qt::Orientation orientation) {
     const QSize client = area_->viewport()->size();
     const bool sideBySide = orientation == Qt::Vertical;
     const auto along = [sideBySide](const QSize& s) { return sideBySide ? s.width() : s.height(); };
-    const auto across = [sideBySide](const QSize& s) { return sideBySide ? s.height() : s.width(); };
+    const auto across = [sideBySide](const QSize& s) {
+        return sideBySide ? s.height() : s.width();
+    };
     const int n = static_cast<int>(windows.size());
     const int room = along(client);
 
@@ -284,8 +286,10 @@ void CMainFrame::Tile(Qt::Orientation orientation) {
 
     int position = 0;
     for (int i = 0; i < n; ++i) {
-        const int wide = source[i] ? std::min(across(windows[i]->size()), across(client)) : across(client);
-        const QRect r = sideBySide ? QRect(position, 0, extent[i], wide) : QRect(0, position, wide, extent[i]);
+        const int wide =
+            source[i] ? std::min(across(windows[i]->size()), across(client)) : across(client);
+        const QRect r =
+            sideBySide ? QRect(position, 0, extent[i], wide) : QRect(0, position, wide, extent[i]);
         windows[i]->setGeometry(r);
         position += extent[i];
     }
@@ -309,7 +313,8 @@ QPoint CMainFrame::PlaceNewWindow(const QSize& size) const {
     const int step = CascadeStep(*area_);
     const auto startsNear = [&](const QPoint& at) {
         for (const QRect& t : taken)
-            if (std::abs(t.left() - at.x()) < step / 2 && std::abs(t.top() - at.y()) < step / 2) return true;
+            if (std::abs(t.left() - at.x()) < step / 2 && std::abs(t.top() - at.y()) < step / 2)
+                return true;
         return false;
     };
     QPoint at;
@@ -335,7 +340,9 @@ void CMainFrame::BringToTop(QMdiSubWindow* window) {
     window->raise();
 }
 
-RoutedFrame* CMainFrame::ActiveFrame() const { return CommandRouter::FrameOf(area_->activeSubWindow()); }
+RoutedFrame* CMainFrame::ActiveFrame() const {
+    return CommandRouter::FrameOf(area_->activeSubWindow());
+}
 
 void CMainFrame::QueueIdleUpdate() {
     if (!destroying_ && !idle_.isActive()) idle_.start();

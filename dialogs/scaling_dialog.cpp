@@ -95,7 +95,8 @@ bool CScalingDialog::Exchange() {
 }
 
 void CScalingDialog::Step(int d) {
-    if (const std::optional<SteppedScales> scales = StepScales(BaseWidth, BaseHeight, StepCount + d)) {
+    if (const std::optional<SteppedScales> scales =
+            StepScales(BaseWidth, BaseHeight, StepCount + d)) {
         StepCount += d;
         WidthValue = scales->width;
         HeightValue = scales->height;

@@ -31,7 +31,8 @@ std::vector<QRect> PaneGeometries(QStatusBar& bar) {
     std::vector<QRect> panes;
     for (QWidget* w : bar.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (w->isVisible()) panes.push_back(w->geometry());
-    std::sort(panes.begin(), panes.end(), [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
+    std::sort(panes.begin(), panes.end(),
+              [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
     return panes;
 }
 
@@ -237,7 +238,8 @@ private slots:
             QVERIFY(items[5]->isChecked());
         }
         menu->actions()[4]->trigger();
-        QCOMPARE(f.frame().MdiArea().activeSubWindow(), static_cast<QMdiSubWindow*>(f.app().DestFrame()));
+        QCOMPARE(f.frame().MdiArea().activeSubWindow(),
+                 static_cast<QMdiSubWindow*>(f.app().DestFrame()));
     }
 
     // Keys that reach the main window while one of its boxes is opening (pressed fast, or a

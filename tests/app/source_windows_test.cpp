@@ -210,7 +210,9 @@ private slots:
         QCOMPARE(windows.size(), 3);
         for (QMdiSubWindow* a : windows)
             for (QMdiSubWindow* b : windows)
-                if (a != b) QVERIFY2(a->pos() != b->pos(), qPrintable(a->windowTitle() + " / " + b->windowTitle()));
+                if (a != b)
+                    QVERIFY2(a->pos() != b->pos(),
+                             qPrintable(a->windowTitle() + " / " + b->windowTitle()));
     }
 
     // Each frame's toolbar shows what its own view allows, whichever window is active; a click
@@ -242,7 +244,8 @@ private slots:
         QScrollBar* h = source->View().horizontalScrollBar();
         h->setValue(h->value() + 60);
         f.ActivateDestination();
-        QTest::mouseClick(sourceBar.widgetForAction(ToolAction(sourceBar, kTopLeftJustify)), Qt::LeftButton);
+        QTest::mouseClick(sourceBar.widgetForAction(ToolAction(sourceBar, kTopLeftJustify)),
+                          Qt::LeftButton);
         QCOMPARE(f.frame().MdiArea().activeSubWindow(), static_cast<QMdiSubWindow*>(source));
         QCOMPARE(source->Model().ScrollPosition(), source->Model().PictureOrigin);
     }
