@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPointer>
 #include <QStringList>
 #include <QToolBar>
@@ -198,12 +199,13 @@ int CommandRouter::KeyCommand(const QKeyEvent& key) const {
 
 bool CommandRouter::eventFilter(QObject* watched, QEvent* event) {
     // Typed characters are taken at their first delivery, before the widget sees the key, as
-    // accelerators are. Only keys meant for the main frame's own windows: a dialog or an edit
-    // field keeps its keys.
+    // accelerators are. Only keys meant for the main frame's own windows: a dialog, an edit
+    // field or the menu bar the user is walking with the keyboard keeps its keys.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() == window_ && !qobject_cast<QLineEdit*>(widget)) {
+        if (widget->window() == window_ && !qobject_cast<QLineEdit*>(widget) &&
+            !qobject_cast<QMenuBar*>(widget)) {
             if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
                 if (const int id = TypedCommand(key->text())) {
                     Execute(id);
