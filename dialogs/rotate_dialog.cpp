@@ -201,6 +201,9 @@ CRotateDlg::CRotateDlg(WendralState& state, CDestview& view, QWidget* parent)
     setTabOrder(ok, edit_);
     setTabOrder(edit_, cancel);
     setTabOrder(cancel, apply);
+    // The dialog opens ready for a number to be typed over the 0.
+    edit_->setFocus();
+    edit_->selectAll();
 }
 
 bool CRotateDlg::Exchange() {

@@ -62,11 +62,13 @@ void CSpinButton::paintEvent(QPaintEvent*) {
         if (pressed_ == direction) arrow.rect.translate(1, 1);
         p.drawPrimitive(direction < 0 ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight, arrow);
     }
+    // The style's dotted focus rectangle is hard to see on two small buttons: a ring in the
+    // highlight colour round both, as line edits show focus.
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rect().adjusted(2, 2, -2, -2);
-        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 3, 3);
     }
 }
 

@@ -346,6 +346,16 @@ private slots:
         CRotateDlg d(f.state(), f.view(), &f.frame());
         Show(d);
         QVERIFY(!d.Model().Marker());
+        // What the busy light shows each time the dial is painted.
+        struct LightRecorder : QObject {
+            std::vector<CRotateDial::Light> lights;
+            bool eventFilter(QObject* dial, QEvent* event) override {
+                if (event->type() == QEvent::Paint) lights.push_back(static_cast<CRotateDial*>(dial)->LightShown());
+                return false;
+            }
+        } recorder;
+        QApplication::processEvents();
+        d.Dial()->installEventFilter(&recorder);
         int shown = 0;
         for (const auto& p : points) {
             QTest::mousePress(&d, Qt::LeftButton, Qt::NoModifier, OnDialog(d, p.at));
@@ -355,6 +365,8 @@ private slots:
             QCOMPARE(d.Model().RowArguments(), Words{std::to_string(shown)});
             QVERIFY(Destination(f.state()) == Destination(*start.Run("rotate", {std::to_string(shown)})));
         }
+        // Red reached the screen once per point on the ring, while the picture turned.
+        QVERIFY(recorder.lights == std::vector<CRotateDial::Light>(5, CRotateDial::Light::Busy));
         QCOMPARE(d.Dial()->LightShown(), CRotateDial::Light::Done);
         // The marker stands where the angle points: the last, 310, is up and to the left.
         const MarkerBox marker = *d.Model().Marker();
