@@ -173,11 +173,11 @@ CRotateDlg::CRotateDlg(WendralState& state, CDestview& view, QWidget* parent)
     edit_->installEventFilter(this);
 
     dial_ = new CRotateDial(model_, this);
-    model_.SetBusyLight([this, busy = std::make_shared<std::optional<BusyCursor>>()](bool turning) {
+    model_.SetBusyLight([this](bool turning) {
         if (turning) {
-            busy->emplace();
+            busy_.emplace();
         } else {
-            busy->reset();
+            busy_.reset();
         }
         dial_->SetLight(turning ? CRotateDial::Light::Busy : CRotateDial::Light::Done);
     });

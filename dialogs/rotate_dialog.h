@@ -1,6 +1,8 @@
 #pragma once
 #include <QWidget>
-#include <functional>
+#include <optional>
+
+#include "app/busy_cursor.h"
 
 #include "core/rotate.h"
 #include "dialogs/effect_dialog.h"
@@ -81,6 +83,7 @@ private:
     QLineEdit* edit_;
     CRotateDial* dial_;
     bool exchanging_ = false;
+    std::optional<BusyCursor> busy_;  // while the picture turns
 };
 
 }  // namespace wendral::app
