@@ -29,6 +29,9 @@
 #include "core/command_table.h"
 #include "core/effect_commands.h"
 #include "core/sources.h"
+#include "dialogs/brightness_dialog.h"
+#include "dialogs/rotate_dialog.h"
+#include "dialogs/special_effects_dialog.h"
 
 namespace wendral::app {
 namespace {
@@ -200,6 +203,20 @@ void CMainFrame::RegisterCommands() {
             },
             [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
     }
+    // The three whose dialogs preview on the destination, each run modally.
+    const auto dialog = [this](int id, std::function<void(CDestview&)> run) {
+        const CommandRow& row = *FindCommandRow(id, Carrier::MainFrame);
+        OnCommand(
+            id,
+            [this, run] {
+                if (CDestview* view = app_.DestView()) run(*view);
+                app_.StateChanged();
+            },
+            [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
+    };
+    dialog(kBrightnessContrast, [this](CDestview& v) { CBrightnessDlg(app_.State(), v, this).exec(); });
+    dialog(kSpecialEffects, [this](CDestview& v) { CSpecialEffectsDlg(app_.State(), v, this).exec(); });
+    dialog(kRotateDestination, [this](CDestview& v) { CRotateDlg(app_.State(), v, this).exec(); });
 }
 
 bool CMainFrame::EffectsEnabled(unsigned needs) const {
