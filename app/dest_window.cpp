@@ -10,7 +10,7 @@
 #include <QToolBar>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/main_frame.h"
 #include "dialogs/message_service.h"

@@ -25,7 +25,7 @@
 #include "app/dest_window.h"
 #include "dialogs/message_service.h"
 #include "app/wendral_app.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "core/command_table.h"
 #include "core/effect_commands.h"
 #include "core/sources.h"

@@ -12,7 +12,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"

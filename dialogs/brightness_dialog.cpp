@@ -9,7 +9,6 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/dest_window.h"
 
 namespace wendral::app {
 
@@ -55,8 +54,8 @@ const char* SliderName(ToneSlider s) {
 
 }  // namespace
 
-CBrightnessDlg::CBrightnessDlg(WendralState& state, CDestview& view, QWidget* parent)
-    : EffectDialog(kBrightnessDialogTitle, view, parent), model_(state, view.DestZone()) {
+CBrightnessDlg::CBrightnessDlg(WendralState& state, DestinationPreview& view, QWidget* parent)
+    : EffectDialog(kBrightnessDialogTitle, view, parent), model_(state, view.PreviewZone()) {
     // Wide enough to place a slider to the step at this font, about twice the original's.
     const int sliderWidth = fontMetrics().averageCharWidth() * 20;
     for (const ToneSliderInfo& info : kToneSliders) {
@@ -142,7 +141,7 @@ void CBrightnessDlg::Reset() {
 }
 
 void CBrightnessDlg::accept() {
-    model_.Ok(view_.DestZone());
+    model_.Ok(view_.PreviewZone());
     ShowPreview();
     QDialog::accept();
 }

@@ -18,7 +18,7 @@ inline constexpr const char* kBrightnessDialogTitle = "Adjust Brightness & Contr
 class CBrightnessDlg : public EffectDialog {
     Q_OBJECT
 public:
-    CBrightnessDlg(WendralState& state, CDestview& view, QWidget* parent = nullptr);
+    CBrightnessDlg(WendralState& state, DestinationPreview& view, QWidget* parent = nullptr);
 
     QSlider* Slider(ToneSlider s) const { return sliders_[static_cast<int>(s)]; }
     const BrightnessDialogState& Model() const { return model_; }

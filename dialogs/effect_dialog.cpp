@@ -3,11 +3,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/dest_window.h"
 
 namespace wendral::app {
 
-EffectDialog::EffectDialog(const QString& title, CDestview& view, QWidget* parent) : QDialog(parent), view_(view) {
+EffectDialog::EffectDialog(const QString& title, DestinationPreview& view, QWidget* parent) : QDialog(parent), view_(view) {
     setWindowTitle(title);
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -40,8 +39,7 @@ QPushButton* EffectDialog::AddButton(int id, const QString& text) {
 }
 
 void EffectDialog::ShowPreview() {
-    view_.RedrawDestination();
-    view_.repaint();
+    view_.ShowPreview();
 }
 
 }  // namespace wendral::app

@@ -3,19 +3,21 @@
 #include <QString>
 #include <map>
 
+#include "dialogs/destination_preview.h"
+
 class QPushButton;
 class QVBoxLayout;
 
 namespace wendral::app {
 
-class CDestview;
+class DestinationPreview;
 
 // What the destination effect dialogs share: each is modal, works on the destination that
 // `view` shows, and shows every new preview at once.
 class EffectDialog : public QDialog {
     Q_OBJECT
 public:
-    EffectDialog(const QString& title, CDestview& view, QWidget* parent);
+    EffectDialog(const QString& title, DestinationPreview& view, QWidget* parent);
 
     // A button by its control id, or null.
     QPushButton* Button(int id) const;
@@ -29,7 +31,7 @@ protected:
     // the preview follows a dragged control step by step.
     void ShowPreview();
 
-    CDestview& view_;
+    DestinationPreview& view_;
 
 private:
     std::map<int, QPushButton*> buttons_;

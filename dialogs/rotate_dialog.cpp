@@ -14,9 +14,8 @@
 #include <cmath>
 #include <optional>
 
-#include "app/busy_cursor.h"
-#include "app/dest_window.h"
-#include "app/message_service.h"
+#include "dialogs/busy_cursor.h"
+#include "dialogs/message_service.h"
 #include "dialogs/scaling_dialog.h"
 
 namespace wendral::app {
@@ -153,8 +152,8 @@ void CRotateDial::paintEvent(QPaintEvent*) {
 
 // ---- CRotateDlg ----
 
-CRotateDlg::CRotateDlg(WendralState& state, CDestview& view, QWidget* parent)
-    : EffectDialog(kRotateDialogTitle, view, parent), model_(state, view.DestZone()) {
+CRotateDlg::CRotateDlg(WendralState& state, DestinationPreview& view, QWidget* parent)
+    : EffectDialog(kRotateDialogTitle, view, parent), model_(state, view.PreviewZone()) {
     auto* warning = new QLabel(kRotateWarning, this);
     warning->setObjectName("text286");
     warning->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);

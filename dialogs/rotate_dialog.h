@@ -2,7 +2,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 
 #include "core/rotate.h"
 #include "dialogs/effect_dialog.h"
@@ -53,7 +53,7 @@ private:
 class CRotateDlg : public EffectDialog {
     Q_OBJECT
 public:
-    CRotateDlg(WendralState& state, CDestview& view, QWidget* parent = nullptr);
+    CRotateDlg(WendralState& state, DestinationPreview& view, QWidget* parent = nullptr);
 
     QLineEdit* AngleEdit() const { return edit_; }
     CRotateDial* Dial() const { return dial_; }

@@ -13,8 +13,7 @@
 #include <QStylePainter>
 #include <QVBoxLayout>
 
-#include "app/busy_cursor.h"
-#include "app/dest_window.h"
+#include "dialogs/busy_cursor.h"
 
 namespace wendral::app {
 
@@ -161,8 +160,8 @@ const char* Caption(SpecialParam p) {
 
 }  // namespace
 
-CSpecialEffectsDlg::CSpecialEffectsDlg(WendralState& state, CDestview& view, QWidget* parent)
-    : EffectDialog(kSpecialEffectsDialogTitle, view, parent), model_(state, view.DestZone()) {
+CSpecialEffectsDlg::CSpecialEffectsDlg(WendralState& state, DestinationPreview& view, QWidget* parent)
+    : EffectDialog(kSpecialEffectsDialogTitle, view, parent), model_(state, view.PreviewZone()) {
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(fontMetrics().height() / 2);
     const int pad = fontMetrics().averageCharWidth() * 2;
@@ -246,7 +245,7 @@ void CSpecialEffectsDlg::Reset() {
 }
 
 void CSpecialEffectsDlg::accept() {
-    model_.Ok(view_.DestZone());
+    model_.Ok(view_.PreviewZone());
     ShowPreview();
     QDialog::accept();
 }

@@ -52,7 +52,7 @@ private:
 class CSpecialEffectsDlg : public EffectDialog {
     Q_OBJECT
 public:
-    CSpecialEffectsDlg(WendralState& state, CDestview& view, QWidget* parent = nullptr);
+    CSpecialEffectsDlg(WendralState& state, DestinationPreview& view, QWidget* parent = nullptr);
 
     CSpinButton* Spin(SpecialParam p) const { return spins_[static_cast<int>(p)]; }
     QLabel* Value(SpecialParam p) const { return values_[static_cast<int>(p)]; }
