@@ -140,6 +140,13 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
         QueueIdleUpdate();
     });
     connect(router_, &CommandRouter::CommandRan, this, [this] { QueueIdleUpdate(); });
+    // A command ends what came before it as a step of its own and names the step it begins.
+    connect(router_, &CommandRouter::CommandStarting, this, [this](int id) {
+        if (CDestview* view = app_.DestView()) {
+            view->CommitStep();
+            view->NoteStep(StepName(id));
+        }
+    });
     qApp->installEventFilter(this);
     QueueIdleUpdate();
 }
@@ -217,6 +224,29 @@ void CMainFrame::RegisterCommands() {
     dialog(kBrightnessContrast, [this](CDestview& v) { CBrightnessDlg(app_.State(), v, this).exec(); });
     dialog(kSpecialEffects, [this](CDestview& v) { CSpecialEffectsDlg(app_.State(), v, this).exec(); });
     dialog(kRotateDestination, [this](CDestview& v) { CRotateDlg(app_.State(), v, this).exec(); });
+
+    // Undo and redo act on the destination whichever window is active.
+    for (const int id : {int(kUndo), int(kRedo)}) {
+        const CommandRow& row = *FindCommandRow(id, Carrier::MainFrame);
+        OnCommand(
+            id,
+            [this, &row] {
+                if (CDestview* view = app_.DestView()) view->RunCommand(row);
+            },
+            [this, id] {
+                CDestview* view = app_.DestView();
+                const History* history = view ? &view->UndoHistory() : nullptr;
+                const bool undo = id == kUndo;
+                const bool can = history && (undo ? history->CanUndo() : history->CanRedo());
+                const QString step = can ? QString::fromStdString(undo ? history->UndoName() : history->RedoName())
+                                         : QString();
+                const QString verb = undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo");
+                QString text = step.isEmpty() ? verb : verb + ' ' + step;
+                text.replace(QStringLiteral("& "), QStringLiteral("&& "));
+                const QString keys = undo ? QStringLiteral("\tCtrl+Z") : QStringLiteral("\tCtrl+Y");
+                return CommandState{can, std::nullopt, text + keys};
+            });
+    }
 }
 
 bool CMainFrame::EffectsEnabled(unsigned needs) const {
@@ -366,6 +396,11 @@ void CMainFrame::QueueIdleUpdate() {
 }
 
 void CMainFrame::RunIdleUpdate() {
+    // A change is one step once it is over: not while a drag or one of our dialogs goes on.
+    // A scroll bar dragged or a window resized with the mouse is one step too.
+    if (CDestview* view = app_.DestView(); view && !QApplication::activeModalWidget() &&
+                                            !view->GestureInProgress() && QApplication::mouseButtons() == Qt::NoButton)
+        view->CommitStep();
     router_->Refresh();
     UpdateLockPane();
     // Panes 2 and 3 share their id, so the readout runs once for each.
