@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "core/destination_commands.h"
 #include "core/effect_commands.h"
@@ -223,11 +224,25 @@ CommandOutcome StartBrushingCommand(CommandContext& c, Args) {
     return out;
 }
 
-CommandOutcome DestinationToSecond(CommandContext& c, Args) {
+// A new source window's client size: given by a recorded session ("open PATH W H"), or as the
+// caller lays out new windows.
+void PlaceNewWindow(CommandContext& c, SourceView& view, int number, WindowPurpose purpose, Args size) {
+    if (size.size() == 2) {
+        view.SetClientSize(ToInt(size[0]), ToInt(size[1]));
+    } else {
+        c.windows->SizeSourceWindow(view, number, purpose);
+    }
+}
+
+bool ClientSize(Args a) {
+    return a.empty() || (a.size() == 2 && IsInt(a[0], 0, kMaxClientSide) && IsInt(a[1], 0, kMaxClientSide));
+}
+
+CommandOutcome DestinationToSecond(CommandContext& c, Args a) {
     SourceView* fresh = nullptr;
     if (c.state.SourceCount == 1 && c.windows) {
         fresh = &c.windows->MakeSourceWindow(2);
-        c.windows->SizeSourceWindow(*fresh, 2, WindowPurpose::FromDestination);
+        PlaceNewWindow(c, *fresh, 2, WindowPurpose::FromDestination, a.subspan(1));
     }
     return FromSources(DestinationToSource2(c.state, c.zone, fresh));
 }
@@ -237,16 +252,35 @@ CommandOutcome OpenCommand(CommandContext& c, Args a) {
     const int number = c.state.SourceCount + 1;
     SourceView& fresh = c.windows->MakeSourceWindow(number);
     return FromSources(OpenSource(c.state, c.zone, fresh, a[0], c.load, [&](SourceView& v) {
-        c.windows->SizeSourceWindow(v, number, WindowPurpose::Opened);
+        PlaceNewWindow(c, v, number, WindowPurpose::Opened, a.subspan(1));
     }));
 }
 
-CommandOutcome NewCommand(CommandContext& c, Args) {
+CommandOutcome NewCommand(CommandContext& c, Args a) {
     if (!c.windows) return FromSources(SourceOutcome{});
     const int number = c.state.SourceCount + 1;
     SourceView& fresh = c.windows->MakeSourceWindow(number);
-    c.windows->SizeSourceWindow(fresh, number, WindowPurpose::Blank);
+    PlaceNewWindow(c, fresh, number, WindowPurpose::Blank, a);
     return FromSources(NewSourceCommand(c.state, c.zone, fresh));
+}
+
+// A recorded session that starts with a destination of its own: both stores from picture files
+// of the destination's size, and whether it counts as changed.
+CommandOutcome DestinationCommand(CommandContext& c, Args a) {
+    SourceDocument picture, base;
+    Messages messages;
+    if (!c.load || !c.load(a[0], 1, picture, messages) || !c.load(a[1], 1, base, messages))
+        return FromMessages(messages.empty() ? Messages{"cannot read " + a[0]} : std::move(messages));
+    const int w = picture.PictureWidth, h = picture.PictureHeight;
+    if (w != base.PictureWidth || h != base.PictureHeight || w > kMaxWidth || h > kMaxHeight || w % 4 != 0)
+        return FromMessages({"destination: the two pictures must be of one destination's size"});
+    c.state.DestWidth = w;
+    c.state.DestHeight = h;
+    const std::size_t bytes = c.state.DestBytes();
+    std::memcpy(c.state.DestinationStore(), picture.packet.data() + PicturePacket::kHeaderSize, bytes);
+    std::memcpy(c.state.RestoreStore(), base.packet.data() + PicturePacket::kHeaderSize, bytes);
+    c.state.DestModified = ToInt(a[2]);
+    return FromZone(ZoneOutcome::Redraw);
 }
 
 // The scaling dialog's OK: the guard is asked when the dialog opens, the scale applied, and the
@@ -347,11 +381,12 @@ std::vector<CommandRow> MakeTable() {
              StopBrushing(c.state, c.zone);
              return CommandOutcome{};
          }},
-        {kDestinationToSource1, "dest-to", "1", "N", zoneKey, Carrier::DestinationView, Check::None,
+        {kDestinationToSource1, "dest-to", "1", "1|2 [W H]", zoneKey, Carrier::DestinationView, Check::None,
          Changes::Picture, OneSource,
          [](CommandContext& c, Args) { return FromSources(DestinationToSource1(c.state, c.zone)); }},
         {kDestinationToSource2, "dest-to", "2", "N", kNeedsSource | kNeedsNoBrushing, Carrier::DestinationView,
-         Check::None, Changes::Picture, OneSource, DestinationToSecond},
+         Check::None, Changes::Picture, [](Args a) { return !a.empty() && a[0] == "2" && ClientSize(a.subspan(1)); },
+         DestinationToSecond},
         {kMergeSources, "merge", nullptr,
          "average|greatest|least|sub12|sub21|copy1|copy2|ref12|ref21 [bias K] [contrast normal|bw|rgb] [threshold P]",
          kNeedsSource | kNeedsNoBrushing, Carrier::DestinationView, Check::None, Changes::Picture,
@@ -383,18 +418,33 @@ std::vector<CommandRow> MakeTable() {
              out.zone = ZoneOutcome::Redraw;
              return out;
          }},
-        {kBrightnessContrast, "tone", nullptr, "BR BG BB KR KG KB G", kNeedsPicture, Carrier::MainFrame,
-         Check::None, Changes::Picture, ToneArguments(),
+        // "cancel": the dialog closed with Escape, its preview kept uncommitted.
+        {kBrightnessContrast, "tone", nullptr, "BR BG BB KR KG KB G [cancel]", kNeedsPicture, Carrier::MainFrame,
+         Check::None, Changes::Picture,
+         [seven = ToneArguments()](Args a) {
+             return seven(a) || (a.size() == 8 && a[7] == "cancel" && seven(a.first(7)));
+         },
          [](CommandContext& c, Args a) {
              ToneCommand(c.state, c.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]),
-                         ToInt(a[5]), ToInt(a[6]));
+                         ToInt(a[5]), ToInt(a[6]), a.size() == 7);
              return FromZone(ZoneOutcome::Redraw);
          }},
         // The spin buttons top to bottom are XorShift, SumShift, OrDrop, StreakRun, Jitter.
-        {kSpecialEffects, "special", nullptr, "XOR SUM OR STREAK JITTER", kNeedsPicture, Carrier::MainFrame,
-         Check::None, Changes::Picture, SpecialArguments(),
+        // RENDERS: how many previews the dialog rendered, each drawing from the generator, when it
+        // is not the one (none for all zeros) that OK straight after the settings gives.
+        {kSpecialEffects, "special", nullptr, "XOR SUM OR STREAK JITTER [RENDERS]", kNeedsPicture,
+         Carrier::MainFrame, Check::None, Changes::Picture,
+         [five = SpecialArguments()](Args a) {
+             return five(a) || (a.size() == 6 && IsInt(a[5], 0, 1LL << 40) && five(a.first(5)));
+         },
          [](CommandContext& c, Args a) {
-             SpecialCommand(c.state, c.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]));
+             if (a.size() == 5) {
+                 SpecialCommand(c.state, c.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]));
+             } else {
+                 ReplaySpecialSession(c.state, c.zone,
+                                      SpecialEffectParams{ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4])},
+                                      std::stoll(a[5]));
+             }
              return FromZone(ZoneOutcome::Redraw);
          }},
     };
@@ -406,10 +456,10 @@ std::vector<CommandRow> MakeTable() {
     for (const EffectCommand& effect : kEffectCommands) t.push_back(Effect(effect));
 
     const std::vector<CommandRow> sources{
-        {kOpenSource, "open", nullptr, "PATH", kNeedsNothing, Carrier::Application, Check::None, Changes::Picture,
-         [](Args a) { return a.size() == 1; }, OpenCommand},
-        {kNewSource, "new", nullptr, "", kNeedsNothing, Carrier::Application, Check::None, Changes::Picture,
-         NoArguments, NewCommand},
+        {kOpenSource, "open", nullptr, "PATH [W H]", kNeedsNothing, Carrier::Application, Check::None,
+         Changes::Picture, [](Args a) { return !a.empty() && ClientSize(a.subspan(1)); }, OpenCommand},
+        {kNewSource, "new", nullptr, "[W H]", kNeedsNothing, Carrier::Application, Check::None, Changes::Picture,
+         ClientSize, NewCommand},
         {kSetScale, "scale", nullptr, "N WS HS", kNeedsSource, Carrier::SourceView, Check::None, Changes::Picture,
          SourceAnd({{kMinScalePercent, kMaxScalePercent}, {kMinScalePercent, kMaxScalePercent}}), ScaleCommand},
         {kTopLeftJustify, "justify", nullptr, "N", kNeedsSource, Carrier::SourceView, Check::None, Changes::Picture,
@@ -466,6 +516,41 @@ std::vector<CommandRow> MakeTable() {
          }},
     };
     t.insert(t.end(), sources.begin(), sources.end());
+
+    // What a session recorded from the middle starts with: the state the application was in.
+    const std::vector<CommandRow> script{
+        {0, "random", nullptr, "STATE", kNeedsNothing, Carrier::Script, Check::None, Changes::Nothing,
+         Ints({{0, 4294967295LL}}),
+         [](CommandContext& c, Args a) {
+             c.state.Random.SetState(static_cast<std::uint32_t>(std::stoull(a[0])));
+             return CommandOutcome{};
+         }},
+        {0, "settings", nullptr, "MODE BIAS THRESHOLD", kNeedsNothing, Carrier::Script, Check::None,
+         Changes::Nothing, Ints({{0, 0xFFFF}, {0, 255}, {0, 255}}),
+         [](CommandContext& c, Args a) {
+             c.state.MergeMode = static_cast<unsigned>(ToInt(a[0]));
+             c.state.MergeBias = ToInt(a[1]);
+             c.state.ContrastThreshold = ToInt(a[2]);
+             return CommandOutcome{};
+         }},
+        {0, "destination", nullptr, "PICTURE BASE MODIFIED", kNeedsNothing, Carrier::Script, Check::None,
+         Changes::Picture, [](Args a) { return a.size() == 3 && IsInt(a[2], 0, 1); }, DestinationCommand},
+        // The levels of the zone's presses: portion, colour, horizontal and vertical nudge,
+        // implode, twist.
+        {0, "levels", nullptr, "P C H V I T", kNeedsNothing, Carrier::Script, Check::None, Changes::Nothing,
+         Ints(Bounds(6, {-2147483647LL, 2147483647LL})),
+         [](CommandContext& c, Args a) {
+             Zone& z = c.zone;
+             z.PortionLevel = ToInt(a[0]);
+             z.ColourLevel = ToInt(a[1]);
+             z.HorizontalNudgeLevel = ToInt(a[2]);
+             z.VerticalNudgeLevel = ToInt(a[3]);
+             z.ImplodeLevel = ToInt(a[4]);
+             z.TwistLevel = ToInt(a[5]);
+             return CommandOutcome{};
+         }},
+    };
+    t.insert(t.end(), script.begin(), script.end());
     return t;
 }
 

@@ -44,7 +44,8 @@ enum class Carrier {
     SourceFrame,
     MainFrame,
     Application,
-    Mouse,  // a drag or a scroll: no id, no menu item
+    Mouse,   // a drag or a scroll: no id, no menu item
+    Script,  // only a recorded session says it: the state the application was in
 };
 
 // Commands whose menu item or button shows a check mark.

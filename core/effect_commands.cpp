@@ -51,8 +51,8 @@ void RefDragCommand(WendralState& state, Zone& zone, ReferenceSampling& sampling
 
 void ToneCommand(WendralState& state, Zone& zone, int redBrightness, int greenBrightness,
                  int blueBrightness, int redContrast, int greenContrast, int blueContrast,
-                 int gammaBend) {
-    BrightnessDialogState dialog(state);
+                 int gammaBend, bool ok) {
+    BrightnessDialogState dialog(state, zone);
     dialog.SetPosition(ToneSlider::RedBrightness, redBrightness);
     dialog.SetPosition(ToneSlider::GreenBrightness, greenBrightness);
     dialog.SetPosition(ToneSlider::BlueBrightness, blueBrightness);
@@ -61,7 +61,7 @@ void ToneCommand(WendralState& state, Zone& zone, int redBrightness, int greenBr
     dialog.SetPosition(ToneSlider::BlueContrast, blueContrast);
     dialog.SetPosition(ToneSlider::GammaBend, gammaBend);
     dialog.SliderChanged();
-    dialog.Ok(zone);
+    if (ok) dialog.Ok(zone);
 }
 
 void SpecialCommand(WendralState& state, Zone& zone, int xorShift, int sumShift, int orDrop,

@@ -47,6 +47,16 @@ void RegisterFileCommands(Vocabulary& t) {
            [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndexOf(a[1]) != 0); },
            [&save](Session& s, const Args& a) { return s.Run(save, "save", a); }});
     t.Add({"info", "info", [](const Args& a) { return a.empty(); }, Info});
+    // A recorded session says how large the application's destination window was: the brush
+    // keeps inside it.
+    t.Add({"view", "view W H",
+           [](const Args& a) {
+               return a.size() == 2 && IsInt(a[0], 0, kMaxClientSide) && IsInt(a[1], 0, kMaxClientSide);
+           },
+           [](Session& s, const Args& a) {
+               s.view = ClientArea{ToInt(a[0]), ToInt(a[1])};
+               return Ok();
+           }});
     t.Add({"pixel", "pixel X Y",
            [](const Args& a) { return a.size() == 2 && IsInt(a[0], 0, kMaxWidth - 1) && IsInt(a[1], 0, kMaxHeight - 1); },
            Pixel});

@@ -66,7 +66,7 @@ CommandContext Session::Context() {
                           engine,
                           sampling,
                           [this] { return ShownSources{Shown(1), Shown(2)}; },
-                          PictureArea(state),
+                          view.value_or(PictureArea(state)),
                           load,
                           save,
                           this,

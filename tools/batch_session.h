@@ -51,6 +51,8 @@ public:
     std::ostream& out;   // what info and pixel print
     PictureLoader load;  // the open command's file reader
     PictureSaver save;   // the save command's writer
+    // The destination window's client area, which holds the brush; none: the picture's size.
+    std::optional<ClientArea> view;
 
     // Keeps an undo history from now on: every command after this is a step. A script that
     // never undoes has none, and pays nothing for it.
