@@ -1,0 +1,26 @@
+// Script words: what a recorded line says is what a script reads back, whatever a path holds.
+#include <gtest/gtest.h>
+
+#include "core/script_words.h"
+
+namespace wendral {
+namespace {
+
+TEST(ScriptWords, JoinedWordsSplitBackAsTheyWere) {
+    const std::vector<std::vector<std::string>> lines = {
+        {"open", "/tmp/pictures/a.bmp", "640", "480"},
+        {"open", "/tmp/my pictures/#1; \"best\".png"},
+        {"save", "C:\\odd\\name.bmp", "bmp"},
+        {"paste", "1", ""},
+    };
+    for (const std::vector<std::string>& words : lines) {
+        const std::string line = JoinScriptWords(words);
+        EXPECT_EQ(SplitScriptWords(line), words) << line;
+        EXPECT_EQ(ScriptCommentStart(line + " # note"), line.size() + 1) << line;
+    }
+    EXPECT_EQ(JoinScriptWords(lines[0]), "open /tmp/pictures/a.bmp 640 480");
+    EXPECT_EQ(SplitScriptWords("  zone\t1  2 "), (std::vector<std::string>{"zone", "1", "2"}));
+}
+
+}  // namespace
+}  // namespace wendral
