@@ -12,6 +12,7 @@
 #include "app/dest_window.h"
 #include "app/icons.h"
 #include "app/main_frame.h"
+#include "app/merge_align_window.h"
 #include "app/message_service.h"
 #include "app/source_template.h"
 
@@ -44,6 +45,7 @@ CWendralApp* CWendralApp::Instance() { return g_instance; }
 void CWendralApp::MakeTemplates() {
     templates_.push_back(std::make_unique<SourceTemplate>(*this));
     templates_.push_back(std::make_unique<DestinationTemplate>(*this));
+    templates_.push_back(std::make_unique<MergeAlignTemplate>(*this));
     templates_.push_back(std::make_unique<BackgroundTemplate>(mainFrame_->MdiArea()));
 }
 
