@@ -16,6 +16,7 @@
 #include "app/message_service.h"
 #include "app/packet_image.h"
 #include "app/pixel_rows.h"
+#include "app/printing.h"
 #include "app/toolbar_icons.h"
 #include "app/wendral_app.h"
 #include "core/destination_commands.h"
@@ -118,6 +119,12 @@ void CDestview::RegisterCommands() {
         if (row.carrier != Carrier::DestinationView || !row.run || row.id == kMergeSources) continue;
         OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
+    app_.Printing().AddViewCommands(*this, this, [] { return QStringLiteral("Destination"); },
+                                    [this](QPainter& p, const PageMetrics& page) {
+                                        const bool help = ShowingStartupHelp == 1;
+                                        PaintDestinationPage(p, page, app_.State(),
+                                                             help ? &doc_.StartupHelpImage() : nullptr);
+                                    });
 }
 
 CommandState CDestview::CommandStateOf(const CommandRow& row) const {

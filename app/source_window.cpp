@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMouseEvent>
@@ -17,6 +18,7 @@
 #include "app/dest_window.h"
 #include "app/main_frame.h"
 #include "app/pixel_rows.h"
+#include "app/printing.h"
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
 #include "app/toolbar_icons.h"
@@ -72,6 +74,14 @@ void CWendralView::RegisterCommands() {
     OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
     OnCommand(kPaste, [this] { Paste(); },
               [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
+    app_.Printing().AddViewCommands(
+        *this, this,
+        [this] {
+            const QString path = QString::fromStdString(model_.Document.SourcePath);
+            return path.isEmpty() ? QStringLiteral("Source %1").arg(model_.SourceNumber)
+                                  : QFileInfo(path).completeBaseName();
+        },
+        [this](QPainter& p, const PageMetrics& page) { PaintSourcePage(p, page, model_); });
 }
 
 SourceOutcome CWendralView::RunOnThisSource(const CommandRow& row) {

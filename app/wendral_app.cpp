@@ -14,6 +14,7 @@
 #include "app/main_frame.h"
 #include "app/merge_align_window.h"
 #include "app/message_service.h"
+#include "app/printing.h"
 #include "app/source_template.h"
 
 namespace wendral::app {
@@ -41,6 +42,11 @@ CWendralApp::~CWendralApp() {
 }
 
 CWendralApp* CWendralApp::Instance() { return g_instance; }
+
+PrintService& CWendralApp::Printing() {
+    if (!printing_) printing_ = std::make_unique<PrintService>();
+    return *printing_;
+}
 
 void CWendralApp::MakeTemplates() {
     templates_.push_back(std::make_unique<SourceTemplate>(*this));
@@ -116,6 +122,7 @@ void CWendralApp::RegisterCommands() {
         if (state_.SourceCount > 1) BringToTop(SourceFrames[2]);
     });
     OnCommand(kShowDestination, [this] { BringToTop(destFrame_); });
+    OnCommand(kPrintSetup, [this] { Printing().Setup(mainFrame_.get()); });
     OnCommand(kAbout, [] { ShowMessage(kAboutText, MessageButtons::Ok, MessageIcon::Program); });
     OnCommand(
         kMergeAlign,
