@@ -98,10 +98,10 @@ private slots:
         AppFixture f;
         f.AddSource(32, 16, Bgr{9, 9, 9});
         for (int id : {kMergeSources, kBrightnessContrast, kSpecialEffects, kRotateDestination, kReferenceColour,
-                       kHelp, kHotKeys, kWhatNow, kExplainButtons, kSendTo, kPrint, kPrintPreview, kPrintSetup,
-                       kSupport, kMergeAlign, kCut, kUndo})
+                       kHelp, kHotKeys, kWhatNow, kExplainButtons, kSendTo, kSupport, kCut, kUndo})
             QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
-        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw, kSaveDestinationAs})
+        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw, kSaveDestinationAs, kPrint,
+                       kPrintPreview, kPrintSetup, kMergeAlign})
             QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
     }
 
