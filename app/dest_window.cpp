@@ -10,10 +10,10 @@
 #include <QToolBar>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/packet_image.h"
 #include "app/pixel_rows.h"
 #include "app/printing.h"

@@ -9,6 +9,7 @@
 
 #include "app/command_router.h"
 #include "app/doc_template.h"
+#include "dialogs/destination_preview.h"
 #include "dialogs/save_destination_dialog.h"
 #include "core/brushing.h"
 #include "core/command_table.h"
@@ -68,13 +69,19 @@ private:
 // The destination view: shows DestinationStore 1:1, forms the zone with the left button,
 // samples the reference colour with the right one, brushes, and carries the destination
 // commands.
-class CDestview : public QWidget, public CommandTarget {
+class CDestview : public QWidget, public CommandTarget, public DestinationPreview {
     Q_OBJECT
 public:
     CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent = nullptr);
     ~CDestview() override;
 
     Zone& DestZone() { return zone_; }
+    // DestinationPreview: a dialog's live preview repaints the picture inside its own event.
+    Zone& PreviewZone() override { return zone_; }
+    void ShowPreview() override {
+        RedrawDestination();
+        repaint();
+    }
     int ShowingStartupHelp = 1;
 
     // Redraws the whole picture (its title first). Pixels changed by the engine since the last

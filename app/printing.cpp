@@ -10,12 +10,12 @@
 #include <QPrinterInfo>
 
 #include "app/command_router.h"
-#include "app/message_service.h"
 #include "app/packet_image.h"
 #include "core/command_ids.h"
 #include "core/dest_state.h"
 #include "core/print_layout.h"
 #include "core/source_view.h"
+#include "dialogs/message_service.h"
 
 namespace wendral::app {
 namespace {
