@@ -7,11 +7,13 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolBar>
 
 #include "app/background.h"
 #include "app/busy_cursor.h"
 #include "app/commands.h"
+#include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/message_service.h"
 #include "app/packet_image.h"
@@ -44,20 +46,22 @@ CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
               [this] { return CommandState{app_.State().PicturePresent()}; });
 }
 
-void CDestdoc::SaveAs() {
+bool CDestdoc::SaveAs() {
     SavedName.clear();
     const std::optional<SaveDialogAnswer> choice =
         saveDialog_ ? saveDialog_() : RunSaveDestinationDialog(app_.MainFrame());
-    if (!choice) return;
+    if (!choice) return false;
     const SaveTarget target = ResolveSaveTarget(choice->path.toStdString(), choice->filterIndex);
     SavedPath = QString::fromStdString(target.path);
     SavedName = QString::fromStdString(target.name);
     Messages messages;
+    bool written = false;
     {
         BusyCursor busy;
-        SaveDestination(app_.State(), target.path, target.format, messages);
+        written = SaveDestination(app_.State(), target.path, target.format, messages);
     }
     ShowMessages(messages);
+    return written;
 }
 
 bool CDestdoc::OpenStartupHelp(const QString& path) {
@@ -118,6 +122,9 @@ void CDestview::RegisterCommands() {
         if (row.carrier != Carrier::DestinationView || !row.run || row.id == kMergeSources) continue;
         OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
+    const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
+    OnCommand(kWhatNow, [this] { WhatNow(); },
+              [this, &whatNow] { return CommandStateOf(whatNow); });
 }
 
 CommandState CDestview::CommandStateOf(const CommandRow& row) const {
@@ -196,9 +203,14 @@ void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
 }
 
 void CDestview::ZoneHelpPrompt() {
-    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
-        // No help viewer is installed with the program.
-        ShowMessage(kZoneHelpFailed);
+    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes &&
+        !ShowHelp(kZonePage, app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
+}
+
+void CDestview::WhatNow() {
+    if (!ShowHelpTopic(WhatNowTopic(app_.State(), zone_), app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
 }
 
 void CDestview::DropStartupHelp() {
@@ -441,6 +453,8 @@ CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CDestview::WhatNow);
     QSize screen(1024, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->size();
     resize(screen.width() * 5 / 8, screen.height() * 5 / 8);

@@ -19,6 +19,7 @@
 #include "app/background.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "app/message_service.h"
 #include "app/wendral_app.h"
 #include "app/busy_cursor.h"
@@ -160,6 +161,11 @@ void CMainFrame::RegisterCommands() {
     OnCommand(
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this] { return CommandState{true, statusBar()->isVisible()}; });
+    // Help on its own says nothing when its pages cannot be found; the keys page does.
+    OnCommand(kHelp, [this] { ShowHelp(kContentsPage, this); });
+    OnCommand(kHotKeys, [this] {
+        if (!ShowHelp(kKeysPage, this)) ShowMessage(kHotKeyHelpFailed);
+    });
 
     // The Edit-menu effects work on the destination whichever window is active, but follow
     // the active view: with the destination they need what their row needs, with a source or

@@ -98,10 +98,11 @@ private slots:
         AppFixture f;
         f.AddSource(32, 16, Bgr{9, 9, 9});
         for (int id : {kMergeSources, kBrightnessContrast, kSpecialEffects, kRotateDestination, kReferenceColour,
-                       kHelp, kHotKeys, kWhatNow, kExplainButtons, kSendTo, kPrint, kPrintPreview, kPrintSetup,
-                       kSupport, kMergeAlign, kCut, kUndo})
+                       kExplainButtons, kSendTo, kPrint, kPrintPreview, kPrintSetup, kMergeAlign,
+                       kCut, kUndo, kSupport})
             QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
-        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw, kSaveDestinationAs})
+        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw,
+                       kSaveDestinationAs, kHelp, kHotKeys, kWhatNow})
             QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
     }
 
