@@ -14,6 +14,7 @@
 #include "app/busy_cursor.h"
 #include "app/commands.h"
 #include "app/help_window.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
 #include "app/message_service.h"
 #include "app/packet_image.h"
@@ -24,6 +25,7 @@
 #include "core/zone_forming.h"
 #include "core/reference_colour.h"
 #include "core/sources.h"
+#include "io/mail.h"
 #include "io/save.h"
 
 namespace wendral::app {
@@ -44,6 +46,9 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
 CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
     OnCommand(kSaveDestinationAs, [this] { SaveAs(); },
               [this] { return CommandState{app_.State().PicturePresent()}; });
+    const CommandRow& send = *FindCommandRow(kSendTo, Carrier::DestinationDocument);
+    OnCommand(kSendTo, [this] { SendTo(); },
+              [this, &send] { return CommandState{Available(app_.State(), send.needs)}; });
 }
 
 bool CDestdoc::SaveAs() {
@@ -62,6 +67,18 @@ bool CDestdoc::SaveAs() {
     }
     ShowMessages(messages);
     return written;
+}
+
+void CDestdoc::SendTo() {
+    ShowMessage(kSaveBeforeSending, MessageButtons::Ok, MessageIcon::Information);
+    // Only the file this save has just written is sent: a cancelled dialog or a failed write
+    // sends nothing, not the file of an earlier save.
+    if (!SaveAs()) {
+        ShowMessage(kSendAborted);
+        return;
+    }
+    for (const std::string& m : MailFileFromWindows(SavedPath))
+        ShowMessage(QString::fromStdString(m), MessageButtons::Ok, MessageIcon::Stop);
 }
 
 bool CDestdoc::OpenStartupHelp(const QString& path) {

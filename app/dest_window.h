@@ -30,12 +30,14 @@ inline constexpr const char* kDestinationClosing = "Not allowed to close this de
 inline constexpr const char* kStartupHelpTitle = "Start up help screen";
 inline constexpr const char* kEmptyLine1 = "This destination window is empty.";
 inline constexpr const char* kEmptyLine2 = "Please load a source picture from the file menu.";
+inline constexpr const char* kSaveBeforeSending =
+    "WENDRAL needs to save the destination into a file before sending via email.";
 
 // Asks for the file to save the destination in; no value when cancelled. Tests replace it.
 using SaveDialogFunction = std::function<std::optional<SaveDialogAnswer>()>;
 
 // The destination document: the start-up help picture while it is shown, and the last saved
-// file. It carries "Save Destination As...".
+// file. It carries "Save Destination As..." and "Send to ...".
 class CDestdoc : public CommandTarget {
 public:
     explicit CDestdoc(CWendralApp& app);
@@ -52,6 +54,8 @@ public:
     // Save As: asks through the dialog function, resolves the name and format, writes the
     // destination. Leaves SavedName empty when cancelled. True when a file was written.
     bool SaveAs();
+    // Send to: saves through Save As, then hands the file just written to the mail program.
+    void SendTo();
     void SetSaveDialog(SaveDialogFunction dialog) { saveDialog_ = std::move(dialog); }
 
     QString SavedPath;
