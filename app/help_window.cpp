@@ -111,6 +111,16 @@ QString Kbd(const QString& key) {
     return QStringLiteral("<kbd>%1</kbd>").arg(key.toHtmlEscaped());
 }
 
+// A typed character, with its name where the character alone is easy to miss.
+QString Typed(QChar c) {
+    static const QHash<QChar, QString> names{{u',', QStringLiteral("comma")},
+                                             {u'.', QStringLiteral("full stop")},
+                                             {u'<', QStringLiteral("less than")},
+                                             {u'>', QStringLiteral("greater than")}};
+    const QString name = names.value(c);
+    return name.isEmpty() ? Kbd(c) : QStringLiteral("%1 (%2)").arg(Kbd(c), name);
+}
+
 QString StatusPart(const char* prompt) {
     const QString text = QString::fromUtf8(prompt ? prompt : "");
     return text.section(QLatin1Char('\n'), 0, 0).trimmed();
@@ -170,6 +180,9 @@ bool ShowHelp(const QString& page, QWidget* owner) {
         window = new HelpWindow(owner);
     }
     window->Open(page);
+    window->ShowContents();
+    // A help window the user minimised comes back with the page asked for.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();
@@ -189,7 +202,7 @@ QString KeysTableHtml() {
     for (const CommandInfo& info : AllCommands()) {
         QStringList keys;
         if (info.typed)
-            for (const QChar c : QString::fromUtf8(info.typed)) keys << Kbd(c);
+            for (const QChar c : QString::fromUtf8(info.typed)) keys << Typed(c);
         if (info.keys)
             for (const QString& k :
                  QString::fromUtf8(info.keys).split(QLatin1Char(';'), Qt::SkipEmptyParts))
@@ -345,6 +358,10 @@ QString RelativePage(const QUrl& url) {
 }
 
 }  // namespace
+
+void HelpWindow::ShowContents() {
+    tabs_->setCurrentWidget(contents_);
+}
 
 QString HelpWindow::CurrentPage() const {
     return RelativePage(browser_->source());

@@ -90,6 +90,8 @@ class HelpWindow : public QMainWindow {
 
     // Shows `page` (relative to the help root, with or without "#part").
     void Open(const QString& page);
+    // Brings the contents back to the left side (a help command asks for a page anew).
+    void ShowContents();
     // The page shown, relative to the help root, with its "#part" if it has one.
     QString CurrentPage() const;
     HelpBrowser& Browser() { return *browser_; }

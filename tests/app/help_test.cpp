@@ -127,8 +127,11 @@ class HelpTest : public QObject {
         ScopedMessageHook messages;
         QVERIFY(f.router().Execute(kHelp));
         QCOMPARE(ShownPage(), QString("index.html"));
+        // A minimised help window comes back.
+        CurrentHelpWindow()->showMinimized();
         QVERIFY(f.router().Execute(kHotKeys));
         QCOMPARE(ShownPage(), QString("keys.html"));
+        QVERIFY(!CurrentHelpWindow()->isMinimized());
 
         // The zone question's Yes.
         QVERIFY(OpenThroughCommand(f, WritePicture(QDir(dir.path()), "one.bmp", 16, 8)));
@@ -163,7 +166,9 @@ class HelpTest : public QObject {
         QMap<QString, QStringList> byKey;  // key -> the rows' descriptions
         for (const QStringList& row : TableRows(*CurrentHelpWindow()->Browser().document())) {
             if (row.size() != 3) continue;
-            for (const QString& key : row[0].split(QStringLiteral(" or "))) byKey[key] << row[1];
+            // A typed character may be followed by its name: ", (comma)".
+            for (const QString& key : row[0].split(QStringLiteral(" or ")))
+                byKey[key.section(QStringLiteral(" ("), 0, 0)] << row[1];
         }
         int checked = 0;
         for (const CommandInfo& info : AllCommands()) {
