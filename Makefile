@@ -41,9 +41,10 @@ bench: deps
 	  QT_QPA_PLATFORM=offscreen ./build-bench/bench/gui/wendral-gui-bench; \
 	else echo "The windows' benchmark needs Qt 6: not built."; fi
 
-# Core, io and batch tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again, the application's QtTests included, under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 asan-test: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDRAL_SANITIZE=ON -DWENDRAL_APP=OFF -DWENDRAL_BENCH=OFF
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDRAL_SANITIZE=ON -DWENDRAL_APP=ON -DWENDRAL_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)

@@ -7,16 +7,17 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QToolBar>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/help_window.h"
 #include "app/mail_client.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/packet_image.h"
 #include "app/pixel_rows.h"
 #include "app/toolbar_icons.h"
@@ -122,7 +123,20 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     s.DestLocked = 0;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
+    // Steps keep only what they changed, so the default budget holds hundreds of presses.
+    const qulonglong budgetMiB =
+        QSettings().value(QStringLiteral("history/budgetMiB"), qulonglong{History::kDefaultBudget >> 20}).toULongLong();
+    history_ = std::make_unique<History>(s, zone_, std::size_t(budgetMiB) << 20);
     RegisterCommands();
+}
+
+void CDestview::CommitStep() {
+    const QString name = std::exchange(stepName_, QString());
+    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString());
+}
+
+bool CDestview::GestureInProgress() const {
+    return drag_->forming.Dragging() || drag_->stroke.Held() || sampling_;
 }
 
 CDestview::~CDestview() { app_.State().DestLocked = 0; }
@@ -165,7 +179,8 @@ CommandContext CDestview::Context() {
                           windows ? windows->Loader() : PictureLoader(),
                           nullptr,
                           windows,
-                          nullptr};
+                          nullptr,
+                          history_.get()};
 }
 
 void CDestview::RunCommand(const CommandRow& row, Args args) {
@@ -388,11 +403,18 @@ Point At(const QMouseEvent* event) {
 
 }  // namespace
 
-void CDestview::PressRight(Point at) { ReferenceSamplingPress(app_.State(), drag_->sampling, at); }
+void CDestview::PressRight(Point at) {
+    sampling_ = true;
+    ReferenceSamplingPress(app_.State(), drag_->sampling, at);
+}
 
 void CDestview::MoveRight(Point at) { ReferenceSamplingMove(app_.State(), drag_->sampling, at); }
 
-void CDestview::ReleaseRight() { ReferenceSamplingRelease(app_.State(), zone_, nullptr); }
+void CDestview::ReleaseRight() {
+    sampling_ = false;
+    ReferenceSamplingRelease(app_.State(), zone_, nullptr);
+    NoteStep(QStringLiteral("Colour Sampling"));
+}
 
 void CDestview::mousePressEvent(QMouseEvent* event) {
     WendralState& s = app_.State();
@@ -438,10 +460,16 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
 void CDestview::mouseReleaseEvent(QMouseEvent* event) {
     WendralState& s = app_.State();
     const unsigned button = ButtonFlags(event->button());
-    if (button != 0 && drag_->stroke.Held()) drag_->stroke.Release(zone_, button);
+    if (button != 0 && drag_->stroke.Held()) {
+        drag_->stroke.Release(zone_, button);
+        NoteStep(QStringLiteral("Brush Stroke"));
+    }
     if (event->button() == Qt::LeftButton) {
         drag_->band.reset();
-        if (drag_->forming.Release(s, zone_, At(event), width(), height())) UpdateDestinationTitle();
+        if (drag_->forming.Release(s, zone_, At(event), width(), height())) {
+            UpdateDestinationTitle();
+            NoteStep(QStringLiteral("Zone"));
+        }
         update();
     } else if (event->button() == Qt::RightButton) {
         ReleaseRight();

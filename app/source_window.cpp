@@ -13,12 +13,11 @@
 #include <climits>
 #include <cstdlib>
 
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/help_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
 #include "app/pixel_rows.h"
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
@@ -26,6 +25,7 @@
 #include "core/command_table.h"
 #include "app/wendral_app.h"
 #include "core/sources.h"
+#include "dialogs/message_service.h"
 #include "dialogs/scaling_dialog.h"
 #include "io/picture_file.h"
 
@@ -180,6 +180,7 @@ void CWendralView::scrollContentsBy(int, int) {
     }
     // A held-back scroll puts the bars back where the model still is.
     scrolling_ = true;
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Scroll"));
     owner_.Report(ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y));
     scrolling_ = false;
 }
@@ -196,6 +197,7 @@ void CWendralView::ViewportResized() {
         return;
     }
     if (now == model_.Client()) return;
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Window Size"));
     owner_.Report(ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy));
 }
 
@@ -269,15 +271,9 @@ CChildFrame::CChildFrame(CWendralApp& app, SourceTemplate& owner)
     if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1) dest->DropStartupHelp();
 }
 
-CChildFrame::~CChildFrame() {
-    // A frame closed by the user has left the engine already (closeEvent). One destroyed with
-    // the application only leaves the table: nothing is rebuilt any more.
-    WendralState& s = app_.State();
-    if (model_->SourceNumber != 0 && s.SourceCount > 0) --s.SourceCount;
-    for (int n = 1; n <= 2; ++n)
-        if (s.SourceViews[n] == model_.get()) s.SourceViews[n] = nullptr;
-    model_->SourceNumber = 0;
-}
+// A frame closed by the user has left the engine already (closeEvent); one destroyed with the
+// application or never kept reports that it is gone.
+CChildFrame::~CChildFrame() { DetachSource(app_.State(), *model_); }
 
 void CChildFrame::RegisterCommands() {
     OnCommand(kCloseSource, [this] { close(); });

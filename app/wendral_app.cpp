@@ -14,7 +14,7 @@
 #include "app/icons.h"
 #include "app/mail_client.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/source_template.h"
 #include "dialogs/support_dialog.h"
 
@@ -137,7 +137,10 @@ void CWendralApp::RegisterCommands() {
             kRecentFile1 + n,
             [this, n] {
                 const QStringList files = RecentFiles();
-                if (n < files.size()) OpenSourceFile(files[n]);
+                if (n >= files.size()) return;
+                // An entry whose file did not open goes, after its messages. With two sources
+                // open the file was not even tried: its entry stays.
+                if (!OpenSourceFile(files[n]) && state_.SourceCount < 2) RemoveRecentFile(files[n]);
             },
             [this, n] { return CommandState{n < RecentFiles().size() && Template(kSourceTemplate) != nullptr}; });
     }
@@ -168,6 +171,15 @@ void CWendralApp::AddRecentFile(const QString& path) {
     QStringList files = RecentFiles();
     files.removeAll(path);
     files.prepend(path);
+    StoreRecentFiles(files);
+}
+
+void CWendralApp::RemoveRecentFile(const QString& path) {
+    QStringList files = RecentFiles();
+    if (files.removeAll(path) > 0) StoreRecentFiles(files);
+}
+
+void CWendralApp::StoreRecentFiles(QStringList files) {
     while (files.size() > kRecentFileCount) files.removeLast();
     recentFiles_ = files;
     QSettings().setValue(kRecentFilesKey, files);

@@ -51,15 +51,6 @@ void InitialUpdate(WendralState& state, Zone& zone, SourceView& view, SourceOutc
     out.titlesChanged = true;
 }
 
-// Undoes AttachSource for a window that is not kept: it never showed anything, so the
-// destination and the other source stay exactly as they were.
-void DetachUnkept(WendralState& state, SourceView& view) {
-    if (view.SourceNumber >= 1 && view.SourceNumber <= 2 && state.SourceViews[view.SourceNumber] == &view)
-        state.SourceViews[view.SourceNumber] = nullptr;
-    view.SourceNumber = 0;
-    --state.SourceCount;
-}
-
 }  // namespace
 
 void RebuildDestination(WendralState& state, Zone& zone, SourceOutcome& out) {
@@ -137,6 +128,14 @@ int AttachSource(WendralState& state, SourceView& view) {
     return view.SourceNumber;
 }
 
+void DetachSource(WendralState& state, SourceView& view) {
+    if (view.SourceNumber == 0) return;
+    for (int n = 1; n <= 2; ++n)
+        if (state.SourceViews[n] == &view) state.SourceViews[n] = nullptr;
+    view.SourceNumber = 0;
+    if (state.SourceCount > 0) --state.SourceCount;
+}
+
 SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, const std::string& path,
                          const PictureLoader& load, const std::function<void(SourceView&)>& sizeWindow) {
     SourceOutcome out;
@@ -148,7 +147,8 @@ SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, con
     AttachSource(state, fresh);
     fresh.Document.SourcePath = path;
     if (!load || !load(path, state.SourceCount, fresh.Document, out.messages)) {
-        DetachUnkept(state, fresh);
+        // It never showed anything: the destination and the other source stay as they were.
+        DetachSource(state, fresh);
         out.failed = true;
         return out;
     }

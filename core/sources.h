@@ -91,6 +91,11 @@ SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, con
 // A blank white source of the destination's size in `fresh` (client size set by the caller).
 SourceOutcome NewSourceCommand(WendralState& state, Zone& zone, SourceView& fresh);
 
+// A source window going away without being closed (the application is ending, or a new window
+// is not kept): it leaves the table and the count, and nothing is rebuilt. A view that has been
+// closed already (number 0) is left alone.
+void DetachSource(WendralState& state, SourceView& view);
+
 // Closing source window `number`: its picture is emptied, the other source is renumbered to
 // 1 if need be, the destination rebuilt from what remains. The caller then destroys the view
 // it held for that number. PortionLevel returns to 0, so no later portion step can select a

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 
 namespace wendral::app {
 

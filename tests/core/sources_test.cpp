@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/radial_distort.h"
 #include "core/zone_forming.h"
@@ -389,6 +390,32 @@ TEST(CloseSource, SourceTwoBecomesSourceOneAndTheDestinationIsRebuiltFromIt) {
     EXPECT_EQ(e.state.DestWidth, 24);
     EXPECT_EQ(e.state.DestPixel(23, 15), e.Shown(1, 23, 15));
     EXPECT_EQ(e.state.DestModified, 1);
+}
+
+TEST(CloseSource, AWindowGoneWithoutClosingOnlyLeavesTheTable) {
+    Engine e;
+    e.Open(0, 40, 30, 40, 30);
+    e.Open(1, 24, 16, 24, 16);
+    const auto picture = [&] {
+        const std::uint8_t* d = e.state.DestinationStore();
+        return std::vector<std::uint8_t>(d, d + e.state.DestBytes());
+    };
+    const std::vector<std::uint8_t> before = picture();
+    const int width = e.state.DestWidth, modified = e.state.DestModified;
+    DetachSource(e.state, *e.views[0]);
+    EXPECT_EQ(e.state.SourceCount, 1);
+    EXPECT_EQ(e.state.SourceViews[1], nullptr);
+    EXPECT_EQ(e.views[0]->SourceNumber, 0);
+    // Nothing is rebuilt.
+    EXPECT_EQ(e.state.DestWidth, width);
+    EXPECT_EQ(e.state.DestModified, modified);
+    EXPECT_EQ(picture(), before);
+    // Once gone (or closed) it is not counted again.
+    DetachSource(e.state, *e.views[0]);
+    EXPECT_EQ(e.state.SourceCount, 1);
+    CloseSource(e.state, e.zone, 2);
+    DetachSource(e.state, *e.views[1]);
+    EXPECT_EQ(e.state.SourceCount, 0);
 }
 
 TEST(SourceCommands, DestinationToSource2MakesSourceTwoFromTheFormerDestination) {
