@@ -7,11 +7,15 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
+#include <QShortcut>
 #include <QToolBar>
 
 #include "app/background.h"
 #include "dialogs/busy_cursor.h"
 #include "app/commands.h"
+#include "app/help_window.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
 #include "dialogs/message_service.h"
 #include "app/packet_image.h"
@@ -23,6 +27,7 @@
 #include "core/zone_forming.h"
 #include "core/reference_colour.h"
 #include "core/sources.h"
+#include "io/mail.h"
 #include "io/save.h"
 
 namespace wendral::app {
@@ -43,22 +48,39 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
 CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
     OnCommand(kSaveDestinationAs, [this] { SaveAs(); },
               [this] { return CommandState{app_.State().PicturePresent()}; });
+    const CommandRow& send = *FindCommandRow(kSendTo, Carrier::DestinationDocument);
+    OnCommand(kSendTo, [this] { SendTo(); },
+              [this, &send] { return CommandState{Available(app_.State(), send.needs)}; });
 }
 
-void CDestdoc::SaveAs() {
+bool CDestdoc::SaveAs() {
     SavedName.clear();
     const std::optional<SaveDialogAnswer> choice =
         saveDialog_ ? saveDialog_() : RunSaveDestinationDialog(app_.MainFrame());
-    if (!choice) return;
+    if (!choice) return false;
     const SaveTarget target = ResolveSaveTarget(choice->path.toStdString(), choice->filterIndex);
     SavedPath = QString::fromStdString(target.path);
     SavedName = QString::fromStdString(target.name);
     Messages messages;
+    bool written = false;
     {
         BusyCursor busy;
-        SaveDestination(app_.State(), target.path, target.format, messages);
+        written = SaveDestination(app_.State(), target.path, target.format, messages);
     }
     ShowMessages(messages);
+    return written;
+}
+
+void CDestdoc::SendTo() {
+    ShowMessage(kSaveBeforeSending, MessageButtons::Ok, MessageIcon::Information);
+    // Only the file this save has just written is sent: a cancelled dialog or a failed write
+    // sends nothing, not the file of an earlier save.
+    if (!SaveAs()) {
+        ShowMessage(kSendAborted);
+        return;
+    }
+    for (const std::string& m : MailFileFromWindows(SavedPath))
+        ShowMessage(QString::fromStdString(m), MessageButtons::Ok, MessageIcon::Stop);
 }
 
 bool CDestdoc::OpenStartupHelp(const QString& path) {
@@ -102,7 +124,20 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     s.DestLocked = 0;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
+    // Steps keep only what they changed, so the default budget holds hundreds of presses.
+    const qulonglong budgetMiB =
+        QSettings().value(QStringLiteral("history/budgetMiB"), qulonglong{History::kDefaultBudget >> 20}).toULongLong();
+    history_ = std::make_unique<History>(s, zone_, std::size_t(budgetMiB) << 20);
     RegisterCommands();
+}
+
+void CDestview::CommitStep() {
+    const QString name = std::exchange(stepName_, QString());
+    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString());
+}
+
+bool CDestview::GestureInProgress() const {
+    return drag_->forming.Dragging() || drag_->stroke.Held() || sampling_;
 }
 
 CDestview::~CDestview() { app_.State().DestLocked = 0; }
@@ -119,6 +154,9 @@ void CDestview::RegisterCommands() {
         if (row.carrier != Carrier::DestinationView || !row.run || row.id == kMergeSources) continue;
         OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
+    const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
+    OnCommand(kWhatNow, [this] { WhatNow(); },
+              [this, &whatNow] { return CommandStateOf(whatNow); });
     app_.Printing().AddViewCommands(*this, this, [] { return QStringLiteral("Destination"); },
                                     [this](QPainter& p, const PageMetrics& page) {
                                         const bool help = ShowingStartupHelp == 1;
@@ -148,7 +186,8 @@ CommandContext CDestview::Context() {
                           windows ? windows->Loader() : PictureLoader(),
                           nullptr,
                           windows,
-                          nullptr};
+                          nullptr,
+                          history_.get()};
 }
 
 void CDestview::RunCommand(const CommandRow& row, Args args) {
@@ -203,9 +242,14 @@ void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
 }
 
 void CDestview::ZoneHelpPrompt() {
-    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
-        // No help viewer is installed with the program.
-        ShowMessage(kZoneHelpFailed);
+    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes &&
+        !ShowHelp(kZonePage, app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
+}
+
+void CDestview::WhatNow() {
+    if (!ShowHelpTopic(WhatNowTopic(app_.State(), zone_), app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
 }
 
 void CDestview::DropStartupHelp() {
@@ -366,11 +410,18 @@ Point At(const QMouseEvent* event) {
 
 }  // namespace
 
-void CDestview::PressRight(Point at) { ReferenceSamplingPress(app_.State(), drag_->sampling, at); }
+void CDestview::PressRight(Point at) {
+    sampling_ = true;
+    ReferenceSamplingPress(app_.State(), drag_->sampling, at);
+}
 
 void CDestview::MoveRight(Point at) { ReferenceSamplingMove(app_.State(), drag_->sampling, at); }
 
-void CDestview::ReleaseRight() { ReferenceSamplingRelease(app_.State(), zone_, nullptr); }
+void CDestview::ReleaseRight() {
+    sampling_ = false;
+    ReferenceSamplingRelease(app_.State(), zone_, nullptr);
+    NoteStep(QStringLiteral("Colour Sampling"));
+}
 
 void CDestview::mousePressEvent(QMouseEvent* event) {
     WendralState& s = app_.State();
@@ -416,10 +467,16 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
 void CDestview::mouseReleaseEvent(QMouseEvent* event) {
     WendralState& s = app_.State();
     const unsigned button = ButtonFlags(event->button());
-    if (button != 0 && drag_->stroke.Held()) drag_->stroke.Release(zone_, button);
+    if (button != 0 && drag_->stroke.Held()) {
+        drag_->stroke.Release(zone_, button);
+        NoteStep(QStringLiteral("Brush Stroke"));
+    }
     if (event->button() == Qt::LeftButton) {
         drag_->band.reset();
-        if (drag_->forming.Release(s, zone_, At(event), width(), height())) UpdateDestinationTitle();
+        if (drag_->forming.Release(s, zone_, At(event), width(), height())) {
+            UpdateDestinationTitle();
+            NoteStep(QStringLiteral("Zone"));
+        }
         update();
     } else if (event->button() == Qt::RightButton) {
         ReleaseRight();
@@ -448,6 +505,8 @@ CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CDestview::WhatNow);
     QSize screen(1024, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->size();
     resize(screen.width() * 5 / 8, screen.height() * 5 / 8);

@@ -14,6 +14,7 @@
 #include "core/brushing.h"
 #include "core/command_table.h"
 #include "core/distortion_engine.h"
+#include "core/history.h"
 #include "core/sources.h"
 #include "core/picture_packet.h"
 #include "core/pixel.h"
@@ -31,13 +32,14 @@ inline constexpr const char* kDestinationClosing = "Not allowed to close this de
 inline constexpr const char* kStartupHelpTitle = "Start up help screen";
 inline constexpr const char* kEmptyLine1 = "This destination window is empty.";
 inline constexpr const char* kEmptyLine2 = "Please load a source picture from the file menu.";
-inline constexpr const char* kZoneHelpFailed = "Problem with pop up help !";
+inline constexpr const char* kSaveBeforeSending =
+    "WENDRAL needs to save the destination into a file before sending via email.";
 
 // Asks for the file to save the destination in; no value when cancelled. Tests replace it.
 using SaveDialogFunction = std::function<std::optional<SaveDialogAnswer>()>;
 
 // The destination document: the start-up help picture while it is shown, and the last saved
-// file. It carries "Save Destination As...".
+// file. It carries "Save Destination As..." and "Send to ...".
 class CDestdoc : public CommandTarget {
 public:
     explicit CDestdoc(CWendralApp& app);
@@ -52,8 +54,10 @@ public:
     PicturePacket MakePacket() const;
 
     // Save As: asks through the dialog function, resolves the name and format, writes the
-    // destination. Leaves SavedName empty when cancelled.
-    void SaveAs();
+    // destination. Leaves SavedName empty when cancelled. True when a file was written.
+    bool SaveAs();
+    // Send to: saves through Save As, then hands the file just written to the mail program.
+    void SendTo();
     void SetSaveDialog(SaveDialogFunction dialog) { saveDialog_ = std::move(dialog); }
 
     QString SavedPath;
@@ -90,8 +94,10 @@ public:
     void RedrawDestination(const QRect& changed);
     void UpdateDestinationTitle();
     QString Title() const { return title_; }
-    // Asks the zone question; on Yes tries the help viewer.
+    // Asks the zone question; on Yes shows the zone's help page.
     void ZoneHelpPrompt();
+    // "What now" and the help key: the help page for the state the destination is in.
+    void WhatNow();
     void DropStartupHelp();
 
     // The rectangle drawn over the picture while a zone is being dragged, and the brush.
@@ -102,9 +108,17 @@ public:
     // question, its messages, or a redraw of what it changed (a distortion press converts and
     // repaints only its zone).
     void RunCommand(const CommandRow& row, Args args = {});
-    // What the table's commands work on: the state, this view's zone, engine and sampling,
-    // and what the source windows show.
+    // What the table's commands work on: the state, this view's zone, engine, sampling and
+    // undo history, and what the source windows show.
     CommandContext Context();
+
+    // The undo history of the destination. A step ends when CommitStep finds a change since
+    // the last one; it takes the name noted last (a command's, a drag's).
+    History& UndoHistory() { return *history_; }
+    void NoteStep(const QString& name) { stepName_ = name; }
+    void CommitStep();
+    // A drag of any button is under way: its changes are one step, committed at its release.
+    bool GestureInProgress() const;
 
     // Rows of DestinationStore converted into the shown image since the view was made: a
     // distortion press converts only the zone's rows, a whole-picture change the rows painted.
@@ -143,6 +157,9 @@ private:
     CDestdoc& doc_;
     Zone zone_;
     DistortionEngine engine_;
+    std::unique_ptr<History> history_;
+    QString stepName_;
+    bool sampling_ = false;  // the right button is held
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;   // DestinationStore as shown
     QRegion stale_;  // the part of image_ behind DestinationStore

@@ -23,6 +23,7 @@
 #include "app/background.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "dialogs/busy_cursor.h"
@@ -140,6 +141,13 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
         QueueIdleUpdate();
     });
     connect(router_, &CommandRouter::CommandRan, this, [this] { QueueIdleUpdate(); });
+    // A command ends what came before it as a step of its own and names the step it begins.
+    connect(router_, &CommandRouter::CommandStarting, this, [this](int id) {
+        if (CDestview* view = app_.DestView()) {
+            view->CommitStep();
+            view->NoteStep(StepName(id));
+        }
+    });
     qApp->installEventFilter(this);
     QueueIdleUpdate();
 }
@@ -185,6 +193,11 @@ void CMainFrame::RegisterCommands() {
     OnCommand(
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this] { return CommandState{true, statusBar()->isVisible()}; });
+    // Help on its own says nothing when its pages cannot be found; the keys page does.
+    OnCommand(kHelp, [this] { ShowHelp(kContentsPage, this); });
+    OnCommand(kHotKeys, [this] {
+        if (!ShowHelp(kKeysPage, this)) ShowMessage(kHotKeyHelpFailed);
+    });
 
     // The Edit-menu effects work on the destination whichever window is active, but follow
     // the active view: with the destination they need what their row needs, with a source or
@@ -217,6 +230,29 @@ void CMainFrame::RegisterCommands() {
     dialog(kBrightnessContrast, [this](CDestview& v) { CBrightnessDlg(app_.State(), v, this).exec(); });
     dialog(kSpecialEffects, [this](CDestview& v) { CSpecialEffectsDlg(app_.State(), v, this).exec(); });
     dialog(kRotateDestination, [this](CDestview& v) { CRotateDlg(app_.State(), v, this).exec(); });
+
+    // Undo and redo act on the destination whichever window is active.
+    for (const int id : {int(kUndo), int(kRedo)}) {
+        const CommandRow& row = *FindCommandRow(id, Carrier::MainFrame);
+        OnCommand(
+            id,
+            [this, &row] {
+                if (CDestview* view = app_.DestView()) view->RunCommand(row);
+            },
+            [this, id] {
+                CDestview* view = app_.DestView();
+                const History* history = view ? &view->UndoHistory() : nullptr;
+                const bool undo = id == kUndo;
+                const bool can = history && (undo ? history->CanUndo() : history->CanRedo());
+                const QString step = can ? QString::fromStdString(undo ? history->UndoName() : history->RedoName())
+                                         : QString();
+                const QString verb = undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo");
+                QString text = step.isEmpty() ? verb : verb + ' ' + step;
+                text.replace(QStringLiteral("& "), QStringLiteral("&& "));
+                const QString keys = undo ? QStringLiteral("\tCtrl+Z") : QStringLiteral("\tCtrl+Y");
+                return CommandState{can, std::nullopt, text + keys};
+            });
+    }
 }
 
 bool CMainFrame::EffectsEnabled(unsigned needs) const {
@@ -366,6 +402,11 @@ void CMainFrame::QueueIdleUpdate() {
 }
 
 void CMainFrame::RunIdleUpdate() {
+    // A change is one step once it is over: not while a drag or one of our dialogs goes on.
+    // A scroll bar dragged or a window resized with the mouse is one step too.
+    if (CDestview* view = app_.DestView(); view && !QApplication::activeModalWidget() &&
+                                            !view->GestureInProgress() && QApplication::mouseButtons() == Qt::NoButton)
+        view->CommitStep();
     router_->Refresh();
     UpdateLockPane();
     // Panes 2 and 3 share their id, so the readout runs once for each.

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <algorithm>
 #include <climits>
@@ -16,6 +17,7 @@
 #include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/pixel_rows.h"
 #include "app/printing.h"
@@ -25,6 +27,7 @@
 #include "core/command_table.h"
 #include "app/wendral_app.h"
 #include "core/sources.h"
+#include "dialogs/message_service.h"
 #include "dialogs/scaling_dialog.h"
 #include "io/picture_file.h"
 
@@ -82,6 +85,12 @@ void CWendralView::RegisterCommands() {
                                   : QFileInfo(path).completeBaseName();
         },
         [this](QPainter& p, const PageMetrics& page) { PaintSourcePage(p, page, model_); });
+    OnCommand(kExplainButtons, [this] { ExplainButtons(); });
+}
+
+void CWendralView::ExplainButtons() {
+    if (!ShowHelpTopic(SourceWindowTopic(app_.State()), app_.MainFrame()))
+        ShowMessage(kLaunchHelpFailed);
 }
 
 SourceOutcome CWendralView::RunOnThisSource(const CommandRow& row) {
@@ -181,6 +190,7 @@ void CWendralView::scrollContentsBy(int, int) {
     }
     // A held-back scroll puts the bars back where the model still is.
     scrolling_ = true;
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Scroll"));
     owner_.Report(ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y));
     scrolling_ = false;
 }
@@ -197,6 +207,7 @@ void CWendralView::ViewportResized() {
         return;
     }
     if (now == model_.Client()) return;
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Window Size"));
     owner_.Report(ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy));
 }
 
@@ -289,6 +300,8 @@ void CChildFrame::RegisterCommands() {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CWendralView::ExplainButtons);
 }
 
 void CChildFrame::SynchroniseSize() {
