@@ -133,6 +133,8 @@ void CMergeView::mouseReleaseEvent(QMouseEvent* event) {
         const std::string args[] = {std::to_string(drag.source),
                                     Number(drag.startScroll.x + drag.start.x() - at.x() - origin.x),
                                     Number(drag.startScroll.y + drag.start.y() - at.y() - origin.y)};
+        // The drag is one step of the undo history, committed once the mouse is free again.
+        dest->NoteStep(QStringLiteral("Align"));
         dest->RunCommand(*scroll, args);
     }
     update();

@@ -121,6 +121,8 @@ private slots:
         SizeView(*frame, QSize(320, 220));
         f.state().DestModified = modified ? 1 : 0;
         f.state().DestLocked = locked ? 1 : 0;
+        f.frame().RunIdleUpdate();
+        const std::size_t steps = f.view().UndoHistory().Steps();
         const ScrollPoint before[] = {{}, views[1]->ScrollPosition(), views[2]->ScrollPosition()};
         const QByteArray destination = Store(f.state());
         const QImage overlay = frame->View().grab().toImage();
@@ -140,6 +142,10 @@ private slots:
         QCOMPARE(Store(f.state()) != destination, rebuilds);
         if (rebuilds) QCOMPARE(f.state().DestModified, 0);
         QCOMPARE(frame->View().grab().toImage() != overlay, scrolls);
+        // A drag that changed the destination is one step to undo.
+        f.frame().RunIdleUpdate();
+        QCOMPARE(f.view().UndoHistory().Steps(), steps + (rebuilds ? 1 : 0));
+        if (rebuilds) QCOMPARE(f.view().UndoHistory().UndoName(), std::string("Align"));
     }
 
     // With one source the window says why it is empty, on light green, and the mouse does
