@@ -154,9 +154,12 @@ CMergeChild::CMergeChild(CWendralApp& app) : doc_(document_) {
 
 bool MergeAlignTemplate::OpenDocumentFile(const QString&) {
     auto* frame = new CMergeChild(app_);
-    // As large as the first source window, whose client area it overlays.
+    // As large as the first source window, whose client area it overlays, and placed as a new
+    // source window would be.
     if (QMdiSubWindow* first = app_.SourceFrames[1]) frame->resize(first->size());
+    const QPoint at = app_.MainFrame()->PlaceNewWindow(frame->size());
     app_.MainFrame()->AddSubWindow(frame);
+    frame->move(at);
     app_.MainFrame()->BringToTop(frame);
     app_.StateChanged();
     return true;
