@@ -82,8 +82,10 @@ install: build
 	cp $(BUILD)/install_manifest.txt $(BUILD)/installed_files.txt
 
 uninstall:
-	@if [ -f $(BUILD)/installed_files.txt ]; then xargs -d '\n' rm -fv < $(BUILD)/installed_files.txt; \
-	  grep '/share/wendral/' $(BUILD)/installed_files.txt | head -n 1 | xargs -r dirname | xargs -r rmdir -v; \
+	@if [ -f $(BUILD)/installed_files.txt ]; then \
+	  xargs -d '\n' rm -fv < $(BUILD)/installed_files.txt; \
+	  grep '/share/wendral/' $(BUILD)/installed_files.txt | head -n 1 | xargs -r dirname | \
+	    xargs -r rmdir -v; \
 	  rm -f $(BUILD)/installed_files.txt; \
 	else echo "Nothing was installed from $(BUILD)."; fi
 

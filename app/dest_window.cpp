@@ -157,12 +157,12 @@ void CDestview::RegisterCommands() {
     const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
     OnCommand(kWhatNow, [this] { WhatNow(); },
               [this, &whatNow] { return CommandStateOf(whatNow); });
-    app_.Printing().AddViewCommands(*this, this, [] { return QStringLiteral("Destination"); },
-                                    [this](QPainter& p, const PageMetrics& page) {
-                                        const bool help = ShowingStartupHelp == 1;
-                                        PaintDestinationPage(p, page, app_.State(),
-                                                             help ? &doc_.StartupHelpImage() : nullptr);
-                                    });
+    app_.Printing().AddViewCommands(
+        *this, this, [] { return QStringLiteral("Destination"); },
+        [this](QPainter& p, const PageMetrics& page) {
+            const QImage* help = ShowingStartupHelp == 1 ? &doc_.StartupHelpImage() : nullptr;
+            PaintDestinationPage(p, page, app_.State(), help);
+        });
 }
 
 CommandState CDestview::CommandStateOf(const CommandRow& row) const {

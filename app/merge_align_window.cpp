@@ -42,7 +42,8 @@ CMergeView::CMergeView(CWendralApp& app, QWidget* parent) : QWidget(parent), app
     // whatever the state (it says itself what it lacks).
     OnCommand(kMergeSources, [this] {
         if (CDestview* dest = app_.DestView())
-            if (const CommandHandler* merge = dest->FindHandler(kMergeSources); merge && merge->run) merge->run();
+            if (const CommandHandler* merge = dest->FindHandler(kMergeSources); merge && merge->run)
+                merge->run();
     });
 }
 
@@ -104,7 +105,9 @@ void CMergeView::paintEvent(QPaintEvent*) {
 void CMergeView::mousePressEvent(QMouseEvent* event) {
     // A drag lasts until its own button comes up; the other button meanwhile does nothing.
     if (drag_) return;
-    const int source = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const int source = event->button() == Qt::LeftButton    ? 1
+                       : event->button() == Qt::RightButton ? 2
+                                                            : 0;
     const WendralState& s = app_.State();
     if (source == 0 || s.SourceCount != 2 || !s.SourceViews[source]) return;
     const QPoint at = event->position().toPoint();
@@ -130,9 +133,10 @@ void CMergeView::mouseReleaseEvent(QMouseEvent* event) {
     const CommandRow* scroll = FindCommandWord("scroll", {});
     if (dest && scroll && s.SourceCount == 2 && s.SourceViews[drag.source]) {
         const ScrollPoint origin = s.SourceViews[drag.source]->PictureOrigin;
-        const std::string args[] = {std::to_string(drag.source),
-                                    Number(drag.startScroll.x + drag.start.x() - at.x() - origin.x),
-                                    Number(drag.startScroll.y + drag.start.y() - at.y() - origin.y)};
+        const std::string args[] = {
+            std::to_string(drag.source),
+            Number(drag.startScroll.x + drag.start.x() - at.x() - origin.x),
+            Number(drag.startScroll.y + drag.start.y() - at.y() - origin.y)};
         // The drag is one step of the undo history, committed once the mouse is free again.
         dest->NoteStep(QStringLiteral("Align"));
         dest->RunCommand(*scroll, args);

@@ -18,10 +18,13 @@ namespace wendral::app {
 
 class CWendralApp;
 
-inline constexpr const char* kMergeAlignTitle = "Merge - Align Window   (Use left/right mouse to align)";
+inline constexpr const char* kMergeAlignTitle =
+    "Merge - Align Window   (Use left/right mouse to align)";
 // The trailing blanks make the opaque text backgrounds of the two lines end (nearly) together.
-inline constexpr const char* kMergeAlignEmptyLine1 = "This merge view window is empty because it requires ";
-inline constexpr const char* kMergeAlignEmptyLine2 = "two source windows to merge.                         ";
+inline constexpr const char* kMergeAlignEmptyLine1 =
+    "This merge view window is empty because it requires ";
+inline constexpr const char* kMergeAlignEmptyLine2 =
+    "two source windows to merge.                         ";
 
 // The merge-align view: what the two source windows show, laid over each other at half
 // strength, top-left corners together as the merge combines them. A left-button drag moves
@@ -30,19 +33,19 @@ inline constexpr const char* kMergeAlignEmptyLine2 = "two source windows to merg
 // it shows why it is empty and the mouse does nothing.
 class CMergeView : public QWidget, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     explicit CMergeView(CWendralApp& app, QWidget* parent = nullptr);
 
     // The dotted line of the drag in progress, from the press to the pointer.
     std::optional<QLine> DragLine() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     // The overlay of what the sources show now; during a drag the sources stay as they were,
     // so the one made at the start serves every mouse move.
     const QImage& Overlay();
@@ -77,7 +80,7 @@ private:
 // There is at most one; the application keeps it as MergeAlignFrame.
 class CMergeChild : public QMdiSubWindow, public RoutedFrame {
     Q_OBJECT
-public:
+  public:
     explicit CMergeChild(CWendralApp& app);
 
     CMergeView& View() { return *view_; }
@@ -87,7 +90,7 @@ public:
     CommandTarget* RouteFrame() override { return nullptr; }
     ViewRole Role() const override { return ViewRole::MergeAlign; }
 
-private:
+  private:
     SourceDocument document_;
     CWendralDoc doc_;
     CMergeView* view_;
@@ -95,11 +98,12 @@ private:
 
 // Template 250: opens the merge-align window.
 class MergeAlignTemplate : public DocTemplate {
-public:
-    explicit MergeAlignTemplate(CWendralApp& app) : DocTemplate(kMergeAlignTemplate, "Merge"), app_(app) {}
+  public:
+    explicit MergeAlignTemplate(CWendralApp& app)
+        : DocTemplate(kMergeAlignTemplate, "Merge"), app_(app) {}
     bool OpenDocumentFile(const QString& path) override;
 
-private:
+  private:
     CWendralApp& app_;
 };
 

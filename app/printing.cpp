@@ -45,15 +45,17 @@ PrintService::~PrintService() = default;
 QPrinter& PrintService::Printer() {
     if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        if (QPrinterInfo::availablePrinters().isEmpty()) printer_->setOutputFormat(QPrinter::PdfFormat);
+        if (QPrinterInfo::availablePrinters().isEmpty())
+            printer_->setOutputFormat(QPrinter::PdfFormat);
     }
     return *printer_;
 }
 
-void PrintService::AddViewCommands(CommandTarget& view, QWidget* parent, std::function<QString()> document,
-                                   PagePainter paint) {
+void PrintService::AddViewCommands(CommandTarget& view, QWidget* parent,
+                                   std::function<QString()> document, PagePainter paint) {
     view.OnCommand(kPrint, [this, parent, document, paint] { Print(parent, document(), paint); });
-    view.OnCommand(kPrintPreview, [this, parent, document, paint] { Preview(parent, document(), paint); });
+    view.OnCommand(kPrintPreview,
+                   [this, parent, document, paint] { Preview(parent, document(), paint); });
 }
 
 void PrintService::Print(QWidget* parent, const QString& document, const PagePainter& paint) {
@@ -62,7 +64,8 @@ void PrintService::Print(QWidget* parent, const QString& document, const PagePai
     // A PDF goes where the last one went, under this document's name; the first one where the
     // dialog proposes, which it derives from the document's name.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        printer.setOutputFileName(QFileInfo(printer.outputFileName()).absolutePath() + '/' + document + ".pdf");
+        printer.setOutputFileName(QFileInfo(printer.outputFileName()).absolutePath() + '/' +
+                                  document + ".pdf");
     const bool accepted = dialog_ ? dialog_(printer, parent) : RunPrintDialog(printer, parent);
     if (accepted) PrintPage(printer, paint);
 }
@@ -71,10 +74,11 @@ void PrintService::Preview(QWidget* parent, const QString& document, const PageP
     QPrinter& printer = Printer();
     printer.setDocName(document);
     QPrintPreviewDialog preview(&printer, parent);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&paint](QPrinter* page) {
-        QPainter painter(page);
-        paint(painter, Metrics(*page));
-    });
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&paint](QPrinter* page) {
+                         QPainter painter(page);
+                         paint(painter, Metrics(*page));
+                     });
     preview.exec();
 }
 
@@ -86,11 +90,12 @@ void PrintService::Setup(QWidget* parent) {
 bool PrintService::PrintPage(QPrinter& printer, const PagePainter& paint) {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ShowMessage(printer.outputFormat() == QPrinter::PdfFormat
-                        ? QStringLiteral("The file \"%1\" cannot be written: nothing was printed.")
-                              .arg(printer.outputFileName())
-                        : QStringLiteral("The printer \"%1\" cannot be started: nothing was printed.")
-                              .arg(printer.printerName()));
+        ShowMessage(
+            printer.outputFormat() == QPrinter::PdfFormat
+                ? QStringLiteral("The file \"%1\" cannot be written: nothing was printed.")
+                      .arg(printer.outputFileName())
+                : QStringLiteral("The printer \"%1\" cannot be started: nothing was printed.")
+                      .arg(printer.printerName()));
         return false;
     }
     paint(painter, Metrics(printer));
@@ -103,18 +108,20 @@ void PaintDestinationPage(QPainter& painter, const PageMetrics& page, const Wend
         PaintPicture(painter, *startupHelp, PrintRect{startupHelp->width(), startupHelp->height()});
         return;
     }
-    const QImage picture = BottomUpImage(state.DestinationStore(), 3 * static_cast<std::size_t>(state.DestWidth),
-                                         state.DestWidth, state.DestHeight);
-    PaintPicture(painter, picture,
-                 DestinationPrintRect(state.DestWidth, state.DestHeight, page.width, page.dpiX, page.dpiY));
+    const QImage picture =
+        BottomUpImage(state.DestinationStore(), 3 * static_cast<std::size_t>(state.DestWidth),
+                      state.DestWidth, state.DestHeight);
+    PaintPicture(
+        painter, picture,
+        DestinationPrintRect(state.DestWidth, state.DestHeight, page.width, page.dpiX, page.dpiY));
 }
 
 void PaintSourcePage(QPainter& painter, const PageMetrics& page, const SourceView& view) {
     const QImage picture = PacketImage(view.Document.packet);
     if (picture.isNull()) return;
     PaintPicture(painter, picture,
-                 SourcePrintRect(picture.width(), picture.height(), view.WidthScale, view.HeightScale, page.width,
-                                 page.dpiX, page.dpiY));
+                 SourcePrintRect(picture.width(), picture.height(), view.WidthScale,
+                                 view.HeightScale, page.width, page.dpiX, page.dpiY));
 }
 
 }  // namespace wendral::app

@@ -35,7 +35,7 @@ using PrintDialogFunction = std::function<bool(QPrinter&, QWidget* parent)>;
 // for every later print and preview. Where no printer is installed the printer writes a PDF
 // file, which the print dialog then offers.
 class PrintService {
-public:
+  public:
     PrintService();
     ~PrintService();
 
@@ -57,7 +57,7 @@ public:
 
     void SetPrintDialog(PrintDialogFunction dialog) { dialog_ = std::move(dialog); }
 
-private:
+  private:
     std::unique_ptr<QPrinter> printer_;
     PrintDialogFunction dialog_;
 };

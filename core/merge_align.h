@@ -19,6 +19,7 @@ OverlaySize MergeAlignOverlaySize(const SourceImage& one, const SourceImage& two
 // Writes the overlay, top row first, into `out`: row i starts at byte i x `stride`, and each
 // channel is (source-1 channel + source-2 channel) >> 1. Like the merge it may read one column
 // beyond the narrower shown area, still inside SourcePixels.
-void MergeAlignOverlay(const SourceImage& one, const SourceImage& two, std::uint8_t* out, std::size_t stride);
+void MergeAlignOverlay(const SourceImage& one, const SourceImage& two, std::uint8_t* out,
+                       std::size_t stride);
 
 }  // namespace wendral

@@ -18,7 +18,7 @@ PrintRect DestinationPrintRect(int destWidth, int destHeight, int pageWidth, int
 
 // A source picture of width x height: the page width times its width scale, and the height
 // its proportions and height scale give. A picture without size gives an empty rectangle.
-PrintRect SourcePrintRect(int width, int height, int widthScale, int heightScale, int pageWidth, int dpiX,
-                          int dpiY);
+PrintRect SourcePrintRect(int width, int height, int widthScale, int heightScale, int pageWidth,
+                          int dpiX, int dpiY);
 
 }  // namespace wendral

@@ -54,7 +54,8 @@ endforeach()
 if(NOT exec STREQUAL "wendral" OR NOT EXISTS ${PREFIX}/bin/${exec})
   message(FATAL_ERROR "the desktop entry runs '${exec}', not the installed bin/wendral")
 endif()
-if(NOT icon STREQUAL "wendral" OR NOT EXISTS ${PREFIX}/share/icons/hicolor/scalable/apps/${icon}.svg)
+set(icons ${PREFIX}/share/icons/hicolor)
+if(NOT icon STREQUAL "wendral" OR NOT EXISTS ${icons}/scalable/apps/${icon}.svg)
   message(FATAL_ERROR "the desktop entry shows icon '${icon}', which is not installed")
 endif()
 
@@ -62,14 +63,16 @@ endif()
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 find_program(APPSTREAMCLI appstreamcli)
 if(NOT DESKTOP_FILE_VALIDATE OR NOT APPSTREAMCLI)
-  message(FATAL_ERROR "desktop-file-validate (desktop-file-utils) and appstreamcli (appstream) are needed")
+  message(FATAL_ERROR
+          "desktop-file-validate (desktop-file-utils) and appstreamcli (appstream) are needed")
 endif()
 execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${PREFIX}/share/applications/wendral.desktop
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT result EQUAL 0 OR NOT out STREQUAL "")
   message(FATAL_ERROR "desktop-file-validate: ${out}")
 endif()
-execute_process(COMMAND ${APPSTREAMCLI} validate --no-net ${PREFIX}/share/metainfo/${APPSTREAM_ID}.metainfo.xml
+set(metainfo ${PREFIX}/share/metainfo/${APPSTREAM_ID}.metainfo.xml)
+execute_process(COMMAND ${APPSTREAMCLI} validate --no-net ${metainfo}
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "appstreamcli validate: ${out}")

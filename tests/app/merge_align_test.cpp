@@ -5,8 +5,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include "app/commands.h"
 #include "app/background.h"
+#include "app/commands.h"
 #include "app/merge_align_window.h"
 #include "app_test_support.h"
 #include "core/sources.h"
@@ -17,8 +17,12 @@ using wendral::app::testing::AppFixture;
 
 namespace {
 
-Bgr First(int x, int y) { return Bgr{std::uint8_t(x * 5), std::uint8_t(y * 3), std::uint8_t(x + y)}; }
-Bgr Second(int x, int y) { return Bgr{std::uint8_t(255 - x), std::uint8_t(x * y), std::uint8_t(y * 7 + 1)}; }
+Bgr First(int x, int y) {
+    return Bgr{std::uint8_t(x * 5), std::uint8_t(y * 3), std::uint8_t(x + y)};
+}
+Bgr Second(int x, int y) {
+    return Bgr{std::uint8_t(255 - x), std::uint8_t(x * y), std::uint8_t(y * 7 + 1)};
+}
 
 CMergeChild* OpenMergeAlign(AppFixture& f) {
     if (!f.router().Execute(kMergeAlign)) return nullptr;
@@ -32,7 +36,8 @@ Bgr Shown(const SourceView& v, int x, int y) {
 }
 
 QByteArray Store(const WendralState& s) {
-    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
+    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()),
+                      qsizetype(s.DestBytes()));
 }
 
 // The view's own size, whatever the sub-window's frame takes.
@@ -43,8 +48,8 @@ void SizeView(CMergeChild& frame, QSize view) {
 
 void Drag(QWidget& view, Qt::MouseButton button, QPoint from, QPoint to) {
     QTest::mousePress(&view, button, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), view.mapToGlobal(QPointF(to)), Qt::NoButton, button,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), view.mapToGlobal(QPointF(to)), Qt::NoButton,
+                     button, Qt::NoModifier);
     QApplication::sendEvent(&view, &move);
     QTest::mouseRelease(&view, button, Qt::NoModifier, to);
 }
@@ -53,7 +58,7 @@ void Drag(QWidget& view, Qt::MouseButton button, QPoint from, QPoint to) {
 
 class MergeAlignTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     // Windows of 800 x 600 and 640 x 480 give a 640 x 480 overlay and destination; the rest of
@@ -74,7 +79,8 @@ private slots:
             for (int x = 0; x < 640; ++x) {
                 const Bgr a = Shown(one, x, y), b = Shown(two, x, y);
                 const QRgb want = qRgb((a.r + b.r) >> 1, (a.g + b.g) >> 1, (a.b + b.b) >> 1);
-                if (shown.pixel(x, y) != want) QFAIL(qPrintable(QString("pixel %1, %2").arg(x).arg(y)));
+                if (shown.pixel(x, y) != want)
+                    QFAIL(qPrintable(QString("pixel %1, %2").arg(x).arg(y)));
             }
         const QColor hatch(112, 128, 79);
         for (const QRect& strip : {QRect(640, 0, 60, 520), QRect(0, 480, 700, 40)}) {
@@ -100,10 +106,14 @@ private slots:
         QTest::addColumn<bool>("locked");
         QTest::addColumn<bool>("scrolls");
         QTest::addColumn<bool>("rebuilds");
-        QTest::newRow("left moves source 1") << int(Qt::LeftButton) << 1 << false << false << true << true;
-        QTest::newRow("right moves source 2") << int(Qt::RightButton) << 2 << false << false << true << true;
-        QTest::newRow("changed destination") << int(Qt::LeftButton) << 1 << true << false << false << false;
-        QTest::newRow("locked destination") << int(Qt::RightButton) << 2 << true << true << true << false;
+        QTest::newRow("left moves source 1")
+            << int(Qt::LeftButton) << 1 << false << false << true << true;
+        QTest::newRow("right moves source 2")
+            << int(Qt::RightButton) << 2 << false << false << true << true;
+        QTest::newRow("changed destination")
+            << int(Qt::LeftButton) << 1 << true << false << false << false;
+        QTest::newRow("locked destination")
+            << int(Qt::RightButton) << 2 << true << true << true << false;
     }
 
     void aDragScrollsItsSource() {
@@ -115,7 +125,8 @@ private slots:
         QFETCH(bool, rebuilds);
         AppFixture f;
         ScopedMessageHook overwriteQuestion(MessageAnswer::No);
-        SourceView* views[] = {nullptr, &f.AddSource(300, 200, First), &f.AddSource(300, 200, Second)};
+        SourceView* views[] = {nullptr, &f.AddSource(300, 200, First),
+                               &f.AddSource(300, 200, Second)};
         CMergeChild* frame = OpenMergeAlign(f);
         QVERIFY(frame);
         SizeView(*frame, QSize(320, 220));
@@ -127,18 +138,23 @@ private slots:
         const QByteArray destination = Store(f.state());
         const QImage overlay = frame->View().grab().toImage();
 
-        QTest::mousePress(&frame->View(), Qt::MouseButton(button), Qt::NoModifier, QPoint(100, 100));
-        QMouseEvent move(QEvent::MouseMove, QPointF(130, 90), frame->View().mapToGlobal(QPointF(130, 90)),
-                         Qt::NoButton, Qt::MouseButton(button), Qt::NoModifier);
+        QTest::mousePress(&frame->View(), Qt::MouseButton(button), Qt::NoModifier,
+                          QPoint(100, 100));
+        QMouseEvent move(QEvent::MouseMove, QPointF(130, 90),
+                         frame->View().mapToGlobal(QPointF(130, 90)), Qt::NoButton,
+                         Qt::MouseButton(button), Qt::NoModifier);
         QApplication::sendEvent(&frame->View(), &move);
         QCOMPARE(frame->View().DragLine(), std::optional<QLine>(QLine(100, 100, 130, 90)));
-        QTest::mouseRelease(&frame->View(), Qt::MouseButton(button), Qt::NoModifier, QPoint(130, 90));
+        QTest::mouseRelease(&frame->View(), Qt::MouseButton(button), Qt::NoModifier,
+                            QPoint(130, 90));
         QCOMPARE(frame->View().DragLine(), std::optional<QLine>());
 
-        const ScrollPoint want = scrolls ? ScrollPoint{before[source].x - 30, before[source].y + 10} : before[source];
+        const ScrollPoint want =
+            scrolls ? ScrollPoint{before[source].x - 30, before[source].y + 10} : before[source];
         QCOMPARE(views[source]->ScrollPosition(), want);
         QCOMPARE(views[3 - source]->ScrollPosition(), before[3 - source]);
-        QCOMPARE(f.state().PendingSourceChange, scrolls ? 0 : source * 256 + kChangeScrollHorizontal);
+        QCOMPARE(f.state().PendingSourceChange,
+                 scrolls ? 0 : source * 256 + kChangeScrollHorizontal);
         QCOMPARE(Store(f.state()) != destination, rebuilds);
         if (rebuilds) QCOMPARE(f.state().DestModified, 0);
         QCOMPARE(frame->View().grab().toImage() != overlay, scrolls);
@@ -160,7 +176,8 @@ private slots:
         QCOMPARE(shown.pixelColor(3, 3), QColor(207, 255, 160));
         QCOMPARE(shown.pixelColor(598, 198), QColor(207, 255, 160));
         const QFontMetrics metrics = frame->View().fontMetrics();
-        for (const auto& [top, text] : {std::pair(20, kMergeAlignEmptyLine1), std::pair(40, kMergeAlignEmptyLine2)}) {
+        for (const auto& [top, text] :
+             {std::pair(20, kMergeAlignEmptyLine1), std::pair(40, kMergeAlignEmptyLine2)}) {
             // The cell starts at (10, top), trailing blanks included: white where the text
             // leaves it, dark where it writes.
             const int cellWidth = metrics.horizontalAdvance(text);
@@ -170,7 +187,8 @@ private slots:
             QCOMPARE(shown.pixelColor(10 + cellWidth, top), QColor(207, 255, 160));
             int dark = 0;
             for (int y = top; y < top + std::min(metrics.height(), 20); ++y)
-                for (int x = 10; x < 10 + cellWidth; ++x) dark += shown.pixelColor(x, y).lightness() < 100;
+                for (int x = 10; x < 10 + cellWidth; ++x)
+                    dark += shown.pixelColor(x, y).lightness() < 100;
             QVERIFY(dark > 50);
         }
         const ScrollPoint before = one.ScrollPosition();
@@ -191,7 +209,8 @@ private slots:
         QCOMPARE(OpenMergeAlign(f), frame);
         QCOMPARE(f.frame().MdiArea().activeSubWindow(), static_cast<QMdiSubWindow*>(frame));
         int merges = 0;
-        for (QMdiSubWindow* w : f.frame().MdiArea().subWindowList()) merges += dynamic_cast<CMergeChild*>(w) != nullptr;
+        for (QMdiSubWindow* w : f.frame().MdiArea().subWindowList())
+            merges += dynamic_cast<CMergeChild*>(w) != nullptr;
         QCOMPARE(merges, 1);
 
         QVERIFY(!f.Enabled(kSharpen));

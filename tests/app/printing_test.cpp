@@ -1,5 +1,7 @@
 // Printing: the destination and a source printed to a PDF file, rendered back and compared with
 // the picture at the page's scale; and a printer that cannot be opened.
+#include "app/printing.h"
+
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -8,7 +10,6 @@
 #include <algorithm>
 
 #include "app/commands.h"
-#include "app/printing.h"
 #include "source_test_support.h"
 
 using namespace wendral;
@@ -22,7 +23,9 @@ namespace {
 constexpr int kDpi = 100;
 
 // Every pixel its own colour, none of them white, so that each shows where it lands.
-Bgr Distinct(int x, int y) { return Bgr{std::uint8_t(20 + x * 3), std::uint8_t(20 + y * 5), std::uint8_t(90 + (x ^ y))}; }
+Bgr Distinct(int x, int y) {
+    return Bgr{std::uint8_t(20 + x * 3), std::uint8_t(20 + y * 5), std::uint8_t(90 + (x ^ y))};
+}
 
 // The dialog's part: a PDF file at kDpi.
 PrintDialogFunction PdfTo(const QString& path) {
@@ -70,10 +73,11 @@ QPoint FirstMismatch(const QImage& page, QPoint origin, const QImage& picture, Q
 
 class PrintingTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
-        if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) QFAIL("pdftoppm (poppler-utils) is needed");
+        if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+            QFAIL("pdftoppm (poppler-utils) is needed");
     }
 
     void aPrintedPageShowsThePictureAtThePageWidth_data() {
@@ -108,7 +112,8 @@ private slots:
             QVERIFY(!(f.state().DestPixel(0, 0) == Distinct(0, 0)));
             QVERIFY(f.router().Execute(kPrint));
         } else {
-            QVERIFY(OpenThroughCommand(f, WritePicture(QDir(dir.path()), "pic.bmp", 48, 36, Distinct)));
+            QVERIFY(
+                OpenThroughCommand(f, WritePicture(QDir(dir.path()), "pic.bmp", 48, 36, Distinct)));
             CChildFrame* source = Sources(f).Frame(1);
             QVERIFY(source);
             source->Model().WidthScale = widthScale;
@@ -124,10 +129,12 @@ private slots:
         // The page width times the width scale, and the height that keeps the picture's
         // proportions (both resolutions are kDpi here) times the height scale, truncated.
         const int pageWidth = f.app().Printing().Printer().width();
-        const QSize target(pageWidth * widthScale / 100, int(36.0 * pageWidth * heightScale / (48.0 * 100.0)));
+        const QSize target(pageWidth * widthScale / 100,
+                           int(36.0 * pageWidth * heightScale / (48.0 * 100.0)));
         const QImage page = RenderPdf(pdf);
         QVERIFY(!page.isNull());
-        const QPoint origin = f.app().Printing().Printer().pageLayout().paintRectPixels(kDpi).topLeft();
+        const QPoint origin =
+            f.app().Printing().Printer().pageLayout().paintRectPixels(kDpi).topLeft();
         // Each picture pixel covers many rendered pixels, so a wrong scale or place shows.
         QVERIFY(target.width() > 8 * picture.width() && target.height() > 8 * picture.height());
         QCOMPARE(FirstMismatch(page, origin, picture, target), QPoint(-1, -1));
@@ -143,10 +150,11 @@ private slots:
         printer.setOutputFileName("/nonexistent-folder/page.pdf");
         ScopedMessageHook messages;
         bool painted = false;
-        QVERIFY(!PrintService::PrintPage(printer, [&](QPainter&, const PageMetrics&) { painted = true; }));
+        QVERIFY(!PrintService::PrintPage(printer,
+                                         [&](QPainter&, const PageMetrics&) { painted = true; }));
         QVERIFY(!painted);
-        QCOMPARE(messages.Texts(),
-                 QStringList({"The file \"/nonexistent-folder/page.pdf\" cannot be written: nothing was printed."}));
+        QCOMPARE(messages.Texts(), QStringList({"The file \"/nonexistent-folder/page.pdf\" cannot "
+                                                "be written: nothing was printed."}));
     }
 };
 

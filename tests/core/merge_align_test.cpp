@@ -14,7 +14,8 @@ using test::SourceBuffer;
 
 // The overlay as its formula reads: each pixel, each channel, stored bottom-up as the window
 // shows it.
-std::vector<std::uint8_t> ReferenceOverlay(const SourceImage& one, const SourceImage& two, int width, int height) {
+std::vector<std::uint8_t> ReferenceOverlay(const SourceImage& one, const SourceImage& two,
+                                           int width, int height) {
     std::vector<std::uint8_t> out(3 * static_cast<std::size_t>(width) * height);
     for (int i = 0; i < height; ++i)
         for (int j = 0; j < width; ++j)
@@ -31,11 +32,9 @@ TEST(MergeAlignOverlay, MatchesTheFormulaAtTheMergesSize) {
         int w1, h1, w2, h2, width, height;
     };
     const Case cases[] = {
-        {800, 600, 640, 480, 640, 480},      // the smaller window gives the size
-        {503, 400, 900, 700, 504, 400},      // the width rounds up, one column beyond the shown area
-        {2048, 1536, 2048, 1536, 2048, 1536},
-        {1, 1, 5, 5, 0, 1},
-        {0, 0, 300, 200, 0, 0},
+        {800, 600, 640, 480, 640, 480},  // the smaller window gives the size
+        {503, 400, 900, 700, 504, 400},  // the width rounds up, one column beyond the shown area
+        {2048, 1536, 2048, 1536, 2048, 1536}, {1, 1, 5, 5, 0, 1}, {0, 0, 300, 200, 0, 0},
     };
     for (const Case& c : cases) {
         const SourceImage one = a.Image(c.w1, c.h1), two = b.Image(c.w2, c.h2);
@@ -49,10 +48,12 @@ TEST(MergeAlignOverlay, MatchesTheFormulaAtTheMergesSize) {
         const std::vector<std::uint8_t> want = ReferenceOverlay(one, two, size.width, size.height);
         for (int i = 0; i < size.height; ++i) {
             const std::uint8_t* row = top.data() + stride * i;
-            ASSERT_TRUE(std::equal(row, row + 3 * size.width,
-                                   want.begin() + 3 * static_cast<std::ptrdiff_t>(size.height - 1 - i) * size.width))
+            ASSERT_TRUE(std::equal(
+                row, row + 3 * size.width,
+                want.begin() + 3 * static_cast<std::ptrdiff_t>(size.height - 1 - i) * size.width))
                 << "row " << i << " of " << c.width << " x " << c.height;
-            ASSERT_TRUE(std::all_of(row + 3 * size.width, row + stride, [](std::uint8_t v) { return v == 0xA5; }));
+            ASSERT_TRUE(std::all_of(row + 3 * size.width, row + stride,
+                                    [](std::uint8_t v) { return v == 0xA5; }));
         }
     }
 }
