@@ -17,14 +17,15 @@
 #include <optional>
 
 #include "app/background.h"
+#include "app/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/message_service.h"
 #include "app/wendral_app.h"
-#include "app/busy_cursor.h"
 #include "core/command_table.h"
 #include "core/effect_commands.h"
 #include "core/sources.h"
+#include "dialogs/ref_colour_dialog.h"
 
 namespace wendral::app {
 
@@ -161,6 +162,8 @@ void CMainFrame::RegisterCommands() {
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this] { return CommandState{true, statusBar()->isVisible()}; });
 
+    OnCommand(kReferenceColour, [this] { OpenRefColourDialog(); });
+
     // The Edit-menu effects work on the destination whichever window is active, but follow
     // the active view: with the destination they need what their row needs, with a source or
     // the merge-align view they are off. Those with a dialog open it instead.
@@ -178,6 +181,26 @@ void CMainFrame::RegisterCommands() {
             },
             [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
     }
+}
+
+void CMainFrame::OpenRefColourDialog() {
+    if (refColourDialog_) {
+        refColourDialog_->raise();
+        refColourDialog_->activateWindow();
+        return;
+    }
+    auto* dialog = new CRefColourDlg(app_.State(), this);
+    refColourDialog_ = dialog;
+    // Closed by OK, Escape or the close box, it deletes itself a moment later; from now on the
+    // command opens a new one.
+    connect(dialog, &QDialog::finished, this, [this] { refColourDialog_ = nullptr; });
+    connect(dialog, &CRefColourDlg::ColourChanged, this, &CMainFrame::QueueIdleUpdate);
+    dialog->show();
+    dialog->Load();
+}
+
+CRefColourDlg* CMainFrame::RefColourDialog() const {
+    return refColourDialog_.data();
 }
 
 bool CMainFrame::EffectsEnabled(unsigned needs) const {

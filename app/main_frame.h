@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QTimer>
@@ -12,6 +13,7 @@ class QMdiSubWindow;
 namespace wendral::app {
 
 class CChildtwo;
+class CRefColourDlg;
 class CWendralApp;
 class ReadoutPane;
 class ReferenceSwatch;
@@ -64,7 +66,12 @@ public:
     // The colour readout for the current state.
     QString ColourReadoutText() const;
 
-protected:
+    // "Setup Reference Color": opens the one reference colour dialog, or brings it to the front.
+    void OpenRefColourDialog();
+    // The open reference colour dialog, or null.
+    CRefColourDlg* RefColourDialog() const;
+
+  protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +92,7 @@ private:
     QLabel* lockPane_;
     ReadoutPane* readoutPane_;
     ReferenceSwatch* swatch_;
+    QPointer<CRefColourDlg> refColourDialog_;
     QTimer idle_;
     bool destroying_ = false;
 };

@@ -97,11 +97,12 @@ private slots:
     void laterFeaturesAndHandlerlessCommandsAreDisabled() {
         AppFixture f;
         f.AddSource(32, 16, Bgr{9, 9, 9});
-        for (int id : {kMergeSources, kBrightnessContrast, kSpecialEffects, kRotateDestination, kReferenceColour,
-                       kHelp, kHotKeys, kWhatNow, kExplainButtons, kSendTo, kPrint, kPrintPreview, kPrintSetup,
+        for (int id : {kBrightnessContrast, kSpecialEffects, kRotateDestination, kHelp, kHotKeys,
+                       kWhatNow, kExplainButtons, kSendTo, kPrint, kPrintPreview, kPrintSetup,
                        kSupport, kMergeAlign, kCut, kUndo})
             QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
-        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw, kSaveDestinationAs})
+        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw,
+                       kSaveDestinationAs, kMergeSources, kReferenceColour})
             QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
     }
 
