@@ -1,7 +1,9 @@
 #pragma once
+#include <QFont>
 #include <QFontMetrics>
 #include <QPoint>
 #include <QSize>
+#include <QString>
 #include <QWidget>
 
 namespace wendral::app {
@@ -21,6 +23,14 @@ class DialogUnits {
             2;
         height_ = metrics.height();
     }
+    // What a window needs across to show `title` whole: the caption is usually set in bold, and
+    // the window's icon and buttons share its bar.
+    static int TitleWidth(const QWidget& widget, const QString& title) {
+        QFont bold = widget.font();
+        bold.setBold(true);
+        return QFontMetrics(bold).horizontalAdvance(title) + 10 * widget.fontMetrics().height();
+    }
+
     int X(int units) const { return units * averageWidth_ / 4; }
     int Y(int units) const { return units * height_ / 8; }
     QSize Size(int width, int height) const { return QSize(X(width), Y(height)); }

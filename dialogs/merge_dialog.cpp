@@ -37,7 +37,7 @@ QLabel* CentredText(const QString& text, QWidget* parent) {
 
 QFrame* SunkenFrame(QWidget* parent) {
     auto* frame = new QFrame(parent);
-    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     return frame;
 }
 
@@ -160,7 +160,10 @@ CMergeDlg::CMergeDlg(WendralState& state, std::function<void()> merge, QWidget* 
     grid->setColumnStretch(1, 1);
 
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(du.X(5), du.Y(2), du.X(5), du.Y(4));
+    outer->setContentsMargins(du.X(5), du.Y(4), du.X(5), du.Y(4));
+    // Wide enough for the whole title, which says what goes where, with the window's buttons.
+    const int titleWidth = DialogUnits::TitleWidth(*this, kMergeDialogTitle);
+    for (int column : {0, 1}) grid->setColumnMinimumWidth(column, titleWidth / 2);
     outer->addLayout(grid, 1);
     outer->addWidget(ok, 0, Qt::AlignHCenter);
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -112,6 +112,10 @@ CRefColourDlg::CRefColourDlg(WendralState& state, QWidget* parent)
     inFrame->addWidget(swatch_);
     grid->addWidget(frame, 1, 3, 2, 1, Qt::AlignHCenter | Qt::AlignTop);
     grid->setColumnStretch(1, 1);
+    // The sliders take what the whole title needs beyond the rest.
+    const int titleWidth = DialogUnits::TitleWidth(*this, kRefColourDialogTitle);
+    const int extra = titleWidth - grid->sizeHint().width();
+    if (extra > 0) grid->setColumnMinimumWidth(1, du.X(60) + extra);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
