@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 DEB_PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev \
-  ccache qt6-base-dev xvfb xauth xdg-utils fonts-dejavu-core \
+  ccache qt6-base-dev qt6-svg-dev xvfb xauth xdg-utils fonts-dejavu-core \
   imagemagick netpbm python3 python3-pil
 
 .PHONY: deps build test bench fuzz asan-test run clean
@@ -41,9 +41,10 @@ bench: deps
 	  QT_QPA_PLATFORM=offscreen ./build-bench/bench/gui/wendral-gui-bench; \
 	else echo "The windows' benchmark needs Qt 6: not built."; fi
 
-# Core, io and batch tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again, the application's QtTests included, under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 asan-test: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDRAL_SANITIZE=ON -DWENDRAL_APP=OFF -DWENDRAL_BENCH=OFF
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDRAL_SANITIZE=ON -DWENDRAL_APP=ON -DWENDRAL_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)

@@ -13,7 +13,7 @@
 #include "app/busy_cursor.h"
 #include "app/commands.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/packet_image.h"
 #include "app/pixel_rows.h"
 #include "app/toolbar_icons.h"

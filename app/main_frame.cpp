@@ -9,18 +9,22 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPainter>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
 #include <QToolBar>
 #include <QUrl>
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "app/background.h"
 #include "app/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "core/command_table.h"
 #include "core/effect_commands.h"
@@ -28,6 +32,20 @@
 #include "dialogs/ref_colour_dialog.h"
 
 namespace wendral::app {
+namespace {
+
+// How far each cascaded window starts from the one before: a title bar's height, so that every
+// title stays in sight.
+int CascadeStep(const QWidget& area) {
+    return std::max(20, area.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &area) + 6);
+}
+
+bool IsSourceWindow(QMdiSubWindow* window) {
+    const RoutedFrame* frame = CommandRouter::FrameOf(window);
+    return frame && frame->Role() == ViewRole::Source;
+}
+
+}  // namespace
 
 // Pane 3: a swatch of the reference colour.
 class ReferenceSwatch : public QWidget {
@@ -148,12 +166,16 @@ void CMainFrame::BuildMenus() {
             menu->addAction(router_->Action(id));
         }
         connect(menu, &QMenu::aboutToShow, router_, &CommandRouter::Refresh);
+        if (std::find(info.items.begin(), info.items.end(), kCascade) != info.items.end()) {
+            windowMenu_ = menu;
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::ListWindows);
+        }
     }
 }
 
 void CMainFrame::RegisterCommands() {
     OnCommand(kExit, [this] { close(); });
-    OnCommand(kCascade, [this] { area_->cascadeSubWindows(); });
+    OnCommand(kCascade, [this] { Cascade(); });
     OnCommand(kTileHorizontal, [this] { Tile(Qt::Horizontal); });
     OnCommand(kTileVertical, [this] { Tile(Qt::Vertical); });
     OnCommand(kNextPane, [this] { area_->activateNextSubWindow(); });
@@ -213,27 +235,124 @@ bool CMainFrame::EffectsEnabled(unsigned needs) const {
     return true;
 }
 
-// Horizontal tiles lie one below the other across the whole width, vertical ones side by side.
-void CMainFrame::Tile(Qt::Orientation orientation) {
+QList<QMdiSubWindow*> CMainFrame::ArrangedWindows() const {
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::StackingOrder))
         if (w->isVisible() && !w->isMinimized()) windows << w;
+    return windows;
+}
+
+// A source window's size decides what it feeds the destination, so arranging the windows must
+// not change it: a smaller window would rebuild the destination smaller, or ask the overwrite
+// question. Sizes give way only to an area too small for them.
+void CMainFrame::Cascade() {
+    const QSize client = area_->viewport()->size();
+    const int step = CascadeStep(*area_);
+    int i = 0;
+    for (QMdiSubWindow* w : ArrangedWindows()) {
+        if (w->isMaximized()) w->showNormal();
+        const QSize size = w->size().boundedTo(client);
+        const QPoint at(std::min(i * step, std::max(0, client.width() - size.width())),
+                        std::min(i * step, std::max(0, client.height() - size.height())));
+        w->setGeometry(QRect(at, size));
+        w->raise();
+        ++i;
+    }
+}
+
+// The source windows keep their extent along the tiling where the area has room for them beside
+// the other windows at their smallest; the other windows (the destination, the merge-align view)
+// share the rest. Where the room is short every source gives up the same fraction. Across the
+// tiling the other windows fill the area and the sources keep their size.
+void CMainFrame::Tile(Qt::Orientation orientation) {
+    const QList<QMdiSubWindow*> windows = ArrangedWindows();
     if (windows.isEmpty()) return;
     const QSize client = area_->viewport()->size();
+    const bool sideBySide = orientation == Qt::Vertical;
+    const auto along = [sideBySide](const QSize& s) { return sideBySide ? s.width() : s.height(); };
+    const auto across = [sideBySide](const QSize& s) {
+        return sideBySide ? s.height() : s.width();
+    };
     const int n = static_cast<int>(windows.size());
+    const int room = along(client);
+
+    std::vector<int> extent(windows.size(), 0);
+    std::vector<bool> source(windows.size(), false);
+    long long sources = 0;
+    int others = 0;
+    int othersLeast = 0;
     for (int i = 0; i < n; ++i) {
         windows[i]->showNormal();
-        if (orientation == Qt::Horizontal)
-            windows[i]->setGeometry(0, client.height() * i / n, client.width(),
-                                    client.height() * (i + 1) / n - client.height() * i / n);
-        else
-            windows[i]->setGeometry(client.width() * i / n, 0,
-                                    client.width() * (i + 1) / n - client.width() * i / n, client.height());
+        source[i] = IsSourceWindow(windows[i]);
+        if (source[i]) {
+            extent[i] = along(windows[i]->size());
+            sources += extent[i];
+        } else {
+            ++others;
+            othersLeast += along(windows[i]->minimumSizeHint());
+        }
     }
+    const int forSources = std::max(0, room - othersLeast);
+    if (sources > forSources) {
+        long long given = 0;
+        for (int i = 0; i < n; ++i)
+            if (source[i]) given += extent[i] = static_cast<int>(extent[i] * forSources / sources);
+        sources = given;
+    }
+    int otherIndex = 0;
+    const int rest = room - static_cast<int>(sources);
+    for (int i = 0; i < n; ++i)
+        if (!source[i]) {
+            extent[i] = rest * (otherIndex + 1) / others - rest * otherIndex / others;
+            ++otherIndex;
+        }
+
+    int position = 0;
+    for (int i = 0; i < n; ++i) {
+        const int wide =
+            source[i] ? std::min(across(windows[i]->size()), across(client)) : across(client);
+        const QRect r =
+            sideBySide ? QRect(position, 0, extent[i], wide) : QRect(0, position, wide, extent[i]);
+        windows[i]->setGeometry(r);
+        position += extent[i];
+    }
+}
+
+QPoint CMainFrame::PlaceNewWindow(const QSize& size) const {
+    const QRect client(QPoint(0, 0), area_->viewport()->size());
+    QList<QRect> taken;
+    for (QMdiSubWindow* w : area_->subWindowList())
+        if (w->isVisible()) taken << w->geometry();
+    const auto free = [&](const QRect& r) {
+        if (!client.contains(r)) return false;
+        for (const QRect& t : taken)
+            if (t.intersects(r)) return false;
+        return true;
+    };
+    for (const QRect& t : taken)
+        for (const QPoint at : {QPoint(t.right() + 1, t.top()), QPoint(t.left(), t.bottom() + 1)})
+            if (free(QRect(at, size))) return at;
+    // Cascaded: the first step no open window starts at (or near), so that none is hidden.
+    const int step = CascadeStep(*area_);
+    const auto startsNear = [&](const QPoint& at) {
+        for (const QRect& t : taken)
+            if (std::abs(t.left() - at.x()) < step / 2 && std::abs(t.top() - at.y()) < step / 2)
+                return true;
+        return false;
+    };
+    QPoint at;
+    for (int i = 0; i < 64; ++i) {
+        at = QPoint(std::min(i * step, std::max(0, client.width() - size.width())),
+                    std::min(i * step, std::max(0, client.height() - size.height())));
+        if (!startsNear(at)) break;
+    }
+    return at;
 }
 
 void CMainFrame::AddSubWindow(QMdiSubWindow* window) {
     area_->addSubWindow(window);
+    for (QToolBar* bar : window->findChildren<QToolBar*>())
+        router_->BindToolBar(*bar, *window, [this](QMdiSubWindow* w) { BringToTop(w); });
     window->show();
 }
 
@@ -245,10 +364,7 @@ void CMainFrame::BringToTop(QMdiSubWindow* window) {
 }
 
 RoutedFrame* CMainFrame::ActiveFrame() const {
-    QMdiSubWindow* sub = area_->activeSubWindow();
-    if (!sub) return nullptr;
-    if (auto* frame = dynamic_cast<RoutedFrame*>(sub)) return frame;
-    return dynamic_cast<RoutedFrame*>(sub->widget());
+    return CommandRouter::FrameOf(area_->activeSubWindow());
 }
 
 void CMainFrame::QueueIdleUpdate() {
@@ -303,6 +419,8 @@ void CMainFrame::AskOverwriteQuestion() {
         return;
     }
     if (s.PendingSourceChange == LastAskedChange) return;
+    // Not on top of a box or a command still on screen: the next idle pass after it asks.
+    if (router_->Busy()) return;
     LastAskedChange = s.PendingSourceChange;
     if (ShowMessage(kOverwriteQuestion, MessageButtons::YesNo, MessageIcon::Stop) == MessageAnswer::Yes) {
         ShowMessage(kOverwriteYes);
@@ -310,6 +428,31 @@ void CMainFrame::AskOverwriteQuestion() {
     } else {
         ShowMessage(kOverwriteNo);
         s.OverwriteConsent = 0;
+    }
+}
+
+// The numbered list of open windows at the end of the Window menu, the active one checked.
+void CMainFrame::ListWindows() {
+    for (QAction* a : windowList_) {
+        windowMenu_->removeAction(a);
+        delete a;
+    }
+    windowList_.clear();
+    int n = 0;
+    for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::CreationOrder)) {
+        if (w->isHidden()) continue;
+        if (n == 0) windowList_ << windowMenu_->addSeparator();
+        ++n;
+        const QString title = QString(w->windowTitle()).replace('&', "&&");
+        QAction* entry = windowMenu_->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title)
+                                                       : QStringLiteral("%1 %2").arg(n).arg(title));
+        entry->setStatusTip("Activate this window");
+        entry->setCheckable(true);
+        entry->setChecked(w == area_->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(w)] {
+            if (window) BringToTop(window);
+        });
+        windowList_ << entry;
     }
 }
 
@@ -321,11 +464,22 @@ void CMainFrame::UpdateTitle() {
 
 QString CMainFrame::PaneText(int pane) const {
     switch (pane) {
-        case 0: return statusBar()->currentMessage().isEmpty() ? promptPane_->text() : statusBar()->currentMessage();
+        case 0: return promptPane_->text();
         case 1: return lockPane_->text();
         case 2: return readoutPane_->text();
         default: return {};
     }
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // A hovered menu item or button shows its prompt in pane 0 itself. The status bar's own
+    // message would hide the pane, and the panes after it would move.
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        promptPane_->setText(tip.isEmpty() ? QString(kReady) : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMdiSubWindow;
+class QMenu;
 
 namespace wendral::app {
 
@@ -44,8 +45,12 @@ public:
     CChildtwo& MdiArea() { return *area_; }
     QAction* Action(int id) const { return router_->Action(id); }
 
-    // Adds a frame's sub-window to the area (shown, not yet activated).
+    // Adds a frame's sub-window to the area (shown, not yet activated). The buttons of its
+    // toolbars follow that frame's own view, and a click on one activates the frame first.
     void AddSubWindow(QMdiSubWindow* window);
+    // Where a new window of `size` goes: beside the open windows where the area has room,
+    // otherwise at the first cascade step no open window starts at.
+    QPoint PlaceNewWindow(const QSize& size) const;
     // Activates `window` and brings it to the top of the sub-windows.
     void BringToTop(QMdiSubWindow* window);
     RoutedFrame* ActiveFrame() const;
@@ -54,6 +59,11 @@ public:
     void QueueIdleUpdate();
     // The idle update itself (tests call it directly).
     void RunIdleUpdate();
+
+    // Window > Cascade: the windows overlap by steps, each keeping its size unless the area is
+    // smaller. Tile: horizontal tiles lie one below the other, vertical ones side by side.
+    void Cascade();
+    void Tile(Qt::Orientation orientation);
 
     // The texts of the panes: 0 prompts, 1 the lock, 2 the colour readout.
     QString PaneText(int pane) const;
@@ -71,7 +81,8 @@ public:
     // The open reference colour dialog, or null.
     CRefColourDlg* RefColourDialog() const;
 
-  protected:
+protected:
+    bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,7 +94,9 @@ private:
     void UpdateColourReadout();
     void AskOverwriteQuestion();
     void UpdateTitle();
-    void Tile(Qt::Orientation orientation);
+    void ListWindows();
+    // The sub-windows a cascade or a tiling arranges, bottom first.
+    QList<QMdiSubWindow*> ArrangedWindows() const;
 
     CWendralApp& app_;
     CChildtwo* area_;
@@ -92,6 +105,8 @@ private:
     QLabel* lockPane_;
     ReadoutPane* readoutPane_;
     ReferenceSwatch* swatch_;
+    QMenu* windowMenu_ = nullptr;
+    QList<QAction*> windowList_;  // the Window menu's numbered entries, and their separator
     QPointer<CRefColourDlg> refColourDialog_;
     QTimer idle_;
     bool destroying_ = false;

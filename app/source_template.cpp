@@ -13,7 +13,7 @@
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/source_window.h"
 #include "dialogs/save_destination_dialog.h"
 #include "io/picture_file.h"
@@ -37,7 +37,7 @@ std::optional<QString> RunOpenDialog(QWidget* parent) {
 }  // namespace
 
 QStringList OpenFilters() {
-    QStringList filters = QtNameFilters(kOpenFilter);
+    QStringList filters = QtNameFilters(QString::fromStdString(OpenFilter()));
     // "*.*" means every file where the filter string comes from; here it would skip names
     // without a dot.
     for (QString& f : filters) f.replace("(*.*)", "(*)");
@@ -107,10 +107,9 @@ void SourceTemplate::ShowNewFrame(CChildFrame& frame, int number) {
         size = QSize(screen.width() * 5 / 8, screen.height() / 2);
     }
     frame.resize(size);
-    // Cascaded below the windows already there, so that every title bar stays in sight.
-    const int earlier = static_cast<int>(app_.MainFrame()->MdiArea().subWindowList().size());
+    const QPoint at = app_.MainFrame()->PlaceNewWindow(size);
     app_.MainFrame()->AddSubWindow(&frame);
-    frame.move(earlier * 28, earlier * 28);
+    frame.move(at);
     // The view's client size is what the first layout and rendering use: settle the layouts of
     // the sub-window and of its inner window now rather than at the next turn of the loop.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);

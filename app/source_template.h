@@ -15,11 +15,7 @@ namespace wendral::app {
 
 class CChildFrame;
 
-inline constexpr const char* kOpenFilter =
-    "Bitmap Files (*.bmp)|*.bmp|Jpeg Files (*.jpg)|*.jpg|Png Files (*.png)|*.png|Tif Files (*.tif)|*.tif|Tga "
-    "Files (*.tga)|*.tga|Pcx Files (*.pcx)|*.pcx|All Files (*.*)|*.*||";
-
-// The open dialog's filters: the filter string as Qt filters, "All Files" matching names
+// The open dialog's filters: io's filter string as Qt filters, "All Files" matching names
 // without a dot too.
 QStringList OpenFilters();
 

@@ -259,21 +259,14 @@ CChildFrame::CChildFrame(CWendralApp& app, SourceTemplate& owner)
     view_ = new CWendralView(app, owner, *model_, inner_);
     inner_->setCentralWidget(view_);
     setWidget(inner_);
-    setWindowIcon(QIcon());
     RegisterCommands();
     // From the first source frame on, the destination window shows the destination picture.
     if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1) dest->DropStartupHelp();
 }
 
-CChildFrame::~CChildFrame() {
-    // A frame closed by the user has left the engine already (closeEvent). One destroyed with
-    // the application only leaves the table: nothing is rebuilt any more.
-    WendralState& s = app_.State();
-    if (model_->SourceNumber != 0 && s.SourceCount > 0) --s.SourceCount;
-    for (int n = 1; n <= 2; ++n)
-        if (s.SourceViews[n] == model_.get()) s.SourceViews[n] = nullptr;
-    model_->SourceNumber = 0;
-}
+// A frame closed by the user has left the engine already (closeEvent); one destroyed with the
+// application or never kept reports that it is gone.
+CChildFrame::~CChildFrame() { DetachSource(app_.State(), *model_); }
 
 void CChildFrame::RegisterCommands() {
     OnCommand(kCloseSource, [this] { close(); });

@@ -1,5 +1,6 @@
 #include "app/wendral_app.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -9,8 +10,9 @@
 #include "app/commands.h"
 #include "app/data_files.h"
 #include "app/dest_window.h"
+#include "app/icons.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/source_template.h"
 
 namespace wendral::app {
@@ -55,6 +57,8 @@ QString CWendralApp::BackgroundPath() const { return DataFilePath("bmy", options
 QString CWendralApp::StartupHelpPath() const { return DataFilePath("bmx", options_.dataDirectory); }
 
 bool CWendralApp::InitInstance() {
+    // Before any window exists: every window without an icon of its own shows this one.
+    QApplication::setWindowIcon(ProgramIcon());
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     SetMessageParent(mainFrame_.get());
     MakeTemplates();
@@ -125,7 +129,10 @@ void CWendralApp::RegisterCommands() {
             kRecentFile1 + n,
             [this, n] {
                 const QStringList files = RecentFiles();
-                if (n < files.size()) OpenSourceFile(files[n]);
+                if (n >= files.size()) return;
+                // An entry whose file did not open goes, after its messages. With two sources
+                // open the file was not even tried: its entry stays.
+                if (!OpenSourceFile(files[n]) && state_.SourceCount < 2) RemoveRecentFile(files[n]);
             },
             [this, n] { return CommandState{n < RecentFiles().size() && Template(kSourceTemplate) != nullptr}; });
     }
@@ -156,6 +163,15 @@ void CWendralApp::AddRecentFile(const QString& path) {
     QStringList files = RecentFiles();
     files.removeAll(path);
     files.prepend(path);
+    StoreRecentFiles(files);
+}
+
+void CWendralApp::RemoveRecentFile(const QString& path) {
+    QStringList files = RecentFiles();
+    if (files.removeAll(path) > 0) StoreRecentFiles(files);
+}
+
+void CWendralApp::StoreRecentFiles(QStringList files) {
     while (files.size() > kRecentFileCount) files.removeLast();
     recentFiles_ = files;
     QSettings().setValue(kRecentFilesKey, files);

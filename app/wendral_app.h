@@ -102,12 +102,14 @@ public:
     // The recent-file list, newest first, at most 4 entries.
     QStringList RecentFiles() const;
     void AddRecentFile(const QString& path);
+    void RemoveRecentFile(const QString& path);
 
 signals:
     void RecentFilesChanged();
 
 private:
     mutable std::optional<QStringList> recentFiles_;
+    void StoreRecentFiles(QStringList files);
     void MakeTemplates();
     void RegisterCommands();
     void BringToTop(QMdiSubWindow* frame);

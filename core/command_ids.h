@@ -68,6 +68,7 @@ enum CommandId : int {
     kPaste = 57637,
     kCut = 57635,
     kUndo = 57643,
+    kRedo = 57644,
     // View
     kMergeAlign = 32827,
     kViewToolbar = 59392,

@@ -289,6 +289,19 @@ CommandOutcome Brush(CommandContext& c, Args a) {
     return FromMessages(BrushAlong(c.state, c.zone, ToInt(a[0]), ToPoints(a.subspan(1)), shown.one, shown.two));
 }
 
+// Undo or redo K steps; a script is told when there is none to take.
+CommandOutcome UndoRedo(CommandContext& c, Args a, bool undo) {
+    CommandOutcome out;
+    for (int k = Presses(a); k > 0; --k) {
+        if (!c.history || !(undo ? c.history->Undo(c.state, c.zone) : c.history->Redo(c.state, c.zone))) {
+            out.refusal = undo ? "nothing to undo" : "nothing to redo";
+            break;
+        }
+        out.zone = ZoneOutcome::Redraw;
+    }
+    return out;
+}
+
 using Run = std::function<CommandOutcome(CommandContext&, Args)>;
 
 // A source command whose engine call takes only the source number.
@@ -383,6 +396,10 @@ std::vector<CommandRow> MakeTable() {
              return FromZone(ZoneOutcome::Redraw);
          }},
     };
+    t.push_back({kUndo, "undo", nullptr, "[K]", kNeedsNothing, Carrier::MainFrame, Check::None, Changes::Picture,
+                 PressCount, [](CommandContext& c, Args a) { return UndoRedo(c, a, true); }});
+    t.push_back({kRedo, "redo", nullptr, "[K]", kNeedsNothing, Carrier::MainFrame, Check::None, Changes::Picture,
+                 PressCount, [](CommandContext& c, Args a) { return UndoRedo(c, a, false); }});
     // The Edit menu's effects that run at once.
     for (const EffectCommand& effect : kEffectCommands) t.push_back(Effect(effect));
 

@@ -10,6 +10,7 @@
 #include "core/command_ids.h"
 #include "core/dest_state.h"
 #include "core/distortion_engine.h"
+#include "core/history.h"
 #include "core/reference_colour.h"
 #include "core/sources.h"
 #include "core/zone.h"
@@ -88,6 +89,8 @@ struct CommandContext {
     SourceWindowMaker* windows = nullptr;
     // The reference colour dialog while it is open, which a right-button release refreshes.
     RefColourDialogState* refColourDialog = nullptr;
+    // The destination's undo history, where it keeps one.
+    History* history = nullptr;
 };
 
 // What a command reports to its caller.

@@ -16,6 +16,7 @@ Bgr WendralState::DestPixel(int x, int y) const {
 // The picture's pixels are one contiguous run at the start of each store, so copying them
 // pixel by pixel at equal offsets is one block copy.
 void WendralState::SnapshotDestination() {
+    ++SnapshotCount;
     std::memcpy(restore_.get(), destination_.get(), DestBytes());
 }
 

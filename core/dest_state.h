@@ -70,6 +70,10 @@ public:
 
     Random15 Random;
 
+    // Counts SnapshotDestination calls, the only writer of RestoreStore: the undo history
+    // compares RestoreStore only when this has moved.
+    std::uint64_t SnapshotCount = 0;
+
 private:
     std::unique_ptr<std::uint8_t[]> destination_;
     std::unique_ptr<std::uint8_t[]> restore_;

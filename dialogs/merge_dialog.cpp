@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/message_service.h"
 #include "dialogs/dialog_units.h"
+#include "dialogs/message_service.h"
 
 namespace wendral::app {
 namespace {

@@ -2,20 +2,12 @@
 #include <algorithm>
 #include <ostream>
 
-#include "io/picture_file.h"
+#include "io/picture_formats.h"
 #include "io/save.h"
 #include "tools/batch_session.h"
 
 namespace wendral::batch {
 namespace {
-
-const char* const kFilterWords[] = {"bmp", "jpg", "png", "tif", "tga", "pcx"};
-
-int FilterIndex(const std::string& word) {
-    for (int i = 0; i < 6; ++i)
-        if (word == kFilterWords[i]) return i + 1;
-    return 0;
-}
 
 CommandResult Info(Session& s, const Args&) {
     const WendralState& st = s.state;
@@ -42,7 +34,7 @@ CommandResult Pixel(Session& s, const Args& a) {
 
 // A name without one of the six extensions gets the named format's (default bmp).
 bool SavePictureFile(const WendralState& state, const std::string& path, const std::string& format, Messages& messages) {
-    const SaveTarget target = ResolveSaveTarget(path, format.empty() ? 1 : FilterIndex(format));
+    const SaveTarget target = ResolveSaveTarget(path, format.empty() ? 1 : FilterIndexOf(format));
     if (SaveDestination(state, target.path, target.format, messages)) return true;
     if (messages.empty()) messages.push_back("save: cannot write " + target.path);
     return false;
@@ -51,8 +43,8 @@ bool SavePictureFile(const WendralState& state, const std::string& path, const s
 void RegisterFileCommands(Vocabulary& t) {
     // The table leaves the format words to io's formats.
     const CommandRow& save = *FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument);
-    t.Add({"save", "save PATH [bmp|jpg|png|tif|tga|pcx]",
-           [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndex(a[1]) != 0); },
+    t.Add({"save", "save PATH [" + FormatExtensions("|") + "]",
+           [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndexOf(a[1]) != 0); },
            [&save](Session& s, const Args& a) { return s.Run(save, "save", a); }});
     t.Add({"info", "info", [](const Args& a) { return a.empty(); }, Info});
     t.Add({"pixel", "pixel X Y",

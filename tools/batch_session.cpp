@@ -70,7 +70,12 @@ CommandContext Session::Context() {
                           load,
                           save,
                           this,
-                          nullptr};
+                          nullptr,
+                          history_.get()};
+}
+
+void Session::KeepHistory() {
+    if (!history_) history_ = std::make_unique<History>(state, zone);
 }
 
 void Session::ReleaseDetached() {
@@ -90,6 +95,7 @@ CommandResult Session::Run(const CommandRow& row, const std::string& name, const
         outcome = row.run(context, args);
     }
     ReleaseDetached();
+    if (history_ && row.id != kUndo && row.id != kRedo) history_->Commit(state, zone, name);
     if (!outcome.refusal.empty()) return Fail(name + ": " + outcome.refusal);
     if (outcome.source.failed && outcome.source.messages.empty()) return Fail(name + " is not available now");
     return FromZoneOutcome(outcome.zone, std::move(outcome.source.messages));
@@ -192,6 +198,8 @@ int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ost
         }
         steps.push_back(Step{&line, command, std::move(args)});
     }
+    for (const Step& step : steps)
+        if (step.command->name == "undo" || step.command->name == "redo") session.KeepHistory();
     for (const Step& step : steps) {
         const CommandResult result = step.command->run(session, step.args);
         if (result.status == Status::Ok) continue;

@@ -11,6 +11,7 @@
 #include "core/messages.h"
 #include "core/command_table.h"
 #include "core/distortion_engine.h"
+#include "core/history.h"
 #include "core/reference_colour.h"
 #include "core/source_image.h"
 #include "core/source_view.h"
@@ -51,6 +52,10 @@ public:
     PictureLoader load;  // the open command's file reader
     PictureSaver save;   // the save command's writer
 
+    // Keeps an undo history from now on: every command after this is a step. A script that
+    // never undoes has none, and pays nothing for it.
+    void KeepHistory();
+
     // Source window `number` if it is open.
     SourceView* Source(int number);
     // What source `number` shows, or null when it is not open.
@@ -69,6 +74,7 @@ public:
 
 private:
     void ReleaseDetached();
+    std::unique_ptr<History> history_;
     std::vector<std::unique_ptr<SourceView>> windows_;
     SourceImage shown_[3];
 };

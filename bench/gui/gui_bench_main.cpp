@@ -24,7 +24,7 @@
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/source_window.h"
 #include "app/wendral_app.h"
 #include "core/dest_state.h"

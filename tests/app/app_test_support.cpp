@@ -45,7 +45,7 @@ PictureLoader PictureOf(int width, int height, std::function<Bgr(int, int)> colo
         doc.PictureWidth = width;
         doc.PictureHeight = height;
         doc.SourcePath = "test.bmp";
-        return true;
+        return PictureLoadResult{true, true};
     };
 }
 

@@ -12,7 +12,7 @@
 
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "core/pixel.h"
 #include "core/source_view.h"

@@ -112,6 +112,11 @@ TEST_F(Batch, ExitStatusAndMessageFormat) {
         EXPECT_EQ(Run(bad), 2) << bad;
         EXPECT_NE(err_.find("usage: "), std::string::npos) << bad;
     }
+    // A format word is one of the six extensions as written.
+    EXPECT_EQ(Run("save x.bmp BMP"), 2);
+    EXPECT_EQ(
+        err_,
+        "line 1: bad arguments: save x.bmp BMP\nusage: save PATH [bmp|jpg|png|tif|tga|pcx]\n");
 
     // The first failing command ends the run with its messages, one a line.
     EXPECT_EQ(Run("open " + P("pic.bmp") + "; open " + P("pic.bmp") + "\n open " + P("pic.bmp") + "; save " + P("b.bmp")),

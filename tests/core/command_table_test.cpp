@@ -15,7 +15,9 @@ TEST(CommandTable, EachCommandAndEachWordHasOneRow) {
     std::set<std::pair<int, Carrier>> ids;
     std::set<std::string> words;
     for (const CommandRow& row : CommandTable()) {
-        if (row.id != 0) EXPECT_TRUE(ids.emplace(row.id, row.carrier).second) << row.id;
+        if (row.id != 0) {
+            EXPECT_TRUE(ids.emplace(row.id, row.carrier).second) << row.id;
+        }
         if (!row.word) continue;
         const std::string word = std::string(row.word) + ' ' + (row.firstArgument ? row.firstArgument : "");
         EXPECT_TRUE(words.insert(word).second) << word;

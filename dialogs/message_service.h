@@ -9,9 +9,9 @@ class QWidget;
 
 namespace wendral::app {
 
-// Every message the application shows goes through ShowMessage: a QMessageBox with the caption
-// "Wendral", the text as given, the named buttons and icon. Tests install a hook that sees each
-// message instead of a modal box and answers it.
+// Every message the application and its dialogs show goes through ShowMessage: a QMessageBox
+// with the caption "Wendral", the text as given, the named buttons and icon. Tests install a
+// hook that sees each message instead of a modal box and answers it.
 
 inline constexpr const char* kMessageCaption = "Wendral";
 
@@ -33,6 +33,10 @@ void ShowMessages(const Messages& messages);
 
 // The parent of the message boxes (the main frame); none means a top-level box.
 void SetMessageParent(QWidget* parent);
+
+// True while one of these boxes is open (or, under a test hook, being answered): input that
+// arrives meanwhile must not start another command.
+bool MessageBoxOpen();
 
 using MessageHook = std::function<MessageAnswer(const MessageRecord&)>;
 

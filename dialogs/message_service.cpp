@@ -1,4 +1,4 @@
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -17,6 +17,20 @@ QPointer<QWidget>& Parent() {
     static QPointer<QWidget> parent;
     return parent;
 }
+
+int& OpenBoxes() {
+    static int open = 0;
+    return open;
+}
+
+// Counts a box for the life of the scope.
+class OpenBox {
+public:
+    OpenBox() { ++OpenBoxes(); }
+    ~OpenBox() { --OpenBoxes(); }
+    OpenBox(const OpenBox&) = delete;
+    OpenBox& operator=(const OpenBox&) = delete;
+};
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
@@ -37,6 +51,7 @@ MessageAnswer ShowMessage(const QString& text, MessageButtons buttons) {
 
 MessageAnswer ShowMessage(const QString& text, MessageButtons buttons, MessageIcon icon) {
     const MessageRecord record{text, buttons, icon};
+    const OpenBox open;
     if (CurrentHook()) {
         const MessageAnswer answer = CurrentHook()(record);
         if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -56,6 +71,8 @@ void ShowMessages(const Messages& messages) {
 }
 
 void SetMessageParent(QWidget* parent) { Parent() = parent; }
+
+bool MessageBoxOpen() { return OpenBoxes() > 0; }
 
 ScopedMessageHook::ScopedMessageHook(MessageAnswer answer)
     : ScopedMessageHook(MessageHook([answer](const MessageRecord&) { return answer; })) {}
