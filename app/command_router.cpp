@@ -135,6 +135,7 @@ bool CommandRouter::Execute(int id) {
     }
     // The handler may change the chain (a window opens or closes): run a copy.
     const std::function<void()> run = h->run;
+    emit CommandStarting(id);
     ++running_;
     run();
     --running_;
@@ -149,6 +150,7 @@ void CommandRouter::Refresh() {
     const auto show = [](QAction* action, const CommandState& s) {
         action->setEnabled(s.enabled);
         if (action->isCheckable()) action->setChecked(s.checked.value_or(false));
+        if (s.text && action->text() != *s.text) action->setText(*s.text);
     };
     for (auto& [id, action] : actions_) show(action, StateOf(id));
     std::erase_if(frameActions_, [](const FrameAction& f) { return !f.action || !f.frame; });

@@ -16,10 +16,13 @@ namespace wendral::app {
 
 // What a command looks like at the moment: enabled, and for checkable commands checked.
 struct CommandState {
-    CommandState(bool enabledNow = true, std::optional<bool> checkedNow = std::nullopt)
-        : enabled(enabledNow), checked(checkedNow) {}
+    CommandState(bool enabledNow = true, std::optional<bool> checkedNow = std::nullopt,
+                 std::optional<QString> textNow = std::nullopt)
+        : enabled(enabledNow), checked(checkedNow), text(std::move(textNow)) {}
     bool enabled;
     std::optional<bool> checked;
+    // A menu text that follows the state ("Undo Explode"); none keeps the vocabulary's.
+    std::optional<QString> text;
 };
 
 struct CommandHandler {
@@ -114,7 +117,8 @@ public:
     static RoutedFrame* FrameOf(QMdiSubWindow* window);
 
 signals:
-    // After every command the router ran.
+    // Before and after every command the router runs.
+    void CommandStarting(int id);
     void CommandRan(int id);
 
 protected:

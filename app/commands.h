@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <span>
 
 #include "core/command_ids.h"
@@ -24,6 +25,8 @@ struct CommandInfo {
 };
 
 std::span<const CommandInfo> AllCommands();
+// What "Undo <step>" and "Redo <step>" call the change a command makes ("Explode", "Merge").
+QString StepName(int id);
 // The entry of `id`, or null for an id outside the vocabulary.
 const CommandInfo* FindCommand(int id);
 

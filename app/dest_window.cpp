@@ -7,10 +7,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
 #include <QToolBar>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/main_frame.h"
 #include "dialogs/message_service.h"
@@ -109,7 +110,20 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     s.DestLocked = 0;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
+    // Steps keep only what they changed, so the default budget holds hundreds of presses.
+    const qulonglong budgetMiB =
+        QSettings().value(QStringLiteral("history/budgetMiB"), qulonglong{History::kDefaultBudget >> 20}).toULongLong();
+    history_ = std::make_unique<History>(s, zone_, std::size_t(budgetMiB) << 20);
     RegisterCommands();
+}
+
+void CDestview::CommitStep() {
+    const QString name = std::exchange(stepName_, QString());
+    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString());
+}
+
+bool CDestview::GestureInProgress() const {
+    return drag_->forming.Dragging() || drag_->stroke.Held() || sampling_;
 }
 
 CDestview::~CDestview() { app_.State().DestLocked = 0; }
@@ -155,7 +169,8 @@ CommandContext CDestview::Context() {
                           windows ? windows->Loader() : PictureLoader(),
                           nullptr,
                           windows,
-                          OpenRefColourModel()};
+                          OpenRefColourModel(),
+                          history_.get()};
 }
 
 void CDestview::RunCommand(const CommandRow& row, Args args) {
@@ -239,16 +254,21 @@ void CDestview::MergeNow() {
     // The merge ended any brushing.
     brushOutline_.reset();
     if (outcome == ZoneOutcome::Redraw) {
-        RedrawDestination();
-        // A slider dragged in the dialog shows each merge as it is made, not the last of a
-        // burst, and straight from the store: the next merge replaces it all anyway.
-        passingThrough_ = true;
-        repaint();
-        passingThrough_ = false;
+        ShowPreview();
     } else {
         UpdateDestinationTitle();
     }
     app_.StateChanged();
+}
+
+void CDestview::ShowPreview() {
+    RedrawDestination();
+    // Painted inside the dialog's event, so that a dragged slider shows each result as it is
+    // made, not the last of a burst; and straight from the store, as the next result replaces
+    // the whole picture anyway.
+    passingThrough_ = true;
+    repaint();
+    passingThrough_ = false;
 }
 
 RefColourDialogState* CDestview::OpenRefColourModel() {
@@ -442,7 +462,10 @@ Point At(const QMouseEvent* event) {
 
 }  // namespace
 
-void CDestview::PressRight(Point at) { ReferenceSamplingPress(app_.State(), drag_->sampling, at); }
+void CDestview::PressRight(Point at) {
+    sampling_ = true;
+    ReferenceSamplingPress(app_.State(), drag_->sampling, at);
+}
 
 void CDestview::MoveRight(Point at) {
     ReferenceSamplingMove(app_.State(), drag_->sampling, at);
@@ -451,9 +474,11 @@ void CDestview::MoveRight(Point at) {
 }
 
 void CDestview::ReleaseRight() {
+    sampling_ = false;
     ReferenceSamplingRelease(app_.State(), zone_, OpenRefColourModel());
     if (CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr)
         dialog->ShowModel();
+    NoteStep(QStringLiteral("Colour Sampling"));
 }
 
 void CDestview::mousePressEvent(QMouseEvent* event) {
@@ -504,10 +529,16 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
 void CDestview::mouseReleaseEvent(QMouseEvent* event) {
     WendralState& s = app_.State();
     const unsigned button = ButtonFlags(event->button());
-    if (button != 0 && drag_->stroke.Held()) drag_->stroke.Release(zone_, button);
+    if (button != 0 && drag_->stroke.Held()) {
+        drag_->stroke.Release(zone_, button);
+        NoteStep(QStringLiteral("Brush Stroke"));
+    }
     if (event->button() == Qt::LeftButton) {
         drag_->band.reset();
-        if (drag_->forming.Release(s, zone_, At(event), width(), height())) UpdateDestinationTitle();
+        if (drag_->forming.Release(s, zone_, At(event), width(), height())) {
+            UpdateDestinationTitle();
+            NoteStep(QStringLiteral("Zone"));
+        }
         update();
     } else if (event->button() == Qt::RightButton) {
         ReleaseRight();

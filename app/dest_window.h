@@ -9,10 +9,12 @@
 
 #include "app/command_router.h"
 #include "app/doc_template.h"
+#include "dialogs/destination_preview.h"
 #include "dialogs/save_destination_dialog.h"
 #include "core/brushing.h"
 #include "core/command_table.h"
 #include "core/distortion_engine.h"
+#include "core/history.h"
 #include "core/sources.h"
 #include "core/picture_packet.h"
 #include "core/pixel.h"
@@ -69,13 +71,16 @@ private:
 // The destination view: shows DestinationStore 1:1, forms the zone with the left button,
 // samples the reference colour with the right one, brushes, and carries the destination
 // commands.
-class CDestview : public QWidget, public CommandTarget {
+class CDestview : public QWidget, public CommandTarget, public DestinationPreview {
     Q_OBJECT
 public:
     CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent = nullptr);
     ~CDestview() override;
 
     Zone& DestZone() { return zone_; }
+    // DestinationPreview: a dialog's live preview repaints the picture inside its own event.
+    Zone& PreviewZone() override { return zone_; }
+    void ShowPreview() override;
     int ShowingStartupHelp = 1;
 
     // Redraws the whole picture (its title first). Pixels changed by the engine since the last
@@ -96,9 +101,17 @@ public:
     // question, its messages, or a redraw of what it changed (a distortion press converts and
     // repaints only its zone).
     void RunCommand(const CommandRow& row, Args args = {});
-    // What the table's commands work on: the state, this view's zone, engine and sampling,
-    // and what the source windows show.
+    // What the table's commands work on: the state, this view's zone, engine, sampling and
+    // undo history, and what the source windows show.
     CommandContext Context();
+
+    // The undo history of the destination. A step ends when CommitStep finds a change since
+    // the last one; it takes the name noted last (a command's, a drag's).
+    History& UndoHistory() { return *history_; }
+    void NoteStep(const QString& name) { stepName_ = name; }
+    void CommitStep();
+    // A drag of any button is under way: its changes are one step, committed at its release.
+    bool GestureInProgress() const;
 
     // Rows of DestinationStore converted into the shown image since the view was made: a
     // distortion press converts only the zone's rows, a whole-picture change the rows painted.
@@ -147,6 +160,9 @@ private:
     CDestdoc& doc_;
     Zone zone_;
     DistortionEngine engine_;
+    std::unique_ptr<History> history_;
+    QString stepName_;
+    bool sampling_ = false;  // the right button is held
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;   // DestinationStore as shown
     QRegion stale_;  // the part of image_ behind DestinationStore

@@ -21,15 +21,18 @@
 #include <vector>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "dialogs/message_service.h"
 #include "app/wendral_app.h"
+#include "dialogs/busy_cursor.h"
 #include "core/command_table.h"
 #include "core/effect_commands.h"
 #include "core/sources.h"
+#include "dialogs/brightness_dialog.h"
 #include "dialogs/ref_colour_dialog.h"
+#include "dialogs/rotate_dialog.h"
+#include "dialogs/special_effects_dialog.h"
 
 namespace wendral::app {
 namespace {
@@ -138,6 +141,13 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
         QueueIdleUpdate();
     });
     connect(router_, &CommandRouter::CommandRan, this, [this] { QueueIdleUpdate(); });
+    // A command ends what came before it as a step of its own and names the step it begins.
+    connect(router_, &CommandRouter::CommandStarting, this, [this](int id) {
+        if (CDestview* view = app_.DestView()) {
+            view->CommitStep();
+            view->NoteStep(StepName(id));
+        }
+    });
     qApp->installEventFilter(this);
     QueueIdleUpdate();
 }
@@ -202,6 +212,43 @@ void CMainFrame::RegisterCommands() {
                 view->RunCommand(row);
             },
             [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
+    }
+    // The three whose dialogs preview on the destination, each run modally.
+    const auto dialog = [this](int id, std::function<void(CDestview&)> run) {
+        const CommandRow& row = *FindCommandRow(id, Carrier::MainFrame);
+        OnCommand(
+            id,
+            [this, run] {
+                if (CDestview* view = app_.DestView()) run(*view);
+                app_.StateChanged();
+            },
+            [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
+    };
+    dialog(kBrightnessContrast, [this](CDestview& v) { CBrightnessDlg(app_.State(), v, this).exec(); });
+    dialog(kSpecialEffects, [this](CDestview& v) { CSpecialEffectsDlg(app_.State(), v, this).exec(); });
+    dialog(kRotateDestination, [this](CDestview& v) { CRotateDlg(app_.State(), v, this).exec(); });
+
+    // Undo and redo act on the destination whichever window is active.
+    for (const int id : {int(kUndo), int(kRedo)}) {
+        const CommandRow& row = *FindCommandRow(id, Carrier::MainFrame);
+        OnCommand(
+            id,
+            [this, &row] {
+                if (CDestview* view = app_.DestView()) view->RunCommand(row);
+            },
+            [this, id] {
+                CDestview* view = app_.DestView();
+                const History* history = view ? &view->UndoHistory() : nullptr;
+                const bool undo = id == kUndo;
+                const bool can = history && (undo ? history->CanUndo() : history->CanRedo());
+                const QString step = can ? QString::fromStdString(undo ? history->UndoName() : history->RedoName())
+                                         : QString();
+                const QString verb = undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo");
+                QString text = step.isEmpty() ? verb : verb + ' ' + step;
+                text.replace(QStringLiteral("& "), QStringLiteral("&& "));
+                const QString keys = undo ? QStringLiteral("\tCtrl+Z") : QStringLiteral("\tCtrl+Y");
+                return CommandState{can, std::nullopt, text + keys};
+            });
     }
 }
 
@@ -372,6 +419,11 @@ void CMainFrame::QueueIdleUpdate() {
 }
 
 void CMainFrame::RunIdleUpdate() {
+    // A change is one step once it is over: not while a drag or one of our dialogs goes on.
+    // A scroll bar dragged or a window resized with the mouse is one step too.
+    if (CDestview* view = app_.DestView(); view && !QApplication::activeModalWidget() &&
+                                            !view->GestureInProgress() && QApplication::mouseButtons() == Qt::NoButton)
+        view->CommitStep();
     router_->Refresh();
     UpdateLockPane();
     // Panes 2 and 3 share their id, so the readout runs once for each.

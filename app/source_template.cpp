@@ -9,7 +9,7 @@
 #include <QScreen>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"

@@ -12,7 +12,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
@@ -175,6 +175,7 @@ void CWendralView::scrollContentsBy(int, int) {
     }
     // A held-back scroll puts the bars back where the model still is.
     scrolling_ = true;
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Scroll"));
     owner_.Report(ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y));
     scrolling_ = false;
 }
@@ -191,6 +192,7 @@ void CWendralView::ViewportResized() {
         return;
     }
     if (now == model_.Client()) return;
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Window Size"));
     owner_.Report(ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy));
 }
 

@@ -39,6 +39,7 @@ constexpr ButtonImage kButtonImages[] = {
     {kRestoreDestination, "restore"},
     {kWhatNow, "what_now"},
     {kUndo, "undo"},
+    {kRedo, "redo"},
     {kSetScale, "set_scale"},
     {kTopLeftJustify, "top_left_justify"},
     {kSynchroniseSize, "synchronise_size"},

@@ -8,11 +8,13 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -33,10 +35,16 @@
 #include "core/merge_dialog.h"
 #include "core/nudge_twist.h"
 #include "core/radial_distort.h"
+#include "core/rotate.h"
 #include "core/source_view.h"
 #include "core/sources.h"
+#include "core/special_effect.h"
+#include "core/tone_curve.h"
 #include "core/zone.h"
+#include "dialogs/brightness_dialog.h"
 #include "dialogs/merge_dialog.h"
+#include "dialogs/rotate_dialog.h"
+#include "dialogs/special_effects_dialog.h"
 #include "io/bmp.h"
 #include "io/file_bytes.h"
 #include "io/picture_file.h"
@@ -142,6 +150,7 @@ public:
     }
 
     ~Bench() {
+        CloseDialogs();
         if (sourceFrame_) sourceFrame_->View().viewport()->removeEventFilter(&sourcePaints_);
         view().removeEventFilter(&destPaints_);
         mergeDialog_.reset();
@@ -213,9 +222,117 @@ public:
              destPaints},
             {"scroll source", kScrollSteps, [this] { ResetScroll(); }, [this] { WindowScroll(); },
              [this] { EngineScroll(); }, [this] { return sourcePaints_.paints; }},
+            ToneSliderPhase(),
+            RotateMarkerPhase(),
+            SpecialSpinPhase(),
             {"merge bias", kBiasNotifications, [this] { ResetMerge(); }, [this] { WindowBias(); },
              [this] { EngineBias(); }, destPaints},
         };
+    }
+
+    // The effect dialogs' phases: each round opens the dialog afresh over the filled picture,
+    // and beside it the engine's model of the same dialog over the engine's copy.
+    void CloseDialogs() {
+        toneDialog_.reset();
+        rotateDialog_.reset();
+        specialDialog_.reset();
+        engineTone_.reset();
+        engineRotate_.reset();
+        engineSpecial_.reset();
+    }
+
+    void ResetDialog(QDialog* dialog) {
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QApplication::processEvents();
+        dialogStep_ = engineStep_ = 0;
+    }
+
+    void ResetEffectDialog() {
+        CloseDialogs();
+        ResetDistortion();
+        engineState_->Random = app_->State().Random;
+    }
+
+    // A drag of the master contrast slider: every move is a notification.
+    static int ContrastAt(int step) { return 64 + 3 * step; }
+    Phase ToneSliderPhase() {
+        return {"tone slider", 50,
+                [this] {
+                    ResetEffectDialog();
+                    toneDialog_ = std::make_unique<CBrightnessDlg>(app_->State(), view(), app_->MainFrame());
+                    engineTone_ = std::make_unique<BrightnessDialogState>(*engineState_, engineZone_);
+                    ResetDialog(toneDialog_.get());
+                    toneDialog_->Slider(ToneSlider::MasterContrast)->setSliderDown(true);
+                },
+                [this] {
+                    toneDialog_->Slider(ToneSlider::MasterContrast)->setSliderPosition(ContrastAt(++dialogStep_));
+                    QApplication::processEvents();
+                },
+                [this] { engineTone_->SliderMoved(ToneSlider::MasterContrast, ContrastAt(++engineStep_)); },
+                [this] { return destPaints_.paints; }};
+    }
+
+    // The marker dragged once round the ring, 18 degrees a move, from a press at the centre.
+    static QPoint RingPoint(int step) {
+        const double a = step * 18 * 3.141592653589793 / 180;
+        return QPoint(kDialCentreX + static_cast<int>(std::lround(48 * std::sin(a))),
+                      kDialCentreY - static_cast<int>(std::lround(48 * std::cos(a))));
+    }
+    void SendToRotateDialog(QEvent::Type type, QPoint dialPoint) {
+        CRotateDlg& d = *rotateDialog_;
+        const QPoint at = d.Dial()->mapTo(&d, d.Dial()->FromDial(dialPoint));
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(at), d.mapToGlobal(QPointF(at)), button, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&d, &event);
+    }
+    Phase RotateMarkerPhase() {
+        return {"rotate marker", 20,
+                [this] {
+                    ResetEffectDialog();
+                    rotateDialog_ = std::make_unique<CRotateDlg>(app_->State(), view(), app_->MainFrame());
+                    engineRotate_ = std::make_unique<RotateDialogState>(*engineState_, engineZone_);
+                    ResetDialog(rotateDialog_.get());
+                    SendToRotateDialog(QEvent::MouseButtonPress, QPoint(kDialCentreX, kDialCentreY));
+                    engineRotate_->Press(kDialCentreX, kDialCentreY);
+                },
+                [this] {
+                    SendToRotateDialog(QEvent::MouseMove, RingPoint(++dialogStep_));
+                    QApplication::processEvents();
+                },
+                [this] {
+                    const QPoint at = RingPoint(++engineStep_);
+                    engineRotate_->Move(at.x(), at.y());
+                },
+                [this] { return destPaints_.paints; }};
+    }
+
+    // Clicks on the right arrow of the top spin button: the step and the end notification.
+    void ClickSpin(QEvent::Type type) {
+        CSpinButton* spin = specialDialog_->Spin(SpecialParam::XorShift);
+        const QPointF at = spin->ArrowRect(1).center();
+        QMouseEvent event(type, at, spin->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(spin, &event);
+    }
+    Phase SpecialSpinPhase() {
+        return {"special spin", 20,
+                [this] {
+                    ResetEffectDialog();
+                    specialDialog_ = std::make_unique<CSpecialEffectsDlg>(app_->State(), view(), app_->MainFrame());
+                    engineSpecial_ = std::make_unique<SpecialEffectsDialogState>(*engineState_, engineZone_);
+                    ResetDialog(specialDialog_.get());
+                },
+                [this] {
+                    ClickSpin(QEvent::MouseButtonPress);
+                    ClickSpin(QEvent::MouseButtonRelease);
+                    QApplication::processEvents();
+                },
+                [this] {
+                    engineSpecial_->ParameterChanged(SpecialParam::XorShift, ++engineStep_);
+                    engineSpecial_->Render();
+                },
+                [this] { return destPaints_.paints; }};
     }
 
     // The window's last picture must be the engine's: the same presses did the same work.
@@ -248,8 +365,6 @@ public:
         PrepareMerge(s, messages);
         mergeDialog_ = std::make_unique<CMergeDlg>(
             s, [this] { view().MergeNow(); }, app_->MainFrame());
-        // Without its modality, which would hold back nothing here but the later phases' windows.
-        mergeDialog_->setWindowModality(Qt::NonModal);
         mergeDialog_->show();
         view().RedrawDestination();
         QApplication::processEvents();
@@ -359,7 +474,13 @@ private:
     std::unique_ptr<MergeDialogModel> engineMerge_;
     int engineBias_ = 0;
     PaintCounter destPaints_, sourcePaints_;
-    int windowStep_ = 0, engineStep_ = 0;
+    int windowStep_ = 0, engineStep_ = 0, dialogStep_ = 0;
+    std::unique_ptr<CBrightnessDlg> toneDialog_;
+    std::unique_ptr<CRotateDlg> rotateDialog_;
+    std::unique_ptr<CSpecialEffectsDlg> specialDialog_;
+    std::unique_ptr<BrightnessDialogState> engineTone_;
+    std::unique_ptr<RotateDialogState> engineRotate_;
+    std::unique_ptr<SpecialEffectsDialogState> engineSpecial_;
 };
 
 }  // namespace

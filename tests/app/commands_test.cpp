@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(menus.size(), 5);
         QCOMPARE(menus[1]->text(), QString("Edit"));
         const std::vector<int> edit = MenuIds(menus[1]->menu());
-        const std::vector<int> expected = {0,     kCopy,  kPaste, 0,     32741, 32740, 32730, 32731,
+        const std::vector<int> expected = {kUndo, kRedo, 0,     kCopy,  kPaste, 0,     32741, 32740, 32730, 32731,
                                            32732, 32733, 32734, 32735, 32736, 32737, 32738, 32739};
         QCOMPARE(edit, expected);
         QCOMPARE(f.router().Action(kSaveDestinationAs)->text(), QString("Save Destination As...\tS"));
@@ -97,12 +97,12 @@ private slots:
     void laterFeaturesAndHandlerlessCommandsAreDisabled() {
         AppFixture f;
         f.AddSource(32, 16, Bgr{9, 9, 9});
-        for (int id : {kBrightnessContrast, kSpecialEffects, kRotateDestination, kHelp, kHotKeys,
-                       kWhatNow, kExplainButtons, kSendTo, kPrint, kPrintPreview, kPrintSetup,
-                       kSupport, kMergeAlign, kCut, kUndo})
+        for (int id : {kHelp, kHotKeys, kWhatNow, kExplainButtons, kSendTo, kPrint, kPrintPreview,
+                       kPrintSetup, kSupport, kMergeAlign, kCut, kRedo})
             QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
-        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw,
-                       kSaveDestinationAs, kMergeSources, kReferenceColour})
+        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw, kSaveDestinationAs,
+                       kBrightnessContrast, kSpecialEffects, kRotateDestination, kMergeSources,
+                       kReferenceColour})
             QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
     }
 
