@@ -8,11 +8,14 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QToolBar>
 
 #include "app/background.h"
 #include "dialogs/busy_cursor.h"
 #include "app/commands.h"
+#include "app/help_window.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
 #include "dialogs/message_service.h"
 #include "app/packet_image.h"
@@ -28,6 +31,7 @@
 #include "core/zone_forming.h"
 #include "dialogs/merge_dialog.h"
 #include "dialogs/ref_colour_dialog.h"
+#include "io/mail.h"
 #include "io/save.h"
 
 namespace wendral::app {
@@ -51,22 +55,39 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
 CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
     OnCommand(kSaveDestinationAs, [this] { SaveAs(); },
               [this] { return CommandState{app_.State().PicturePresent()}; });
+    const CommandRow& send = *FindCommandRow(kSendTo, Carrier::DestinationDocument);
+    OnCommand(kSendTo, [this] { SendTo(); },
+              [this, &send] { return CommandState{Available(app_.State(), send.needs)}; });
 }
 
-void CDestdoc::SaveAs() {
+bool CDestdoc::SaveAs() {
     SavedName.clear();
     const std::optional<SaveDialogAnswer> choice =
         saveDialog_ ? saveDialog_() : RunSaveDestinationDialog(app_.MainFrame());
-    if (!choice) return;
+    if (!choice) return false;
     const SaveTarget target = ResolveSaveTarget(choice->path.toStdString(), choice->filterIndex);
     SavedPath = QString::fromStdString(target.path);
     SavedName = QString::fromStdString(target.name);
     Messages messages;
+    bool written = false;
     {
         BusyCursor busy;
-        SaveDestination(app_.State(), target.path, target.format, messages);
+        written = SaveDestination(app_.State(), target.path, target.format, messages);
     }
     ShowMessages(messages);
+    return written;
+}
+
+void CDestdoc::SendTo() {
+    ShowMessage(kSaveBeforeSending, MessageButtons::Ok, MessageIcon::Information);
+    // Only the file this save has just written is sent: a cancelled dialog or a failed write
+    // sends nothing, not the file of an earlier save.
+    if (!SaveAs()) {
+        ShowMessage(kSendAborted);
+        return;
+    }
+    for (const std::string& m : MailFileFromWindows(SavedPath))
+        ShowMessage(QString::fromStdString(m), MessageButtons::Ok, MessageIcon::Stop);
 }
 
 bool CDestdoc::OpenStartupHelp(const QString& path) {
@@ -146,6 +167,9 @@ void CDestview::RegisterCommands() {
         }
         OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
+    const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
+    OnCommand(kWhatNow, [this] { WhatNow(); },
+              [this, &whatNow] { return CommandStateOf(whatNow); });
 }
 
 CommandState CDestview::CommandStateOf(const CommandRow& row) const {
@@ -277,9 +301,14 @@ RefColourDialogState* CDestview::OpenRefColourModel() {
 }
 
 void CDestview::ZoneHelpPrompt() {
-    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
-        // No help viewer is installed with the program.
-        ShowMessage(kZoneHelpFailed);
+    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes &&
+        !ShowHelp(kZonePage, app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
+}
+
+void CDestview::WhatNow() {
+    if (!ShowHelpTopic(WhatNowTopic(app_.State(), zone_), app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
 }
 
 void CDestview::DropStartupHelp() {
@@ -567,6 +596,8 @@ CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CDestview::WhatNow);
     QSize screen(1024, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->size();
     resize(screen.width() * 5 / 8, screen.height() * 5 / 8);

@@ -33,13 +33,14 @@ inline constexpr const char* kDestinationClosing = "Not allowed to close this de
 inline constexpr const char* kStartupHelpTitle = "Start up help screen";
 inline constexpr const char* kEmptyLine1 = "This destination window is empty.";
 inline constexpr const char* kEmptyLine2 = "Please load a source picture from the file menu.";
-inline constexpr const char* kZoneHelpFailed = "Problem with pop up help !";
+inline constexpr const char* kSaveBeforeSending =
+    "WENDRAL needs to save the destination into a file before sending via email.";
 
 // Asks for the file to save the destination in; no value when cancelled. Tests replace it.
 using SaveDialogFunction = std::function<std::optional<SaveDialogAnswer>()>;
 
 // The destination document: the start-up help picture while it is shown, and the last saved
-// file. It carries "Save Destination As...".
+// file. It carries "Save Destination As..." and "Send to ...".
 class CDestdoc : public CommandTarget {
 public:
     explicit CDestdoc(CWendralApp& app);
@@ -54,8 +55,10 @@ public:
     PicturePacket MakePacket() const;
 
     // Save As: asks through the dialog function, resolves the name and format, writes the
-    // destination. Leaves SavedName empty when cancelled.
-    void SaveAs();
+    // destination. Leaves SavedName empty when cancelled. True when a file was written.
+    bool SaveAs();
+    // Send to: saves through Save As, then hands the file just written to the mail program.
+    void SendTo();
     void SetSaveDialog(SaveDialogFunction dialog) { saveDialog_ = std::move(dialog); }
 
     QString SavedPath;
@@ -89,8 +92,10 @@ public:
     void RedrawDestination(const QRect& changed);
     void UpdateDestinationTitle();
     QString Title() const { return title_; }
-    // Asks the zone question; on Yes tries the help viewer.
+    // Asks the zone question; on Yes shows the zone's help page.
     void ZoneHelpPrompt();
+    // "What now" and the help key: the help page for the state the destination is in.
+    void WhatNow();
     void DropStartupHelp();
 
     // The rectangle drawn over the picture while a zone is being dragged, and the brush.

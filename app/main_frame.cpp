@@ -23,6 +23,7 @@
 #include "app/background.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "dialogs/busy_cursor.h"
@@ -193,6 +194,11 @@ void CMainFrame::RegisterCommands() {
     OnCommand(
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this] { return CommandState{true, statusBar()->isVisible()}; });
+    // Help on its own says nothing when its pages cannot be found; the keys page does.
+    OnCommand(kHelp, [this] { ShowHelp(kContentsPage, this); });
+    OnCommand(kHotKeys, [this] {
+        if (!ShowHelp(kKeysPage, this)) ShowMessage(kHotKeyHelpFailed);
+    });
 
     OnCommand(kReferenceColour, [this] { OpenRefColourDialog(); });
 

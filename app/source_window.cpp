@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <algorithm>
 #include <climits>
@@ -15,6 +16,7 @@
 #include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/pixel_rows.h"
 #include "app/source_clipboard.h"
@@ -23,6 +25,7 @@
 #include "core/command_table.h"
 #include "app/wendral_app.h"
 #include "core/sources.h"
+#include "dialogs/message_service.h"
 #include "dialogs/scaling_dialog.h"
 #include "io/picture_file.h"
 
@@ -76,6 +79,12 @@ void CWendralView::RegisterCommands() {
     OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
     OnCommand(kPaste, [this] { Paste(); },
               [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
+    OnCommand(kExplainButtons, [this] { ExplainButtons(); });
+}
+
+void CWendralView::ExplainButtons() {
+    if (!ShowHelpTopic(SourceWindowTopic(app_.State()), app_.MainFrame()))
+        ShowMessage(kLaunchHelpFailed);
 }
 
 SourceOutcome CWendralView::RunOnThisSource(const CommandRow& row) {
@@ -285,6 +294,8 @@ void CChildFrame::RegisterCommands() {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CWendralView::ExplainButtons);
 }
 
 void CChildFrame::SynchroniseSize() {

@@ -1,6 +1,7 @@
 #include "app/wendral_app.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -11,9 +12,11 @@
 #include "app/data_files.h"
 #include "app/dest_window.h"
 #include "app/icons.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
 #include "dialogs/message_service.h"
 #include "app/source_template.h"
+#include "dialogs/support_dialog.h"
 
 namespace wendral::app {
 namespace {
@@ -115,6 +118,11 @@ void CWendralApp::RegisterCommands() {
     });
     OnCommand(kShowDestination, [this] { BringToTop(destFrame_); });
     OnCommand(kAbout, [] { ShowMessage(kAboutText, MessageButtons::Ok, MessageIcon::Program); });
+    OnCommand(kSupport, [this] {
+        CSupportDialog dialog([](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                              ComposeMailFromWindows, mainFrame_.get());
+        dialog.exec();
+    });
     OnCommand(
         kMergeAlign,
         [this] {
