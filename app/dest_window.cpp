@@ -24,15 +24,23 @@
 #include "app/toolbar_icons.h"
 #include "app/wendral_app.h"
 #include "core/destination_commands.h"
-#include "core/zone_forming.h"
+#include "core/limits.h"
+#include "core/merge.h"
+#include "core/merge_dialog.h"
 #include "core/reference_colour.h"
 #include "core/sources.h"
+#include "core/zone_forming.h"
+#include "dialogs/merge_dialog.h"
+#include "dialogs/ref_colour_dialog.h"
 #include "io/mail.h"
 #include "io/save.h"
 
 namespace wendral::app {
 
 namespace {
+
+// Rows converted and painted together, so that a band is still in the cache when it is painted.
+constexpr int kBandRows = 32;
 
 // A source's pixels as the engine reads them, or null when that source is not open.
 const SourceImage* SourceImageOf(const WendralState& state, int number, std::optional<SourceImage>& keep) {
@@ -151,7 +159,13 @@ bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; 
 // and "What now" its help page instead.
 void CDestview::RegisterCommands() {
     for (const CommandRow& row : CommandTable()) {
-        if (row.carrier != Carrier::DestinationView || !row.run || row.id == kMergeSources) continue;
+        if (row.carrier != Carrier::DestinationView || !row.run) continue;
+        if (row.id == kMergeSources) {
+            OnCommand(
+                row.id, [this] { MergeSourcesCommand(); },
+                [this, &row] { return CommandStateOf(row); });
+            continue;
+        }
         OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
     const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
@@ -186,7 +200,7 @@ CommandContext CDestview::Context() {
                           windows ? windows->Loader() : PictureLoader(),
                           nullptr,
                           windows,
-                          nullptr,
+                          OpenRefColourModel(),
                           history_.get()};
 }
 
@@ -239,6 +253,58 @@ void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
     if (SourceWindows* w = app_.Sources()) w->SourcesChanged(outcome);
     RedrawDestination();
     app_.StateChanged();
+}
+
+void CDestview::MergeSourcesCommand() {
+    WendralState& s = app_.State();
+    // The lock keeps the destination from the sources' changes, not from this command.
+    if (s.ChangesAtRisk() && ShowMessage(kMergeOverwriteQuestion, MessageButtons::YesNo,
+                                         MessageIcon::Stop) != MessageAnswer::Yes)
+        return;
+    Messages messages;
+    if (!PrepareMerge(s, messages)) {
+        ShowMessages(messages);
+        return;
+    }
+    app_.MainFrame()->BringToTop(app_.DestFrame());
+    CMergeDlg dialog(
+        s, [this] { MergeNow(); }, app_.MainFrame());
+    dialog.exec();
+    app_.StateChanged();
+}
+
+void CDestview::MergeNow() {
+    WendralState& s = app_.State();
+    std::optional<SourceImage> one, two;
+    const SourceImage* first = SourceImageOf(s, 1, one);
+    const SourceImage* second = SourceImageOf(s, 2, two);
+    if (!first || !second) return;
+    Messages messages;
+    const ZoneOutcome outcome = MergeSources(s, zone_, *first, *second, messages);
+    ShowMessages(messages);
+    // The merge ended any brushing.
+    brushOutline_.reset();
+    if (outcome == ZoneOutcome::Redraw) {
+        ShowPreview();
+    } else {
+        UpdateDestinationTitle();
+    }
+    app_.StateChanged();
+}
+
+void CDestview::ShowPreview() {
+    RedrawDestination();
+    // Painted inside the dialog's event, so that a dragged slider shows each result as it is
+    // made, not the last of a burst; and straight from the store, as the next result replaces
+    // the whole picture anyway.
+    passingThrough_ = true;
+    repaint();
+    passingThrough_ = false;
+}
+
+RefColourDialogState* CDestview::OpenRefColourModel() {
+    CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr;
+    return dialog ? &dialog->Model() : nullptr;
 }
 
 void CDestview::ZoneHelpPrompt() {
@@ -322,6 +388,19 @@ void CDestview::ConvertStale(const QRegion& wanted) {
     stale_ -= now;
 }
 
+// Converts `band` into a band of scratch rows and paints it from there, leaving the shown image
+// stale: a live preview replaces the whole picture before it could be painted again.
+void CDestview::PassThrough(QPainter& p, const QRect& band) {
+    const WendralState& s = app_.State();
+    if (passBand_.isNull()) passBand_ = QImage(kMaxWidth, kBandRows, QImage::Format_RGB32);
+    const std::size_t columns = static_cast<std::size_t>(band.width());
+    for (int y = 0; y < band.height(); ++y)
+        WidenRow(s.DestinationStore() + s.DestOffset(band.left(), band.top() + y),
+                 reinterpret_cast<std::uint32_t*>(passBand_.scanLine(y)), columns);
+    convertedRows_ += band.height();
+    p.drawImage(band.topLeft(), passBand_, QRect(0, 0, band.width(), band.height()));
+}
+
 const QImage& CDestview::ShownImage() {
     if (app_.State().PicturePresent() && image_.isNull()) MarkStale(QRect());
     ConvertStale(image_.rect());
@@ -359,8 +438,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
         p.drawText(QRect(10, 40, client.width(), 30), Qt::AlignLeft | Qt::AlignTop, kEmptyLine2);
         return;
     }
-    if (image_.isNull() || image_.width() != s.DestWidth || image_.height() != s.DestHeight) MarkStale(QRect());
-    ConvertStale(event->region());
+    if (image_.isNull() || image_.width() != s.DestWidth || image_.height() != s.DestHeight)
+        MarkStale(QRect());
     const QColor hatch(32, 64, 143);
     const auto margin = [&](const QRect& r) {
         p.fillRect(r, Qt::white);
@@ -369,9 +448,18 @@ void CDestview::paintEvent(QPaintEvent* event) {
     if (s.DestWidth < client.width()) margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
-    // Only the exposed part of the picture is copied to the screen.
+    // Only the exposed part of the picture is converted and copied to the screen.
     const QRect exposed = event->rect().intersected(image_.rect());
-    if (!image_.isNull() && !exposed.isEmpty()) p.drawImage(exposed.topLeft(), image_, exposed);
+    for (int top = exposed.top(); !image_.isNull() && top <= exposed.bottom(); top += kBandRows) {
+        const QRect band(exposed.left(), top, exposed.width(),
+                         std::min(kBandRows, exposed.bottom() + 1 - top));
+        if (passingThrough_ && (QRegion(band) - stale_).isEmpty()) {
+            PassThrough(p, band);
+            continue;
+        }
+        ConvertStale(event->region().intersected(band));
+        p.drawImage(band.topLeft(), image_, band);
+    }
 
     // Dotted black on white, so that the band shows on dark pictures as well as light ones.
     QPen dotted(Qt::black, 0, Qt::DotLine);
@@ -415,11 +503,17 @@ void CDestview::PressRight(Point at) {
     ReferenceSamplingPress(app_.State(), drag_->sampling, at);
 }
 
-void CDestview::MoveRight(Point at) { ReferenceSamplingMove(app_.State(), drag_->sampling, at); }
+void CDestview::MoveRight(Point at) {
+    ReferenceSamplingMove(app_.State(), drag_->sampling, at);
+    // The colour readout and the swatch follow the drag.
+    app_.StateChanged();
+}
 
 void CDestview::ReleaseRight() {
     sampling_ = false;
-    ReferenceSamplingRelease(app_.State(), zone_, nullptr);
+    ReferenceSamplingRelease(app_.State(), zone_, OpenRefColourModel());
+    if (CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr)
+        dialog->ShowModel();
     NoteStep(QStringLiteral("Colour Sampling"));
 }
 
@@ -456,10 +550,14 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (drag_->forming.Dragging() && buttons != kRightButton) {
+    // The button flags are exactly the right button alone only with no other button (the middle
+    // one included) and neither Shift nor Ctrl held.
+    const bool rightAlone = event->buttons() == Qt::RightButton &&
+                            !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    if (drag_->forming.Dragging() && !rightAlone) {
         drag_->band = drag_->forming.Move(s, zone_, At(event), width(), height());
         update();
-    } else if (buttons == kRightButton) {
+    } else if (rightAlone) {
         MoveRight(At(event));
     }
 }

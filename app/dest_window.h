@@ -21,6 +21,7 @@
 #include "core/zone.h"
 
 class QMainWindow;
+class QPainter;
 class QToolBar;
 
 namespace wendral::app {
@@ -82,10 +83,7 @@ public:
     Zone& DestZone() { return zone_; }
     // DestinationPreview: a dialog's live preview repaints the picture inside its own event.
     Zone& PreviewZone() override { return zone_; }
-    void ShowPreview() override {
-        RedrawDestination();
-        repaint();
-    }
+    void ShowPreview() override;
     int ShowingStartupHelp = 1;
 
     // Redraws the whole picture (its title first). Pixels changed by the engine since the last
@@ -129,6 +127,13 @@ public:
     // Reports a rebuilt destination: redraw, title, and what the source windows must show.
     void AfterSourceOutcome(const SourceOutcome& outcome);
 
+    // "Merge Sources: 1 & 2 to Destination", from this view or a source view: the overwrite
+    // question, both sources shown afresh, the destination to the top, then the merge dialog,
+    // which merges as its settings change.
+    void MergeSourcesCommand();
+    // One whole-picture merge under the current settings, on the screen before it returns.
+    void MergeNow();
+
     QSize sizeHint() const override;
 
 signals:
@@ -147,8 +152,11 @@ private:
     void PressRight(Point at);
     void MoveRight(Point at);
     void ReleaseRight();
+    // The reference colour dialog's model while the dialog is open, else null.
+    RefColourDialogState* OpenRefColourModel();
     bool MarkStale(const QRect& changed);
     void ConvertStale(const QRegion& wanted);
+    void PassThrough(QPainter& p, const QRect& band);
     QRect ZoneInView() const;
     bool PicturePresent() const;
     bool NotBrushing() const;
@@ -163,6 +171,10 @@ private:
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;   // DestinationStore as shown
     QRegion stale_;  // the part of image_ behind DestinationStore
+    // While a live preview paints: its stale part goes to the screen through passBand_ and
+    // stays stale.
+    bool passingThrough_ = false;
+    QImage passBand_;
     long long convertedRows_ = 0;
     QString title_;
 

@@ -31,6 +31,7 @@
 #include "core/effect_commands.h"
 #include "core/sources.h"
 #include "dialogs/brightness_dialog.h"
+#include "dialogs/ref_colour_dialog.h"
 #include "dialogs/rotate_dialog.h"
 #include "dialogs/special_effects_dialog.h"
 
@@ -199,6 +200,8 @@ void CMainFrame::RegisterCommands() {
         if (!ShowHelp(kKeysPage, this)) ShowMessage(kHotKeyHelpFailed);
     });
 
+    OnCommand(kReferenceColour, [this] { OpenRefColourDialog(); });
+
     // The Edit-menu effects work on the destination whichever window is active, but follow
     // the active view: with the destination they need what their row needs, with a source or
     // the merge-align view they are off. Those with a dialog open it instead.
@@ -253,6 +256,26 @@ void CMainFrame::RegisterCommands() {
                 return CommandState{can, std::nullopt, text + keys};
             });
     }
+}
+
+void CMainFrame::OpenRefColourDialog() {
+    if (refColourDialog_) {
+        refColourDialog_->raise();
+        refColourDialog_->activateWindow();
+        return;
+    }
+    auto* dialog = new CRefColourDlg(app_.State(), this);
+    refColourDialog_ = dialog;
+    // Closed by OK, Escape or the close box, it deletes itself a moment later; from now on the
+    // command opens a new one.
+    connect(dialog, &QDialog::finished, this, [this] { refColourDialog_ = nullptr; });
+    connect(dialog, &CRefColourDlg::ColourChanged, this, &CMainFrame::QueueIdleUpdate);
+    dialog->show();
+    dialog->Load();
+}
+
+CRefColourDlg* CMainFrame::RefColourDialog() const {
+    return refColourDialog_.data();
 }
 
 bool CMainFrame::EffectsEnabled(unsigned needs) const {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QTimer>
@@ -13,6 +14,7 @@ class QMenu;
 namespace wendral::app {
 
 class CChildtwo;
+class CRefColourDlg;
 class CWendralApp;
 class ReadoutPane;
 class ReferenceSwatch;
@@ -74,6 +76,11 @@ public:
     // The colour readout for the current state.
     QString ColourReadoutText() const;
 
+    // "Setup Reference Color": opens the one reference colour dialog, or brings it to the front.
+    void OpenRefColourDialog();
+    // The open reference colour dialog, or null.
+    CRefColourDlg* RefColourDialog() const;
+
 protected:
     bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -100,6 +107,7 @@ private:
     ReferenceSwatch* swatch_;
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowList_;  // the Window menu's numbered entries, and their separator
+    QPointer<CRefColourDlg> refColourDialog_;
     QTimer idle_;
     bool destroying_ = false;
 };

@@ -74,6 +74,10 @@ void CWendralView::RegisterCommands() {
         OnCommand(row.id, [this, &row] { RunOnThisSource(row); }, numberedRule(row));
     }
     OnCommand(kSetScale, [this] { SetScale(); }, numberedRule(*FindCommandRow(kSetScale, Carrier::SourceView)));
+    // The merge runs from a source window whatever the state; it says itself what it lacks.
+    OnCommand(kMergeSources, [this] {
+        if (CDestview* dest = app_.DestView()) dest->MergeSourcesCommand();
+    });
     OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
     OnCommand(kPaste, [this] { Paste(); },
               [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
