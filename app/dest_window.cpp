@@ -141,7 +141,11 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
 
 void CDestview::CommitStep() {
     const QString name = std::exchange(stepName_, QString());
-    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString());
+    std::optional<History::Part> part;
+    if (!std::exchange(redrawnAll_, false))
+        part = History::Part{redrawn_.x(), redrawn_.y(), redrawn_.width(), redrawn_.height()};
+    redrawn_ = QRect();
+    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString(), part);
 }
 
 bool CDestview::GestureInProgress() const {
@@ -335,6 +339,11 @@ void CDestview::UpdateDestinationTitle() {
 void CDestview::RedrawDestination() { RedrawDestination(QRect()); }
 
 void CDestview::RedrawDestination(const QRect& changed) {
+    if (changed.isNull()) {
+        redrawnAll_ = true;
+    } else {
+        redrawn_ |= changed;
+    }
     const bool part = MarkStale(changed) && ShowingStartupHelp == 0;
     // Closing the last source empties the destination (its size and reference colour); the
     // redraw only shows it.

@@ -167,6 +167,10 @@ private:
     DistortionEngine engine_;
     std::unique_ptr<History> history_;
     QString stepName_;
+    // The part of the picture redrawn since the last step, which is all a step can have
+    // changed; the whole picture once any redraw named no part.
+    QRect redrawn_;
+    bool redrawnAll_ = false;
     bool sampling_ = false;  // the right button is held
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;   // DestinationStore as shown

@@ -136,7 +136,13 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
 
     idle_.setSingleShot(true);
     idle_.setInterval(0);
-    connect(&idle_, &QTimer::timeout, this, &CMainFrame::RunIdleUpdate);
+    connect(&idle_, &QTimer::timeout, this, [this] {
+        RefreshPanes();
+        quiet_.start();
+    });
+    quiet_.setSingleShot(true);
+    quiet_.setInterval(300);
+    connect(&quiet_, &QTimer::timeout, this, &CMainFrame::CommitStepWhenOver);
     connect(area_, &QMdiArea::subWindowActivated, this, [this] {
         UpdateTitle();
         QueueIdleUpdate();
@@ -176,7 +182,11 @@ void CMainFrame::BuildMenus() {
             }
             menu->addAction(router_->Action(id));
         }
-        connect(menu, &QMenu::aboutToShow, router_, &CommandRouter::Refresh);
+        // The Edit menu names the step in progress too.
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            CommitStepWhenOver();
+            router_->Refresh();
+        });
         if (std::find(info.items.begin(), info.items.end(), kCascade) != info.items.end()) {
             windowMenu_ = menu;
             connect(menu, &QMenu::aboutToShow, this, &CMainFrame::ListWindows);
@@ -425,11 +435,24 @@ void CMainFrame::QueueIdleUpdate() {
 }
 
 void CMainFrame::RunIdleUpdate() {
-    // A change is one step once it is over: not while a drag or one of our dialogs goes on.
-    // A scroll bar dragged or a window resized with the mouse is one step too.
-    if (CDestview* view = app_.DestView(); view && !QApplication::activeModalWidget() &&
-                                            !view->GestureInProgress() && QApplication::mouseButtons() == Qt::NoButton)
-        view->CommitStep();
+    CommitStepWhenOver();
+    RefreshPanes();
+}
+
+// A change is one step once it is over: not while a drag or one of our dialogs goes on. A
+// scroll bar dragged or a window resized with the mouse is one step too.
+void CMainFrame::CommitStepWhenOver() {
+    CDestview* view = app_.DestView();
+    if (!view) return;
+    if (QApplication::activeModalWidget() || view->GestureInProgress() || QApplication::mouseButtons() != Qt::NoButton) {
+        quiet_.start();
+        return;
+    }
+    view->CommitStep();
+    router_->Refresh();
+}
+
+void CMainFrame::RefreshPanes() {
     router_->Refresh();
     UpdateLockPane();
     // Panes 2 and 3 share their id, so the readout runs once for each.

@@ -57,7 +57,7 @@ public:
 
     // Queues one idle update: the command states and the status panes.
     void QueueIdleUpdate();
-    // The idle update itself (tests call it directly).
+    // The idle update itself (tests call it directly; it also ends the undo step in progress).
     void RunIdleUpdate();
 
     // Window > Cascade: the windows overlap by steps, each keeping its size unless the area is
@@ -90,6 +90,8 @@ protected:
 private:
     void BuildMenus();
     void RegisterCommands();
+    void RefreshPanes();
+    void CommitStepWhenOver();
     void UpdateLockPane();
     void UpdateColourReadout();
     void AskOverwriteQuestion();
@@ -109,6 +111,9 @@ private:
     QList<QAction*> windowList_;  // the Window menu's numbered entries, and their separator
     QPointer<CRefColourDlg> refColourDialog_;
     QTimer idle_;
+    // Ends the undo step once the user pauses: a burst of wheel scrolls or key repeats costs
+    // its comparison of the stores once, not at every event.
+    QTimer quiet_;
     bool destroying_ = false;
 };
 
