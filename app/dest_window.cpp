@@ -8,26 +8,39 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QToolBar>
 
 #include "app/background.h"
 #include "dialogs/busy_cursor.h"
 #include "app/commands.h"
+#include "app/help_window.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
 #include "dialogs/message_service.h"
 #include "app/packet_image.h"
 #include "app/pixel_rows.h"
+#include "app/printing.h"
 #include "app/toolbar_icons.h"
 #include "app/wendral_app.h"
 #include "core/destination_commands.h"
-#include "core/zone_forming.h"
+#include "core/limits.h"
+#include "core/merge.h"
+#include "core/merge_dialog.h"
 #include "core/reference_colour.h"
 #include "core/sources.h"
+#include "core/zone_forming.h"
+#include "dialogs/merge_dialog.h"
+#include "dialogs/ref_colour_dialog.h"
+#include "io/mail.h"
 #include "io/save.h"
 
 namespace wendral::app {
 
 namespace {
+
+// Rows converted and painted together, so that a band is still in the cache when it is painted.
+constexpr int kBandRows = 32;
 
 // A source's pixels as the engine reads them, or null when that source is not open.
 const SourceImage* SourceImageOf(const WendralState& state, int number, std::optional<SourceImage>& keep) {
@@ -43,22 +56,39 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
 CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
     OnCommand(kSaveDestinationAs, [this] { SaveAs(); },
               [this] { return CommandState{app_.State().PicturePresent()}; });
+    const CommandRow& send = *FindCommandRow(kSendTo, Carrier::DestinationDocument);
+    OnCommand(kSendTo, [this] { SendTo(); },
+              [this, &send] { return CommandState{Available(app_.State(), send.needs)}; });
 }
 
-void CDestdoc::SaveAs() {
+bool CDestdoc::SaveAs() {
     SavedName.clear();
     const std::optional<SaveDialogAnswer> choice =
         saveDialog_ ? saveDialog_() : RunSaveDestinationDialog(app_.MainFrame());
-    if (!choice) return;
+    if (!choice) return false;
     const SaveTarget target = ResolveSaveTarget(choice->path.toStdString(), choice->filterIndex);
     SavedPath = QString::fromStdString(target.path);
     SavedName = QString::fromStdString(target.name);
     Messages messages;
+    bool written = false;
     {
         BusyCursor busy;
-        SaveDestination(app_.State(), target.path, target.format, messages);
+        written = SaveDestination(app_.State(), target.path, target.format, messages);
     }
     ShowMessages(messages);
+    return written;
+}
+
+void CDestdoc::SendTo() {
+    ShowMessage(kSaveBeforeSending, MessageButtons::Ok, MessageIcon::Information);
+    // Only the file this save has just written is sent: a cancelled dialog or a failed write
+    // sends nothing, not the file of an earlier save.
+    if (!SaveAs()) {
+        ShowMessage(kSendAborted);
+        return;
+    }
+    for (const std::string& m : MailFileFromWindows(SavedPath))
+        ShowMessage(QString::fromStdString(m), MessageButtons::Ok, MessageIcon::Stop);
 }
 
 bool CDestdoc::OpenStartupHelp(const QString& path) {
@@ -111,7 +141,11 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
 
 void CDestview::CommitStep() {
     const QString name = std::exchange(stepName_, QString());
-    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString());
+    std::optional<History::Part> part;
+    if (!std::exchange(redrawnAll_, false))
+        part = History::Part{redrawn_.x(), redrawn_.y(), redrawn_.width(), redrawn_.height()};
+    redrawn_ = QRect();
+    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString(), part);
 }
 
 bool CDestview::GestureInProgress() const {
@@ -129,9 +163,24 @@ bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; 
 // and "What now" its help page instead.
 void CDestview::RegisterCommands() {
     for (const CommandRow& row : CommandTable()) {
-        if (row.carrier != Carrier::DestinationView || !row.run || row.id == kMergeSources) continue;
+        if (row.carrier != Carrier::DestinationView || !row.run) continue;
+        if (row.id == kMergeSources) {
+            OnCommand(
+                row.id, [this] { MergeSourcesCommand(); },
+                [this, &row] { return CommandStateOf(row); });
+            continue;
+        }
         OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
+    const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
+    OnCommand(kWhatNow, [this] { WhatNow(); },
+              [this, &whatNow] { return CommandStateOf(whatNow); });
+    app_.Printing().AddViewCommands(
+        *this, this, [] { return QStringLiteral("Destination"); },
+        [this](QPainter& p, const PageMetrics& page) {
+            const QImage* help = ShowingStartupHelp == 1 ? &doc_.StartupHelpImage() : nullptr;
+            PaintDestinationPage(p, page, app_.State(), help);
+        });
 }
 
 CommandState CDestview::CommandStateOf(const CommandRow& row) const {
@@ -155,7 +204,7 @@ CommandContext CDestview::Context() {
                           windows ? windows->Loader() : PictureLoader(),
                           nullptr,
                           windows,
-                          nullptr,
+                          OpenRefColourModel(),
                           history_.get()};
 }
 
@@ -210,10 +259,67 @@ void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
     app_.StateChanged();
 }
 
+void CDestview::MergeSourcesCommand() {
+    WendralState& s = app_.State();
+    // The lock keeps the destination from the sources' changes, not from this command.
+    if (s.ChangesAtRisk() && ShowMessage(kMergeOverwriteQuestion, MessageButtons::YesNo,
+                                         MessageIcon::Stop) != MessageAnswer::Yes)
+        return;
+    Messages messages;
+    if (!PrepareMerge(s, messages)) {
+        ShowMessages(messages);
+        return;
+    }
+    app_.MainFrame()->BringToTop(app_.DestFrame());
+    CMergeDlg dialog(
+        s, [this] { MergeNow(); }, app_.MainFrame());
+    dialog.exec();
+    app_.StateChanged();
+}
+
+void CDestview::MergeNow() {
+    WendralState& s = app_.State();
+    std::optional<SourceImage> one, two;
+    const SourceImage* first = SourceImageOf(s, 1, one);
+    const SourceImage* second = SourceImageOf(s, 2, two);
+    if (!first || !second) return;
+    Messages messages;
+    const ZoneOutcome outcome = MergeSources(s, zone_, *first, *second, messages);
+    ShowMessages(messages);
+    // The merge ended any brushing.
+    brushOutline_.reset();
+    if (outcome == ZoneOutcome::Redraw) {
+        ShowPreview();
+    } else {
+        UpdateDestinationTitle();
+    }
+    app_.StateChanged();
+}
+
+void CDestview::ShowPreview() {
+    RedrawDestination();
+    // Painted inside the dialog's event, so that a dragged slider shows each result as it is
+    // made, not the last of a burst; and straight from the store, as the next result replaces
+    // the whole picture anyway.
+    passingThrough_ = true;
+    repaint();
+    passingThrough_ = false;
+}
+
+RefColourDialogState* CDestview::OpenRefColourModel() {
+    CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr;
+    return dialog ? &dialog->Model() : nullptr;
+}
+
 void CDestview::ZoneHelpPrompt() {
-    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
-        // No help viewer is installed with the program.
-        ShowMessage(kZoneHelpFailed);
+    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes &&
+        !ShowHelp(kZonePage, app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
+}
+
+void CDestview::WhatNow() {
+    if (!ShowHelpTopic(WhatNowTopic(app_.State(), zone_), app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
 }
 
 void CDestview::DropStartupHelp() {
@@ -233,6 +339,11 @@ void CDestview::UpdateDestinationTitle() {
 void CDestview::RedrawDestination() { RedrawDestination(QRect()); }
 
 void CDestview::RedrawDestination(const QRect& changed) {
+    if (changed.isNull()) {
+        redrawnAll_ = true;
+    } else {
+        redrawn_ |= changed;
+    }
     const bool part = MarkStale(changed) && ShowingStartupHelp == 0;
     // Closing the last source empties the destination (its size and reference colour); the
     // redraw only shows it.
@@ -286,6 +397,19 @@ void CDestview::ConvertStale(const QRegion& wanted) {
     stale_ -= now;
 }
 
+// Converts `band` into a band of scratch rows and paints it from there, leaving the shown image
+// stale: a live preview replaces the whole picture before it could be painted again.
+void CDestview::PassThrough(QPainter& p, const QRect& band) {
+    const WendralState& s = app_.State();
+    if (passBand_.isNull()) passBand_ = QImage(kMaxWidth, kBandRows, QImage::Format_RGB32);
+    const std::size_t columns = static_cast<std::size_t>(band.width());
+    for (int y = 0; y < band.height(); ++y)
+        WidenRow(s.DestinationStore() + s.DestOffset(band.left(), band.top() + y),
+                 reinterpret_cast<std::uint32_t*>(passBand_.scanLine(y)), columns);
+    convertedRows_ += band.height();
+    p.drawImage(band.topLeft(), passBand_, QRect(0, 0, band.width(), band.height()));
+}
+
 const QImage& CDestview::ShownImage() {
     if (app_.State().PicturePresent() && image_.isNull()) MarkStale(QRect());
     ConvertStale(image_.rect());
@@ -323,8 +447,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
         p.drawText(QRect(10, 40, client.width(), 30), Qt::AlignLeft | Qt::AlignTop, kEmptyLine2);
         return;
     }
-    if (image_.isNull() || image_.width() != s.DestWidth || image_.height() != s.DestHeight) MarkStale(QRect());
-    ConvertStale(event->region());
+    if (image_.isNull() || image_.width() != s.DestWidth || image_.height() != s.DestHeight)
+        MarkStale(QRect());
     const QColor hatch(32, 64, 143);
     const auto margin = [&](const QRect& r) {
         p.fillRect(r, Qt::white);
@@ -333,9 +457,18 @@ void CDestview::paintEvent(QPaintEvent* event) {
     if (s.DestWidth < client.width()) margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
-    // Only the exposed part of the picture is copied to the screen.
+    // Only the exposed part of the picture is converted and copied to the screen.
     const QRect exposed = event->rect().intersected(image_.rect());
-    if (!image_.isNull() && !exposed.isEmpty()) p.drawImage(exposed.topLeft(), image_, exposed);
+    for (int top = exposed.top(); !image_.isNull() && top <= exposed.bottom(); top += kBandRows) {
+        const QRect band(exposed.left(), top, exposed.width(),
+                         std::min(kBandRows, exposed.bottom() + 1 - top));
+        if (passingThrough_ && (QRegion(band) - stale_).isEmpty()) {
+            PassThrough(p, band);
+            continue;
+        }
+        ConvertStale(event->region().intersected(band));
+        p.drawImage(band.topLeft(), image_, band);
+    }
 
     // Dotted black on white, so that the band shows on dark pictures as well as light ones.
     QPen dotted(Qt::black, 0, Qt::DotLine);
@@ -379,11 +512,17 @@ void CDestview::PressRight(Point at) {
     ReferenceSamplingPress(app_.State(), drag_->sampling, at);
 }
 
-void CDestview::MoveRight(Point at) { ReferenceSamplingMove(app_.State(), drag_->sampling, at); }
+void CDestview::MoveRight(Point at) {
+    ReferenceSamplingMove(app_.State(), drag_->sampling, at);
+    // The colour readout and the swatch follow the drag.
+    app_.StateChanged();
+}
 
 void CDestview::ReleaseRight() {
     sampling_ = false;
-    ReferenceSamplingRelease(app_.State(), zone_, nullptr);
+    ReferenceSamplingRelease(app_.State(), zone_, OpenRefColourModel());
+    if (CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr)
+        dialog->ShowModel();
     NoteStep(QStringLiteral("Colour Sampling"));
 }
 
@@ -420,10 +559,14 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (drag_->forming.Dragging() && buttons != kRightButton) {
+    // The button flags are exactly the right button alone only with no other button (the middle
+    // one included) and neither Shift nor Ctrl held.
+    const bool rightAlone = event->buttons() == Qt::RightButton &&
+                            !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    if (drag_->forming.Dragging() && !rightAlone) {
         drag_->band = drag_->forming.Move(s, zone_, At(event), width(), height());
         update();
-    } else if (buttons == kRightButton) {
+    } else if (rightAlone) {
         MoveRight(At(event));
     }
 }
@@ -469,6 +612,8 @@ CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CDestview::WhatNow);
     QSize screen(1024, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->size();
     resize(screen.width() * 5 / 8, screen.height() * 5 / 8);

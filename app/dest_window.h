@@ -21,6 +21,7 @@
 #include "core/zone.h"
 
 class QMainWindow;
+class QPainter;
 class QToolBar;
 
 namespace wendral::app {
@@ -32,13 +33,14 @@ inline constexpr const char* kDestinationClosing = "Not allowed to close this de
 inline constexpr const char* kStartupHelpTitle = "Start up help screen";
 inline constexpr const char* kEmptyLine1 = "This destination window is empty.";
 inline constexpr const char* kEmptyLine2 = "Please load a source picture from the file menu.";
-inline constexpr const char* kZoneHelpFailed = "Problem with pop up help !";
+inline constexpr const char* kSaveBeforeSending =
+    "WENDRAL needs to save the destination into a file before sending via email.";
 
 // Asks for the file to save the destination in; no value when cancelled. Tests replace it.
 using SaveDialogFunction = std::function<std::optional<SaveDialogAnswer>()>;
 
 // The destination document: the start-up help picture while it is shown, and the last saved
-// file. It carries "Save Destination As...".
+// file. It carries "Save Destination As..." and "Send to ...".
 class CDestdoc : public CommandTarget {
 public:
     explicit CDestdoc(CWendralApp& app);
@@ -53,8 +55,10 @@ public:
     PicturePacket MakePacket() const;
 
     // Save As: asks through the dialog function, resolves the name and format, writes the
-    // destination. Leaves SavedName empty when cancelled.
-    void SaveAs();
+    // destination. Leaves SavedName empty when cancelled. True when a file was written.
+    bool SaveAs();
+    // Send to: saves through Save As, then hands the file just written to the mail program.
+    void SendTo();
     void SetSaveDialog(SaveDialogFunction dialog) { saveDialog_ = std::move(dialog); }
 
     QString SavedPath;
@@ -79,10 +83,7 @@ public:
     Zone& DestZone() { return zone_; }
     // DestinationPreview: a dialog's live preview repaints the picture inside its own event.
     Zone& PreviewZone() override { return zone_; }
-    void ShowPreview() override {
-        RedrawDestination();
-        repaint();
-    }
+    void ShowPreview() override;
     int ShowingStartupHelp = 1;
 
     // Redraws the whole picture (its title first). Pixels changed by the engine since the last
@@ -91,8 +92,10 @@ public:
     void RedrawDestination(const QRect& changed);
     void UpdateDestinationTitle();
     QString Title() const { return title_; }
-    // Asks the zone question; on Yes tries the help viewer.
+    // Asks the zone question; on Yes shows the zone's help page.
     void ZoneHelpPrompt();
+    // "What now" and the help key: the help page for the state the destination is in.
+    void WhatNow();
     void DropStartupHelp();
 
     // The rectangle drawn over the picture while a zone is being dragged, and the brush.
@@ -124,6 +127,13 @@ public:
     // Reports a rebuilt destination: redraw, title, and what the source windows must show.
     void AfterSourceOutcome(const SourceOutcome& outcome);
 
+    // "Merge Sources: 1 & 2 to Destination", from this view or a source view: the overwrite
+    // question, both sources shown afresh, the destination to the top, then the merge dialog,
+    // which merges as its settings change.
+    void MergeSourcesCommand();
+    // One whole-picture merge under the current settings, on the screen before it returns.
+    void MergeNow();
+
     QSize sizeHint() const override;
 
 signals:
@@ -142,8 +152,11 @@ private:
     void PressRight(Point at);
     void MoveRight(Point at);
     void ReleaseRight();
+    // The reference colour dialog's model while the dialog is open, else null.
+    RefColourDialogState* OpenRefColourModel();
     bool MarkStale(const QRect& changed);
     void ConvertStale(const QRegion& wanted);
+    void PassThrough(QPainter& p, const QRect& band);
     QRect ZoneInView() const;
     bool PicturePresent() const;
     bool NotBrushing() const;
@@ -154,10 +167,18 @@ private:
     DistortionEngine engine_;
     std::unique_ptr<History> history_;
     QString stepName_;
+    // The part of the picture redrawn since the last step, which is all a step can have
+    // changed; the whole picture once any redraw named no part.
+    QRect redrawn_;
+    bool redrawnAll_ = false;
     bool sampling_ = false;  // the right button is held
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;   // DestinationStore as shown
     QRegion stale_;  // the part of image_ behind DestinationStore
+    // While a live preview paints: its stale part goes to the screen through passBand_ and
+    // stays stale.
+    bool passingThrough_ = false;
+    QImage passBand_;
     long long convertedRows_ = 0;
     QString title_;
 

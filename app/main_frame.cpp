@@ -23,6 +23,7 @@
 #include "app/background.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "dialogs/busy_cursor.h"
@@ -30,6 +31,7 @@
 #include "core/effect_commands.h"
 #include "core/sources.h"
 #include "dialogs/brightness_dialog.h"
+#include "dialogs/ref_colour_dialog.h"
 #include "dialogs/rotate_dialog.h"
 #include "dialogs/special_effects_dialog.h"
 
@@ -134,7 +136,13 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
 
     idle_.setSingleShot(true);
     idle_.setInterval(0);
-    connect(&idle_, &QTimer::timeout, this, &CMainFrame::RunIdleUpdate);
+    connect(&idle_, &QTimer::timeout, this, [this] {
+        RefreshPanes();
+        quiet_.start();
+    });
+    quiet_.setSingleShot(true);
+    quiet_.setInterval(300);
+    connect(&quiet_, &QTimer::timeout, this, &CMainFrame::CommitStepWhenOver);
     connect(area_, &QMdiArea::subWindowActivated, this, [this] {
         UpdateTitle();
         QueueIdleUpdate();
@@ -174,7 +182,11 @@ void CMainFrame::BuildMenus() {
             }
             menu->addAction(router_->Action(id));
         }
-        connect(menu, &QMenu::aboutToShow, router_, &CommandRouter::Refresh);
+        // The Edit menu names the step in progress too.
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            CommitStepWhenOver();
+            router_->Refresh();
+        });
         if (std::find(info.items.begin(), info.items.end(), kCascade) != info.items.end()) {
             windowMenu_ = menu;
             connect(menu, &QMenu::aboutToShow, this, &CMainFrame::ListWindows);
@@ -192,6 +204,13 @@ void CMainFrame::RegisterCommands() {
     OnCommand(
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this] { return CommandState{true, statusBar()->isVisible()}; });
+    // Help on its own says nothing when its pages cannot be found; the keys page does.
+    OnCommand(kHelp, [this] { ShowHelp(kContentsPage, this); });
+    OnCommand(kHotKeys, [this] {
+        if (!ShowHelp(kKeysPage, this)) ShowMessage(kHotKeyHelpFailed);
+    });
+
+    OnCommand(kReferenceColour, [this] { OpenRefColourDialog(); });
 
     // The Edit-menu effects work on the destination whichever window is active, but follow
     // the active view: with the destination they need what their row needs, with a source or
@@ -247,6 +266,26 @@ void CMainFrame::RegisterCommands() {
                 return CommandState{can, std::nullopt, text + keys};
             });
     }
+}
+
+void CMainFrame::OpenRefColourDialog() {
+    if (refColourDialog_) {
+        refColourDialog_->raise();
+        refColourDialog_->activateWindow();
+        return;
+    }
+    auto* dialog = new CRefColourDlg(app_.State(), this);
+    refColourDialog_ = dialog;
+    // Closed by OK, Escape or the close box, it deletes itself a moment later; from now on the
+    // command opens a new one.
+    connect(dialog, &QDialog::finished, this, [this] { refColourDialog_ = nullptr; });
+    connect(dialog, &CRefColourDlg::ColourChanged, this, &CMainFrame::QueueIdleUpdate);
+    dialog->show();
+    dialog->Load();
+}
+
+CRefColourDlg* CMainFrame::RefColourDialog() const {
+    return refColourDialog_.data();
 }
 
 bool CMainFrame::EffectsEnabled(unsigned needs) const {
@@ -396,11 +435,24 @@ void CMainFrame::QueueIdleUpdate() {
 }
 
 void CMainFrame::RunIdleUpdate() {
-    // A change is one step once it is over: not while a drag or one of our dialogs goes on.
-    // A scroll bar dragged or a window resized with the mouse is one step too.
-    if (CDestview* view = app_.DestView(); view && !QApplication::activeModalWidget() &&
-                                            !view->GestureInProgress() && QApplication::mouseButtons() == Qt::NoButton)
-        view->CommitStep();
+    CommitStepWhenOver();
+    RefreshPanes();
+}
+
+// A change is one step once it is over: not while a drag or one of our dialogs goes on. A
+// scroll bar dragged or a window resized with the mouse is one step too.
+void CMainFrame::CommitStepWhenOver() {
+    CDestview* view = app_.DestView();
+    if (!view) return;
+    if (QApplication::activeModalWidget() || view->GestureInProgress() || QApplication::mouseButtons() != Qt::NoButton) {
+        quiet_.start();
+        return;
+    }
+    view->CommitStep();
+    router_->Refresh();
+}
+
+void CMainFrame::RefreshPanes() {
     router_->Refresh();
     UpdateLockPane();
     // Panes 2 and 3 share their id, so the readout runs once for each.

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QTimer>
@@ -13,6 +14,7 @@ class QMenu;
 namespace wendral::app {
 
 class CChildtwo;
+class CRefColourDlg;
 class CWendralApp;
 class ReadoutPane;
 class ReferenceSwatch;
@@ -55,7 +57,7 @@ public:
 
     // Queues one idle update: the command states and the status panes.
     void QueueIdleUpdate();
-    // The idle update itself (tests call it directly).
+    // The idle update itself (tests call it directly; it also ends the undo step in progress).
     void RunIdleUpdate();
 
     // Window > Cascade: the windows overlap by steps, each keeping its size unless the area is
@@ -74,6 +76,11 @@ public:
     // The colour readout for the current state.
     QString ColourReadoutText() const;
 
+    // "Setup Reference Color": opens the one reference colour dialog, or brings it to the front.
+    void OpenRefColourDialog();
+    // The open reference colour dialog, or null.
+    CRefColourDlg* RefColourDialog() const;
+
 protected:
     bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -83,6 +90,8 @@ protected:
 private:
     void BuildMenus();
     void RegisterCommands();
+    void RefreshPanes();
+    void CommitStepWhenOver();
     void UpdateLockPane();
     void UpdateColourReadout();
     void AskOverwriteQuestion();
@@ -100,7 +109,11 @@ private:
     ReferenceSwatch* swatch_;
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowList_;  // the Window menu's numbered entries, and their separator
+    QPointer<CRefColourDlg> refColourDialog_;
     QTimer idle_;
+    // Ends the undo step once the user pauses: a burst of wheel scrolls or key repeats costs
+    // its comparison of the stores once, not at every event.
+    QTimer quiet_;
     bool destroying_ = false;
 };
 

@@ -2,11 +2,13 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <algorithm>
 #include <climits>
@@ -15,14 +17,17 @@
 #include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/pixel_rows.h"
+#include "app/printing.h"
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
 #include "app/toolbar_icons.h"
 #include "core/command_table.h"
 #include "app/wendral_app.h"
 #include "core/sources.h"
+#include "dialogs/message_service.h"
 #include "dialogs/scaling_dialog.h"
 #include "io/picture_file.h"
 
@@ -69,9 +74,27 @@ void CWendralView::RegisterCommands() {
         OnCommand(row.id, [this, &row] { RunOnThisSource(row); }, numberedRule(row));
     }
     OnCommand(kSetScale, [this] { SetScale(); }, numberedRule(*FindCommandRow(kSetScale, Carrier::SourceView)));
+    // The merge runs from a source window whatever the state; it says itself what it lacks.
+    OnCommand(kMergeSources, [this] {
+        if (CDestview* dest = app_.DestView()) dest->MergeSourcesCommand();
+    });
     OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
     OnCommand(kPaste, [this] { Paste(); },
               [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
+    app_.Printing().AddViewCommands(
+        *this, this,
+        [this] {
+            const QString path = QString::fromStdString(model_.Document.SourcePath);
+            return path.isEmpty() ? QStringLiteral("Source %1").arg(model_.SourceNumber)
+                                  : QFileInfo(path).completeBaseName();
+        },
+        [this](QPainter& p, const PageMetrics& page) { PaintSourcePage(p, page, model_); });
+    OnCommand(kExplainButtons, [this] { ExplainButtons(); });
+}
+
+void CWendralView::ExplainButtons() {
+    if (!ShowHelpTopic(SourceWindowTopic(app_.State()), app_.MainFrame()))
+        ShowMessage(kLaunchHelpFailed);
 }
 
 SourceOutcome CWendralView::RunOnThisSource(const CommandRow& row) {
@@ -281,6 +304,8 @@ void CChildFrame::RegisterCommands() {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CWendralView::ExplainButtons);
 }
 
 void CChildFrame::SynchroniseSize() {

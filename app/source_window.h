@@ -55,6 +55,8 @@ public:
     void SetScale();
     void Copy();
     void Paste();
+    // "Explain these buttons" and the help key: the help page of the source windows.
+    void ExplainButtons();
     // Runs a command of the table on this view's source and reports its outcome.
     SourceOutcome RunOnThisSource(const CommandRow& row);
 

@@ -1,6 +1,7 @@
 #include "app/wendral_app.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -11,9 +12,13 @@
 #include "app/data_files.h"
 #include "app/dest_window.h"
 #include "app/icons.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
+#include "app/merge_align_window.h"
+#include "app/printing.h"
 #include "dialogs/message_service.h"
 #include "app/source_template.h"
+#include "dialogs/support_dialog.h"
 
 namespace wendral::app {
 namespace {
@@ -41,9 +46,15 @@ CWendralApp::~CWendralApp() {
 
 CWendralApp* CWendralApp::Instance() { return g_instance; }
 
+PrintService& CWendralApp::Printing() {
+    if (!printing_) printing_ = std::make_unique<PrintService>();
+    return *printing_;
+}
+
 void CWendralApp::MakeTemplates() {
     templates_.push_back(std::make_unique<SourceTemplate>(*this));
     templates_.push_back(std::make_unique<DestinationTemplate>(*this));
+    templates_.push_back(std::make_unique<MergeAlignTemplate>(*this));
     templates_.push_back(std::make_unique<BackgroundTemplate>(mainFrame_->MdiArea()));
 }
 
@@ -114,7 +125,13 @@ void CWendralApp::RegisterCommands() {
         if (state_.SourceCount > 1) BringToTop(SourceFrames[2]);
     });
     OnCommand(kShowDestination, [this] { BringToTop(destFrame_); });
+    OnCommand(kPrintSetup, [this] { Printing().Setup(mainFrame_.get()); });
     OnCommand(kAbout, [] { ShowMessage(kAboutText, MessageButtons::Ok, MessageIcon::Program); });
+    OnCommand(kSupport, [this] {
+        CSupportDialog dialog([](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                              ComposeMailFromWindows, mainFrame_.get());
+        dialog.exec();
+    });
     OnCommand(
         kMergeAlign,
         [this] {

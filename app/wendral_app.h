@@ -24,6 +24,7 @@ class CMainFrame;
 class CDestchild;
 class CDestdoc;
 class CDestview;
+class PrintService;
 
 inline constexpr const char* kBackgroundMissing =
     "Problem with opening the background image ?\nWENDRAL will proceed loading anyway.";
@@ -81,6 +82,8 @@ public:
     CDestview* DestView();
     CDestdoc* DestDoc();
     DocTemplate* Template(int resourceId);
+    // The session's printer and the print commands of the views.
+    PrintService& Printing();
 
     QPointer<QMdiSubWindow> SourceFrames[3];
     QPointer<QMdiSubWindow> MergeAlignFrame;
@@ -120,6 +123,7 @@ private:
     std::unique_ptr<CMainFrame> mainFrame_;
     CDestchild* destFrame_ = nullptr;
     SourceWindows* sourceWindows_ = nullptr;
+    std::unique_ptr<PrintService> printing_;
 };
 
 }  // namespace wendral::app

@@ -153,7 +153,7 @@ CommandRow Effect(const EffectCommand& effect) {
 struct MergeWords {
     const MergeRule* rule = nullptr;
     int bias = MergeDialogModel::kBiasStart;
-    const ContrastMethod* contrast = ContrastMethodNamed("normal");
+    const ContrastMethod* contrast = nullptr;  // no contrast button pressed
     int thresholdPercent = 50;
 };
 
@@ -184,14 +184,12 @@ std::optional<MergeWords> ParseMerge(Args a) {
 
 // The merge dialog's outcome: both sources shown afresh, the settings, OK.
 CommandOutcome Merge(CommandContext& c, Args a) {
-    if (c.state.SourceCount != 2) return FromMessages({kMergeNeedsTwoSourcesMessage});
-    const MergeWords m = *ParseMerge(a);
-    c.state.SourceViews[1]->RenderSourceView();
-    c.state.SourceViews[2]->RenderSourceView();
-    const ShownSources shown = Shown(c);
     Messages messages;
-    const ZoneOutcome zone = MergeCommand(c.state, c.zone, *shown.one, *shown.two, *m.rule, m.bias, *m.contrast,
-                                          m.thresholdPercent, messages);
+    if (!PrepareMerge(c.state, messages)) return FromMessages(std::move(messages));
+    const MergeWords m = *ParseMerge(a);
+    const ShownSources shown = Shown(c);
+    const ZoneOutcome zone = MergeCommand(c.state, c.zone, *shown.one, *shown.two, *m.rule, m.bias,
+                                          m.contrast, m.thresholdPercent, messages);
     CommandOutcome out = FromMessages(std::move(messages));
     out.zone = zone;
     return out;

@@ -38,6 +38,11 @@ public:
 
     void SnapshotDestination();
     void RevertDestination();
+    // Whether rebuilding the destination from the sources now would lose changes of its own:
+    // it has some, the user has not agreed to lose them, and the lock does not keep them.
+    bool ChangesAtRisk() const {
+        return DestModified != 0 && OverwriteConsent != 1 && DestLocked != 1;
+    }
     void MarkDestModified() {
         DestModified = 1;
         BrushingEnabled = 0;

@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <cstring>
 
 namespace wendral {
@@ -32,7 +34,9 @@ bool operator==(const DestinationFields& a, const DestinationFields& b) {
            a.ContrastThreshold == b.ContrastThreshold && a.zone == b.zone;
 }
 
-// The byte runs one step changed, with their bytes before and after.
+// The byte runs one step changed, and their bytes on the other side of the step: before it
+// while it can be undone, after it once undone. Undo and redo swap them with the stores, so a
+// step holds one copy of what it changed.
 struct History::Step {
     struct Run {
         int store;  // 0 DestinationStore, 1 RestoreStore
@@ -42,12 +46,49 @@ struct History::Step {
     std::string name;
     DestinationFields before, after;
     std::vector<Run> runs;
-    // Every run's bytes before, then every run's bytes after; deflated when that is smaller.
-    std::vector<std::uint8_t> data;
+    std::vector<std::uint8_t> data;  // every run's bytes in turn; deflated when that is smaller
     std::size_t rawSize = 0;
     bool deflated = false;
+    // The deflated bytes while they are being made.
+    std::future<std::vector<std::uint8_t>> packing;
 
-    std::size_t Bytes() const { return sizeof(Step) + name.size() + runs.size() * sizeof(Run) + data.size(); }
+    // Large steps are deflated on a thread of their own; a press in a zone is kept as it is.
+    void Pack() {
+        if (rawSize < kPackFrom) return;
+        const std::uint8_t* raw = data.data();
+        const std::size_t size = rawSize;
+        packing = std::async(std::launch::async, [raw, size] {
+            uLongf packed = compressBound(static_cast<uLong>(size));
+            std::vector<std::uint8_t> out(packed);
+            if (compress2(out.data(), &packed, raw, static_cast<uLong>(size), 1) != Z_OK) return std::vector<std::uint8_t>();
+            out.resize(packed);
+            out.shrink_to_fit();
+            return out;
+        });
+    }
+    // Takes the deflated bytes once the packing thread is done (waiting for it when `wait`).
+    void Settle(bool wait) {
+        if (!packing.valid()) return;
+        if (!wait && packing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+        std::vector<std::uint8_t> packed = packing.get();
+        if (!packed.empty() && packed.size() < data.size()) {
+            data = std::move(packed);
+            deflated = true;
+        }
+    }
+    // The bytes as they are, inflated.
+    void Unpack() {
+        Settle(true);
+        if (!deflated) return;
+        std::vector<std::uint8_t> raw(rawSize);
+        uLongf size = static_cast<uLongf>(raw.size());
+        uncompress(raw.data(), &size, data.data(), static_cast<uLong>(data.size()));
+        data = std::move(raw);
+        deflated = false;
+    }
+    std::size_t Bytes() const { return sizeof(Step) + name.size() + runs.size() * sizeof(Run) + data.capacity(); }
+
+    static constexpr std::size_t kPackFrom = std::size_t{2} << 20;
 };
 
 namespace {
@@ -66,15 +107,15 @@ void AddRun(std::vector<History::Step::Run>& runs, int store, std::size_t offset
     }
 }
 
-// The runs of [0, length) where `before` and `now` differ.
-void FindRuns(int store, const std::uint8_t* before, const std::uint8_t* now, std::size_t length,
+// The runs of [0, length) where `before` and `now` differ, at `base` in their store.
+void FindRuns(int store, const std::uint8_t* before, const std::uint8_t* now, std::size_t length, std::size_t base,
               std::vector<History::Step::Run>& runs) {
     for (std::size_t page = 0; page < length; page += kPage) {
         const std::size_t pageEnd = std::min(length, page + kPage);
         if (std::memcmp(before + page, now + page, pageEnd - page) == 0) continue;
         for (std::size_t b = page; b < pageEnd; b += kBlock) {
             const std::size_t n = std::min(kBlock, pageEnd - b);
-            if (std::memcmp(before + b, now + b, n) != 0) AddRun(runs, store, b, n);
+            if (std::memcmp(before + b, now + b, n) != 0) AddRun(runs, store, base + b, n);
         }
     }
 }
@@ -101,41 +142,44 @@ const std::string& History::RedoName() const {
     return redo_.empty() ? none : redo_.back()->name;
 }
 
-std::size_t History::LastStepBytes() const { return undo_.empty() ? 0 : undo_.back()->Bytes(); }
+std::size_t History::LastStepBytes() const {
+    if (undo_.empty()) return 0;
+    undo_.back()->Settle(true);
+    return undo_.back()->Bytes();
+}
 
-bool History::Commit(const WendralState& state, const Zone& zone, std::string name) {
+bool History::Commit(const WendralState& state, const Zone& zone, std::string name, std::optional<Part> part) {
     const DestinationFields now = DestinationFields::Of(state, zone);
     // Commands write inside the picture of the new size; what lay beyond the old one counts too.
     const std::size_t length = std::max(destinationBytes_, state.DestBytes());
     auto step = std::make_unique<Step>();
-    FindRuns(0, destination_.data(), state.DestinationStore(), length, step->runs);
-    if (state.SnapshotCount != snapshots_) FindRuns(1, restore_.data(), state.RestoreStore(), length, step->runs);
+    if (part && state.DestBytes() == destinationBytes_) {
+        const int x0 = std::max(0, part->x), x1 = std::min(state.DestWidth, part->x + part->width);
+        const int y0 = std::max(0, part->y), y1 = std::min(state.DestHeight, part->y + part->height);
+        // Rows are kept bottom-up: compare from the last row of the part up, so runs come in order.
+        for (int y = y1 - 1; y >= y0 && x0 < x1; --y) {
+            const std::size_t at = state.DestOffset(x0, y);
+            FindRuns(0, destination_.data() + at, state.DestinationStore() + at, 3 * std::size_t(x1 - x0), at,
+                     step->runs);
+        }
+    } else {
+        FindRuns(0, destination_.data(), state.DestinationStore(), length, 0, step->runs);
+    }
+    if (state.SnapshotCount != snapshots_) FindRuns(1, restore_.data(), state.RestoreStore(), length, 0, step->runs);
     snapshots_ = state.SnapshotCount;
     if (step->runs.empty() && now == fields_) return false;
 
     step->name = std::move(name);
     step->before = fields_;
     step->after = now;
-    for (const Step::Run& r : step->runs) step->rawSize += 2 * r.length;
-    std::vector<std::uint8_t> raw(step->rawSize);
-    std::uint8_t* out = raw.data();
-    for (int pass = 0; pass < 2; ++pass)
-        for (const Step::Run& r : step->runs) {
-            const std::uint8_t* from = pass == 0 ? (r.store == 0 ? destination_ : restore_).data()
-                                                 : (r.store == 0 ? state.DestinationStore() : state.RestoreStore());
-            std::memcpy(out, from + r.offset, r.length);
-            out += r.length;
-        }
-    uLongf packed = compressBound(static_cast<uLong>(raw.size()));
-    step->data.resize(packed);
-    if (!raw.empty() && compress2(step->data.data(), &packed, raw.data(), static_cast<uLong>(raw.size()), 1) == Z_OK &&
-        packed < raw.size()) {
-        step->data.resize(packed);
-        step->deflated = true;
-    } else {
-        step->data = std::move(raw);
+    for (const Step::Run& r : step->runs) step->rawSize += r.length;
+    step->data.resize(step->rawSize);
+    std::uint8_t* out = step->data.data();
+    for (const Step::Run& r : step->runs) {
+        std::memcpy(out, (r.store == 0 ? destination_ : restore_).data() + r.offset, r.length);
+        out += r.length;
     }
-    step->data.shrink_to_fit();
+    step->Pack();
 
     for (const Step::Run& r : step->runs)
         std::memcpy((r.store == 0 ? destination_ : restore_).data() + r.offset,
@@ -143,30 +187,23 @@ bool History::Commit(const WendralState& state, const Zone& zone, std::string na
     fields_ = now;
     destinationBytes_ = state.DestBytes();
 
-    for (const auto& s : redo_) bytes_ -= s->Bytes();
     redo_.clear();
-    bytes_ += step->Bytes();
     undo_.push_back(std::move(step));
     Trim();
     return true;
 }
 
-void History::Apply(const Step& step, bool forward, WendralState& state, Zone& zone) {
-    std::vector<std::uint8_t> raw;
-    const std::uint8_t* bytes = step.data.data();
-    if (step.deflated) {
-        raw.resize(step.rawSize);
-        uLongf size = static_cast<uLongf>(raw.size());
-        uncompress(raw.data(), &size, step.data.data(), static_cast<uLong>(step.data.size()));
-        bytes = raw.data();
-    }
-    if (forward) bytes += step.rawSize / 2;
+void History::Apply(Step& step, bool forward, WendralState& state, Zone& zone) {
+    step.Unpack();
+    std::uint8_t* bytes = step.data.data();
     for (const Step::Run& r : step.runs) {
-        std::uint8_t* store = r.store == 0 ? state.DestinationStore() : state.RestoreStore();
-        std::memcpy(store + r.offset, bytes, r.length);
-        std::memcpy((r.store == 0 ? destination_ : restore_).data() + r.offset, bytes, r.length);
+        std::uint8_t* store = (r.store == 0 ? state.DestinationStore() : state.RestoreStore()) + r.offset;
+        std::swap_ranges(store, store + r.length, bytes);
+        std::memcpy((r.store == 0 ? destination_ : restore_).data() + r.offset, store, r.length);
         bytes += r.length;
     }
+    step.Pack();
+    Recount();
     fields_ = forward ? step.after : step.before;
     fields_.ApplyTo(state, zone);
     destinationBytes_ = state.DestBytes();
@@ -199,8 +236,19 @@ void History::SetBudget(std::size_t budgetBytes) {
     Trim();
 }
 
+// Steps packed since the last count now count at their packed size.
+void History::Recount() {
+    bytes_ = 0;
+    for (const auto* stack : {&undo_, &redo_})
+        for (const auto& step : *stack) {
+            step->Settle(false);
+            bytes_ += step->Bytes();
+        }
+}
+
 // The oldest steps go first; redo steps are newer than every undo step, so they go last.
 void History::Trim() {
+    Recount();
     while (bytes_ > budget_ && !undo_.empty()) {
         bytes_ -= undo_.front()->Bytes();
         undo_.pop_front();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,8 @@ struct DestinationFields {
 
 // The undo history of one destination: a bounded list of steps, each holding only what it
 // changed (the differing byte runs of DestinationStore and RestoreStore before and after, and
-// the fields), compressed where that pays.
+// the fields), compressed where that pays. Compression runs on a thread of its own, so that a
+// commit costs the user no more than the comparison and a copy of what changed.
 //
 // A step is everything that changed between two commits: the caller commits once a command,
 // a drag or a dialog session is over, whatever path its changes took. The history keeps a
@@ -52,8 +54,14 @@ public:
     History& operator=(const History&) = delete;
 
     // Ends a step named `name` (the command's, for "Undo <name>"). Returns false, and keeps no
-    // step, when nothing changed since the last commit.
-    bool Commit(const WendralState& state, const Zone& zone, std::string name);
+    // step, when nothing changed since the last commit. A caller that knows which part of the
+    // picture it changed since then gives it as `part` (in picture pixels, y from the top), and
+    // the rest of DestinationStore is not compared; a change of size compares everything.
+    struct Part {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    bool Commit(const WendralState& state, const Zone& zone, std::string name,
+                std::optional<Part> part = std::nullopt);
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -77,7 +85,8 @@ public:
     struct Step;
 
 private:
-    void Apply(const Step& step, bool forward, WendralState& state, Zone& zone);
+    void Apply(Step& step, bool forward, WendralState& state, Zone& zone);
+    void Recount();
     void Trim();
 
     std::vector<std::uint8_t> destination_;  // both stores at the last commit

@@ -95,7 +95,7 @@ SourceOutcome RebuildDestination(WendralState& state, Zone& zone) {
 }
 
 bool SourceChangeAllowed(WendralState& state, int sourceNumber, int code) {
-    if (state.DestModified == 0 || state.OverwriteConsent == 1 || state.DestLocked == 1) return true;
+    if (!state.ChangesAtRisk()) return true;
     state.PendingSourceChange = sourceNumber * 256 + code;
     return false;
 }

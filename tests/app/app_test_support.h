@@ -16,6 +16,7 @@
 #include "app/wendral_app.h"
 #include "core/pixel.h"
 #include "core/source_view.h"
+#include "core/sources.h"
 
 namespace wendral::app::testing {
 
@@ -36,6 +37,9 @@ private:
     QWidget& widget_;
     QRegion painted_;
 };
+
+// A picture of width x height whose pixel (x, y) is colour(x, y), read as a picture file would be.
+PictureLoader PictureOf(int width, int height, std::function<Bgr(int, int)> colour);
 
 class AppFixture {
 public:

@@ -97,11 +97,12 @@ private slots:
     void laterFeaturesAndHandlerlessCommandsAreDisabled() {
         AppFixture f;
         f.AddSource(32, 16, Bgr{9, 9, 9});
-        for (int id : {kMergeSources, kReferenceColour, kHelp, kHotKeys, kWhatNow, kExplainButtons, kSendTo, kPrint,
-                       kPrintPreview, kPrintSetup, kSupport, kMergeAlign, kCut, kRedo})
+        for (int id : {kExplainButtons, kCut, kRedo})
             QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
         for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw, kSaveDestinationAs,
-                       kBrightnessContrast, kSpecialEffects, kRotateDestination})
+                       kBrightnessContrast, kSpecialEffects, kRotateDestination, kHelp, kHotKeys, kWhatNow,
+                       kSendTo, kSupport, kPrint, kPrintPreview, kPrintSetup, kMergeAlign, kMergeSources,
+                       kReferenceColour})
             QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
     }
 

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/commands.h"
+#include "app/help_window.h"
 #include "app_test_support.h"
 #include "core/sources.h"
 
@@ -234,10 +235,12 @@ private slots:
         QCOMPARE(Store(f.state()), before);
         QCOMPARE(f.state().DestModified, 1);
         QCOMPARE(f.app().DestFrame()->windowTitle(), QString("Destination Window  <modified>  <no zone set>"));
-        // Yes asks for the help, which is not there.
+        // Yes shows the zone's help page.
         ScopedMessageHook yes(MessageAnswer::Yes);
         QTest::keyClicks(&f.view(), ",");
-        QCOMPARE(yes.Texts(), QStringList({kZoneQuestion, kZoneHelpFailed}));
+        QCOMPARE(yes.Texts(), QStringList({kZoneQuestion}));
+        QVERIFY(CurrentHelpWindow() && CurrentHelpWindow()->isVisible());
+        QCOMPARE(CurrentHelpWindow()->CurrentPage(), QString("zone.html"));
     }
 
     void aThinZoneCountsOnlyWithHeight() {

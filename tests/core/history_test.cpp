@@ -121,11 +121,12 @@ TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
     FormZone(state, zone, Point{700, 500}, Point{1299, 899});
     ASSERT_TRUE(history.Commit(state, zone, "Zone"));
     EXPECT_LT(history.LastStepBytes(), 4096u);
+    const std::vector<std::uint8_t> before(state.DestinationStore(), state.DestinationStore() + state.DestBytes());
     // The first press snapshots the whole picture: RestoreStore changes everywhere the old base
-    // differed, which here is nowhere outside the zone.
+    // differed, which here is nowhere outside the zone. The caller names the rows it changed.
     for (int press = 0; press < 3; ++press) {
         engine.Press(Distortion::Explode, state, zone);
-        ASSERT_TRUE(history.Commit(state, zone, "Explode"));
+        ASSERT_TRUE(history.Commit(state, zone, "Explode", History::Part{700, 500, 600, 400}));
         EXPECT_LT(history.LastStepBytes(), std::size_t{3} << 20) << press;
     }
     EXPECT_EQ(history.UndoName(), "Explode");
@@ -137,6 +138,7 @@ TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(history.Undo(state, zone));
     EXPECT_FALSE(history.Undo(state, zone));
     EXPECT_EQ(zone.ImplodeLevel, 0);
+    EXPECT_EQ(std::memcmp(state.DestinationStore(), before.data(), before.size()), 0);
     EXPECT_EQ(history.RedoName(), "Explode");
 }
 
