@@ -79,6 +79,10 @@ constexpr CommandInfo kCommands[] = {
     {kPrint, "&Print...\tCtrl+P", "Print the active document\nPrint", "Ctrl+P", nullptr, false},
     {kPrintPreview, "Print Pre&view", "Display full pages\nPrint Preview", nullptr, nullptr, false},
     {kPrintSetup, "P&rint Setup...", "Change the printer and printing options\nPrint Setup", nullptr, nullptr, false},
+    {kRecordScript, "Record Script...", "Write what you do as a script that wendral-batch replays\nRecord Script",
+     nullptr, nullptr, false},
+    {kStopRecording, "Stop Recording", "Stop writing the script\nStop Recording", nullptr, nullptr, false},
+    {kRunScript, "Run Script...", "Run a script of commands in these windows\nRun Script", nullptr, nullptr, false},
     {kRecentFile1, "Recent File", "Open this document", nullptr, nullptr, false},
     {kRecentFile2, "Recent File", "Open this document", nullptr, nullptr, false},
     {kRecentFile3, "Recent File", "Open this document", nullptr, nullptr, false},
@@ -115,9 +119,10 @@ constexpr CommandInfo kCommands[] = {
     {kShowDestination, "Destination to the top", "Bring the destination window to the front", nullptr, "3", false},
 };
 
-constexpr int kFileMenu[] = {kNewSource,   kOpenSource,   kReloadSource, kCloseSource, 0,    kSendTo,
-                             kSaveDestinationAs, 0,       kPrint,        kPrintPreview, kPrintSetup, 0,
-                             kRecentFile1, 0,             kExit};
+constexpr int kFileMenu[] = {kNewSource,    kOpenSource,    kReloadSource, kCloseSource,  0,
+                             kSendTo,       kSaveDestinationAs, 0,      kRecordScript, kStopRecording,
+                             kRunScript,    0,              kPrint,        kPrintPreview, kPrintSetup,
+                             0,             kRecentFile1,   0,             kExit};
 constexpr int kEditMenu[] = {kUndo, kRedo, 0,          kCopy,         kPaste,      0,          kReferenceColour,
                              kRotateDestination, kBrightnessContrast, kSpecialEffects, kPencilDraw,
                              kInvertBrightness, kBlackWhite, kSharpen, kEmboss, kBlur, kSoften, kEdge};

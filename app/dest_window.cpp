@@ -22,6 +22,7 @@
 #include "app/pixel_rows.h"
 #include "app/printing.h"
 #include "app/toolbar_icons.h"
+#include "app/session_recorder.h"
 #include "app/wendral_app.h"
 #include "core/destination_commands.h"
 #include "core/limits.h"
@@ -33,6 +34,7 @@
 #include "dialogs/merge_dialog.h"
 #include "dialogs/ref_colour_dialog.h"
 #include "io/mail.h"
+#include "io/picture_formats.h"
 #include "io/save.h"
 
 namespace wendral::app {
@@ -74,6 +76,11 @@ bool CDestdoc::SaveAs() {
     {
         BusyCursor busy;
         written = SaveDestination(app_.State(), target.path, target.format, messages);
+    }
+    if (written) {
+        const PictureFormatInfo* format = FormatInfo(target.format);
+        app_.Recorder().Row(*FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument),
+                            std::vector<std::string>{target.path, format ? format->extension : "bmp"});
     }
     ShowMessages(messages);
     return written;
@@ -202,17 +209,25 @@ CommandContext CDestview::Context() {
                           },
                           ClientArea{width(), height()},
                           windows ? windows->Loader() : PictureLoader(),
-                          nullptr,
+                          &SaveScriptedDestination,
                           windows,
                           OpenRefColourModel(),
                           history_.get()};
 }
 
-void CDestview::RunCommand(const CommandRow& row, Args args) {
+void CDestview::RunCommand(const CommandRow& row, Args args) { Present(row, Perform(row, args)); }
+
+CommandOutcome CDestview::Perform(const CommandRow& row, Args args) {
     CommandContext context = Context();
     const CommandOutcome outcome = row.run(context, args);
-    if (outcome.throughSources) {
+    RecordCommand(app_, row, args, outcome);
+    if (outcome.throughSources)
         if (SourceWindows* w = app_.Sources()) w->SettleNewWindows(outcome.source);
+    return outcome;
+}
+
+void CDestview::Present(const CommandRow& row, const CommandOutcome& outcome) {
+    if (outcome.throughSources) {
         AfterSourceOutcome(outcome.source);
         return;
     }
@@ -274,6 +289,11 @@ void CDestview::MergeSourcesCommand() {
     CMergeDlg dialog(
         s, [this] { MergeNow(); }, app_.MainFrame());
     dialog.exec();
+    // Opening the dialog sets the settings even when it merges nothing.
+    if (const auto merged = dialog.Model().OutcomeArguments())
+        app_.Recorder().Row(*FindCommandRow(kMergeSources, Carrier::DestinationView), *merged);
+    app_.Recorder().Words({"settings", std::to_string(s.MergeMode), std::to_string(s.MergeBias),
+                           std::to_string(s.ContrastThreshold)});
     app_.StateChanged();
 }
 
@@ -509,21 +529,40 @@ Point At(const QMouseEvent* event) {
 
 void CDestview::PressRight(Point at) {
     sampling_ = true;
+    gesture_ = {at};
     ReferenceSamplingPress(app_.State(), drag_->sampling, at);
 }
 
 void CDestview::MoveRight(Point at) {
+    gesture_.push_back(at);
     ReferenceSamplingMove(app_.State(), drag_->sampling, at);
     // The colour readout and the swatch follow the drag.
     app_.StateChanged();
 }
 
 void CDestview::ReleaseRight() {
-    sampling_ = false;
+    const bool sampled = std::exchange(sampling_, false);
     ReferenceSamplingRelease(app_.State(), zone_, OpenRefColourModel());
     if (CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr)
         dialog->ShowModel();
     NoteStep(QStringLiteral("Colour Sampling"));
+    // A release that sampled nothing (the left button was down too, or the brush had the right
+    // button) still starts the distortions afresh; the brush's own line says so already.
+    if (sampled)
+        RecordGesture("refdrag", {});
+    else if (app_.State().BrushingEnabled == 0 && zone_.HasZone())
+        app_.Recorder().Words({"levels", "0", "0", "0", "0", "0", "0"});
+}
+
+// A drag that reached the engine, as the script word that repeats it: the press's point, then
+// each move's.
+void CDestview::RecordGesture(const char* word, std::vector<std::string> words) {
+    words.insert(words.begin(), word);
+    for (const Point& p : std::exchange(gesture_, {})) {
+        words.push_back(std::to_string(p.x));
+        words.push_back(std::to_string(p.y));
+    }
+    app_.Recorder().Words(std::move(words));
 }
 
 void CDestview::mousePressEvent(QMouseEvent* event) {
@@ -531,7 +570,10 @@ void CDestview::mousePressEvent(QMouseEvent* event) {
     if (ShowingStartupHelp == 1) return;
     const unsigned button = ButtonFlags(event->button());
     if (s.BrushingEnabled == 1) {
-        if (button != 0) ShowMessages(drag_->stroke.Press(s, button));
+        if (button != 0) {
+            gesture_ = {At(event)};
+            ShowMessages(drag_->stroke.Press(s, button));
+        }
     } else if (event->button() == Qt::LeftButton) {
         drag_->band.reset();
         drag_->forming.Press(s, zone_, At(event));
@@ -548,6 +590,7 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
     if (s.BrushingEnabled == 1) {
         if (!drag_->stroke.Held()) return;
         Point pointer = At(event);
+        gesture_.push_back(pointer);
         std::optional<SourceImage> one, two;
         const std::optional<BrushOutline> outline =
             drag_->stroke.Move(s, zone_, pointer, buttons, SourceImageOf(s, 1, one), SourceImageOf(s, 2, two),
@@ -577,18 +620,34 @@ void CDestview::mouseReleaseEvent(QMouseEvent* event) {
     if (button != 0 && drag_->stroke.Held()) {
         drag_->stroke.Release(zone_, button);
         NoteStep(QStringLiteral("Brush Stroke"));
+        if (button == kLeftButton || s.SourceCount >= 2) {
+            RecordGesture("brush", {button == kLeftButton ? "1" : "2"});
+        } else {
+            // Without a source 2 the right button paints nothing; its release still starts the
+            // distortions afresh.
+            gesture_.clear();
+            app_.Recorder().Words({"levels", "0", "0", "0", "0", "0", "0"});
+        }
     }
     if (event->button() == Qt::LeftButton) {
         drag_->band.reset();
         if (drag_->forming.Release(s, zone_, At(event), width(), height())) {
             UpdateDestinationTitle();
             NoteStep(QStringLiteral("Zone"));
+            app_.Recorder().Words({"zone", std::to_string(zone_.x1), std::to_string(zone_.y1),
+                                   std::to_string(zone_.x2), std::to_string(zone_.y2)});
         }
         update();
     } else if (event->button() == Qt::RightButton) {
         ReleaseRight();
     }
     app_.StateChanged();
+}
+
+// The brush keeps inside the window: a recorded session says how large it is.
+void CDestview::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    app_.Recorder().Words({"view", std::to_string(width()), std::to_string(height())});
 }
 
 // ---- CDestchild ----

@@ -106,6 +106,10 @@ public:
     // question, its messages, or a redraw of what it changed (a distortion press converts and
     // repaints only its zone).
     void RunCommand(const CommandRow& row, Args args = {});
+    // The two halves of RunCommand: the run (recorded, new windows settled), then what the
+    // windows show of it (messages, the zone question, the redraw).
+    CommandOutcome Perform(const CommandRow& row, Args args);
+    void Present(const CommandRow& row, const CommandOutcome& outcome);
     // What the table's commands work on: the state, this view's zone, engine, sampling and
     // undo history, and what the source windows show.
     CommandContext Context();
@@ -144,6 +148,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void RegisterCommands();
@@ -172,6 +177,8 @@ private:
     QRect redrawn_;
     bool redrawnAll_ = false;
     bool sampling_ = false;  // the right button is held
+    std::vector<Point> gesture_;  // the points of the drag under way, for a recorded session
+    void RecordGesture(const char* word, std::vector<std::string> words);
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;   // DestinationStore as shown
     QRegion stale_;  // the part of image_ behind DestinationStore

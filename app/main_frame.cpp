@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -25,6 +26,7 @@
 #include "app/dest_window.h"
 #include "app/help_window.h"
 #include "dialogs/message_service.h"
+#include "app/session_recorder.h"
 #include "app/wendral_app.h"
 #include "dialogs/busy_cursor.h"
 #include "core/command_table.h"
@@ -240,9 +242,27 @@ void CMainFrame::RegisterCommands() {
             },
             [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
     };
-    dialog(kBrightnessContrast, [this](CDestview& v) { CBrightnessDlg(app_.State(), v, this).exec(); });
-    dialog(kSpecialEffects, [this](CDestview& v) { CSpecialEffectsDlg(app_.State(), v, this).exec(); });
-    dialog(kRotateDestination, [this](CDestview& v) { CRotateDlg(app_.State(), v, this).exec(); });
+    // A recorded session gets each dialog's outcome as its row's line.
+    const auto record = [this](int id, std::vector<std::string> args) {
+        app_.Recorder().Row(*FindCommandRow(id, Carrier::MainFrame), args);
+    };
+    dialog(kBrightnessContrast, [this, record](CDestview& v) {
+        CBrightnessDlg d(app_.State(), v, this);
+        const bool ok = d.exec() == QDialog::Accepted;
+        std::vector<std::string> args = d.Model().RowArguments();
+        if (!ok) args.push_back("cancel");
+        record(kBrightnessContrast, std::move(args));
+    });
+    dialog(kSpecialEffects, [this, record](CDestview& v) {
+        CSpecialEffectsDlg d(app_.State(), v, this);
+        d.exec();
+        record(kSpecialEffects, d.Model().RowArguments());
+    });
+    dialog(kRotateDestination, [this, record](CDestview& v) {
+        CRotateDlg d(app_.State(), v, this);
+        d.exec();
+        record(kRotateDestination, d.Model().RowArguments());
+    });
 
     // Undo and redo act on the destination whichever window is active.
     for (const int id : {int(kUndo), int(kRedo)}) {
@@ -279,7 +299,11 @@ void CMainFrame::OpenRefColourDialog() {
     // Closed by OK, Escape or the close box, it deletes itself a moment later; from now on the
     // command opens a new one.
     connect(dialog, &QDialog::finished, this, [this] { refColourDialog_ = nullptr; });
-    connect(dialog, &CRefColourDlg::ColourChanged, this, &CMainFrame::QueueIdleUpdate);
+    connect(dialog, &CRefColourDlg::ColourChanged, this, [this] {
+        const Bgr c = app_.State().ReferenceColour;
+        app_.Recorder().Words({"refcolour", std::to_string(c.r), std::to_string(c.g), std::to_string(c.b)});
+        QueueIdleUpdate();
+    });
     dialog->show();
     dialog->Load();
 }
@@ -539,8 +563,12 @@ void CMainFrame::ListWindows() {
 
 void CMainFrame::UpdateTitle() {
     QMdiSubWindow* sub = area_->activeSubWindow();
-    setWindowTitle(sub && !sub->windowTitle().isEmpty() ? QStringLiteral("%1 - %2").arg(kMainTitle, sub->windowTitle())
-                                                        : QString(kMainTitle));
+    QString title = sub && !sub->windowTitle().isEmpty() ? QStringLiteral("%1 - %2").arg(kMainTitle, sub->windowTitle())
+                                                         : QString(kMainTitle);
+    const SessionRecorder& recorder = app_.Recorder();
+    if (recorder.Recording())
+        title += QStringLiteral("  [recording %1]").arg(QFileInfo(recorder.Path()).fileName());
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 QString CMainFrame::PaneText(int pane) const {

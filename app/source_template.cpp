@@ -14,6 +14,7 @@
 #include "app/dest_window.h"
 #include "app/main_frame.h"
 #include "dialogs/message_service.h"
+#include "app/session_recorder.h"
 #include "app/source_window.h"
 #include "dialogs/save_destination_dialog.h"
 #include "io/picture_file.h"
@@ -150,6 +151,7 @@ SourceOutcome SourceTemplate::RunSourceCommand(const CommandRow& row, Args args)
                                                    ClientArea{}, loader_, nullptr, this, nullptr};
     const CommandOutcome outcome = row.run(context, args);
     SettleNewWindows(outcome.source);
+    RecordCommand(app_, row, args, outcome);
     return outcome.source;
 }
 

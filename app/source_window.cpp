@@ -23,6 +23,7 @@
 #include "app/printing.h"
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
+#include "app/session_recorder.h"
 #include "app/toolbar_icons.h"
 #include "core/command_table.h"
 #include "app/wendral_app.h"
@@ -118,7 +119,13 @@ void CWendralView::SetScale() {
         [this, n](int w, int h) { owner_.Report(wendral::SetSourceScale(owner_.State(), owner_.CurrentZone(), n, w, h)); },
         window());
     dialog.exec();
-    owner_.Report(EndSourceScale(owner_.State(), owner_.CurrentZone(), n));
+    const SourceOutcome end = EndSourceScale(owner_.State(), owner_.CurrentZone(), n);
+    owner_.Report(end);
+    // The scale as the dialog left it; the position the layout kept is said outright.
+    const ScrollPoint at = model_.ScrollPosition();
+    app_.Recorder().Words({"scale", std::to_string(n), std::to_string(model_.WidthScale),
+                           std::to_string(model_.HeightScale)});
+    app_.Recorder().Words({"scroll-to", std::to_string(n), std::to_string(at.x), std::to_string(at.y)});
 }
 
 void CWendralView::Copy() {
@@ -136,7 +143,13 @@ void CWendralView::Paste() {
         picture = PictureFromMimeData(QGuiApplication::clipboard()->mimeData());
     }
     if (picture.empty()) return;
-    owner_.Report(PasteSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, picture));
+    const SourceOutcome outcome = PasteSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, picture);
+    SessionRecorder& recorder = app_.Recorder();
+    // The clipboard is no file: what it gave is kept beside the script.
+    if (recorder.Recording() && !outcome.failed && !outcome.heldBack)
+        recorder.Words({"paste", std::to_string(model_.SourceNumber),
+                        recorder.Beside(model_.Document.packet, "paste")});
+    owner_.Report(outcome);
 }
 
 void CWendralView::TakeClientSize() { model_.SetClientSize(viewport()->width(), viewport()->height()); }
@@ -195,7 +208,10 @@ void CWendralView::scrollContentsBy(int, int) {
     // A held-back scroll puts the bars back where the model still is.
     scrolling_ = true;
     if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Scroll"));
-    owner_.Report(ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y));
+    const SourceOutcome outcome = ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y);
+    if (!outcome.heldBack && !outcome.failed)
+        app_.Recorder().Words({"scroll-to", std::to_string(n), std::to_string(wanted.x), std::to_string(wanted.y)});
+    owner_.Report(outcome);
     scrolling_ = false;
 }
 
@@ -212,7 +228,11 @@ void CWendralView::ViewportResized() {
     }
     if (now == model_.Client()) return;
     if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Window Size"));
-    owner_.Report(ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy));
+    const SourceOutcome outcome = ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy);
+    if (!outcome.heldBack && !outcome.failed)
+        app_.Recorder().Words({"window", std::to_string(model_.SourceNumber), std::to_string(now.cx),
+                               std::to_string(now.cy)});
+    owner_.Report(outcome);
 }
 
 void CWendralView::paintEvent(QPaintEvent* event) {
@@ -325,7 +345,9 @@ void CChildFrame::Retitle() {
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
     if (SourceNumber() != 0) {
-        const SourceOutcome outcome = CloseSource(owner_.State(), owner_.CurrentZone(), SourceNumber());
+        const int number = SourceNumber();
+        const SourceOutcome outcome = CloseSource(owner_.State(), owner_.CurrentZone(), number);
+        app_.Recorder().Words({"close", std::to_string(number)});
         owner_.Report(outcome);
     }
     event->accept();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -16,6 +17,8 @@
 #include "app/main_frame.h"
 #include "app/merge_align_window.h"
 #include "app/printing.h"
+#include "app/script_runner.h"
+#include "app/session_recorder.h"
 #include "dialogs/message_service.h"
 #include "app/source_template.h"
 #include "dialogs/support_dialog.h"
@@ -32,12 +35,14 @@ constexpr const char* kRecentFilesKey = "Recent File List/Files";
 
 CWendralApp::CWendralApp() : CWendralApp(Options{}) {}
 
-CWendralApp::CWendralApp(Options options) : options_(std::move(options)) {
+CWendralApp::CWendralApp(Options options)
+    : options_(std::move(options)), recorder_(std::make_unique<SessionRecorder>(*this)) {
     g_instance = this;
     RegisterCommands();
 }
 
 CWendralApp::~CWendralApp() {
+    recorder_->Stop();
     SetMessageParent(nullptr);
     mainFrame_.reset();
     templates_.clear();
@@ -117,6 +122,14 @@ void CWendralApp::BringToTop(QMdiSubWindow* frame) {
     if (mainFrame_) mainFrame_->BringToTop(frame);
 }
 
+bool CWendralApp::StartRecording(const QString& path) {
+    QString error;
+    const bool started = recorder_->Start(path, &error);
+    if (!started) ShowMessage(QStringLiteral("The script \"%1\" cannot be written: %2").arg(path, error));
+    StateChanged();
+    return started;
+}
+
 void CWendralApp::RegisterCommands() {
     OnCommand(kShowSource1, [this] {
         if (state_.SourceCount > 0) BringToTop(SourceFrames[1]);
@@ -126,6 +139,24 @@ void CWendralApp::RegisterCommands() {
     });
     OnCommand(kShowDestination, [this] { BringToTop(destFrame_); });
     OnCommand(kPrintSetup, [this] { Printing().Setup(mainFrame_.get()); });
+    OnCommand(kRecordScript, [this] {
+        const QString path = QFileDialog::getSaveFileName(mainFrame_.get(), QStringLiteral("Record Script"), QString(),
+                                                          QStringLiteral("Wendral scripts (*.wbs)"));
+        if (!path.isEmpty()) StartRecording(path.endsWith(QStringLiteral(".wbs")) ? path : path + ".wbs");
+    });
+    OnCommand(
+        kStopRecording,
+        [this] {
+            recorder_->Stop();
+            StateChanged();
+        },
+        [this] { return CommandState{recorder_->Recording()}; });
+    OnCommand(kRunScript, [this] {
+        const QString path = QFileDialog::getOpenFileName(mainFrame_.get(), QStringLiteral("Run Script"), QString(),
+                                                          QStringLiteral("Wendral scripts (*.wbs);;All files (*)"));
+        if (!path.isEmpty()) RunScriptFile(*this, path, mainFrame_.get());
+        StateChanged();
+    });
     OnCommand(kAbout, [] { ShowMessage(kAboutText, MessageButtons::Ok, MessageIcon::Program); });
     OnCommand(kSupport, [this] {
         CSupportDialog dialog([](const QUrl& url) { return QDesktopServices::openUrl(url); },

@@ -57,6 +57,8 @@ public:
 //  - The application is a CommandTarget: the source side registers kNewSource and kOpenSource
 //    on it (OnCommand); commands without a handler stay disabled.
 //  - StateChanged() after anything that changes what the panes or the command states show.
+class SessionRecorder;
+
 class CWendralApp : public QObject, public CommandTarget {
     Q_OBJECT
 public:
@@ -98,6 +100,10 @@ public:
     void SetDestination(CDestchild* frame) { destFrame_ = frame; }
 
     void StateChanged();
+    // The script being recorded, if any: every action that reaches the engine is written there.
+    SessionRecorder& Recorder() { return *recorder_; }
+    // Starts recording into `path`; says why when it cannot.
+    bool StartRecording(const QString& path);
     // The start-up help picture and the background picture, as found.
     QString StartupHelpPath() const;
     QString BackgroundPath() const;
@@ -124,6 +130,7 @@ private:
     CDestchild* destFrame_ = nullptr;
     SourceWindows* sourceWindows_ = nullptr;
     std::unique_ptr<PrintService> printing_;
+    std::unique_ptr<SessionRecorder> recorder_;
 };
 
 }  // namespace wendral::app

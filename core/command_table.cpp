@@ -320,7 +320,8 @@ CommandOutcome Brush(CommandContext& c, Args a) {
         return out;
     }
     const ShownSources shown = Shown(c);
-    return FromMessages(BrushAlong(c.state, c.zone, ToInt(a[0]), ToPoints(a.subspan(1)), shown.one, shown.two));
+    return FromMessages(
+        BrushAlong(c.state, c.zone, ToInt(a[0]), ToPoints(a.subspan(1)), shown.one, shown.two, c.client));
 }
 
 // Undo or redo K steps; a script is told when there is none to take.
@@ -533,6 +534,12 @@ std::vector<CommandRow> MakeTable() {
          }},
         {0, "destination", nullptr, "PICTURE BASE MODIFIED", kNeedsNothing, Carrier::Script, Check::None,
          Changes::Picture, [](Args a) { return a.size() == 3 && IsInt(a[2], 0, 1); }, DestinationCommand},
+        // Where a source window is scrolled to, as its scroll bars say.
+        {0, "scroll-to", nullptr, "N X Y", kNeedsNothing, Carrier::Script, Check::None, Changes::Picture,
+         SourceAnd({{-(1LL << 40), 1LL << 40}, {-(1LL << 40), 1LL << 40}}),
+         [](CommandContext& c, Args a) {
+             return OnSource(c, a, [&](int n) { return ScrollSource(c.state, c.zone, n, std::stoll(a[1]), std::stoll(a[2])); });
+         }},
         // The levels of the zone's presses: portion, colour, horizontal and vertical nudge,
         // implode, twist.
         {0, "levels", nullptr, "P C H V I T", kNeedsNothing, Carrier::Script, Check::None, Changes::Nothing,

@@ -54,4 +54,12 @@ bool SaveWithCodec(const WendralState& state, const std::string& path, CodecEnco
     return false;
 }
 
+bool SaveScriptedDestination(const WendralState& state, const std::string& path, const std::string& format,
+                             Messages& out) {
+    const SaveTarget target = ResolveSaveTarget(path, format.empty() ? 1 : FilterIndexOf(format));
+    if (SaveDestination(state, target.path, target.format, out)) return true;
+    if (out.empty()) out.push_back("save: cannot write " + target.path);
+    return false;
+}
+
 }  // namespace wendral

@@ -29,6 +29,12 @@ const char* FilterExtension(int filterIndex);
 bool SaveDestination(const WendralState& state, const std::string& path, PictureFormat format,
                      Messages& out);
 
+// The script command's save: `format` is a format's word ("png"), empty for Bitmap; a name
+// without one of the six extensions gets that format's. A failure that the writer leaves
+// silent is reported as "save: cannot write PATH".
+bool SaveScriptedDestination(const WendralState& state, const std::string& path, const std::string& format,
+                             Messages& out);
+
 bool WriteBmpFile(const WendralState& state, const std::string& path);
 bool WriteJpegFile(const WendralState& state, const std::string& path, Messages& out);
 // The picture-codec layer's writer: the destination as a packet through `encode`.

@@ -32,14 +32,6 @@ CommandResult Pixel(Session& s, const Args& a) {
 
 }  // namespace
 
-// A name without one of the six extensions gets the named format's (default bmp).
-bool SavePictureFile(const WendralState& state, const std::string& path, const std::string& format, Messages& messages) {
-    const SaveTarget target = ResolveSaveTarget(path, format.empty() ? 1 : FilterIndexOf(format));
-    if (SaveDestination(state, target.path, target.format, messages)) return true;
-    if (messages.empty()) messages.push_back("save: cannot write " + target.path);
-    return false;
-}
-
 void RegisterFileCommands(Vocabulary& t) {
     // The table leaves the format words to io's formats.
     const CommandRow& save = *FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument);

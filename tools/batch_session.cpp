@@ -9,6 +9,7 @@
 
 #include "core/limits.h"
 #include "io/picture_file.h"
+#include "io/save.h"
 
 namespace wendral::batch {
 
@@ -24,7 +25,7 @@ CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages) {
     return Fail(std::move(messages));
 }
 
-Session::Session(std::ostream& output) : out(output), load(&LoadPictureFile), save(&SavePictureFile) {}
+Session::Session(std::ostream& output) : out(output), load(&LoadPictureFile), save(&SaveScriptedDestination) {}
 
 SourceView* Session::Source(int number) {
     if (number < 1 || number > 2 || number > state.SourceCount) return nullptr;

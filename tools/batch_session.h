@@ -104,9 +104,7 @@ private:
 // The words of the core command table, and the batch's own: info, pixel and save's formats
 // (batch_files.cpp).
 void RegisterFileCommands(Vocabulary& vocabulary);
-// The save command's writer: a name without one of the six extensions gets the named format's.
-bool SavePictureFile(const WendralState& state, const std::string& path, const std::string& format,
-                     Messages& messages);
+
 const Vocabulary& AllCommands();
 
 // --- Running scripts ---

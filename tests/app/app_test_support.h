@@ -1,10 +1,12 @@
 #pragma once
+#include <QApplication>
 #include <QEvent>
 #include <QObject>
 #include <QPaintEvent>
 #include <QPoint>
 #include <QRegion>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -73,5 +75,19 @@ private:
     std::unique_ptr<CWendralApp> app_;
     std::vector<std::unique_ptr<SourceView>> sources_;
 };
+
+// Runs `command` through the router and hands its modal dialog to `drive` once it shows.
+template <class Dialog>
+bool RunDialogCommand(AppFixture& f, int command, const std::function<void(Dialog&)>& drive) {
+    bool driven = false;
+    std::function<void()> find = [&] {
+        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!d) return QTimer::singleShot(10, find);
+        driven = true;
+        drive(*d);
+    };
+    QTimer::singleShot(0, find);
+    return f.router().Execute(command) && driven;
+}
 
 }  // namespace wendral::app::testing

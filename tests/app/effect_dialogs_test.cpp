@@ -105,20 +105,6 @@ void MoveTo(CRotateDlg& d, QPoint dialPoint) {
     QApplication::sendEvent(&d, &move);
 }
 
-// Runs `command` through the router and hands its modal dialog to `drive` once it shows.
-template <class Dialog>
-bool RunDialogCommand(AppFixture& f, int command, const std::function<void(Dialog&)>& drive) {
-    bool driven = false;
-    std::function<void()> find = [&] {
-        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!d) return QTimer::singleShot(10, find);
-        driven = true;
-        drive(*d);
-    };
-    QTimer::singleShot(0, find);
-    return f.router().Execute(command) && driven;
-}
-
 }  // namespace
 
 class EffectDialogsTest : public QObject {
