@@ -175,13 +175,9 @@ std::vector<ScriptLine> SplitScript(const std::string& text) {
     return lines;
 }
 
-int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ostream& err) {
+std::optional<std::vector<Step>> CheckCommands(const std::vector<ScriptLine>& lines,
+                                               std::ostream& err, const WordExpander& expand) {
     const Vocabulary& table = AllCommands();
-    struct Step {
-        const ScriptLine* line;
-        const Command* command;
-        Args args;
-    };
     std::vector<Step> steps;
     for (const ScriptLine& line : lines) {
         std::vector<std::string> words = Words(line.text);
@@ -189,16 +185,23 @@ int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ost
         const Command* command = table.Find(words[0]);
         if (!command) {
             err << "line " << line.line << ": unknown command: " << words[0] << '\n' << kUsage << '\n';
-            return 2;
+            return std::nullopt;
         }
         Args args(words.begin() + 1, words.end());
+        if (expand)
+            for (std::string& a : args) a = expand(a);
         if (command->argumentsOk && !command->argumentsOk(args)) {
-            err << "line " << line.line << ": bad arguments: " << line.text << '\n'
+            err << "line " << line.line
+                << ": bad arguments: " << (expand ? expand(line.text) : line.text) << '\n'
                 << "usage: " << command->usage << '\n';
-            return 2;
+            return std::nullopt;
         }
         steps.push_back(Step{&line, command, std::move(args)});
     }
+    return steps;
+}
+
+int RunSteps(const std::vector<Step>& steps, Session& session, std::ostream& err) {
     for (const Step& step : steps)
         if (step.command->name == "undo" || step.command->name == "redo") session.KeepHistory();
     for (const Step& step : steps) {
@@ -214,30 +217,43 @@ int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ost
     return 0;
 }
 
-int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    std::vector<ScriptLine> lines;
+int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ostream& err) {
+    const std::optional<std::vector<Step>> steps = CheckCommands(lines, err);
+    return steps ? RunSteps(*steps, session, err) : 2;
+}
+
+bool ReadScripts(std::span<const std::string> arguments, std::vector<ScriptLine>& lines,
+                 std::ostream& err) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a == "-e") {
             if (i + 1 == arguments.size()) {
                 err << "-e needs commands\n" << kUsage << '\n';
-                return 2;
+                return false;
             }
             for (ScriptLine& l : SplitCommandText(arguments[++i])) lines.push_back(std::move(l));
         } else if (a.size() > 1 && a[0] == '-') {
             err << "unknown option: " << a << '\n' << kUsage << '\n';
-            return 2;
+            return false;
         } else {
             std::ifstream file(a, std::ios::binary);
             if (!file) {
                 err << "cannot read script: " << a << '\n' << kUsage << '\n';
-                return 2;
+                return false;
             }
             std::ostringstream text;
             text << file.rdbuf();
             for (ScriptLine& l : SplitScript(text.str())) lines.push_back(std::move(l));
         }
     }
+    return true;
+}
+
+int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (!arguments.empty() && (arguments[0] == "--each" || arguments[0].starts_with("-j")))
+        return RunEach(arguments, out, err);
+    std::vector<ScriptLine> lines;
+    if (!ReadScripts(arguments, lines, err)) return 2;
     Session session(out);
     return RunCommands(lines, session, err);
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -119,12 +120,47 @@ std::vector<ScriptLine> SplitCommandText(const std::string& text);
 // Commands of a script file: one a line, "#" starts a comment.
 std::vector<ScriptLine> SplitScript(const std::string& text);
 
-inline constexpr const char* kUsage = "usage: wendral-batch [-e COMMANDS] [SCRIPT ...]";
+inline constexpr const char* kUsage =
+    "usage: wendral-batch [-e COMMANDS] [SCRIPT ...]\n"
+    "       wendral-batch [-j N] --each PICTURE... -- [-e COMMANDS] [SCRIPT ...]";
 
+// Reads the -e texts and script files of a command line, in order, into `lines`. Anything else,
+// or a script that cannot be read, is reported on `err`: false.
+bool ReadScripts(std::span<const std::string> arguments, std::vector<ScriptLine>& lines,
+                 std::ostream& err);
+
+// A command that passed the check, with its arguments as they will run.
+struct Step {
+    const ScriptLine* line;
+    const Command* command;
+    Args args;
+};
+// Gives the argument word that runs for a word as written (--each puts a picture's names in).
+using WordExpander = std::function<std::string(const std::string&)>;
+// Checks every command: an unknown or malformed one is reported on `err` and nothing is given.
+// The steps point into `lines`.
+std::optional<std::vector<Step>> CheckCommands(const std::vector<ScriptLine>& lines,
+                                               std::ostream& err,
+                                               const WordExpander& expand = nullptr);
+// Runs checked steps in order; the first failure ends the run (1, or 2 for arguments the
+// command itself refuses). Returns the exit status.
+int RunSteps(const std::vector<Step>& steps, Session& session, std::ostream& err);
 // Checks every command first (unknown or malformed: 2, nothing runs), then runs them in order
 // (the first failure: 1). Returns the exit status.
 int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ostream& err);
-// The whole program: options, scripts, commands.
+// The whole program: options, scripts, commands; --each goes to RunEach.
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+// --- One script over many pictures (batch_each.cpp) ---
+
+// `word` with "$IN" replaced by `picture` and "$STEM" by its file name without folder and
+// extension, in one pass from the left: what is put in is never read again.
+std::string ExpandPictureNames(const std::string& word, const std::string& picture);
+// wendral-batch [-j N] --each PICTURE... -- [-e COMMANDS] [SCRIPT ...]: the script once per
+// picture, each in a process of its own forked from this one, at most N at a time. Every
+// picture's script is checked before any runs (2). Progress and the failing pictures' messages
+// go to `err`, the scripts' output to `out` in the pictures' order. 1 if any picture failed.
+// The children are forked without exec: call it from a process that has started no threads.
+int RunEach(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace wendral::batch
