@@ -51,19 +51,18 @@ bool RunScriptFile(CWendralApp& app, const QString& path, QWidget* parent) {
         ShowMessage(QStringLiteral("The script \"%1\" cannot be read: %2").arg(path, file.errorString()));
         return false;
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QByteArray text = file.readAll();
+    const std::vector<ScriptLine> lines = SplitScript(std::string_view(text.constData(), std::size_t(text.size())));
     QProgressDialog progress(QStringLiteral("Running %1").arg(path), QStringLiteral("Stop"), 0, int(lines.size()),
                              parent);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
-    for (int i = 0; i < lines.size(); ++i) {
-        progress.setValue(i);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        progress.setValue(int(i));
         if (progress.wasCanceled()) return false;
-        std::string line = lines[i].toStdString();
-        if (const std::size_t hash = ScriptCommentStart(line); hash != std::string::npos) line.erase(hash);
-        if (const std::optional<std::string> failure = RunScriptWords(app, SplitScriptWords(line))) {
+        if (const std::optional<std::string> failure = RunScriptWords(app, SplitScriptWords(lines[i].text))) {
             progress.reset();
-            ShowMessage(QStringLiteral("Line %1: %2").arg(i + 1).arg(QString::fromStdString(*failure)));
+            ShowMessage(QStringLiteral("Line %1: %2").arg(lines[i].line).arg(QString::fromStdString(*failure)));
             return false;
         }
     }

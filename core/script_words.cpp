@@ -1,5 +1,7 @@
 #include "core/script_words.h"
 
+#include <algorithm>
+
 namespace wendral {
 
 namespace {
@@ -11,6 +13,29 @@ bool NeedsQuotes(const std::string& word) {
     for (char c : word)
         if (Blank(c) || c == '"' || c == '#' || c == ';' || c == '\\' || c == '\n') return true;
     return false;
+}
+
+std::string Trim(std::string_view s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && Blank(s[a])) ++a;
+    while (b > a && Blank(s[b - 1])) --b;
+    return std::string(s.substr(a, b - a));
+}
+
+// Where the piece of text starting at `from` ends: at the first of `stops` outside quotes.
+std::size_t PieceEnd(std::string_view text, std::size_t from, std::string_view stops) {
+    bool quoted = false;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '\n') return i;
+        if (quoted && text[i] == '\\') {
+            ++i;
+        } else if (text[i] == '"') {
+            quoted = !quoted;
+        } else if (!quoted && stops.find(text[i]) != std::string_view::npos) {
+            return i;
+        }
+    }
+    return text.size();
 }
 
 }  // namespace
@@ -68,6 +93,31 @@ std::size_t ScriptCommentStart(std::string_view line) {
         }
     }
     return std::string_view::npos;
+}
+
+std::vector<ScriptLine> SplitCommandText(std::string_view text) {
+    std::vector<ScriptLine> lines;
+    int number = 1;
+    for (std::size_t at = 0;;) {
+        const std::size_t end = PieceEnd(text, at, ";");
+        lines.push_back(ScriptLine{number++, Trim(text.substr(at, end - at))});
+        if (end == text.size()) return lines;
+        at = end + 1;
+    }
+}
+
+std::vector<ScriptLine> SplitScript(std::string_view text) {
+    std::vector<ScriptLine> lines;
+    int number = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        line = line.substr(0, std::min(line.size(), ScriptCommentStart(line)));
+        lines.push_back(ScriptLine{++number, Trim(line)});
+        at = end + 1;
+    }
+    return lines;
 }
 
 }  // namespace wendral

@@ -16,4 +16,14 @@ std::string JoinScriptWords(std::span<const std::string> words);
 // Where a script line's comment starts ("#" outside quotes), or npos.
 std::size_t ScriptCommentStart(std::string_view line);
 
+struct ScriptLine {
+    int line = 0;      // counted from 1 in its script or -e text
+    std::string text;  // without comment, trimmed
+};
+
+// Commands of an -e text: separated by ";" or new lines (outside quotes).
+std::vector<ScriptLine> SplitCommandText(std::string_view text);
+// Commands of a script file: one a line, "#" outside quotes starts a comment.
+std::vector<ScriptLine> SplitScript(std::string_view text);
+
 }  // namespace wendral

@@ -121,20 +121,6 @@ std::string Vocabulary::Usage() const {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-    const std::size_t a = s.find_first_not_of(" \t\r");
-    if (a == std::string::npos) return {};
-    const std::size_t b = s.find_last_not_of(" \t\r");
-    return s.substr(a, b - a + 1);
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
-    return words;
-}
-
 // Messages may span lines; in the report each stays on its own line.
 std::string OneLine(const std::string& text) {
     std::string s;
@@ -147,40 +133,12 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-std::vector<ScriptLine> SplitCommandText(const std::string& text) {
-    std::vector<ScriptLine> lines;
-    std::string piece;
-    int number = 1;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == ';' || text[i] == '\n') {
-            lines.push_back(ScriptLine{number++, Trim(piece)});
-            piece.clear();
-        } else {
-            piece += text[i];
-        }
-    }
-    return lines;
-}
-
-std::vector<ScriptLine> SplitScript(const std::string& text) {
-    std::vector<ScriptLine> lines;
-    std::istringstream in(text);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        const std::size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        lines.push_back(ScriptLine{number, Trim(line)});
-    }
-    return lines;
-}
-
 std::optional<std::vector<Step>> CheckCommands(const std::vector<ScriptLine>& lines,
                                                std::ostream& err, const WordExpander& expand) {
     const Vocabulary& table = AllCommands();
     std::vector<Step> steps;
     for (const ScriptLine& line : lines) {
-        std::vector<std::string> words = Words(line.text);
+        std::vector<std::string> words = SplitScriptWords(line.text);
         if (words.empty()) continue;
         const Command* command = table.Find(words[0]);
         if (!command) {

@@ -11,6 +11,7 @@
 #include "core/dest_state.h"
 #include "core/messages.h"
 #include "core/command_table.h"
+#include "core/script_words.h"
 #include "core/distortion_engine.h"
 #include "core/history.h"
 #include "core/reference_colour.h"
@@ -110,15 +111,6 @@ const Vocabulary& AllCommands();
 
 // --- Running scripts ---
 
-struct ScriptLine {
-    int line = 0;      // counted from 1 in its script or -e text
-    std::string text;  // without comment
-};
-
-// Commands of an -e text: separated by ";" or new lines.
-std::vector<ScriptLine> SplitCommandText(const std::string& text);
-// Commands of a script file: one a line, "#" starts a comment.
-std::vector<ScriptLine> SplitScript(const std::string& text);
 
 inline constexpr const char* kUsage =
     "usage: wendral-batch [-e COMMANDS] [SCRIPT ...]\n"

@@ -21,14 +21,14 @@ namespace {
 using namespace testing_batch;
 
 TEST(BatchScripts, SplitIntoNumberedCommands) {
-    const auto e = batch::SplitCommandText("open a.bmp; info\n  pixel 1 2 ;");
+    const auto e = SplitCommandText("open a.bmp; info\n  pixel 1 2 ;");
     ASSERT_EQ(e.size(), 4u);
     EXPECT_EQ(e[0].text, "open a.bmp");
     EXPECT_EQ(e[2].text, "pixel 1 2");
     EXPECT_EQ(e[2].line, 3);
     EXPECT_EQ(e[3].text, "");
 
-    const auto s = batch::SplitScript("# a picture\nopen a.bmp # the first\n\r\ninfo\n");
+    const auto s = SplitScript("# a picture\nopen a.bmp # the first\n\r\ninfo\n");
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[0].text, "");
     EXPECT_EQ(s[1].text, "open a.bmp");

@@ -17,6 +17,13 @@ TEST(ScriptWords, JoinedWordsSplitBackAsTheyWere) {
         const std::string line = JoinScriptWords(words);
         EXPECT_EQ(SplitScriptWords(line), words) << line;
         EXPECT_EQ(ScriptCommentStart(line + " # note"), line.size() + 1) << line;
+        // Through the splitters of script files and -e texts as well.
+        const std::vector<ScriptLine> inFile = SplitScript(line + " # note\ninfo");
+        ASSERT_EQ(inFile.size(), 2u) << line;
+        EXPECT_EQ(SplitScriptWords(inFile[0].text), words) << line;
+        const std::vector<ScriptLine> inText = SplitCommandText(line + "; info");
+        ASSERT_EQ(inText.size(), 2u) << line;
+        EXPECT_EQ(SplitScriptWords(inText[0].text), words) << line;
     }
     EXPECT_EQ(JoinScriptWords(lines[0]), "open /tmp/pictures/a.bmp 640 480");
     EXPECT_EQ(SplitScriptWords("  zone\t1  2 "), (std::vector<std::string>{"zone", "1", "2"}));
