@@ -39,6 +39,31 @@ void SaveAs(AppFixture& f, const QDir& dir, const QString& name) {
     QVERIFY(f.router().Execute(kSaveDestinationAs));
 }
 
+// The script and what it names, copied elsewhere, run there by wendral-batch: each picture the
+// application saved comes out of the batch byte for byte.
+void ReplayElsewhere(const QDir& dir, const QString& script, const QStringList& saved) {
+    QTemporaryDir elsewhere;
+    const QDir copy(elsewhere.path());
+    QVERIFY(copy.mkdir("in"));
+    for (const QString& name : QDir(dir.filePath("in")).entryList(QDir::Files))
+        QVERIFY(QFile::copy(dir.filePath("in/" + name), copy.filePath("in/" + name)));
+    QVERIFY(QFile::copy(dir.filePath(script), copy.filePath(script)));
+    const QString stem = script.section('.', 0, 0);
+    for (const QString& name : dir.entryList({stem + "-*"}, QDir::Files))
+        QVERIFY(QFile::copy(dir.filePath(name), copy.filePath(name)));
+
+    QProcess batch;
+    batch.setWorkingDirectory(copy.path());
+    batch.start(WENDRAL_BATCH, {script});
+    QVERIFY(batch.waitForFinished(120000));
+    QVERIFY2(batch.exitCode() == 0, (batch.readAllStandardError() + Contents(dir.filePath(script))).constData());
+    for (const QString& name : saved) {
+        const QByteArray made = Contents(dir.filePath(name));
+        QVERIFY2(!made.isEmpty(), qPrintable(name));
+        QVERIFY2(Contents(copy.filePath(name)) == made, qPrintable(name + " differs\n" + Contents(dir.filePath(script))));
+    }
+}
+
 }  // namespace
 
 class RecordingTest : public QObject {
@@ -97,28 +122,43 @@ private slots:
             f.app().Recorder().Stop();
         }
 
-        // The script and what it names, elsewhere; the pictures saved there come from the batch.
-        QTemporaryDir elsewhere;
-        const QDir copy(elsewhere.path());
-        QVERIFY(copy.mkdir("in"));
-        for (const QString& name : QDir(dir.filePath("in")).entryList(QDir::Files))
-            QVERIFY(QFile::copy(dir.filePath("in/" + name), copy.filePath("in/" + name)));
-        QVERIFY(QFile::copy(dir.filePath("session.wbs"), copy.filePath("session.wbs")));
-        for (const QString& name : dir.entryList({"session-*"}, QDir::Files))
-            QVERIFY(QFile::copy(dir.filePath(name), copy.filePath(name)));
+        ReplayElsewhere(dir, "session.wbs", saved);
+    }
 
-        QProcess batch;
-        batch.setWorkingDirectory(copy.path());
-        batch.start(WENDRAL_BATCH, {"session.wbs"});
-        QVERIFY(batch.waitForFinished(120000));
-        QVERIFY2(batch.exitCode() == 0,
-                 (batch.readAllStandardError() + Contents(dir.filePath("session.wbs"))).constData());
-        for (const QString& name : saved) {
-            const QByteArray made = Contents(dir.filePath(name));
-            QVERIFY2(!made.isEmpty(), qPrintable(name));
-            QVERIFY2(Contents(copy.filePath(name)) == made, qPrintable(name + " differs\n" +
-                                                                      Contents(dir.filePath("session.wbs"))));
+    // Started midway, the script first rebuilds what the windows hold: a pasted source, a scaled
+    // one, a destination with changes of its own, the zone and its levels, the reference colour
+    // and the generator's state.
+    void aRecordingStartedMidwayFirstRebuildsTheState() {
+        QTemporaryDir session;
+        const QDir dir(session.path());
+        QVERIFY(dir.mkdir("in"));
+        const QString one = WritePicture(QDir(dir.filePath("in")), "one.bmp", 320, 240);
+        const QString two = WritePicture(QDir(dir.filePath("in")), "two.png", 180, 140, Rings);
+        const QStringList saved{"midway.png"};
+        {
+            AppFixture f;
+            QVERIFY(OpenThroughCommand(f, one));
+            QVERIFY(OpenThroughCommand(f, two));
+            QVERIFY(RunInSource(f, 2, kCopy));
+            QVERIFY(RunInSource(f, 1, kPaste));
+            QVERIFY(RunInSource(f, 2, kScaleToFit));
+            f.ActivateDestination();
+            f.frame().RunIdleUpdate();
+            QVERIFY(f.router().Execute(kPencilDraw));
+            f.Drag(QPoint(10, 10), QPoint(44, 31), Qt::RightButton);
+            f.Drag(QPoint(12, 9), QPoint(150, 104));
+            QTest::keyClicks(&f.view(), "..>");
+            f.frame().RunIdleUpdate();
+
+            QVERIFY(f.app().StartRecording(dir.filePath("midway.wbs")));
+            QTest::keyClicks(&f.view(), ">,");
+            SaveAs(f, dir, saved[0]);
+            f.app().Recorder().Stop();
         }
+        const QByteArray script = Contents(dir.filePath("midway.wbs"));
+        for (const char* line : {"\nrandom ", "\nopen midway-source1-", "\ndestination midway-destination-", "\nlevels "})
+            QVERIFY2(script.contains(line), script.constData());
+        ReplayElsewhere(dir, "midway.wbs", saved);
     }
 };
 
