@@ -132,6 +132,11 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     statusBar()->addPermanentWidget(lockPane_);
     statusBar()->addPermanentWidget(readoutPane_, 1);
     statusBar()->addPermanentWidget(swatch_);
+    // Beside the title (which a desktop without decorations does not show): a script is being
+    // written.
+    recordingPane_ = new QLabel(this);
+    recordingPane_->hide();
+    statusBar()->addPermanentWidget(recordingPane_);
 
     BuildMenus();
     RegisterCommands();
@@ -566,9 +571,12 @@ void CMainFrame::UpdateTitle() {
     QString title = sub && !sub->windowTitle().isEmpty() ? QStringLiteral("%1 - %2").arg(kMainTitle, sub->windowTitle())
                                                          : QString(kMainTitle);
     const SessionRecorder& recorder = app_.Recorder();
-    if (recorder.Recording())
-        title += QStringLiteral("  [recording %1]").arg(QFileInfo(recorder.Path()).fileName());
+    const QString recording = recorder.Recording() ? QStringLiteral("[recording %1]").arg(QFileInfo(recorder.Path()).fileName())
+                                                   : QString();
+    if (!recording.isEmpty()) title += QStringLiteral("  ") + recording;
     if (windowTitle() != title) setWindowTitle(title);
+    if (recordingPane_->text() != recording) recordingPane_->setText(recording);
+    recordingPane_->setVisible(!recording.isEmpty());
 }
 
 QString CMainFrame::PaneText(int pane) const {

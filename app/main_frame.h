@@ -105,6 +105,7 @@ private:
     CommandRouter* router_;
     QLabel* promptPane_;
     QLabel* lockPane_;
+    QLabel* recordingPane_;
     ReadoutPane* readoutPane_;
     ReferenceSwatch* swatch_;
     QMenu* windowMenu_ = nullptr;

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "app/commands.h"
+#include "app/script_runner.h"
 #include "app/session_recorder.h"
 #include "dialogs/brightness_dialog.h"
 #include "io/picture_formats.h"
@@ -159,6 +160,25 @@ private slots:
         for (const char* line : {"\nrandom ", "\nopen midway-source1-", "\ndestination midway-destination-", "\nlevels "})
             QVERIFY2(script.contains(line), script.constData());
         ReplayElsewhere(dir, "midway.wbs", saved);
+    }
+
+    // Run Script plays the lines in the windows and stops at the first one that fails, saying
+    // which and why; what ran before it stays done.
+    void runScriptStopsAtTheFirstFailingLine() {
+        QTemporaryDir folder;
+        const QString path = QDir(folder.path()).filePath("run.wbs");
+        QFile script(path);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("# two presses, then a word the vocabulary lacks\nzone 5 5 40 30\nexplode 2 # keys\n\n"
+                     "implode sideways\nexplode\n");
+        script.close();
+        AppFixture f;
+        f.AddSource(64, 48, Rings);
+        f.ActivateDestination();
+        ScopedMessageHook messages;
+        QVERIFY(!RunScriptFile(f.app(), path, &f.frame()));
+        QCOMPARE(f.zone().ImplodeLevel, 2);
+        QCOMPARE(messages.Texts().join('|'), QString("Line 5: bad arguments: implode sideways"));
     }
 };
 
