@@ -1,12 +1,21 @@
 #include "core/dest_state.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace wendral {
 
-WendralState::WendralState()
-    : destination_(new std::uint8_t[kStoreBytes]()), restore_(new std::uint8_t[kStoreBytes]()) {}
+void WendralState::FreeBytes::operator()(std::uint8_t* p) const noexcept { std::free(p); }
+
+WendralState::Store WendralState::ZeroedStore() {
+    auto* bytes = static_cast<std::uint8_t*>(std::calloc(kStoreBytes, 1));
+    if (!bytes) throw std::bad_alloc();
+    return Store(bytes);
+}
+
+WendralState::WendralState() : destination_(ZeroedStore()), restore_(ZeroedStore()) {}
 
 Bgr WendralState::DestPixel(int x, int y) const {
     const std::uint8_t* p = destination_.get() + DestOffset(x, y);
