@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/large_buffer.h"
 #include "core/limits.h"
 #include "core/pixel.h"
 #include "core/random15.h"
@@ -75,15 +76,8 @@ public:
     std::uint64_t SnapshotCount = 0;
 
 private:
-    // Zeroed by the allocator: pages the picture never reaches are never touched, so a process
-    // that works on a small picture, or opens and saves one, does not pay for clearing 18 MB.
-    struct FreeBytes {
-        void operator()(std::uint8_t* p) const noexcept;
-    };
-    using Store = std::unique_ptr<std::uint8_t[], FreeBytes>;
-    static Store ZeroedStore();
-    Store destination_;
-    Store restore_;
+    LargeBuffer destination_;
+    LargeBuffer restore_;
 };
 
 // DestWidth for a shown width w (already cut to the grid): w + 1 rounded down to a multiple of 4.

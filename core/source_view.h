@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/large_buffer.h"
 #include "core/limits.h"
 #include "core/source_document.h"
 #include "core/source_image.h"
@@ -93,7 +94,7 @@ public:
     SourceImage Image() const { return SourceImage{pixels_.get(), SourceShownWidth, SourceShownHeight}; }
 
 private:
-    std::unique_ptr<std::uint8_t[]> pixels_;
+    LargeBuffer pixels_;
     std::unique_ptr<std::size_t[]> columnOffsets_;  // per client column, for the rendering
     ClientSize client_;
     ScrollPoint scroll_;
