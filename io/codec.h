@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/picture_packet.h"
@@ -16,6 +17,10 @@ struct DecodedPicture {
     PicturePacket picture;
     std::string error;
 };
+
+inline DecodedPicture DecodeFailure(std::string text) {
+    return DecodedPicture{PicturePacket(), std::move(text)};
+}
 
 DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size);
 DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size);

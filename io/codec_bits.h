@@ -14,6 +14,11 @@ namespace wendral {
 // already checked the size with PictureSizeAllowed.
 PicturePacket MakePalettePacket(int width, int height);
 
+// A little-endian 16-bit field, as both headers store their numbers.
+inline unsigned U16At(const std::uint8_t* p) {
+    return p[0] | unsigned{p[1]} << 8;
+}
+
 inline std::size_t RowStride8(int width) {
     return (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
 }

@@ -36,16 +36,6 @@ constexpr std::array<Bgr, 16> kStandardColours = {{
     {0xFF, 0xFF, 0xFF},
 }};
 
-unsigned U16At(const std::uint8_t* p) {
-    return p[0] | unsigned{p[1]} << 8;
-}
-
-DecodedPicture Fail(std::string text) {
-    DecodedPicture d;
-    d.error = std::move(text);
-    return d;
-}
-
 // The run-length stream of the pixel data. Runs may cross from one scan line into the next,
 // as some writers let them, so the state carries over between lines.
 class RunReader {
@@ -89,12 +79,14 @@ class RunReader {
 }  // namespace
 
 DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
-    if (size < kPcxHeaderSize) return Fail("This PCX file is too short to hold its header");
-    if (data[0] != 0x0A) return Fail("This is not a PCX file");
+    if (size < kPcxHeaderSize)
+        return DecodeFailure("This PCX file is too short to hold its header");
+    if (data[0] != 0x0A) return DecodeFailure("This is not a PCX file");
     const unsigned version = data[1];
     if (version > 5 || version == 1)
-        return Fail("PCX version " + std::to_string(version) + " is not supported");
-    if (data[2] != 1) return Fail("PCX encoding " + std::to_string(data[2]) + " is not supported");
+        return DecodeFailure("PCX version " + std::to_string(version) + " is not supported");
+    if (data[2] != 1)
+        return DecodeFailure("PCX encoding " + std::to_string(data[2]) + " is not supported");
     const unsigned bits = data[3];
     const unsigned planes = data[65];
     const unsigned lineBytes = U16At(data + 66);
@@ -105,24 +97,24 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
     const bool paletted = (bits == 1 && planes >= 1 && planes <= 4) ||
                           ((bits == 2 || bits == 4 || bits == 8) && planes == 1);
     if (!truecolour && !paletted)
-        return Fail("PCX pictures of " + std::to_string(bits) + " bits in " +
-                    std::to_string(planes) + (planes == 1 ? " plane" : " planes") +
-                    " are not supported");
-    if (xmax < xmin || ymax < ymin) return Fail("This PCX picture's window is inverted");
+        return DecodeFailure("PCX pictures of " + std::to_string(bits) + " bits in " +
+                             std::to_string(planes) + (planes == 1 ? " plane" : " planes") +
+                             " are not supported");
+    if (xmax < xmin || ymax < ymin) return DecodeFailure("This PCX picture's window is inverted");
     const int width = static_cast<int>(xmax - xmin + 1);
     const int height = static_cast<int>(ymax - ymin + 1);
-    if (lineBytes == 0) return Fail("This PCX picture has zero bytes per line");
+    if (lineBytes == 0) return DecodeFailure("This PCX picture has zero bytes per line");
     if (std::uint64_t{lineBytes} * 8 < std::uint64_t{static_cast<unsigned>(width)} * bits)
-        return Fail("This PCX picture's bytes per line (" + std::to_string(lineBytes) +
-                    ") are too few for its width (" + std::to_string(width) + ")");
-    if (!PictureSizeAllowed(width, height)) return Fail(kTooLargeMessage);
+        return DecodeFailure("This PCX picture's bytes per line (" + std::to_string(lineBytes) +
+                             ") are too few for its width (" + std::to_string(width) + ")");
+    if (!PictureSizeAllowed(width, height)) return DecodeFailure(kTooLargeMessage);
 
     std::size_t dataEnd = size;
     const bool trailingPalette = bits == 8 && planes == 1;
     if (trailingPalette) {
         if (size < kPcxHeaderSize + kTrailingPaletteSize ||
             data[size - kTrailingPaletteSize] != 0x0C)
-            return Fail("This PCX picture's 256-colour palette is missing");
+            return DecodeFailure("This PCX picture's 256-colour palette is missing");
         dataEnd = size - kTrailingPaletteSize;
     }
 
@@ -132,7 +124,7 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
     const std::uint64_t available = dataEnd - kPcxHeaderSize;
     const auto needed = CheckedMul(scanBytes, static_cast<std::uint64_t>(height));
     if (!needed || *needed > available / 2 * kMaxRun + available % 2)
-        return Fail("PCX pixel data is cut short");
+        return DecodeFailure("PCX pixel data is cut short");
 
     PicturePacket packet =
         truecolour ? MakePicturePacket(width, height, nullptr) : MakePalettePacket(width, height);
@@ -166,7 +158,7 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
         truecolour ? packet.data() + PicturePacket::kHeaderSize : PaletteRows(packet);
     const unsigned mask = (1u << bits) - 1;
     for (int y = 0; y < height; ++y) {
-        if (!reader.ReadLine(line)) return Fail("PCX pixel data is cut short");
+        if (!reader.ReadLine(line)) return DecodeFailure("PCX pixel data is cut short");
         std::uint8_t* out = rows + static_cast<std::size_t>(height - 1 - y) * stride;
         if (truecolour) {
             const std::uint8_t* red = line.data();
@@ -192,10 +184,8 @@ DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size) {
             }
         }
     }
-    if (reader.RunPending()) return Fail("A PCX run runs past the end of the picture");
-    DecodedPicture result;
-    result.picture = std::move(packet);
-    return result;
+    if (reader.RunPending()) return DecodeFailure("A PCX run runs past the end of the picture");
+    return DecodedPicture{std::move(packet), {}};
 }
 
 std::string EncodePcx(const PicturePacket& packet, std::vector<std::uint8_t>& out) {

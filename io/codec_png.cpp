@@ -122,8 +122,6 @@ void PutU32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-DecodedPicture Failure(const char* text) { return DecodedPicture{PicturePacket(), text}; }
-
 // libpng allocates some chunks' whole claimed length before reading them (a palette or text
 // chunk of a hundred-byte file may claim two gigabytes), so the chunks ahead of the picture data
 // are walked here first. libpng reads every byte of those chunks, so one running past the end
@@ -144,10 +142,10 @@ bool ChunksBeforeImageDataFit(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
-    if (!data || size == 0) return Failure(kNotPng);
+    if (!data || size == 0) return DecodeFailure(kNotPng);
     const std::size_t head = size < 8 ? size : 8;
-    if (std::memcmp(data, kSignature, head) != 0) return Failure(kNotPng);
-    if (size < 8) return Failure(kPngTruncated);
+    if (std::memcmp(data, kSignature, head) != 0) return DecodeFailure(kNotPng);
+    if (size < 8) return DecodeFailure(kPngTruncated);
 
     // The first chunk must be IHDR; refusing absurd sizes here costs nothing and gives the
     // user the real reason rather than a library message.
@@ -155,19 +153,19 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
         const std::int64_t w = BigEndian32(data + 16);
         const std::int64_t h = BigEndian32(data + 20);
         if (w != 0 && h != 0 && w <= 0x7FFFFFFF && h <= 0x7FFFFFFF && !PictureSizeAllowed(w, h))
-            return Failure(kTooLargeMessage);
+            return DecodeFailure(kTooLargeMessage);
     }
 
-    if (!ChunksBeforeImageDataFit(data, size)) return Failure(kPngTruncated);
+    if (!ChunksBeforeImageDataFit(data, size)) return DecodeFailure(kPngTruncated);
 
     PngReadState state;
     state.data = data;
     state.size = size;
     PngReadGuard guard;
     guard.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, OnPngReadError, OnPngWarning);
-    if (!guard.png) return Failure(kPngNoMemory);
+    if (!guard.png) return DecodeFailure(kPngNoMemory);
     guard.info = png_create_info_struct(guard.png);
-    if (!guard.info) return Failure(kPngNoMemory);
+    if (!guard.info) return DecodeFailure(kPngNoMemory);
     png_set_read_fn(guard.png, &state, ReadPngBytes);
     png_set_user_limits(guard.png, static_cast<png_uint_32>(kMaxLoadSide), static_cast<png_uint_32>(kMaxLoadSide));
     png_set_chunk_malloc_max(guard.png, kMaxChunkBytes);
@@ -176,25 +174,25 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
 
     PngLayout layout;
     if (!ReadPngLayout(guard.png, guard.info, layout)) {
-        if (state.tooLarge) return Failure(kTooLargeMessage);
-        return Failure(state.truncated ? kPngTruncated : kPngDamaged);
+        if (state.tooLarge) return DecodeFailure(kTooLargeMessage);
+        return DecodeFailure(state.truncated ? kPngTruncated : kPngDamaged);
     }
-    if (!PictureSizeAllowed(layout.width, layout.height)) return Failure(kTooLargeMessage);
+    if (!PictureSizeAllowed(layout.width, layout.height)) return DecodeFailure(kTooLargeMessage);
     const bool indexed = layout.outChannels == 1;
     if ((layout.outChannels != 1 && layout.outChannels != 3) ||
         layout.rowBytes != std::size_t{layout.width} * static_cast<std::size_t>(layout.outChannels))
-        return Failure(kPngDamaged);
+        return DecodeFailure(kPngDamaged);
 
     const auto fileRowBits = CheckedMul(layout.width, static_cast<std::uint64_t>(layout.fileBitDepth),
                                         static_cast<std::uint64_t>(layout.fileChannels));
     const auto rawBytes = fileRowBits ? CheckedMul((*fileRowBits + 7) / 8 + 1, layout.height) : std::nullopt;
-    if (!rawBytes || *rawBytes / kMaxDeflateRatio > size) return Failure(kPngTruncated);
+    if (!rawBytes || *rawBytes / kMaxDeflateRatio > size) return DecodeFailure(kPngTruncated);
 
     const std::size_t tableBytes = indexed ? 256 * 4 : 0;
     const auto stride = PaddedRowBytes(layout.width, static_cast<std::uint64_t>(layout.outChannels) * 8);
     const auto image = stride ? CheckedMul(*stride, layout.height) : std::nullopt;
     const auto total = image ? CheckedAdd(PicturePacket::kHeaderSize + tableBytes, *image) : std::nullopt;
-    if (!total || *total > 0xFFFFFFFFu) return Failure(kTooLargeMessage);
+    if (!total || *total > 0xFFFFFFFFu) return DecodeFailure(kTooLargeMessage);
 
     std::vector<std::uint8_t> block;
     std::vector<png_bytep> rows;
@@ -202,7 +200,7 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
         block.assign(static_cast<std::size_t>(*total), 0);
         rows.resize(layout.height);
     } catch (const std::bad_alloc&) {
-        return Failure(kPngNoMemory);
+        return DecodeFailure(kPngNoMemory);
     }
     std::uint8_t* header = block.data();
     PutU32(header + 0, 40);
@@ -228,8 +226,8 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
         rows[y] = pixels + static_cast<std::size_t>(layout.height - 1 - y) * static_cast<std::size_t>(*stride);
 
     if (!ReadPngRows(guard.png, rows.data())) {
-        if (state.tooLarge) return Failure(kTooLargeMessage);
-        return Failure(state.truncated ? kPngTruncated : kPngDamaged);
+        if (state.tooLarge) return DecodeFailure(kTooLargeMessage);
+        return DecodeFailure(state.truncated ? kPngTruncated : kPngDamaged);
     }
     return DecodedPicture{PicturePacket(std::move(block)), {}};
 }

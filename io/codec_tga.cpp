@@ -27,10 +27,6 @@ struct TgaHeader {
     unsigned descriptor = 0;
 };
 
-unsigned U16At(const std::uint8_t* p) {
-    return p[0] | unsigned{p[1]} << 8;
-}
-
 TgaHeader ParseHeader(const std::uint8_t* d) {
     TgaHeader h;
     h.idLength = d[0];
@@ -44,12 +40,6 @@ TgaHeader ParseHeader(const std::uint8_t* d) {
     h.pixelBits = d[16];
     h.descriptor = d[17];
     return h;
-}
-
-DecodedPicture Fail(std::string text) {
-    DecodedPicture d;
-    d.error = std::move(text);
-    return d;
 }
 
 // 5-bit channels scaled exactly onto 0..255, so that 31 becomes 255 and 0 stays 0.
@@ -121,61 +111,45 @@ class PixelCursor {
 }  // namespace
 
 DecodedPicture DecodeTga(const std::uint8_t* data, std::size_t size) {
-    if (size < kTgaHeaderSize) return Fail("This TGA file is too short to hold its header");
+    if (size < kTgaHeaderSize)
+        return DecodeFailure("This TGA file is too short to hold its header");
     const TgaHeader h = ParseHeader(data);
 
     if (h.mapType > 1)
-        return Fail("TGA colour map type " + std::to_string(h.mapType) + " is not supported");
-    Kind kind;
-    bool rle = false;
-    switch (h.imageType) {
-        case 0:
-            return Fail("This TGA file holds no picture");
-        case 9:
-            rle = true;
-            [[fallthrough]];
-        case 1:
-            kind = Kind::Mapped;
-            break;
-        case 10:
-            rle = true;
-            [[fallthrough]];
-        case 2:
-            kind = Kind::TrueColour;
-            break;
-        case 11:
-            rle = true;
-            [[fallthrough]];
-        case 3:
-            kind = Kind::Grey;
-            break;
-        default:
-            return Fail("TGA image type " + std::to_string(h.imageType) + " is not supported");
-    }
-    if (h.width == 0 || h.height == 0) return Fail("This TGA picture has no pixels");
+        return DecodeFailure("TGA colour map type " + std::to_string(h.mapType) +
+                             " is not supported");
+    // Types 9 to 11 are the run-length forms of types 1 to 3.
+    const bool rle = h.imageType >= 9 && h.imageType <= 11;
+    const unsigned form = rle ? h.imageType - 8 : h.imageType;
+    if (form == 0) return DecodeFailure("This TGA file holds no picture");
+    if (form > 3)
+        return DecodeFailure("TGA image type " + std::to_string(h.imageType) + " is not supported");
+    const Kind kind = form == 1 ? Kind::Mapped : form == 2 ? Kind::TrueColour : Kind::Grey;
+    if (h.width == 0 || h.height == 0) return DecodeFailure("This TGA picture has no pixels");
 
     const unsigned bits = h.pixelBits;
     const bool depthOk = kind == Kind::Mapped ? (bits == 8 || bits == 16)
                          : kind == Kind::Grey ? (bits == 8 || bits == 16)
                                               : IsColourDepth(bits);
     if (!depthOk)
-        return Fail("TGA pixels of " + std::to_string(bits) +
-                    " bits are not supported in image type " + std::to_string(h.imageType));
+        return DecodeFailure("TGA pixels of " + std::to_string(bits) +
+                             " bits are not supported in image type " +
+                             std::to_string(h.imageType));
     if (kind == Kind::Mapped) {
         if (h.mapType != 1 || h.mapLength == 0)
-            return Fail("This colour-mapped TGA picture has no colour map");
+            return DecodeFailure("This colour-mapped TGA picture has no colour map");
         if (!IsColourDepth(h.mapEntryBits))
-            return Fail("TGA colour map entries of " + std::to_string(h.mapEntryBits) +
-                        " bits are not supported");
+            return DecodeFailure("TGA colour map entries of " + std::to_string(h.mapEntryBits) +
+                                 " bits are not supported");
     }
-    if (!PictureSizeAllowed(h.width, h.height)) return Fail(kTooLargeMessage);
+    if (!PictureSizeAllowed(h.width, h.height)) return DecodeFailure(kTooLargeMessage);
 
     // Offsets below stay far under 2^32: every field is at most 16 bits.
     std::size_t at = kTgaHeaderSize + h.idLength;
-    if (at > size) return Fail("This TGA file is cut short in its ID field");
+    if (at > size) return DecodeFailure("This TGA file is cut short in its ID field");
     const std::size_t mapBytes =
         h.mapType == 1 ? std::size_t{h.mapLength} * ((h.mapEntryBits + 7) / 8) : 0;
-    if (mapBytes > size - at) return Fail("This TGA file is cut short in its colour map");
+    if (mapBytes > size - at) return DecodeFailure("This TGA file is cut short in its colour map");
     const std::uint8_t* map = data + at;
     at += mapBytes;
 
@@ -186,7 +160,7 @@ DecodedPicture DecodeTga(const std::uint8_t* data, std::size_t size) {
     // run-length packet covers at most 128 pixels.
     const std::uint64_t leastBytes =
         rle ? *CheckedMul((pixels + 127) / 128, 1 + pixelBytes) : *CheckedMul(pixels, pixelBytes);
-    if (leastBytes > size - at) return Fail("TGA pixel data is cut short");
+    if (leastBytes > size - at) return DecodeFailure("TGA pixel data is cut short");
 
     // 8-bit indices into a map that fits the 256 table entries keep their colour table; 16-bit
     // indices or a map reaching past entry 255 are looked up into 24 bits.
@@ -247,28 +221,26 @@ DecodedPicture DecodeTga(const std::uint8_t* data, std::size_t size) {
     const std::uint8_t* const end = data + size;
     if (!rle) {
         for (std::uint64_t k = 0; k < pixels; ++k, p += pixelBytes)
-            if (!put(p)) return Fail(badIndex);
+            if (!put(p)) return DecodeFailure(badIndex);
     } else {
         std::uint64_t k = 0;
         while (k < pixels) {
-            if (p == end) return Fail("TGA pixel data is cut short");
+            if (p == end) return DecodeFailure("TGA pixel data is cut short");
             const unsigned head = *p++;
             const std::uint64_t count = (head & 0x7F) + 1;
             if (count > pixels - k)
-                return Fail("A TGA run-length packet runs past the end of the picture");
+                return DecodeFailure("A TGA run-length packet runs past the end of the picture");
             const std::size_t need = head & 0x80 ? pixelBytes : count * pixelBytes;
             if (need > static_cast<std::size_t>(end - p))
-                return Fail("TGA pixel data is cut short");
+                return DecodeFailure("TGA pixel data is cut short");
             for (std::uint64_t i = 0; i < count; ++i, ++k) {
-                if (!put(p)) return Fail(badIndex);
+                if (!put(p)) return DecodeFailure(badIndex);
                 if (!(head & 0x80)) p += pixelBytes;
             }
             if (head & 0x80) p += pixelBytes;
         }
     }
-    DecodedPicture result;
-    result.picture = std::move(packet);
-    return result;
+    return DecodedPicture{std::move(packet), {}};
 }
 
 std::string EncodeTga(const PicturePacket& packet, std::vector<std::uint8_t>& out) {

@@ -168,15 +168,13 @@ OrientationMap MapOrientation(int orientation, std::int64_t w, std::int64_t h) {
     return m;
 }
 
-DecodedPicture Failure(const char* text) { return DecodedPicture{PicturePacket(), text}; }
-
 const char* ReadFailure(const TiffSource& src) { return src.readPastEnd ? kTiffTruncated : kTiffDamaged; }
 
 }  // namespace
 
 DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
-    if (!data || size == 0 || !HasTiffMagic(data, size)) return Failure(kNotTiff);
-    if (size < 8) return Failure(kTiffTruncated);
+    if (!data || size == 0 || !HasTiffMagic(data, size)) return DecodeFailure(kNotTiff);
+    if (size < 8) return DecodeFailure(kTiffTruncated);
     SilenceGlobalTiffHandlers();
 
     TiffReport report;
@@ -186,31 +184,33 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
     TiffCloser file;
     {
         TIFFOpenOptions* options = MakeTiffOptions(report);
-        if (!options) return Failure(kTiffNoMemory);
+        if (!options) return DecodeFailure(kTiffNoMemory);
         file.tif = TIFFClientOpenExt("picture", "r", &src, ReadSource, RefuseWrite, SeekSource, CloseNothing,
                                      SourceSize, MapSource, NoUnmap, options);
         TIFFOpenOptionsFree(options);
     }
-    if (!file.tif) return Failure(ReadFailure(src));
+    if (!file.tif) return DecodeFailure(ReadFailure(src));
     TIFF* tif = file.tif;
 
     std::uint32_t width = 0, height = 0;
     if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) ||
         width == 0 || height == 0)
-        return Failure(kTiffDamaged);
-    if (!PictureSizeAllowed(width, height)) return Failure(kTooLargeMessage);
+        return DecodeFailure(kTiffDamaged);
+    if (!PictureSizeAllowed(width, height)) return DecodeFailure(kTooLargeMessage);
 
     const std::uint64_t unitBytes = TIFFIsTiled(tif) ? TIFFTileSize64(tif) : TIFFStripSize64(tif);
-    if (unitBytes == 0) return Failure(kTiffDamaged);
-    if (unitBytes > static_cast<std::uint64_t>(kMaxTiffAllocation)) return Failure(kTiffHugeStrips);
+    if (unitBytes == 0) return DecodeFailure(kTiffDamaged);
+    if (unitBytes > static_cast<std::uint64_t>(kMaxTiffAllocation))
+        return DecodeFailure(kTiffHugeStrips);
 
     char why[1024] = {};
-    if (!TIFFRGBAImageOK(tif, why)) return Failure(kTiffUnsupported);
+    if (!TIFFRGBAImageOK(tif, why)) return DecodeFailure(kTiffUnsupported);
     RgbaImageGuard rgba;
-    if (!TIFFRGBAImageBegin(&rgba.image, tif, 1, why)) return Failure(report.error ? kTiffDamaged : kTiffUnsupported);
+    if (!TIFFRGBAImageBegin(&rgba.image, tif, 1, why))
+        return DecodeFailure(report.error ? kTiffDamaged : kTiffUnsupported);
     rgba.begun = true;
     TIFFRGBAImage& img = rgba.image;
-    if (img.width != width || img.height != height) return Failure(kTiffDamaged);
+    if (img.width != width || img.height != height) return DecodeFailure(kTiffDamaged);
     // Unassociated alpha would be multiplied into the colours; an identity table keeps each
     // colour as stored, which is what dropping the alpha channel means.
     if (img.UaToAa)
@@ -244,7 +244,7 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
     try {
         raster.resize(static_cast<std::size_t>(bandRows * width));
     } catch (const std::bad_alloc&) {
-        return Failure(kTiffNoMemory);
+        return DecodeFailure(kTiffNoMemory);
     }
     PicturePacket picture;
     for (std::uint64_t first = 0; first < height; first += bandRows) {
@@ -252,14 +252,14 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
         img.row_offset = static_cast<int>(first);
         img.col_offset = 0;
         if (!TIFFRGBAImageGet(&img, raster.data(), width, static_cast<std::uint32_t>(rows)) || report.error)
-            return Failure(ReadFailure(src));
+            return DecodeFailure(ReadFailure(src));
         // The picture is allocated only once the first band has been read, so that a few
         // bytes claiming a large picture fail before its memory is taken.
         if (picture.empty()) {
             try {
                 picture = MakePicturePacket(static_cast<int>(pictureWidth), static_cast<int>(pictureHeight), nullptr);
             } catch (const std::bad_alloc&) {
-                return Failure(kTiffNoMemory);
+                return DecodeFailure(kTiffNoMemory);
             }
         }
         std::uint8_t* pixels = picture.data() + PicturePacket::kHeaderSize;

@@ -420,6 +420,11 @@ TEST(TgaDecode, BadFilesFailWithATextAndNoPicture) {
          "This TGA file holds no picture"},
         {"compressed colour map type 32", Header([](TgaFile& f) { f.imageType = 32; }),
          "TGA image type 32 is not supported"},
+        // The run-length forms are 9 to 11 only: neither 8 nor 12 is one.
+        {"run-length no picture", Header([](TgaFile& f) { f.imageType = 8; }),
+         "TGA image type 8 is not supported"},
+        {"run-length type 4", Header([](TgaFile& f) { f.imageType = 12; }),
+         "TGA image type 12 is not supported"},
         {"zero width", Header([](TgaFile& f) { f.width = 0; }), "This TGA picture has no pixels"},
         {"zero height", Header([](TgaFile& f) { f.height = 0; }), "This TGA picture has no pixels"},
         {"12-bit pixels", Header([](TgaFile& f) { f.pixelBits = 12; }),
