@@ -106,13 +106,21 @@ bool ReadPngRows(png_structp png, png_bytepp rows) {
     return true;
 }
 
-struct PngReadGuard {
+// Owns a libpng struct and its info struct, either of which may not have been made.
+template <void (*Destroy)(png_structpp, png_infopp)>
+struct PngGuard {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    ~PngReadGuard() {
-        if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    ~PngGuard() {
+        if (png) Destroy(&png, info ? &info : nullptr);
     }
 };
+
+void DestroyPngRead(png_structpp png, png_infopp info) {
+    png_destroy_read_struct(png, info, nullptr);
+}
+
+using PngReadGuard = PngGuard<DestroyPngRead>;
 
 std::uint32_t BigEndian32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
@@ -268,13 +276,7 @@ bool WritePngRows(png_structp png, png_infop info, const PacketRows24& rows) {
     return true;
 }
 
-struct PngWriteGuard {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    ~PngWriteGuard() {
-        if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-    }
-};
+using PngWriteGuard = PngGuard<png_destroy_write_struct>;
 
 }  // namespace
 
