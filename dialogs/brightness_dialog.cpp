@@ -1,13 +1,10 @@
 #include "dialogs/brightness_dialog.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QVBoxLayout>
 
 
 namespace wendral::app {
@@ -55,7 +52,7 @@ const char* SliderName(ToneSlider s) {
 }  // namespace
 
 CBrightnessDlg::CBrightnessDlg(WendralState& state, DestinationPreview& view, QWidget* parent)
-    : EffectDialog(kBrightnessDialogTitle, view, parent), model_(state, view.PreviewZone()) {
+    : SnapshotDialog(kBrightnessDialogTitle, state, view, parent) {
     // Wide enough to place a slider to the step at this font, about twice the original's.
     const int sliderWidth = fontMetrics().averageCharWidth() * 20;
     for (const ToneSliderInfo& info : kToneSliders) {
@@ -111,19 +108,7 @@ CBrightnessDlg::CBrightnessDlg(WendralState& state, DestinationPreview& view, QW
     grid->addWidget(caption("Gamma Adjustment"), row++, 0, 1, 3);
     grid->addWidget(Slider(ToneSlider::GammaBend), row++, 0, 1, 3, Qt::AlignHCenter);
 
-    QPushButton* ok = AddButton(1, "OK");
-    QPushButton* reset = AddButton(246, "Reset");
-    connect(ok, &QPushButton::clicked, this, &CBrightnessDlg::accept);
-    connect(reset, &QPushButton::clicked, this, &CBrightnessDlg::Reset);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addStretch();
-    buttons->addWidget(reset);
-
-    QVBoxLayout* top = TopLayout();
-    top->addLayout(grid);
-    top->addSpacing(fontMetrics().height() / 2);
-    top->addLayout(buttons);
+    LayOutWithOkReset(grid, 246, ResetSide::Right);
 }
 
 void CBrightnessDlg::ShowPositions() {
@@ -132,18 +117,6 @@ void CBrightnessDlg::ShowPositions() {
         const QSignalBlocker quiet(slider);
         slider->setValue(model_.Position(info.slider));
     }
-}
-
-void CBrightnessDlg::Reset() {
-    model_.Reset();
-    ShowPositions();
-    ShowPreview();
-}
-
-void CBrightnessDlg::accept() {
-    model_.Ok(view_.PreviewZone());
-    ShowPreview();
-    QDialog::accept();
 }
 
 }  // namespace wendral::app

@@ -1,13 +1,11 @@
 #include "dialogs/special_effects_dialog.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyleOption>
 #include <QStylePainter>
@@ -161,7 +159,7 @@ const char* Caption(SpecialParam p) {
 }  // namespace
 
 CSpecialEffectsDlg::CSpecialEffectsDlg(WendralState& state, DestinationPreview& view, QWidget* parent)
-    : EffectDialog(kSpecialEffectsDialogTitle, view, parent), model_(state, view.PreviewZone()) {
+    : SnapshotDialog(kSpecialEffectsDialogTitle, state, view, parent) {
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(fontMetrics().height() / 2);
     const int pad = fontMetrics().averageCharWidth() * 2;
@@ -202,22 +200,9 @@ CSpecialEffectsDlg::CSpecialEffectsDlg(WendralState& state, DestinationPreview& 
     grid->setRowMinimumHeight(row, pad / 2);
     grid->setColumnMinimumWidth(1, spins_[0]->sizeHint().width() + pad);
 
-    QPushButton* reset = AddButton(271, "Reset");
-    QPushButton* ok = AddButton(1, "OK");
-    connect(ok, &QPushButton::clicked, this, &CSpecialEffectsDlg::accept);
-    connect(reset, &QPushButton::clicked, this, &CSpecialEffectsDlg::Reset);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(reset);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-
+    QVBoxLayout* top = LayOutWithOkReset(grid, 271, ResetSide::Left);
     auto* note = new QLabel(kVitreousNote, this);
     note->setWordWrap(true);
-
-    QVBoxLayout* top = TopLayout();
-    top->addLayout(grid);
-    top->addSpacing(fontMetrics().height() / 2);
-    top->addLayout(buttons);
     top->addSpacing(fontMetrics().height() / 2);
     top->addWidget(note);
 }
@@ -236,18 +221,6 @@ void CSpecialEffectsDlg::ShowPositions() {
         spins_[i]->setValue(model_.Position(info.param));
         values_[i]->setText(QString::number(model_.Position(info.param)));
     }
-}
-
-void CSpecialEffectsDlg::Reset() {
-    model_.Reset();
-    ShowPositions();
-    ShowPreview();
-}
-
-void CSpecialEffectsDlg::accept() {
-    model_.Ok(view_.PreviewZone());
-    ShowPreview();
-    QDialog::accept();
 }
 
 }  // namespace wendral::app

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/special_effect.h"
-#include "dialogs/effect_dialog.h"
+#include "dialogs/snapshot_dialog.h"
 
 class QLabel;
 
@@ -49,23 +49,18 @@ private:
 // two of them; the number beside each button shows its position. OK (or Enter) commits, Reset
 // returns to the snapshot and zeroes the positions, Escape and the close box leave the last
 // preview uncommitted.
-class CSpecialEffectsDlg : public EffectDialog {
+class CSpecialEffectsDlg : public SnapshotDialog<SpecialEffectsDialogState> {
     Q_OBJECT
 public:
     CSpecialEffectsDlg(WendralState& state, DestinationPreview& view, QWidget* parent = nullptr);
 
     CSpinButton* Spin(SpecialParam p) const { return spins_[static_cast<int>(p)]; }
     QLabel* Value(SpecialParam p) const { return values_[static_cast<int>(p)]; }
-    const SpecialEffectsDialogState& Model() const { return model_; }
-
-    void accept() override;
 
 private:
     void Render();
-    void Reset();
-    void ShowPositions();
+    void ShowPositions() override;
 
-    SpecialEffectsDialogState model_;
     std::array<CSpinButton*, 5> spins_{};
     std::array<QLabel*, 5> values_{};
 };

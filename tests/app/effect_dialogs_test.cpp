@@ -320,6 +320,44 @@ private slots:
         }
     }
 
+    // OK and Reset stand at the two ends of one row, in each dialog's own order, and Tab goes
+    // from the left one to the right one.
+    void okAndResetStandInEachDialogsOrder() {
+        using Open = std::function<std::unique_ptr<EffectDialog>(AppFixture&)>;
+        const struct {
+            const char* name;
+            Open open;
+            int left, right;
+        } cases[] = {
+            {"brightness",
+             [](AppFixture& f) {
+                 return std::unique_ptr<EffectDialog>(
+                     std::make_unique<CBrightnessDlg>(f.state(), f.view(), &f.frame()));
+             },
+             1, 246},
+            {"special effects",
+             [](AppFixture& f) {
+                 return std::unique_ptr<EffectDialog>(
+                     std::make_unique<CSpecialEffectsDlg>(f.state(), f.view(), &f.frame()));
+             },
+             271, 1},
+        };
+        for (const auto& c : cases) {
+            AppFixture f;
+            OpenPicture(f);
+            std::unique_ptr<EffectDialog> d = c.open(f);
+            Show(*d);
+            QPushButton* left = d->Button(c.left);
+            QPushButton* right = d->Button(c.right);
+            QVERIFY2(left && right, c.name);
+            QCOMPARE(left->y(), right->y());
+            QVERIFY2(left->geometry().right() < right->x(), c.name);
+            left->setFocus();
+            QTest::keyClick(left, Qt::Key_Tab);
+            QVERIFY2(QApplication::focusWidget() == right, c.name);
+        }
+    }
+
     void theDialAtItsCompassPointsGivesItsAngles() {
         const struct {
             QPoint at;
