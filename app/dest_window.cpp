@@ -654,15 +654,9 @@ void CDestview::resizeEvent(QResizeEvent* event) {
 
 CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
     setAttribute(Qt::WA_DeleteOnClose, false);
-    inner_ = new QMainWindow;
-    inner_->setWindowFlags(Qt::Widget);
-    toolbar_ = new QToolBar("Destination", inner_);
-    toolbar_->setAllowedAreas(Qt::AllToolBarAreas);
-    FillToolBar(*toolbar_, app.MainFrame()->Router(), DestinationToolbar(), kDestinationButton);
-    inner_->addToolBar(Qt::TopToolBarArea, toolbar_);
-    view_ = new CDestview(app, doc_, inner_);
-    inner_->setCentralWidget(view_);
-    setWidget(inner_);
+    toolbar_ = PutViewUnderToolBar(
+        *this, "Destination", app.MainFrame()->Router(), DestinationToolbar(), kDestinationButton,
+        [&](QMainWindow* inner) { return view_ = new CDestview(app, doc_, inner); });
     setWindowTitle(kStartupHelpTitle);
     connect(view_, &CDestview::TitleChanged, this, [this](const QString& t) {
         setWindowTitle(t);

@@ -20,7 +20,6 @@
 #include "core/pixel.h"
 #include "core/zone.h"
 
-class QMainWindow;
 class QPainter;
 class QToolBar;
 
@@ -217,7 +216,6 @@ protected:
 private:
     CWendralApp& app_;
     CDestdoc doc_;
-    QMainWindow* inner_;
     QToolBar* toolbar_;
     CDestview* view_;
 };

@@ -291,15 +291,10 @@ CChildFrame::CChildFrame(CWendralApp& app, SourceTemplate& owner)
     // Source windows are never maximised: their size is part of what they show.
     setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    inner_ = new QMainWindow;
-    inner_->setWindowFlags(Qt::Widget);
-    toolbar_ = new QToolBar("Source", inner_);
-    toolbar_->setAllowedAreas(Qt::AllToolBarAreas);
-    FillToolBar(*toolbar_, app.MainFrame()->Router(), SourceToolbar(), kSourceButton);
-    inner_->addToolBar(Qt::TopToolBarArea, toolbar_);
-    view_ = new CWendralView(app, owner, *model_, inner_);
-    inner_->setCentralWidget(view_);
-    setWidget(inner_);
+    toolbar_ = PutViewUnderToolBar(*this, "Source", app.MainFrame()->Router(), SourceToolbar(),
+                                   kSourceButton, [&](QMainWindow* inner) {
+                                       return view_ = new CWendralView(app, owner, *model_, inner);
+                                   });
     RegisterCommands();
     // From the first source frame on, the destination window shows the destination picture.
     if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1) dest->DropStartupHelp();

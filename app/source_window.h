@@ -8,7 +8,6 @@
 #include "core/command_table.h"
 #include "core/source_view.h"
 
-class QMainWindow;
 class QToolBar;
 
 namespace wendral::app {
@@ -124,7 +123,6 @@ private:
     SourceTemplate& owner_;
     std::unique_ptr<SourceView> model_;
     CWendralDoc doc_;
-    QMainWindow* inner_;
     QToolBar* toolbar_;
     CWendralView* view_;
 };

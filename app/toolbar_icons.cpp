@@ -1,6 +1,8 @@
 #include "app/toolbar_icons.h"
 
 #include <QAction>
+#include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QToolBar>
 
 #include "app/command_router.h"
@@ -68,6 +70,21 @@ void FillToolBar(QToolBar& bar, const CommandRouter& router, std::span<const int
         if (action->icon().isNull()) action->setIcon(CommandIcon(id));
         bar.addAction(action);
     }
+}
+
+QToolBar* PutViewUnderToolBar(QMdiSubWindow& frame, const QString& title,
+                              const CommandRouter& router, std::span<const int> ids,
+                              const QSize& size,
+                              const std::function<QWidget*(QMainWindow* inner)>& makeView) {
+    auto* inner = new QMainWindow;
+    inner->setWindowFlags(Qt::Widget);
+    auto* toolbar = new QToolBar(title, inner);
+    toolbar->setAllowedAreas(Qt::AllToolBarAreas);
+    FillToolBar(*toolbar, router, ids, size);
+    inner->addToolBar(Qt::TopToolBarArea, toolbar);
+    inner->setCentralWidget(makeView(inner));
+    frame.setWidget(inner);
+    return toolbar;
 }
 
 }  // namespace wendral::app

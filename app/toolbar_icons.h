@@ -1,9 +1,14 @@
 #pragma once
 #include <QIcon>
 #include <QSize>
+#include <functional>
 #include <span>
 
+class QMainWindow;
+class QMdiSubWindow;
+class QString;
 class QToolBar;
+class QWidget;
 
 namespace wendral::app {
 
@@ -16,6 +21,14 @@ QIcon CommandIcon(int id);
 
 // Fills `bar` with the router's actions for `ids` (0: a separator), buttons of `size`.
 void FillToolBar(QToolBar& bar, const CommandRouter& router, std::span<const int> ids, const QSize& size);
+
+// A child frame with a toolbar of its own: the frame's widget is an inner main window holding
+// the toolbar, filled as FillToolBar does, over the view `makeView` builds as a child of that
+// window. The toolbar is made first, so that it comes first in the focus chain.
+QToolBar* PutViewUnderToolBar(QMdiSubWindow& frame, const QString& title,
+                              const CommandRouter& router, std::span<const int> ids,
+                              const QSize& size,
+                              const std::function<QWidget*(QMainWindow* inner)>& makeView);
 
 inline constexpr QSize kDestinationButton{18, 17};
 inline constexpr QSize kSourceButton{33, 15};
