@@ -4,10 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "core/cpu_features.h"
 #include "core/inscribed_ellipse.h"
 #include "core/limits.h"
 
@@ -22,6 +19,8 @@ struct Run {
     int xa, xb;
     std::size_t cellRow;
 };
+
+}  // namespace
 
 // q = (m / H)² depends only on the zone and the picture size and is kept per cell (one cell
 // serves the up to four pixels at the same |dx| and |dy|); the share s of a press is worked out
@@ -78,7 +77,7 @@ private:
         const std::uint8_t* restore = state.RestoreStore();
         std::uint8_t* dest = state.DestinationStore();
         const std::int64_t adx0 = cells_.adx0, cx = e_.xc;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
         // The three channels and a spare lane at once; the saturating packs are the clamp to
         // 0 ... 255. The spare byte read and written belongs to the next pixel of the run,
         // which is written after, so the last pixel of a run goes the plain way.
@@ -93,7 +92,7 @@ private:
             const std::uint8_t* in = restore + row;
             std::uint8_t* out = dest + row;
             int x = run.xa;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
             for (; x + 1 < run.xb; ++x) {
                 const std::int64_t d = x - cx;
                 const __m128d share = _mm_set1_pd(s[(d < 0 ? -d : d) - adx0]);
@@ -129,41 +128,14 @@ private:
     bool valid_ = false;
 };
 
-PullCache& Cache() {
-    static PullCache cache;
-    return cache;
-}
+PullRenderer::PullRenderer() : cache_(std::make_unique<PullCache>()) {}
+PullRenderer::~PullRenderer() = default;
 
-ZoneOutcome Repeat(WendralState& state, Zone& zone, int step, int presses) {
-    ZoneOutcome last = ZoneOutcome::Nothing;
-    for (int i = 0; i < presses; ++i) {
-        last = Pull(state, zone, step);
-        if (last != ZoneOutcome::Redraw) break;
-    }
-    return last;
-}
-
-}  // namespace
-
-ZoneOutcome Pull(WendralState& state, Zone& zone, int step) {
-    state.DestModified = 1;
-    zone.TwistLevel = 0.0;
-    zone.ImplodeLevel = 0;
-    zone.HorizontalNudgeLevel = 0;
-    zone.VerticalNudgeLevel = 0;
-    zone.PortionLevel = 0;
-    if (zone.ColourLevel == 0) state.SnapshotDestination();
-    if (!zone.HasZone()) return ZoneOutcome::AskZoneQuestion;
-    zone.ColourLevel += step;
+void PullRenderer::Render(WendralState& state, const Zone& zone, int level) {
     const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
-    if (e.Empty()) return ZoneOutcome::Redraw;
-    PullCache& cache = Cache();
-    cache.Prepare(e);
-    cache.Render(state, zone.ColourLevel);
-    return ZoneOutcome::Redraw;
+    if (e.Empty()) return;
+    cache_->Prepare(e);
+    cache_->Render(state, level);
 }
-
-ZoneOutcome Converge(WendralState& state, Zone& zone, int presses) { return Repeat(state, zone, +1, presses); }
-ZoneOutcome Diverge(WendralState& state, Zone& zone, int presses) { return Repeat(state, zone, -1, presses); }
 
 }  // namespace wendral

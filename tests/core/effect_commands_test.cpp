@@ -8,7 +8,7 @@
 #include "core/radial_distort.h"
 #include "core/special_effect.h"
 #include "core/tone_curve.h"
-#include "effects_reference.h"
+#include "reference/pixels.h"
 
 namespace wendral {
 namespace {
