@@ -20,8 +20,6 @@ struct Run {
     std::size_t cellRow;
 };
 
-}  // namespace
-
 // q = (m / H)² depends only on the zone and the picture size and is kept per cell (one cell
 // serves the up to four pixels at the same |dx| and |dy|); the share s of a press is worked out
 // once per cell from it. Allocated once at the largest zone; untouched pages cost nothing.
@@ -128,7 +126,13 @@ private:
     bool valid_ = false;
 };
 
-PullRenderer::PullRenderer() : cache_(std::make_unique<PullCache>()) {}
+}  // namespace
+
+// Holds the cache under the name the header gives it; the cache's own functions keep internal
+// linkage, so the compiler treats them as this file's alone when it inlines.
+class PullRenderer::Cache : public PullCache {};
+
+PullRenderer::PullRenderer() : cache_(std::make_unique<Cache>()) {}
 PullRenderer::~PullRenderer() = default;
 
 void PullRenderer::Render(WendralState& state, const Zone& zone, int level) {

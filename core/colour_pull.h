@@ -6,8 +6,6 @@
 
 namespace wendral {
 
-class PullCache;
-
 // Converge and diverge's recomputation of the ellipse inscribed in the zone from RestoreStore
 // at ColourLevel (converge +1, diverge -1 per press), pulling each channel towards (or pushing
 // it away from) ReferenceColour, most at the centre and not at all on the rim. The zone's
@@ -25,7 +23,8 @@ public:
     void Render(WendralState& state, const Zone& zone, int level);
 
 private:
-    std::unique_ptr<PullCache> cache_;
+    class Cache;
+    std::unique_ptr<Cache> cache_;
 };
 
 // Forwarder: removed once callers use DistortionEngine.

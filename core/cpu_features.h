@@ -4,7 +4,8 @@
 // Two questions, each answered here once:
 //  - What every build may use: SSE2 is part of x86-64, so a build for it has SSE2 throughout
 //    and WENDRAL_X86_SIMD is set, with the x86 intrinsics at hand. Loops written for SSE2 need
-//    no check at run time.
+//    no check at run time (the merge checks all the same, so that its test can run the
+//    portable loops on this processor too).
 //  - What this processor adds: SSSE3 and AVX2 are detected once, at the first question, and
 //    never change. Code built for them (a function with a target attribute) runs only when
 //    the set it is given includes them; the set comes from ProcessorInstructionSet(), or from a

@@ -354,13 +354,8 @@ void ThresholdRow(Byte* o, int bytes, int t, InstructionSet set) {
 }
 
 // Infinite contrast b/w on every pixel of a row.
-void BlackWhiteRow(Byte* o, int width, int t, InstructionSet set) {
-    int done = 0;
-#if defined(WENDRAL_X86_SIMD)
-    if (set >= InstructionSet::Ssse3) done = BlackWhiteRowWide(o, width, t);
-#endif
-    o += 3 * done;
-    for (int j = done; j < width; ++j, o += 3)
+void BlackWhiteRow(Byte* o, int width, int t) {
+    for (int j = 0; j < width; ++j, o += 3)
         o[0] = o[1] = o[2] = InfiniteContrastBw(o[0], o[1], o[2], t);
 }
 
@@ -372,7 +367,13 @@ void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1
         kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
         // The rgb step before the b/w step, as on one pixel.
         if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t, set);
-        if (mode & kContrastBwBit) BlackWhiteRow(o, width, t, set);
+        if (mode & kContrastBwBit) {
+            int done = 0;
+#if defined(WENDRAL_X86_SIMD)
+            if (set >= InstructionSet::Ssse3) done = BlackWhiteRowWide(o, width, t);
+#endif
+            BlackWhiteRow(o + 3 * done, width - done, t);
+        }
     }
 }
 

@@ -48,8 +48,6 @@ struct CellRow {
     std::size_t excPlus, excMinus, excEnd;  // exceptions of rowPlus, then of rowMinus
 };
 
-}  // namespace
-
 // Everything a press can reuse from the one before. The geometry (u per cell, positions per
 // pixel) depends only on the zone and the picture size; the factor g of a level is one
 // multiplication and division away from the g of the level next to it towards 0, and the same g
@@ -391,7 +389,13 @@ private:
     int gLevel_ = 0;
 };
 
-RadialRenderer::RadialRenderer() : cache_(std::make_unique<RadialCache>()) {}
+}  // namespace
+
+// Holds the cache under the name the header gives it; the cache's own functions keep internal
+// linkage, so the compiler treats them as this file's alone when it inlines.
+class RadialRenderer::Cache : public RadialCache {};
+
+RadialRenderer::RadialRenderer() : cache_(std::make_unique<Cache>()) {}
 RadialRenderer::~RadialRenderer() = default;
 
 void RadialRenderer::Render(WendralState& state, const Zone& zone, int level) {

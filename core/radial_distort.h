@@ -6,8 +6,6 @@
 
 namespace wendral {
 
-class RadialCache;
-
 // Implode and explode's re-rendering of the ellipse inscribed in the zone from RestoreStore at
 // ImplodeLevel (explode +1, implode -1 per press). At level 0 the ellipse is copied back from
 // RestoreStore unchanged, so a press and its opposite give back the base picture exactly.
@@ -26,7 +24,8 @@ public:
     void Render(WendralState& state, const Zone& zone, int level);
 
 private:
-    std::unique_ptr<RadialCache> cache_;
+    class Cache;
+    std::unique_ptr<Cache> cache_;
 };
 
 // Forwarder: removed once callers use DistortionEngine.
