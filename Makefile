@@ -7,10 +7,11 @@ FUZZ_SECONDS ?= 60
 DEB_PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev \
-  ccache qt6-base-dev xvfb xauth xdg-utils fonts-dejavu-core \
-  imagemagick netpbm python3 python3-pil
+  ccache qt6-base-dev qt6-svg-dev xvfb xauth xdg-utils fonts-dejavu-core \
+  imagemagick netpbm python3 python3-pil \
+  poppler-utils desktop-file-utils appstream
 
-.PHONY: deps build test bench fuzz asan-test run clean
+.PHONY: deps build test bench fuzz asan-test run install uninstall package clean
 
 deps:
 	@missing=""; for p in $(DEB_PACKAGES); do \
@@ -41,9 +42,10 @@ bench: deps
 	  QT_QPA_PLATFORM=offscreen ./build-bench/bench/gui/wendral-gui-bench; \
 	else echo "The windows' benchmark needs Qt 6: not built."; fi
 
-# Core, io and batch tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again, the application's QtTests included, under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 asan-test: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDRAL_SANITIZE=ON -DWENDRAL_APP=OFF -DWENDRAL_BENCH=OFF
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDRAL_SANITIZE=ON -DWENDRAL_APP=ON -DWENDRAL_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
@@ -69,6 +71,27 @@ run: build
 	fi
 	@if [ -x $(BUILD)/app/wendral ]; then ./$(BUILD)/app/wendral; \
 	else echo "The desktop application is not built yet; use ./$(BUILD)/tools/wendral-batch."; exit 1; fi
+
+# The program, wendral-batch, their data, the icon, the desktop entry and the AppStream file,
+# under PREFIX (/usr/local unless given).
+PREFIX ?= /usr/local
+# The list of what was installed is kept apart from CMake's own, which every install (the
+# tests' too) rewrites.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+	cp $(BUILD)/install_manifest.txt $(BUILD)/installed_files.txt
+
+uninstall:
+	@if [ -f $(BUILD)/installed_files.txt ]; then \
+	  xargs -d '\n' rm -fv < $(BUILD)/installed_files.txt; \
+	  grep '/share/wendral/' $(BUILD)/installed_files.txt | head -n 1 | xargs -r dirname | \
+	    xargs -r rmdir -v; \
+	  rm -f $(BUILD)/installed_files.txt; \
+	else echo "Nothing was installed from $(BUILD)."; fi
+
+# A Debian package (.deb) in $(BUILD), installing under /usr.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf build build-asan build-fuzz build-bench

@@ -5,10 +5,15 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
 #include <QStringList>
+#include <QToolBar>
 #include <QWidget>
 
 #include "app/commands.h"
+#include "dialogs/message_service.h"
 
 namespace wendral::app {
 
@@ -24,6 +29,12 @@ const CommandHandler* CommandTarget::FindHandler(int id) const {
 }
 
 RoutedFrame::~RoutedFrame() = default;
+
+struct CommandRouter::FrameAction {
+    QPointer<QAction> action;
+    QPointer<QMdiSubWindow> frame;
+    int id;
+};
 
 CommandRouter::CommandRouter(QWidget* window, CommandTarget* mainFrame, CommandTarget* application,
                              std::function<RoutedFrame*()> activeFrame)
@@ -63,8 +74,12 @@ QAction* CommandRouter::Action(int id) const {
 }
 
 std::vector<CommandTarget*> CommandRouter::Chain() const {
+    return ChainOf(activeFrame_ ? activeFrame_() : nullptr);
+}
+
+std::vector<CommandTarget*> CommandRouter::ChainOf(RoutedFrame* frame) const {
     std::vector<CommandTarget*> chain;
-    if (RoutedFrame* frame = activeFrame_ ? activeFrame_() : nullptr) {
+    if (frame) {
         for (CommandTarget* t : {frame->RouteView(), frame->RouteDocument(), frame->RouteFrame()})
             if (t) chain.push_back(t);
     }
@@ -79,10 +94,27 @@ const CommandHandler* CommandRouter::Resolve(int id) const {
     return nullptr;
 }
 
-CommandState CommandRouter::StateOf(int id) const {
-    const CommandHandler* h = Resolve(id);
-    if (!h) return CommandState{false, std::nullopt};
-    return h->update ? h->update() : CommandState{};
+namespace {
+
+CommandState StateAlong(const std::vector<CommandTarget*>& chain, int id) {
+    for (CommandTarget* target : chain)
+        if (const CommandHandler* h = target->FindHandler(id))
+            return h->update ? h->update() : CommandState{};
+    return CommandState{false, std::nullopt};
+}
+
+}  // namespace
+
+CommandState CommandRouter::StateOf(int id) const { return StateAlong(Chain(), id); }
+
+CommandState CommandRouter::StateIn(RoutedFrame* frame, int id) const {
+    return StateAlong(ChainOf(frame), id);
+}
+
+RoutedFrame* CommandRouter::FrameOf(QMdiSubWindow* window) {
+    if (!window) return nullptr;
+    if (auto* frame = dynamic_cast<RoutedFrame*>(window)) return frame;
+    return dynamic_cast<RoutedFrame*>(window->widget());
 }
 
 ViewRole CommandRouter::ActiveRole() const {
@@ -90,7 +122,12 @@ ViewRole CommandRouter::ActiveRole() const {
     return frame ? frame->Role() : ViewRole::Other;
 }
 
+bool CommandRouter::Busy() const { return running_ > 0 || MessageBoxOpen(); }
+
 bool CommandRouter::Execute(int id) {
+    // What arrives while a command or a box is still on screen is dropped: it is the same key
+    // again, or one the user could not yet aim at the box.
+    if (Busy()) return false;
     const CommandHandler* h = Resolve(id);
     if (!h || !(h->update ? h->update() : CommandState{}).enabled || !h->run) {
         Refresh();
@@ -98,7 +135,10 @@ bool CommandRouter::Execute(int id) {
     }
     // The handler may change the chain (a window opens or closes): run a copy.
     const std::function<void()> run = h->run;
+    emit CommandStarting(id);
+    ++running_;
     run();
+    --running_;
     Refresh();
     emit CommandRan(id);
     return true;
@@ -107,12 +147,40 @@ bool CommandRouter::Execute(int id) {
 void CommandRouter::Refresh() {
     if (refreshing_) return;
     refreshing_ = true;
-    for (auto& [id, action] : actions_) {
-        const CommandState s = StateOf(id);
+    const auto show = [](QAction* action, const CommandState& s) {
         action->setEnabled(s.enabled);
         if (action->isCheckable()) action->setChecked(s.checked.value_or(false));
-    }
+        if (s.text && action->text() != *s.text) action->setText(*s.text);
+    };
+    for (auto& [id, action] : actions_) show(action, StateOf(id));
+    std::erase_if(frameActions_, [](const FrameAction& f) { return !f.action || !f.frame; });
+    for (const FrameAction& f : frameActions_)
+        if (RoutedFrame* frame = FrameOf(f.frame)) show(f.action, StateIn(frame, f.id));
     refreshing_ = false;
+}
+
+void CommandRouter::BindToolBar(QToolBar& bar, QMdiSubWindow& frame,
+                                std::function<void(QMdiSubWindow*)> activate) {
+    for (QAction* shared : bar.actions()) {
+        const int id = shared->data().toInt();
+        if (shared->isSeparator() || Action(id) != shared) continue;
+        auto* own = new QAction(shared->icon(), shared->text(), &bar);
+        own->setStatusTip(shared->statusTip());
+        own->setToolTip(shared->toolTip());
+        own->setCheckable(shared->isCheckable());
+        own->setData(id);
+        QPointer<QMdiSubWindow> window(&frame);
+        connect(own, &QAction::triggered, this, [this, window, id, activate] {
+            // A click that lands while something runs is dropped, as keys are.
+            if (!window || Busy()) return;
+            if (activate) activate(window);
+            Execute(id);
+        });
+        bar.insertAction(shared, own);
+        bar.removeAction(shared);
+        frameActions_.push_back(FrameAction{own, window, id});
+    }
+    Refresh();
 }
 
 int CommandRouter::TypedCommand(const QString& text) {
@@ -122,17 +190,35 @@ int CommandRouter::TypedCommand(const QString& text) {
     return 0;
 }
 
+int CommandRouter::KeyCommand(const QKeyEvent& key) const {
+    // A key of the keypad is the same key to an accelerator.
+    const QKeySequence pressed(
+        QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+    for (const auto& [id, action] : actions_)
+        if (action->shortcuts().contains(pressed)) return id;
+    return 0;
+}
+
 bool CommandRouter::eventFilter(QObject* watched, QEvent* event) {
     // Typed characters are taken at their first delivery, before the widget sees the key, as
-    // accelerators are. Only keys meant for the main frame's own windows: a dialog or an edit
-    // field keeps its keys.
+    // accelerators are. Only keys meant for the main frame's own windows: a dialog, an edit
+    // field or the menu bar the user is walking with the keyboard keeps its keys.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = static_cast<QWidget*>(watched);
-        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
-            widget->window() == window_ && !qobject_cast<QLineEdit*>(widget)) {
-            if (const int id = TypedCommand(key->text())) {
-                Execute(id);
+        if (widget->window() == window_ && !qobject_cast<QLineEdit*>(widget) &&
+            !qobject_cast<QMenuBar*>(widget)) {
+            if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                if (const int id = TypedCommand(key->text())) {
+                    Execute(id);
+                    return true;
+                }
+            }
+            // The accelerator table owns its keys in these windows: the key of a disabled
+            // command does nothing (it must not scroll a source view, say). An enabled one
+            // arrives here only while its action's state is behind.
+            if (const int id = KeyCommand(*key)) {
+                if (StateOf(id).enabled) Execute(id);
                 return true;
             }
         }

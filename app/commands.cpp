@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include <QString>
 #include <array>
 
 namespace wendral::app {
@@ -78,6 +79,10 @@ constexpr CommandInfo kCommands[] = {
     {kPrint, "&Print...\tCtrl+P", "Print the active document\nPrint", "Ctrl+P", nullptr, false},
     {kPrintPreview, "Print Pre&view", "Display full pages\nPrint Preview", nullptr, nullptr, false},
     {kPrintSetup, "P&rint Setup...", "Change the printer and printing options\nPrint Setup", nullptr, nullptr, false},
+    {kRecordScript, "Recor&d Script...", "Write what you do as a script that wendral-batch replays\nRecord Script",
+     nullptr, nullptr, false},
+    {kStopRecording, "Stop Recordin&g", "Stop writing the script\nStop Recording", nullptr, nullptr, false},
+    {kRunScript, "Run Scrip&t...", "Run a script of commands in these windows\nRun Script", nullptr, nullptr, false},
     {kRecentFile1, "Recent File", "Open this document", nullptr, nullptr, false},
     {kRecentFile2, "Recent File", "Open this document", nullptr, nullptr, false},
     {kRecentFile3, "Recent File", "Open this document", nullptr, nullptr, false},
@@ -89,6 +94,7 @@ constexpr CommandInfo kCommands[] = {
     {kPaste, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", "Ctrl+V;Shift+Ins", nullptr, false},
     {kCut, "Cu&t", "Cut the selection and put it on the Clipboard\nCut", "Ctrl+X;Shift+Del", nullptr, false},
     {kUndo, "&Undo", "Undo the last action\nUndo", "Ctrl+Z;Alt+Backspace", nullptr, false},
+    {kRedo, "&Redo", "Redo the last action undone\nRedo", "Ctrl+Y;Ctrl+Shift+Z", nullptr, false},
     // View
     {kMergeAlign, "Merge Align", "View overlaid sources\nMerge Align", nullptr, nullptr, false},
     {kViewToolbar, "View Toolbar", "Show or hide the toolbar\nToggle ToolBar", nullptr, nullptr, true},
@@ -113,10 +119,11 @@ constexpr CommandInfo kCommands[] = {
     {kShowDestination, "Destination to the top", "Bring the destination window to the front", nullptr, "3", false},
 };
 
-constexpr int kFileMenu[] = {kNewSource,   kOpenSource,   kReloadSource, kCloseSource, 0,    kSendTo,
-                             kSaveDestinationAs, 0,       kPrint,        kPrintPreview, kPrintSetup, 0,
-                             kRecentFile1, 0,             kExit};
-constexpr int kEditMenu[] = {0,          kCopy,         kPaste,      0,          kReferenceColour,
+constexpr int kFileMenu[] = {kNewSource,    kOpenSource,    kReloadSource, kCloseSource,  0,
+                             kSendTo,       kSaveDestinationAs, 0,      kRecordScript, kStopRecording,
+                             kRunScript,    0,              kPrint,        kPrintPreview, kPrintSetup,
+                             0,             kRecentFile1,   0,             kExit};
+constexpr int kEditMenu[] = {kUndo, kRedo, 0,          kCopy,         kPaste,      0,          kReferenceColour,
                              kRotateDestination, kBrightnessContrast, kSpecialEffects, kPencilDraw,
                              kInvertBrightness, kBlackWhite, kSharpen, kEmboss, kBlur, kSoften, kEdge};
 constexpr int kViewMenu[] = {kMergeAlign, 0, kViewToolbar, kViewStatusBar};
@@ -131,13 +138,37 @@ constexpr int kDestinationToolbar[] = {kNudgeDownward, kNudgeUpward, kNudgeLeft,
                                        kTwistRight, kImplode, kExplode, kDiverge, kConverge,
                                        kPortion1, kPortion2, kMergeSources, kDestinationToSource1,
                                        kDestinationToSource2, kFlip, 0, kEnableBrushing, kDisableBrushing,
-                                       kLockDestination, kRestoreDestination, kWhatNow};
+                                       kLockDestination, kRestoreDestination, kWhatNow, 0, kUndo, kRedo};
 constexpr int kSourceToolbar[] = {kSetScale, kTopLeftJustify, kSynchroniseSize,
                                   kScaleToFit, kEmptySource, kExplainButtons};
 
 }  // namespace
 
 std::span<const CommandInfo> AllCommands() { return kCommands; }
+
+QString StepName(int id) {
+    // Where the menu text is not what a user calls the step.
+    switch (id) {
+        case kMergeSources: return QStringLiteral("Merge");
+        case kDestinationToSource1: return QStringLiteral("Destination to Source 1");
+        case kDestinationToSource2: return QStringLiteral("Destination to Source 2");
+        case kPortion1: return QStringLiteral("Portion 1");
+        case kPortion2: return QStringLiteral("Portion 2");
+        case kFlip: return QStringLiteral("Flip");
+        case kEnableBrushing: return QStringLiteral("Brushing On");
+        case kDisableBrushing: return QStringLiteral("Brushing Off");
+        case kLockDestination: return QStringLiteral("Lock");
+        case kSetScale: return QStringLiteral("Scale");
+        default: break;
+    }
+    const CommandInfo* info = FindCommand(id);
+    if (!info) return QString();
+    QString text = QString::fromUtf8(info->text).section('\t', 0, 0);
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove('&').replace(QChar(1), '&');
+    if (text.endsWith(QStringLiteral("..."))) text.chop(3);
+    if (text.endsWith(QStringLiteral(".."))) text.chop(2);
+    return text;
+}
 
 const CommandInfo* FindCommand(int id) {
     for (const CommandInfo& c : kCommands)

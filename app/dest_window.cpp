@@ -7,30 +7,42 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
+#include <QShortcut>
 #include <QToolBar>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
+#include "app/help_window.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/packet_image.h"
 #include "app/pixel_rows.h"
+#include "app/printing.h"
 #include "app/toolbar_icons.h"
+#include "app/session_recorder.h"
 #include "app/wendral_app.h"
-#include "core/colour_pull.h"
 #include "core/destination_commands.h"
-#include "core/nudge_twist.h"
-#include "core/portion_merge.h"
-#include "core/zone_forming.h"
-#include "core/radial_distort.h"
+#include "core/limits.h"
+#include "core/merge.h"
+#include "core/merge_dialog.h"
 #include "core/reference_colour.h"
 #include "core/sources.h"
+#include "core/zone_forming.h"
+#include "dialogs/merge_dialog.h"
+#include "dialogs/ref_colour_dialog.h"
+#include "io/mail.h"
+#include "io/picture_formats.h"
 #include "io/save.h"
 
 namespace wendral::app {
 
 namespace {
+
+// Rows converted and painted together, so that a band is still in the cache when it is painted.
+constexpr int kBandRows = 32;
 
 // A source's pixels as the engine reads them, or null when that source is not open.
 const SourceImage* SourceImageOf(const WendralState& state, int number, std::optional<SourceImage>& keep) {
@@ -46,22 +58,44 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
 CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
     OnCommand(kSaveDestinationAs, [this] { SaveAs(); },
               [this] { return CommandState{app_.State().PicturePresent()}; });
+    const CommandRow& send = *FindCommandRow(kSendTo, Carrier::DestinationDocument);
+    OnCommand(kSendTo, [this] { SendTo(); },
+              [this, &send] { return CommandState{Available(app_.State(), send.needs)}; });
 }
 
-void CDestdoc::SaveAs() {
+bool CDestdoc::SaveAs() {
     SavedName.clear();
     const std::optional<SaveDialogAnswer> choice =
         saveDialog_ ? saveDialog_() : RunSaveDestinationDialog(app_.MainFrame());
-    if (!choice) return;
+    if (!choice) return false;
     const SaveTarget target = ResolveSaveTarget(choice->path.toStdString(), choice->filterIndex);
     SavedPath = QString::fromStdString(target.path);
     SavedName = QString::fromStdString(target.name);
     Messages messages;
+    bool written = false;
     {
         BusyCursor busy;
-        SaveDestination(app_.State(), target.path, target.format, messages);
+        written = SaveDestination(app_.State(), target.path, target.format, messages);
+    }
+    if (written) {
+        const PictureFormatInfo* format = FormatInfo(target.format);
+        app_.Recorder().Row(*FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument),
+                            std::vector<std::string>{target.path, format ? format->extension : "bmp"});
     }
     ShowMessages(messages);
+    return written;
+}
+
+void CDestdoc::SendTo() {
+    ShowMessage(kSaveBeforeSending, MessageButtons::Ok, MessageIcon::Information);
+    // Only the file this save has just written is sent: a cancelled dialog or a failed write
+    // sends nothing, not the file of an earlier save.
+    if (!SaveAs()) {
+        ShowMessage(kSendAborted);
+        return;
+    }
+    for (const std::string& m : MailFileFromWindows(SavedPath))
+        ShowMessage(QString::fromStdString(m), MessageButtons::Ok, MessageIcon::Stop);
 }
 
 bool CDestdoc::OpenStartupHelp(const QString& path) {
@@ -84,14 +118,12 @@ PicturePacket CDestdoc::MakePacket() const {
 
 // ---- CDestview ----
 
-// What the mouse is doing: forming a zone, sampling, or brushing, and the nudge and twist
-// caches, which live as long as the view.
+// What the mouse is doing: forming a zone, sampling, or brushing.
 struct CDestview::Drag {
     ZoneForming forming;
     std::optional<RubberBand> band;
     BrushStroke stroke;
     ReferenceSampling sampling;
-    NudgeTwist nudgeTwist;
 };
 
 CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
@@ -107,7 +139,24 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     s.DestLocked = 0;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
+    // Steps keep only what they changed, so the default budget holds hundreds of presses.
+    const qulonglong budgetMiB =
+        QSettings().value(QStringLiteral("history/budgetMiB"), qulonglong{History::kDefaultBudget >> 20}).toULongLong();
+    history_ = std::make_unique<History>(s, zone_, std::size_t(budgetMiB) << 20);
     RegisterCommands();
+}
+
+void CDestview::CommitStep() {
+    const QString name = std::exchange(stepName_, QString());
+    std::optional<History::Part> part;
+    if (!std::exchange(redrawnAll_, false))
+        part = History::Part{redrawn_.x(), redrawn_.y(), redrawn_.width(), redrawn_.height()};
+    redrawn_ = QRect();
+    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString(), part);
+}
+
+bool CDestview::GestureInProgress() const {
+    return drag_->forming.Dragging() || drag_->stroke.Held() || sampling_;
 }
 
 CDestview::~CDestview() { app_.State().DestLocked = 0; }
@@ -117,86 +166,95 @@ QSize CDestview::sizeHint() const { return QSize(560, 300); }
 bool CDestview::PicturePresent() const { return app_.State().PicturePresent(); }
 bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; }
 
+// Every destination command of the table runs through RunCommand; the merge opens its dialog
+// and "What now" its help page instead.
 void CDestview::RegisterCommands() {
-    const auto pictureAndNotBrushing = [this] { return CommandState{PicturePresent() && NotBrushing()}; };
-    const auto zoneCommand = [this, pictureAndNotBrushing](int id, std::function<ZoneOutcome(WendralState&, Zone&)> f) {
-        OnCommand(id, [this, f] { RunZoneCommand([this, f] { return f(app_.State(), zone_); }, true); },
-                  pictureAndNotBrushing);
-    };
-    for (const ZoneCommandInfo& info : kZoneCommands) {
-        const ZoneCommand command = info.command;
-        zoneCommand(info.id, [this, command](WendralState& st, Zone& z) { return drag_->nudgeTwist.Run(command, st, z); });
+    for (const CommandRow& row : CommandTable()) {
+        if (row.carrier != Carrier::DestinationView || !row.run) continue;
+        if (row.id == kMergeSources) {
+            OnCommand(
+                row.id, [this] { MergeSourcesCommand(); },
+                [this, &row] { return CommandStateOf(row); });
+            continue;
+        }
+        OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
     }
-    zoneCommand(kImplode, [](WendralState& s, Zone& z) { return Implode(s, z); });
-    zoneCommand(kExplode, [](WendralState& s, Zone& z) { return Explode(s, z); });
-    zoneCommand(kDiverge, [](WendralState& s, Zone& z) { return Diverge(s, z); });
-    zoneCommand(kConverge, [](WendralState& s, Zone& z) { return Converge(s, z); });
-
-    const auto portion = [this](int id, int sources, auto step) {
-        OnCommand(
-            id,
-            [this, step] {
-                RunZoneCommand([this, step] {
-                    WendralState& st = app_.State();
-                    std::optional<SourceImage> one, two;
-                    return step(st, zone_, SourceImageOf(st, 1, one), SourceImageOf(st, 2, two));
-                });
-            },
-            [this, sources] { return CommandState{app_.State().SourceCount >= sources && NotBrushing()}; });
-    };
-    portion(kPortion1, 1, PortionToDestination1);
-    portion(kPortion2, 2, PortionToDestination2);
-    OnCommand(kFlip, [this] { RunZoneCommand([this] { return Flip(app_.State(), zone_); }); },
-              [this] { return CommandState{app_.State().SourceCount >= 1 && NotBrushing()}; });
-    OnCommand(kRestoreDestination, [this] { AfterSourceOutcome(Restore(app_.State(), zone_)); },
-              pictureAndNotBrushing);
-    OnCommand(kLockDestination, [this] { ToggleLock(app_.State()); },
-              [this] { return CommandState{PicturePresent()}; });
-    OnCommand(
-        kEnableBrushing,
-        [this] {
-            const BrushingStart start =
-                StartBrushing(app_.State(), zone_, ClientArea{width(), height()});
-            if (start.outcome == ZoneOutcome::AskZoneQuestion) ZoneHelpPrompt();
-            brushOutline_ = start.outline;
-            update();
-        },
-        [this] { return CommandState{true, app_.State().BrushingEnabled == 1}; });
-    OnCommand(
-        kDisableBrushing,
-        [this] {
-            StopBrushing(app_.State(), zone_);
-            brushOutline_.reset();
-            UpdateDestinationTitle();
-            update();
-        },
-        [this] { return CommandState{true, app_.State().BrushingEnabled == 0}; });
-    OnCommand(kDestinationToSource1,
-              [this] {
-                  if (SourceWindows* w = app_.Sources()) w->DestinationToSource(1);
-              },
-              [this] { return CommandState{PicturePresent() && NotBrushing() && app_.Sources() != nullptr}; });
-    OnCommand(kDestinationToSource2,
-              [this] {
-                  if (SourceWindows* w = app_.Sources()) w->DestinationToSource(2);
-              },
-              [this] {
-                  return CommandState{app_.State().SourceCount >= 1 && NotBrushing() && app_.Sources() != nullptr};
-              });
+    const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
+    OnCommand(kWhatNow, [this] { WhatNow(); },
+              [this, &whatNow] { return CommandStateOf(whatNow); });
+    app_.Printing().AddViewCommands(
+        *this, this, [] { return QStringLiteral("Destination"); },
+        [this](QPainter& p, const PageMetrics& page) {
+            const QImage* help = ShowingStartupHelp == 1 ? &doc_.StartupHelpImage() : nullptr;
+            PaintDestinationPage(p, page, app_.State(), help);
+        });
 }
 
-void CDestview::RunZoneCommand(const std::function<ZoneOutcome()>& command, bool zoneOnly) {
-    const ZoneOutcome outcome = command();
-    if (outcome == ZoneOutcome::AskZoneQuestion) {
-        UpdateDestinationTitle();
-        ZoneHelpPrompt();
-    } else if (outcome == ZoneOutcome::Redraw) {
-        const QRect zone = zoneOnly ? ZoneInView() : QRect();
-        if (zone.isEmpty()) {
-            RedrawDestination();
-        } else {
-            RedrawDestination(zone);
+CommandState CDestview::CommandStateOf(const CommandRow& row) const {
+    const WendralState& s = app_.State();
+    if (row.check == Check::None) return CommandState{Available(s, row.needs)};
+    return CommandState{Available(s, row.needs), Checked(s, row.check)};
+}
+
+CommandContext CDestview::Context() {
+    WendralState& s = app_.State();
+    SourceWindows* windows = app_.Sources();
+    return CommandContext{s,
+                          zone_,
+                          engine_,
+                          drag_->sampling,
+                          [this] {
+                              const WendralState& st = app_.State();
+                              return ShownSources{SourceImageOf(st, 1, shown_[1]), SourceImageOf(st, 2, shown_[2])};
+                          },
+                          ClientArea{width(), height()},
+                          windows ? windows->Loader() : PictureLoader(),
+                          &SaveScriptedDestination,
+                          windows,
+                          OpenRefColourModel(),
+                          history_.get()};
+}
+
+void CDestview::RunCommand(const CommandRow& row, Args args) { Present(row, Perform(row, args)); }
+
+CommandOutcome CDestview::Perform(const CommandRow& row, Args args) {
+    CommandContext context = Context();
+    const CommandOutcome outcome = row.run(context, args);
+    RecordCommand(app_, row, args, outcome);
+    if (outcome.throughSources)
+        if (SourceWindows* w = app_.Sources()) w->SettleNewWindows(outcome.source);
+    return outcome;
+}
+
+void CDestview::Present(const CommandRow& row, const CommandOutcome& outcome) {
+    if (outcome.throughSources) {
+        AfterSourceOutcome(outcome.source);
+        return;
+    }
+    ShowMessages(outcome.source.messages);
+    if (app_.State().BrushingEnabled == 0) {
+        brushOutline_.reset();
+    } else if (outcome.brushOutline) {
+        brushOutline_ = outcome.brushOutline;
+    }
+    switch (outcome.zone) {
+        case ZoneOutcome::AskZoneQuestion:
+            UpdateDestinationTitle();
+            ZoneHelpPrompt();
+            break;
+        case ZoneOutcome::Redraw: {
+            const QRect zone = row.changes == Changes::Zone ? ZoneInView() : QRect();
+            if (zone.isEmpty()) {
+                RedrawDestination();
+            } else {
+                RedrawDestination(zone);
+            }
+            break;
         }
+        case ZoneOutcome::Nothing:
+            UpdateDestinationTitle();
+            update();
+            break;
     }
     app_.StateChanged();
 }
@@ -216,10 +274,72 @@ void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
     app_.StateChanged();
 }
 
+void CDestview::MergeSourcesCommand() {
+    WendralState& s = app_.State();
+    // The lock keeps the destination from the sources' changes, not from this command.
+    if (s.ChangesAtRisk() && ShowMessage(kMergeOverwriteQuestion, MessageButtons::YesNo,
+                                         MessageIcon::Stop) != MessageAnswer::Yes)
+        return;
+    Messages messages;
+    if (!PrepareMerge(s, messages)) {
+        ShowMessages(messages);
+        return;
+    }
+    app_.MainFrame()->BringToTop(app_.DestFrame());
+    CMergeDlg dialog(
+        s, [this] { MergeNow(); }, app_.MainFrame());
+    dialog.exec();
+    // Opening the dialog sets the settings even when it merges nothing.
+    if (const auto merged = dialog.Model().OutcomeArguments())
+        app_.Recorder().Row(*FindCommandRow(kMergeSources, Carrier::DestinationView), *merged);
+    app_.Recorder().Words({"settings", std::to_string(s.MergeMode), std::to_string(s.MergeBias),
+                           std::to_string(s.ContrastThreshold)});
+    app_.StateChanged();
+}
+
+void CDestview::MergeNow() {
+    WendralState& s = app_.State();
+    std::optional<SourceImage> one, two;
+    const SourceImage* first = SourceImageOf(s, 1, one);
+    const SourceImage* second = SourceImageOf(s, 2, two);
+    if (!first || !second) return;
+    Messages messages;
+    const ZoneOutcome outcome = MergeSources(s, zone_, *first, *second, messages);
+    ShowMessages(messages);
+    // The merge ended any brushing.
+    brushOutline_.reset();
+    if (outcome == ZoneOutcome::Redraw) {
+        ShowPreview();
+    } else {
+        UpdateDestinationTitle();
+    }
+    app_.StateChanged();
+}
+
+void CDestview::ShowPreview() {
+    RedrawDestination();
+    // Painted inside the dialog's event, so that a dragged slider shows each result as it is
+    // made, not the last of a burst; and straight from the store, as the next result replaces
+    // the whole picture anyway.
+    passingThrough_ = true;
+    repaint();
+    passingThrough_ = false;
+}
+
+RefColourDialogState* CDestview::OpenRefColourModel() {
+    CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr;
+    return dialog ? &dialog->Model() : nullptr;
+}
+
 void CDestview::ZoneHelpPrompt() {
-    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
-        // No help viewer is installed with the program.
-        ShowMessage(kZoneHelpFailed);
+    if (ShowMessage(kZoneQuestion, MessageButtons::YesNo) == MessageAnswer::Yes &&
+        !ShowHelp(kZonePage, app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
+}
+
+void CDestview::WhatNow() {
+    if (!ShowHelpTopic(WhatNowTopic(app_.State(), zone_), app_.MainFrame()))
+        ShowMessage(kPopUpHelpFailed);
 }
 
 void CDestview::DropStartupHelp() {
@@ -239,15 +359,15 @@ void CDestview::UpdateDestinationTitle() {
 void CDestview::RedrawDestination() { RedrawDestination(QRect()); }
 
 void CDestview::RedrawDestination(const QRect& changed) {
-    const bool part = MarkStale(changed) && ShowingStartupHelp == 0;
-    if (ShowingStartupHelp == 0) {
-        UpdateDestinationTitle();
-        WendralState& s = app_.State();
-        if (s.SourceCount == 0) {
-            s.DestWidth = s.DestHeight = 0;
-            ResetReferenceColour(s);
-        }
+    if (changed.isNull()) {
+        redrawnAll_ = true;
+    } else {
+        redrawn_ |= changed;
     }
+    const bool part = MarkStale(changed) && ShowingStartupHelp == 0;
+    // Closing the last source empties the destination (its size and reference colour); the
+    // redraw only shows it.
+    if (ShowingStartupHelp == 0) UpdateDestinationTitle();
     // The brush outline moves with its stroke, so a brushed part still repaints everything.
     if (part && NotBrushing()) {
         update(changed);
@@ -297,6 +417,19 @@ void CDestview::ConvertStale(const QRegion& wanted) {
     stale_ -= now;
 }
 
+// Converts `band` into a band of scratch rows and paints it from there, leaving the shown image
+// stale: a live preview replaces the whole picture before it could be painted again.
+void CDestview::PassThrough(QPainter& p, const QRect& band) {
+    const WendralState& s = app_.State();
+    if (passBand_.isNull()) passBand_ = QImage(kMaxWidth, kBandRows, QImage::Format_RGB32);
+    const std::size_t columns = static_cast<std::size_t>(band.width());
+    for (int y = 0; y < band.height(); ++y)
+        WidenRow(s.DestinationStore() + s.DestOffset(band.left(), band.top() + y),
+                 reinterpret_cast<std::uint32_t*>(passBand_.scanLine(y)), columns);
+    convertedRows_ += band.height();
+    p.drawImage(band.topLeft(), passBand_, QRect(0, 0, band.width(), band.height()));
+}
+
 const QImage& CDestview::ShownImage() {
     if (app_.State().PicturePresent() && image_.isNull()) MarkStale(QRect());
     ConvertStale(image_.rect());
@@ -323,10 +456,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
         if (!help.isNull()) DrawPicturePacket(p, help.rect(), help, help.rect());
         return;
     }
-    WendralState& s = app_.State();
+    const WendralState& s = app_.State();
     if (s.SourceCount == 0) {
-        s.DestWidth = s.DestHeight = 0;
-        ResetReferenceColour(s);
         const QColor light(176, 192, 223);
         p.fillRect(client, light);
         p.setBackgroundMode(Qt::OpaqueMode);
@@ -336,8 +467,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
         p.drawText(QRect(10, 40, client.width(), 30), Qt::AlignLeft | Qt::AlignTop, kEmptyLine2);
         return;
     }
-    if (image_.isNull() || image_.width() != s.DestWidth || image_.height() != s.DestHeight) MarkStale(QRect());
-    ConvertStale(event->region());
+    if (image_.isNull() || image_.width() != s.DestWidth || image_.height() != s.DestHeight)
+        MarkStale(QRect());
     const QColor hatch(32, 64, 143);
     const auto margin = [&](const QRect& r) {
         p.fillRect(r, Qt::white);
@@ -346,15 +477,33 @@ void CDestview::paintEvent(QPaintEvent* event) {
     if (s.DestWidth < client.width()) margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
-    // Only the exposed part of the picture is copied to the screen.
+    // Only the exposed part of the picture is converted and copied to the screen.
     const QRect exposed = event->rect().intersected(image_.rect());
-    if (!image_.isNull() && !exposed.isEmpty()) p.drawImage(exposed.topLeft(), image_, exposed);
+    for (int top = exposed.top(); !image_.isNull() && top <= exposed.bottom(); top += kBandRows) {
+        const QRect band(exposed.left(), top, exposed.width(),
+                         std::min(kBandRows, exposed.bottom() + 1 - top));
+        if (passingThrough_ && (QRegion(band) - stale_).isEmpty()) {
+            PassThrough(p, band);
+            continue;
+        }
+        ConvertStale(event->region().intersected(band));
+        p.drawImage(band.topLeft(), image_, band);
+    }
 
+    // Dotted black on white, so that the band shows on dark pictures as well as light ones.
     QPen dotted(Qt::black, 0, Qt::DotLine);
     p.setPen(dotted);
     p.setBrush(Qt::NoBrush);
-    if (drag_->band) {
-        const RubberBand& b = *drag_->band;
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(Qt::white);
+    // While dragging the band follows the pointer; once formed, the zone keeps its band on the
+    // screen so that the user sees what the next key acts on. It is never drawn into the
+    // picture, so nothing saved, printed or copied carries it.
+    std::optional<RubberBand> band = drag_->band;
+    if (!band && zone_.HasZone() && s.BrushingEnabled == 0 && s.PicturePresent())
+        band = BandBetween(Point{zone_.x1, zone_.y1}, Point{zone_.x2, zone_.y2});
+    if (band) {
+        const RubberBand& b = *band;
         p.drawRect(QRect(QPoint(b.anchor.x, b.anchor.y), QPoint(b.pointer.x, b.pointer.y)).normalized().adjusted(0, 0, -1, -1));
         p.drawLine(b.centre.x - b.horizontalArm, b.centre.y, b.centre.x + b.horizontalArm, b.centre.y);
         p.drawLine(b.centre.x, b.centre.y - b.verticalArm, b.centre.x, b.centre.y + b.verticalArm);
@@ -378,18 +527,53 @@ Point At(const QMouseEvent* event) {
 
 }  // namespace
 
-void CDestview::PressRight(Point at) { ReferenceSamplingPress(app_.State(), drag_->sampling, at); }
+void CDestview::PressRight(Point at) {
+    sampling_ = true;
+    gesture_ = {at};
+    ReferenceSamplingPress(app_.State(), drag_->sampling, at);
+}
 
-void CDestview::MoveRight(Point at) { ReferenceSamplingMove(app_.State(), drag_->sampling, at); }
+void CDestview::MoveRight(Point at) {
+    gesture_.push_back(at);
+    ReferenceSamplingMove(app_.State(), drag_->sampling, at);
+    // The colour readout and the swatch follow the drag.
+    app_.StateChanged();
+}
 
-void CDestview::ReleaseRight() { ReferenceSamplingRelease(app_.State(), zone_, nullptr); }
+void CDestview::ReleaseRight() {
+    const bool sampled = std::exchange(sampling_, false);
+    ReferenceSamplingRelease(app_.State(), zone_, OpenRefColourModel());
+    if (CRefColourDlg* dialog = app_.MainFrame() ? app_.MainFrame()->RefColourDialog() : nullptr)
+        dialog->ShowModel();
+    NoteStep(QStringLiteral("Colour Sampling"));
+    // A release that sampled nothing (the left button was down too, or the brush had the right
+    // button) still starts the distortions afresh; the brush's own line says so already.
+    if (sampled)
+        RecordGesture("refdrag", {});
+    else if (app_.State().BrushingEnabled == 0 && zone_.HasZone())
+        app_.Recorder().Words({"levels", "0", "0", "0", "0", "0", "0"});
+}
+
+// A drag that reached the engine, as the script word that repeats it: the press's point, then
+// each move's.
+void CDestview::RecordGesture(const char* word, std::vector<std::string> words) {
+    words.insert(words.begin(), word);
+    for (const Point& p : std::exchange(gesture_, {})) {
+        words.push_back(std::to_string(p.x));
+        words.push_back(std::to_string(p.y));
+    }
+    app_.Recorder().Words(std::move(words));
+}
 
 void CDestview::mousePressEvent(QMouseEvent* event) {
     WendralState& s = app_.State();
     if (ShowingStartupHelp == 1) return;
     const unsigned button = ButtonFlags(event->button());
     if (s.BrushingEnabled == 1) {
-        if (button != 0) ShowMessages(drag_->stroke.Press(s, button));
+        if (button != 0) {
+            gesture_ = {At(event)};
+            ShowMessages(drag_->stroke.Press(s, button));
+        }
     } else if (event->button() == Qt::LeftButton) {
         drag_->band.reset();
         drag_->forming.Press(s, zone_, At(event));
@@ -406,6 +590,7 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
     if (s.BrushingEnabled == 1) {
         if (!drag_->stroke.Held()) return;
         Point pointer = At(event);
+        gesture_.push_back(pointer);
         std::optional<SourceImage> one, two;
         const std::optional<BrushOutline> outline =
             drag_->stroke.Move(s, zone_, pointer, buttons, SourceImageOf(s, 1, one), SourceImageOf(s, 2, two),
@@ -417,10 +602,14 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (drag_->forming.Dragging() && buttons != kRightButton) {
+    // The button flags are exactly the right button alone only with no other button (the middle
+    // one included) and neither Shift nor Ctrl held.
+    const bool rightAlone = event->buttons() == Qt::RightButton &&
+                            !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    if (drag_->forming.Dragging() && !rightAlone) {
         drag_->band = drag_->forming.Move(s, zone_, At(event), width(), height());
         update();
-    } else if (buttons == kRightButton) {
+    } else if (rightAlone) {
         MoveRight(At(event));
     }
 }
@@ -428,15 +617,37 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
 void CDestview::mouseReleaseEvent(QMouseEvent* event) {
     WendralState& s = app_.State();
     const unsigned button = ButtonFlags(event->button());
-    if (button != 0 && drag_->stroke.Held()) drag_->stroke.Release(zone_, button);
+    if (button != 0 && drag_->stroke.Held()) {
+        drag_->stroke.Release(zone_, button);
+        NoteStep(QStringLiteral("Brush Stroke"));
+        if (button == kLeftButton || s.SourceCount >= 2) {
+            RecordGesture("brush", {button == kLeftButton ? "1" : "2"});
+        } else {
+            // Without a source 2 the right button paints nothing; its release still starts the
+            // distortions afresh.
+            gesture_.clear();
+            app_.Recorder().Words({"levels", "0", "0", "0", "0", "0", "0"});
+        }
+    }
     if (event->button() == Qt::LeftButton) {
         drag_->band.reset();
-        if (drag_->forming.Release(s, zone_, At(event), width(), height())) UpdateDestinationTitle();
+        if (drag_->forming.Release(s, zone_, At(event), width(), height())) {
+            UpdateDestinationTitle();
+            NoteStep(QStringLiteral("Zone"));
+            app_.Recorder().Words({"zone", std::to_string(zone_.x1), std::to_string(zone_.y1),
+                                   std::to_string(zone_.x2), std::to_string(zone_.y2)});
+        }
         update();
     } else if (event->button() == Qt::RightButton) {
         ReleaseRight();
     }
     app_.StateChanged();
+}
+
+// The brush keeps inside the window: a recorded session says how large it is.
+void CDestview::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    app_.Recorder().Words({"view", std::to_string(width()), std::to_string(height())});
 }
 
 // ---- CDestchild ----
@@ -460,6 +671,8 @@ CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CDestview::WhatNow);
     QSize screen(1024, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->size();
     resize(screen.width() * 5 / 8, screen.height() * 5 / 8);

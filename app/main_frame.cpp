@@ -4,28 +4,54 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPainter>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
 #include <QToolBar>
 #include <QUrl>
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "app/background.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
-#include "app/message_service.h"
+#include "app/help_window.h"
+#include "dialogs/message_service.h"
+#include "app/session_recorder.h"
 #include "app/wendral_app.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
+#include "core/command_table.h"
 #include "core/effect_commands.h"
 #include "core/sources.h"
+#include "dialogs/brightness_dialog.h"
+#include "dialogs/ref_colour_dialog.h"
+#include "dialogs/rotate_dialog.h"
+#include "dialogs/special_effects_dialog.h"
 
 namespace wendral::app {
+namespace {
+
+// How far each cascaded window starts from the one before: a title bar's height, so that every
+// title stays in sight.
+int CascadeStep(const QWidget& area) {
+    return std::max(20, area.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &area) + 6);
+}
+
+bool IsSourceWindow(QMdiSubWindow* window) {
+    const RoutedFrame* frame = CommandRouter::FrameOf(window);
+    return frame && frame->Role() == ViewRole::Source;
+}
+
+}  // namespace
 
 // Pane 3: a swatch of the reference colour.
 class ReferenceSwatch : public QWidget {
@@ -106,18 +132,36 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     statusBar()->addPermanentWidget(lockPane_);
     statusBar()->addPermanentWidget(readoutPane_, 1);
     statusBar()->addPermanentWidget(swatch_);
+    // Beside the title (which a desktop without decorations does not show): a script is being
+    // written.
+    recordingPane_ = new QLabel(this);
+    recordingPane_->hide();
+    statusBar()->addPermanentWidget(recordingPane_);
 
     BuildMenus();
     RegisterCommands();
 
     idle_.setSingleShot(true);
     idle_.setInterval(0);
-    connect(&idle_, &QTimer::timeout, this, &CMainFrame::RunIdleUpdate);
+    connect(&idle_, &QTimer::timeout, this, [this] {
+        RefreshPanes();
+        quiet_.start();
+    });
+    quiet_.setSingleShot(true);
+    quiet_.setInterval(300);
+    connect(&quiet_, &QTimer::timeout, this, &CMainFrame::CommitStepWhenOver);
     connect(area_, &QMdiArea::subWindowActivated, this, [this] {
         UpdateTitle();
         QueueIdleUpdate();
     });
     connect(router_, &CommandRouter::CommandRan, this, [this] { QueueIdleUpdate(); });
+    // A command ends what came before it as a step of its own and names the step it begins.
+    connect(router_, &CommandRouter::CommandStarting, this, [this](int id) {
+        if (CDestview* view = app_.DestView()) {
+            view->CommitStep();
+            view->NoteStep(StepName(id));
+        }
+    });
     qApp->installEventFilter(this);
     QueueIdleUpdate();
 }
@@ -145,13 +189,21 @@ void CMainFrame::BuildMenus() {
             }
             menu->addAction(router_->Action(id));
         }
-        connect(menu, &QMenu::aboutToShow, router_, &CommandRouter::Refresh);
+        // The Edit menu names the step in progress too.
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            CommitStepWhenOver();
+            router_->Refresh();
+        });
+        if (std::find(info.items.begin(), info.items.end(), kCascade) != info.items.end()) {
+            windowMenu_ = menu;
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::ListWindows);
+        }
     }
 }
 
 void CMainFrame::RegisterCommands() {
     OnCommand(kExit, [this] { close(); });
-    OnCommand(kCascade, [this] { area_->cascadeSubWindows(); });
+    OnCommand(kCascade, [this] { Cascade(); });
     OnCommand(kTileHorizontal, [this] { Tile(Qt::Horizontal); });
     OnCommand(kTileVertical, [this] { Tile(Qt::Vertical); });
     OnCommand(kNextPane, [this] { area_->activateNextSubWindow(); });
@@ -159,31 +211,115 @@ void CMainFrame::RegisterCommands() {
     OnCommand(
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this] { return CommandState{true, statusBar()->isVisible()}; });
+    // Help on its own says nothing when its pages cannot be found; the keys page does.
+    OnCommand(kHelp, [this] { ShowHelp(kContentsPage, this); });
+    OnCommand(kHotKeys, [this] {
+        if (!ShowHelp(kKeysPage, this)) ShowMessage(kHotKeyHelpFailed);
+    });
+
+    OnCommand(kReferenceColour, [this] { OpenRefColourDialog(); });
 
     // The Edit-menu effects work on the destination whichever window is active, but follow
-    // the active view: with the destination they need a picture, with a source or the
-    // merge-align view they are off.
+    // the active view: with the destination they need what their row needs, with a source or
+    // the merge-align view they are off. Those with a dialog open it instead.
     for (const EffectCommand& effect : kEffectCommands) {
-        const bool slow = effect.commandId == kPencilDraw;
+        const CommandRow& row = *FindCommandRow(effect.commandId, Carrier::MainFrame);
+        const bool slow = row.id == kPencilDraw;
         OnCommand(
-            effect.commandId,
-            [this, &effect, slow] {
+            row.id,
+            [this, &row, slow] {
                 CDestview* view = app_.DestView();
                 if (!view) return;
-                {
-                    std::optional<BusyCursor> busy;
-                    if (slow) busy.emplace();
-                    RunEffectCommand(app_.State(), view->DestZone(), effect);
-                }
-                view->RedrawDestination();
+                std::optional<BusyCursor> busy;
+                if (slow) busy.emplace();
+                view->RunCommand(row);
             },
-            [this] { return CommandState{EffectsEnabled()}; });
+            [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
+    }
+    // The three whose dialogs preview on the destination, each run modally.
+    const auto dialog = [this](int id, std::function<void(CDestview&)> run) {
+        const CommandRow& row = *FindCommandRow(id, Carrier::MainFrame);
+        OnCommand(
+            id,
+            [this, run] {
+                if (CDestview* view = app_.DestView()) run(*view);
+                app_.StateChanged();
+            },
+            [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });
+    };
+    // A recorded session gets each dialog's outcome as its row's line.
+    const auto record = [this](int id, std::vector<std::string> args) {
+        app_.Recorder().Row(*FindCommandRow(id, Carrier::MainFrame), args);
+    };
+    dialog(kBrightnessContrast, [this, record](CDestview& v) {
+        CBrightnessDlg d(app_.State(), v, this);
+        const bool ok = d.exec() == QDialog::Accepted;
+        std::vector<std::string> args = d.Model().RowArguments();
+        if (!ok) args.push_back("cancel");
+        record(kBrightnessContrast, std::move(args));
+    });
+    dialog(kSpecialEffects, [this, record](CDestview& v) {
+        CSpecialEffectsDlg d(app_.State(), v, this);
+        d.exec();
+        record(kSpecialEffects, d.Model().RowArguments());
+    });
+    dialog(kRotateDestination, [this, record](CDestview& v) {
+        CRotateDlg d(app_.State(), v, this);
+        d.exec();
+        record(kRotateDestination, d.Model().RowArguments());
+    });
+
+    // Undo and redo act on the destination whichever window is active.
+    for (const int id : {int(kUndo), int(kRedo)}) {
+        const CommandRow& row = *FindCommandRow(id, Carrier::MainFrame);
+        OnCommand(
+            id,
+            [this, &row] {
+                if (CDestview* view = app_.DestView()) view->RunCommand(row);
+            },
+            [this, id] {
+                CDestview* view = app_.DestView();
+                const History* history = view ? &view->UndoHistory() : nullptr;
+                const bool undo = id == kUndo;
+                const bool can = history && (undo ? history->CanUndo() : history->CanRedo());
+                const QString step = can ? QString::fromStdString(undo ? history->UndoName() : history->RedoName())
+                                         : QString();
+                const QString verb = undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo");
+                QString text = step.isEmpty() ? verb : verb + ' ' + step;
+                text.replace(QStringLiteral("& "), QStringLiteral("&& "));
+                const QString keys = undo ? QStringLiteral("\tCtrl+Z") : QStringLiteral("\tCtrl+Y");
+                return CommandState{can, std::nullopt, text + keys};
+            });
     }
 }
 
-bool CMainFrame::EffectsEnabled() const {
+void CMainFrame::OpenRefColourDialog() {
+    if (refColourDialog_) {
+        refColourDialog_->raise();
+        refColourDialog_->activateWindow();
+        return;
+    }
+    auto* dialog = new CRefColourDlg(app_.State(), this);
+    refColourDialog_ = dialog;
+    // Closed by OK, Escape or the close box, it deletes itself a moment later; from now on the
+    // command opens a new one.
+    connect(dialog, &QDialog::finished, this, [this] { refColourDialog_ = nullptr; });
+    connect(dialog, &CRefColourDlg::ColourChanged, this, [this] {
+        const Bgr c = app_.State().ReferenceColour;
+        app_.Recorder().Words({"refcolour", std::to_string(c.r), std::to_string(c.g), std::to_string(c.b)});
+        QueueIdleUpdate();
+    });
+    dialog->show();
+    dialog->Load();
+}
+
+CRefColourDlg* CMainFrame::RefColourDialog() const {
+    return refColourDialog_.data();
+}
+
+bool CMainFrame::EffectsEnabled(unsigned needs) const {
     switch (router_->ActiveRole()) {
-        case ViewRole::Destination: return app_.State().PicturePresent();
+        case ViewRole::Destination: return Available(app_.State(), needs);
         case ViewRole::Source:
         case ViewRole::MergeAlign: return false;
         case ViewRole::Other: break;
@@ -191,27 +327,124 @@ bool CMainFrame::EffectsEnabled() const {
     return true;
 }
 
-// Horizontal tiles lie one below the other across the whole width, vertical ones side by side.
-void CMainFrame::Tile(Qt::Orientation orientation) {
+QList<QMdiSubWindow*> CMainFrame::ArrangedWindows() const {
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::StackingOrder))
         if (w->isVisible() && !w->isMinimized()) windows << w;
+    return windows;
+}
+
+// A source window's size decides what it feeds the destination, so arranging the windows must
+// not change it: a smaller window would rebuild the destination smaller, or ask the overwrite
+// question. Sizes give way only to an area too small for them.
+void CMainFrame::Cascade() {
+    const QSize client = area_->viewport()->size();
+    const int step = CascadeStep(*area_);
+    int i = 0;
+    for (QMdiSubWindow* w : ArrangedWindows()) {
+        if (w->isMaximized()) w->showNormal();
+        const QSize size = w->size().boundedTo(client);
+        const QPoint at(std::min(i * step, std::max(0, client.width() - size.width())),
+                        std::min(i * step, std::max(0, client.height() - size.height())));
+        w->setGeometry(QRect(at, size));
+        w->raise();
+        ++i;
+    }
+}
+
+// The source windows keep their extent along the tiling where the area has room for them beside
+// the other windows at their smallest; the other windows (the destination, the merge-align view)
+// share the rest. Where the room is short every source gives up the same fraction. Across the
+// tiling the other windows fill the area and the sources keep their size.
+void CMainFrame::Tile(Qt::Orientation orientation) {
+    const QList<QMdiSubWindow*> windows = ArrangedWindows();
     if (windows.isEmpty()) return;
     const QSize client = area_->viewport()->size();
+    const bool sideBySide = orientation == Qt::Vertical;
+    const auto along = [sideBySide](const QSize& s) { return sideBySide ? s.width() : s.height(); };
+    const auto across = [sideBySide](const QSize& s) {
+        return sideBySide ? s.height() : s.width();
+    };
     const int n = static_cast<int>(windows.size());
+    const int room = along(client);
+
+    std::vector<int> extent(windows.size(), 0);
+    std::vector<bool> source(windows.size(), false);
+    long long sources = 0;
+    int others = 0;
+    int othersLeast = 0;
     for (int i = 0; i < n; ++i) {
         windows[i]->showNormal();
-        if (orientation == Qt::Horizontal)
-            windows[i]->setGeometry(0, client.height() * i / n, client.width(),
-                                    client.height() * (i + 1) / n - client.height() * i / n);
-        else
-            windows[i]->setGeometry(client.width() * i / n, 0,
-                                    client.width() * (i + 1) / n - client.width() * i / n, client.height());
+        source[i] = IsSourceWindow(windows[i]);
+        if (source[i]) {
+            extent[i] = along(windows[i]->size());
+            sources += extent[i];
+        } else {
+            ++others;
+            othersLeast += along(windows[i]->minimumSizeHint());
+        }
     }
+    const int forSources = std::max(0, room - othersLeast);
+    if (sources > forSources) {
+        long long given = 0;
+        for (int i = 0; i < n; ++i)
+            if (source[i]) given += extent[i] = static_cast<int>(extent[i] * forSources / sources);
+        sources = given;
+    }
+    int otherIndex = 0;
+    const int rest = room - static_cast<int>(sources);
+    for (int i = 0; i < n; ++i)
+        if (!source[i]) {
+            extent[i] = rest * (otherIndex + 1) / others - rest * otherIndex / others;
+            ++otherIndex;
+        }
+
+    int position = 0;
+    for (int i = 0; i < n; ++i) {
+        const int wide =
+            source[i] ? std::min(across(windows[i]->size()), across(client)) : across(client);
+        const QRect r =
+            sideBySide ? QRect(position, 0, extent[i], wide) : QRect(0, position, wide, extent[i]);
+        windows[i]->setGeometry(r);
+        position += extent[i];
+    }
+}
+
+QPoint CMainFrame::PlaceNewWindow(const QSize& size) const {
+    const QRect client(QPoint(0, 0), area_->viewport()->size());
+    QList<QRect> taken;
+    for (QMdiSubWindow* w : area_->subWindowList())
+        if (w->isVisible()) taken << w->geometry();
+    const auto free = [&](const QRect& r) {
+        if (!client.contains(r)) return false;
+        for (const QRect& t : taken)
+            if (t.intersects(r)) return false;
+        return true;
+    };
+    for (const QRect& t : taken)
+        for (const QPoint at : {QPoint(t.right() + 1, t.top()), QPoint(t.left(), t.bottom() + 1)})
+            if (free(QRect(at, size))) return at;
+    // Cascaded: the first step no open window starts at (or near), so that none is hidden.
+    const int step = CascadeStep(*area_);
+    const auto startsNear = [&](const QPoint& at) {
+        for (const QRect& t : taken)
+            if (std::abs(t.left() - at.x()) < step / 2 && std::abs(t.top() - at.y()) < step / 2)
+                return true;
+        return false;
+    };
+    QPoint at;
+    for (int i = 0; i < 64; ++i) {
+        at = QPoint(std::min(i * step, std::max(0, client.width() - size.width())),
+                    std::min(i * step, std::max(0, client.height() - size.height())));
+        if (!startsNear(at)) break;
+    }
+    return at;
 }
 
 void CMainFrame::AddSubWindow(QMdiSubWindow* window) {
     area_->addSubWindow(window);
+    for (QToolBar* bar : window->findChildren<QToolBar*>())
+        router_->BindToolBar(*bar, *window, [this](QMdiSubWindow* w) { BringToTop(w); });
     window->show();
 }
 
@@ -223,10 +456,7 @@ void CMainFrame::BringToTop(QMdiSubWindow* window) {
 }
 
 RoutedFrame* CMainFrame::ActiveFrame() const {
-    QMdiSubWindow* sub = area_->activeSubWindow();
-    if (!sub) return nullptr;
-    if (auto* frame = dynamic_cast<RoutedFrame*>(sub)) return frame;
-    return dynamic_cast<RoutedFrame*>(sub->widget());
+    return CommandRouter::FrameOf(area_->activeSubWindow());
 }
 
 void CMainFrame::QueueIdleUpdate() {
@@ -234,6 +464,24 @@ void CMainFrame::QueueIdleUpdate() {
 }
 
 void CMainFrame::RunIdleUpdate() {
+    CommitStepWhenOver();
+    RefreshPanes();
+}
+
+// A change is one step once it is over: not while a drag or one of our dialogs goes on. A
+// scroll bar dragged or a window resized with the mouse is one step too.
+void CMainFrame::CommitStepWhenOver() {
+    CDestview* view = app_.DestView();
+    if (!view) return;
+    if (QApplication::activeModalWidget() || view->GestureInProgress() || QApplication::mouseButtons() != Qt::NoButton) {
+        quiet_.start();
+        return;
+    }
+    view->CommitStep();
+    router_->Refresh();
+}
+
+void CMainFrame::RefreshPanes() {
     router_->Refresh();
     UpdateLockPane();
     // Panes 2 and 3 share their id, so the readout runs once for each.
@@ -281,6 +529,8 @@ void CMainFrame::AskOverwriteQuestion() {
         return;
     }
     if (s.PendingSourceChange == LastAskedChange) return;
+    // Not on top of a box or a command still on screen: the next idle pass after it asks.
+    if (router_->Busy()) return;
     LastAskedChange = s.PendingSourceChange;
     if (ShowMessage(kOverwriteQuestion, MessageButtons::YesNo, MessageIcon::Stop) == MessageAnswer::Yes) {
         ShowMessage(kOverwriteYes);
@@ -291,19 +541,62 @@ void CMainFrame::AskOverwriteQuestion() {
     }
 }
 
+// The numbered list of open windows at the end of the Window menu, the active one checked.
+void CMainFrame::ListWindows() {
+    for (QAction* a : windowList_) {
+        windowMenu_->removeAction(a);
+        delete a;
+    }
+    windowList_.clear();
+    int n = 0;
+    for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::CreationOrder)) {
+        if (w->isHidden()) continue;
+        if (n == 0) windowList_ << windowMenu_->addSeparator();
+        ++n;
+        const QString title = QString(w->windowTitle()).replace('&', "&&");
+        QAction* entry = windowMenu_->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title)
+                                                       : QStringLiteral("%1 %2").arg(n).arg(title));
+        entry->setStatusTip("Activate this window");
+        entry->setCheckable(true);
+        entry->setChecked(w == area_->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(w)] {
+            if (window) BringToTop(window);
+        });
+        windowList_ << entry;
+    }
+}
+
 void CMainFrame::UpdateTitle() {
     QMdiSubWindow* sub = area_->activeSubWindow();
-    setWindowTitle(sub && !sub->windowTitle().isEmpty() ? QStringLiteral("%1 - %2").arg(kMainTitle, sub->windowTitle())
-                                                        : QString(kMainTitle));
+    QString title = sub && !sub->windowTitle().isEmpty() ? QStringLiteral("%1 - %2").arg(kMainTitle, sub->windowTitle())
+                                                         : QString(kMainTitle);
+    const SessionRecorder& recorder = app_.Recorder();
+    const QString recording = recorder.Recording() ? QStringLiteral("[recording %1]").arg(QFileInfo(recorder.Path()).fileName())
+                                                   : QString();
+    if (!recording.isEmpty()) title += QStringLiteral("  ") + recording;
+    if (windowTitle() != title) setWindowTitle(title);
+    if (recordingPane_->text() != recording) recordingPane_->setText(recording);
+    recordingPane_->setVisible(!recording.isEmpty());
 }
 
 QString CMainFrame::PaneText(int pane) const {
     switch (pane) {
-        case 0: return statusBar()->currentMessage().isEmpty() ? promptPane_->text() : statusBar()->currentMessage();
+        case 0: return promptPane_->text();
         case 1: return lockPane_->text();
         case 2: return readoutPane_->text();
         default: return {};
     }
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // A hovered menu item or button shows its prompt in pane 0 itself. The status bar's own
+    // message would hide the pane, and the panes after it would move.
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        promptPane_->setText(tip.isEmpty() ? QString(kReady) : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QTimer>
@@ -8,10 +9,12 @@
 
 class QLabel;
 class QMdiSubWindow;
+class QMenu;
 
 namespace wendral::app {
 
 class CChildtwo;
+class CRefColourDlg;
 class CWendralApp;
 class ReadoutPane;
 class ReferenceSwatch;
@@ -42,28 +45,44 @@ public:
     CChildtwo& MdiArea() { return *area_; }
     QAction* Action(int id) const { return router_->Action(id); }
 
-    // Adds a frame's sub-window to the area (shown, not yet activated).
+    // Adds a frame's sub-window to the area (shown, not yet activated). The buttons of its
+    // toolbars follow that frame's own view, and a click on one activates the frame first.
     void AddSubWindow(QMdiSubWindow* window);
+    // Where a new window of `size` goes: beside the open windows where the area has room,
+    // otherwise at the first cascade step no open window starts at.
+    QPoint PlaceNewWindow(const QSize& size) const;
     // Activates `window` and brings it to the top of the sub-windows.
     void BringToTop(QMdiSubWindow* window);
     RoutedFrame* ActiveFrame() const;
 
     // Queues one idle update: the command states and the status panes.
     void QueueIdleUpdate();
-    // The idle update itself (tests call it directly).
+    // The idle update itself (tests call it directly; it also ends the undo step in progress).
     void RunIdleUpdate();
+
+    // Window > Cascade: the windows overlap by steps, each keeping its size unless the area is
+    // smaller. Tile: horizontal tiles lie one below the other, vertical ones side by side.
+    void Cascade();
+    void Tile(Qt::Orientation orientation);
 
     // The texts of the panes: 0 prompts, 1 the lock, 2 the colour readout.
     QString PaneText(int pane) const;
     int LastAskedChange = 0;
 
-    // The rule of the Edit-menu effects (32730 to 32740).
-    bool EffectsEnabled() const;
+    // The rule of the Edit-menu effects (32730 to 32740): with the destination view active,
+    // what the command `needs`; off with a source or the merge-align view.
+    bool EffectsEnabled(unsigned needs) const;
 
     // The colour readout for the current state.
     QString ColourReadoutText() const;
 
+    // "Setup Reference Color": opens the one reference colour dialog, or brings it to the front.
+    void OpenRefColourDialog();
+    // The open reference colour dialog, or null.
+    CRefColourDlg* RefColourDialog() const;
+
 protected:
+    bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,20 +90,31 @@ protected:
 private:
     void BuildMenus();
     void RegisterCommands();
+    void RefreshPanes();
+    void CommitStepWhenOver();
     void UpdateLockPane();
     void UpdateColourReadout();
     void AskOverwriteQuestion();
     void UpdateTitle();
-    void Tile(Qt::Orientation orientation);
+    void ListWindows();
+    // The sub-windows a cascade or a tiling arranges, bottom first.
+    QList<QMdiSubWindow*> ArrangedWindows() const;
 
     CWendralApp& app_;
     CChildtwo* area_;
     CommandRouter* router_;
     QLabel* promptPane_;
     QLabel* lockPane_;
+    QLabel* recordingPane_;
     ReadoutPane* readoutPane_;
     ReferenceSwatch* swatch_;
+    QMenu* windowMenu_ = nullptr;
+    QList<QAction*> windowList_;  // the Window menu's numbered entries, and their separator
+    QPointer<CRefColourDlg> refColourDialog_;
     QTimer idle_;
+    // Ends the undo step once the user pauses: a burst of wheel scrolls or key repeats costs
+    // its comparison of the stores once, not at every event.
+    QTimer quiet_;
     bool destroying_ = false;
 };
 

@@ -5,24 +5,15 @@
 #include <cstring>
 
 #include "app/packet_image.h"
+#include "io/bmp.h"
 
 namespace wendral::app {
 namespace {
 
-constexpr qsizetype kFileHeaderSize = 14;
-
-void PutU32(QByteArray& bytes, qsizetype at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
-}
-
 QByteArray BmpFile(const PicturePacket& packet) {
-    QByteArray file(kFileHeaderSize, '\0');
-    file[0] = 'B';
-    file[1] = 'M';
-    PutU32(file, 2, static_cast<std::uint32_t>(kFileHeaderSize + static_cast<qsizetype>(packet.size())));
-    PutU32(file, 10, static_cast<std::uint32_t>(kFileHeaderSize + static_cast<qsizetype>(packet.PixelBitsOffset())));
-    file.append(reinterpret_cast<const char*>(packet.data()), static_cast<qsizetype>(packet.size()));
-    return file;
+    const std::vector<std::uint8_t> file = BmpFileOfPacket(packet);
+    return QByteArray(reinterpret_cast<const char*>(file.data()),
+                      static_cast<qsizetype>(file.size()));
 }
 
 // Any image as a 24-bit bottom-up packet.
@@ -56,10 +47,9 @@ PicturePacket PictureFromMimeData(const QMimeData* data) {
     if (!data) return {};
     if (data->hasFormat(kBmpMime)) {
         const QByteArray file = data->data(kBmpMime);
-        if (file.size() > kFileHeaderSize && file.startsWith("BM")) {
-            const auto* body = reinterpret_cast<const std::uint8_t*>(file.constData()) + kFileHeaderSize;
-            return PicturePacket(std::vector<std::uint8_t>(body, body + (file.size() - kFileHeaderSize)));
-        }
+        PicturePacket body = BmpFileBody(reinterpret_cast<const std::uint8_t*>(file.constData()),
+                                         static_cast<std::size_t>(file.size()));
+        if (!body.empty()) return body;
     }
     if (data->hasImage()) return PacketFromImage(qvariant_cast<QImage>(data->imageData()));
     return {};

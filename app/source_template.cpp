@@ -9,11 +9,12 @@
 #include <QScreen>
 
 #include "app/background.h"
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
+#include "app/session_recorder.h"
 #include "app/source_window.h"
 #include "dialogs/save_destination_dialog.h"
 #include "io/picture_file.h"
@@ -37,7 +38,7 @@ std::optional<QString> RunOpenDialog(QWidget* parent) {
 }  // namespace
 
 QStringList OpenFilters() {
-    QStringList filters = QtNameFilters(kOpenFilter);
+    QStringList filters = QtNameFilters(QString::fromStdString(OpenFilter()));
     // "*.*" means every file where the filter string comes from; here it would skip names
     // without a dot.
     for (QString& f : filters) f.replace("(*.*)", "(*)");
@@ -107,10 +108,9 @@ void SourceTemplate::ShowNewFrame(CChildFrame& frame, int number) {
         size = QSize(screen.width() * 5 / 8, screen.height() / 2);
     }
     frame.resize(size);
-    // Cascaded below the windows already there, so that every title bar stays in sight.
-    const int earlier = static_cast<int>(app_.MainFrame()->MdiArea().subWindowList().size());
+    const QPoint at = app_.MainFrame()->PlaceNewWindow(size);
     app_.MainFrame()->AddSubWindow(&frame);
-    frame.move(earlier * 28, earlier * 28);
+    frame.move(at);
     // The view's client size is what the first layout and rendering use: settle the layouts of
     // the sub-window and of its inner window now rather than at the next turn of the loop.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -126,60 +126,54 @@ void SourceTemplate::Adopt(CChildFrame* frame) {
 }
 
 bool SourceTemplate::OpenInNewWindow(const QString& path) {
-    WendralState& s = State();
-    auto* frame = new CChildFrame(app_, *this);
-    const int number = s.SourceCount + 1;
-    const SourceOutcome outcome = OpenSource(s, CurrentZone(), frame->Model(), path.toStdString(), loader_,
-                                             [&](SourceView&) { ShowNewFrame(*frame, number); });
-    if (!outcome.keepWindow) {
-        delete frame;
-        Report(outcome);
-        return false;
-    }
-    Adopt(frame);
-    app_.AddRecentFile(path);
+    const std::string file = path.toStdString();
+    const SourceOutcome outcome =
+        RunSourceCommand(*FindCommandRow(kOpenSource, Carrier::Application), std::span(&file, 1));
+    if (outcome.keepWindow) app_.AddRecentFile(path);
     Report(outcome);
-    return true;
+    return outcome.keepWindow;
 }
 
 bool SourceTemplate::NewSourceWindow() {
-    WendralState& s = State();
-    if (s.SourceCount >= 2) {
+    if (State().SourceCount >= 2) {
         ShowMessage(kTwoSourcesMessage);
         return false;
     }
-    auto* frame = new CChildFrame(app_, *this);
-    ShowNewFrame(*frame, s.SourceCount + 1);
-    const SourceOutcome outcome = NewSourceCommand(s, CurrentZone(), frame->Model());
-    if (!outcome.keepWindow) {
-        delete frame;
-        Report(outcome);
-        return false;
-    }
-    Adopt(frame);
+    const SourceOutcome outcome = RunSourceCommand(*FindCommandRow(kNewSource, Carrier::Application), {});
     Report(outcome);
-    return true;
+    return outcome.keepWindow;
 }
 
-void SourceTemplate::DestinationToSource(int number) {
-    WendralState& s = State();
-    if (number == 1) {
-        Report(DestinationToSource1(s, CurrentZone()));
-        return;
+SourceOutcome SourceTemplate::RunSourceCommand(const CommandRow& row, Args args) {
+    CDestview* dest = app_.DestView();
+    CommandContext context = dest ? dest->Context()
+                                  : CommandContext{State(), spareZone_, spareEngine_, spareSampling_, nullptr,
+                                                   ClientArea{}, loader_, nullptr, this, nullptr};
+    const CommandOutcome outcome = row.run(context, args);
+    SettleNewWindows(outcome.source);
+    RecordCommand(app_, row, args, outcome);
+    return outcome.source;
+}
+
+SourceView& SourceTemplate::MakeSourceWindow(int) {
+    auto* frame = new CChildFrame(app_, *this);
+    made_.append(frame);
+    return frame->Model();
+}
+
+void SourceTemplate::SizeSourceWindow(SourceView& view, int number, WindowPurpose) {
+    for (CChildFrame* frame : made_)
+        if (&frame->Model() == &view) ShowNewFrame(*frame, number);
+}
+
+void SourceTemplate::SettleNewWindows(const SourceOutcome& outcome) {
+    for (CChildFrame* frame : std::exchange(made_, {})) {
+        if (outcome.keepWindow) {
+            Adopt(frame);
+        } else {
+            delete frame;
+        }
     }
-    CChildFrame* fresh = nullptr;
-    if (s.SourceCount == 1) {
-        fresh = new CChildFrame(app_, *this);
-        ShowNewFrame(*fresh, 2);
-    }
-    const SourceOutcome outcome = DestinationToSource2(s, CurrentZone(), fresh ? &fresh->Model() : nullptr);
-    if (fresh) {
-        if (outcome.keepWindow)
-            Adopt(fresh);
-        else
-            delete fresh;
-    }
-    Report(outcome);
 }
 
 void SourceTemplate::SyncFrameTable() {

@@ -15,11 +15,7 @@ namespace wendral::app {
 
 class CChildFrame;
 
-inline constexpr const char* kOpenFilter =
-    "Bitmap Files (*.bmp)|*.bmp|Jpeg Files (*.jpg)|*.jpg|Png Files (*.png)|*.png|Tif Files (*.tif)|*.tif|Tga "
-    "Files (*.tga)|*.tga|Pcx Files (*.pcx)|*.pcx|All Files (*.*)|*.*||";
-
-// The open dialog's filters: the filter string as Qt filters, "All Files" matching names
+// The open dialog's filters: io's filter string as Qt filters, "All Files" matching names
 // without a dot too.
 QStringList OpenFilters();
 
@@ -50,7 +46,14 @@ public:
 
     // SourceWindows
     void SourcesChanged(const SourceOutcome& outcome) override;
-    void DestinationToSource(int number) override;
+    void SettleNewWindows(const SourceOutcome& outcome) override;
+    const PictureLoader& Loader() const override { return loader_; }
+    SourceView& MakeSourceWindow(int number) override;
+    void SizeSourceWindow(SourceView& view, int number, WindowPurpose purpose) override;
+
+    // Runs a source command of the table with the destination view's context and settles any
+    // window it made; the caller reports the outcome.
+    SourceOutcome RunSourceCommand(const CommandRow& row, Args args);
 
     // Shows the outcome's messages, then redraws what it says and refreshes the source windows.
     void Report(const SourceOutcome& outcome);
@@ -58,7 +61,6 @@ public:
     // The zone of the destination view, which every rebuild resets.
     Zone& CurrentZone();
     WendralState& State() { return app_.State(); }
-    const PictureLoader& Loader() const { return loader_; }
 
     // The live source frames, in the order they were made.
     QList<CChildFrame*> Frames() const;
@@ -75,7 +77,11 @@ private:
     PictureLoader loader_;
     OpenDialogFunction openDialog_;
     QList<QPointer<CChildFrame>> frames_;
-    Zone spareZone_;  // only while no destination view exists
+    // Only while no destination view exists.
+    Zone spareZone_;
+    DistortionEngine spareEngine_;
+    ReferenceSampling spareSampling_;
+    QList<CChildFrame*> made_;  // windows made for the command running now
 };
 
 }  // namespace wendral::app

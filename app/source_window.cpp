@@ -2,26 +2,33 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 
-#include "app/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
+#include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/pixel_rows.h"
+#include "app/printing.h"
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
+#include "app/session_recorder.h"
 #include "app/toolbar_icons.h"
+#include "core/command_table.h"
 #include "app/wendral_app.h"
 #include "core/sources.h"
+#include "dialogs/message_service.h"
 #include "dialogs/scaling_dialog.h"
 #include "io/picture_file.h"
 
@@ -52,29 +59,51 @@ CWendralView::CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& 
     RegisterCommands();
 }
 
+// The table's source-view commands act on this view's source; the scale opens its dialog and
+// copy and paste go through the clipboard.
 void CWendralView::RegisterCommands() {
-    WendralState& s = app_.State();
-    const auto numbered = [this, &s] { return CommandState{s.SourceCount >= 1 && model_.SourceNumber != 0}; };
-    const auto engine = [this](int id, std::function<SourceOutcome(WendralState&, Zone&, int)> command,
-                               std::function<CommandState()> update = {}) {
-        OnCommand(
-            id,
-            [this, command] {
-                if (model_.SourceNumber == 0) return;
-                owner_.Report(command(owner_.State(), owner_.CurrentZone(), model_.SourceNumber));
-            },
-            std::move(update));
+    const auto numberedRule = [this](const CommandRow& row) {
+        return [this, &row] { return CommandState{Available(app_.State(), row.needs) && model_.SourceNumber != 0}; };
     };
-    OnCommand(kSetScale, [this] { SetScale(); }, numbered);
-    engine(kTopLeftJustify, TopLeftJustify, numbered);
-    engine(kScaleToFit, FitSourceToWindow);
-    engine(kEmptySource, EmptySourceWindow);
+    for (const CommandRow& row : CommandTable()) {
+        if (row.carrier != Carrier::SourceView || !row.run || row.id == kSetScale || row.id == kPaste) continue;
+        if (row.id == kRestoreDestination) {
+            OnCommand(row.id, [this, &row] { owner_.Report(owner_.RunSourceCommand(row, {})); },
+                      [this, &row] { return CommandState{Available(app_.State(), row.needs)}; });
+            continue;
+        }
+        OnCommand(row.id, [this, &row] { RunOnThisSource(row); }, numberedRule(row));
+    }
+    OnCommand(kSetScale, [this] { SetScale(); }, numberedRule(*FindCommandRow(kSetScale, Carrier::SourceView)));
+    // The merge runs from a source window whatever the state; it says itself what it lacks.
+    OnCommand(kMergeSources, [this] {
+        if (CDestview* dest = app_.DestView()) dest->MergeSourcesCommand();
+    });
     OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
     OnCommand(kPaste, [this] { Paste(); },
               [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
-    OnCommand(kRestoreDestination,
-              [this] { owner_.Report(ForcedRebuild(owner_.State(), owner_.CurrentZone())); },
-              [&s] { return CommandState{s.SourceCount >= 1}; });
+    app_.Printing().AddViewCommands(
+        *this, this,
+        [this] {
+            const QString path = QString::fromStdString(model_.Document.SourcePath);
+            return path.isEmpty() ? QStringLiteral("Source %1").arg(model_.SourceNumber)
+                                  : QFileInfo(path).completeBaseName();
+        },
+        [this](QPainter& p, const PageMetrics& page) { PaintSourcePage(p, page, model_); });
+    OnCommand(kExplainButtons, [this] { ExplainButtons(); });
+}
+
+void CWendralView::ExplainButtons() {
+    if (!ShowHelpTopic(SourceWindowTopic(app_.State()), app_.MainFrame()))
+        ShowMessage(kLaunchHelpFailed);
+}
+
+SourceOutcome CWendralView::RunOnThisSource(const CommandRow& row) {
+    if (model_.SourceNumber == 0) return SourceOutcome{};
+    const std::string number = std::to_string(model_.SourceNumber);
+    const SourceOutcome outcome = owner_.RunSourceCommand(row, std::span(&number, 1));
+    owner_.Report(outcome);
+    return outcome;
 }
 
 void CWendralView::SetScale() {
@@ -90,7 +119,13 @@ void CWendralView::SetScale() {
         [this, n](int w, int h) { owner_.Report(wendral::SetSourceScale(owner_.State(), owner_.CurrentZone(), n, w, h)); },
         window());
     dialog.exec();
-    owner_.Report(EndSourceScale(owner_.State(), owner_.CurrentZone(), n));
+    const SourceOutcome end = EndSourceScale(owner_.State(), owner_.CurrentZone(), n);
+    owner_.Report(end);
+    // The scale as the dialog left it; the position the layout kept is said outright.
+    const ScrollPoint at = model_.ScrollPosition();
+    app_.Recorder().Words({"scale", std::to_string(n), std::to_string(model_.WidthScale),
+                           std::to_string(model_.HeightScale)});
+    app_.Recorder().Words({"scroll-to", std::to_string(n), std::to_string(at.x), std::to_string(at.y)});
 }
 
 void CWendralView::Copy() {
@@ -108,7 +143,13 @@ void CWendralView::Paste() {
         picture = PictureFromMimeData(QGuiApplication::clipboard()->mimeData());
     }
     if (picture.empty()) return;
-    owner_.Report(PasteSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, picture));
+    const SourceOutcome outcome = PasteSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, picture);
+    SessionRecorder& recorder = app_.Recorder();
+    // The clipboard is no file: what it gave is kept beside the script.
+    if (recorder.Recording() && !outcome.failed && !outcome.heldBack)
+        recorder.Words({"paste", std::to_string(model_.SourceNumber),
+                        recorder.Beside(model_.Document.packet, "paste")});
+    owner_.Report(outcome);
 }
 
 void CWendralView::TakeClientSize() { model_.SetClientSize(viewport()->width(), viewport()->height()); }
@@ -166,7 +207,11 @@ void CWendralView::scrollContentsBy(int, int) {
     }
     // A held-back scroll puts the bars back where the model still is.
     scrolling_ = true;
-    owner_.Report(ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y));
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Scroll"));
+    const SourceOutcome outcome = ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y);
+    if (!outcome.heldBack && !outcome.failed)
+        app_.Recorder().Words({"scroll-to", std::to_string(n), std::to_string(wanted.x), std::to_string(wanted.y)});
+    owner_.Report(outcome);
     scrolling_ = false;
 }
 
@@ -182,7 +227,12 @@ void CWendralView::ViewportResized() {
         return;
     }
     if (now == model_.Client()) return;
-    owner_.Report(ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy));
+    if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Window Size"));
+    const SourceOutcome outcome = ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy);
+    if (!outcome.heldBack && !outcome.failed)
+        app_.Recorder().Words({"window", std::to_string(model_.SourceNumber), std::to_string(now.cx),
+                               std::to_string(now.cy)});
+    owner_.Report(outcome);
 }
 
 void CWendralView::paintEvent(QPaintEvent* event) {
@@ -250,38 +300,32 @@ CChildFrame::CChildFrame(CWendralApp& app, SourceTemplate& owner)
     view_ = new CWendralView(app, owner, *model_, inner_);
     inner_->setCentralWidget(view_);
     setWidget(inner_);
-    setWindowIcon(QIcon());
     RegisterCommands();
     // From the first source frame on, the destination window shows the destination picture.
     if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1) dest->DropStartupHelp();
 }
 
-CChildFrame::~CChildFrame() {
-    // A frame closed by the user has left the engine already (closeEvent). One destroyed with
-    // the application only leaves the table: nothing is rebuilt any more.
-    WendralState& s = app_.State();
-    if (model_->SourceNumber != 0 && s.SourceCount > 0) --s.SourceCount;
-    for (int n = 1; n <= 2; ++n)
-        if (s.SourceViews[n] == model_.get()) s.SourceViews[n] = nullptr;
-    model_->SourceNumber = 0;
-}
+// A frame closed by the user has left the engine already (closeEvent); one destroyed with the
+// application or never kept reports that it is gone.
+CChildFrame::~CChildFrame() { DetachSource(app_.State(), *model_); }
 
 void CChildFrame::RegisterCommands() {
     OnCommand(kCloseSource, [this] { close(); });
     OnCommand(kReloadSource, [this] {
         if (SourceNumber() == 0) return;
-        const SourceOutcome outcome =
-            ReloadSource(owner_.State(), owner_.CurrentZone(), SourceNumber(), owner_.Loader());
+        const SourceOutcome outcome = view_->RunOnThisSource(*FindCommandRow(kReloadSource, Carrier::SourceFrame));
         // The bitmap reader enters its file in the recent-file list again.
         if (!outcome.failed && FormatFromName(model_->Document.SourcePath) == PictureFormat::Bmp)
             app_.AddRecentFile(QString::fromStdString(model_->Document.SourcePath));
-        owner_.Report(outcome);
     });
-    OnCommand(kSynchroniseSize, [this] { SynchroniseSize(); },
-              [this] { return CommandState{app_.State().SourceCount == 2}; });
+    OnCommand(kSynchroniseSize, [this] { SynchroniseSize(); }, [this] {
+        return CommandState{Available(app_.State(), FindCommandRow(kSynchroniseSize, Carrier::SourceFrame)->needs)};
+    });
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
         [this] { return CommandState{true, toolbar_->isVisible()}; });
+    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, view_, &CWendralView::ExplainButtons);
 }
 
 void CChildFrame::SynchroniseSize() {
@@ -301,7 +345,9 @@ void CChildFrame::Retitle() {
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
     if (SourceNumber() != 0) {
-        const SourceOutcome outcome = CloseSource(owner_.State(), owner_.CurrentZone(), SourceNumber());
+        const int number = SourceNumber();
+        const SourceOutcome outcome = CloseSource(owner_.State(), owner_.CurrentZone(), number);
+        app_.Recorder().Words({"close", std::to_string(number)});
         owner_.Report(outcome);
     }
     event->accept();

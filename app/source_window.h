@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/command_router.h"
+#include "core/command_table.h"
 #include "core/source_view.h"
 
 class QMainWindow;
@@ -54,6 +55,10 @@ public:
     void SetScale();
     void Copy();
     void Paste();
+    // "Explain these buttons" and the help key: the help page of the source windows.
+    void ExplainButtons();
+    // Runs a command of the table on this view's source and reports its outcome.
+    SourceOutcome RunOnThisSource(const CommandRow& row);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,8 @@
 #include "app/wendral_app.h"
 
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -9,9 +12,16 @@
 #include "app/commands.h"
 #include "app/data_files.h"
 #include "app/dest_window.h"
+#include "app/icons.h"
+#include "app/mail_client.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "app/merge_align_window.h"
+#include "app/printing.h"
+#include "app/script_runner.h"
+#include "app/session_recorder.h"
+#include "dialogs/message_service.h"
 #include "app/source_template.h"
+#include "dialogs/support_dialog.h"
 
 namespace wendral::app {
 namespace {
@@ -25,12 +35,14 @@ constexpr const char* kRecentFilesKey = "Recent File List/Files";
 
 CWendralApp::CWendralApp() : CWendralApp(Options{}) {}
 
-CWendralApp::CWendralApp(Options options) : options_(std::move(options)) {
+CWendralApp::CWendralApp(Options options)
+    : options_(std::move(options)), recorder_(std::make_unique<SessionRecorder>(*this)) {
     g_instance = this;
     RegisterCommands();
 }
 
 CWendralApp::~CWendralApp() {
+    recorder_->Stop();
     SetMessageParent(nullptr);
     mainFrame_.reset();
     templates_.clear();
@@ -39,9 +51,15 @@ CWendralApp::~CWendralApp() {
 
 CWendralApp* CWendralApp::Instance() { return g_instance; }
 
+PrintService& CWendralApp::Printing() {
+    if (!printing_) printing_ = std::make_unique<PrintService>();
+    return *printing_;
+}
+
 void CWendralApp::MakeTemplates() {
     templates_.push_back(std::make_unique<SourceTemplate>(*this));
     templates_.push_back(std::make_unique<DestinationTemplate>(*this));
+    templates_.push_back(std::make_unique<MergeAlignTemplate>(*this));
     templates_.push_back(std::make_unique<BackgroundTemplate>(mainFrame_->MdiArea()));
 }
 
@@ -55,6 +73,8 @@ QString CWendralApp::BackgroundPath() const { return DataFilePath("bmy", options
 QString CWendralApp::StartupHelpPath() const { return DataFilePath("bmx", options_.dataDirectory); }
 
 bool CWendralApp::InitInstance() {
+    // Before any window exists: every window without an icon of its own shows this one.
+    QApplication::setWindowIcon(ProgramIcon());
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     SetMessageParent(mainFrame_.get());
     MakeTemplates();
@@ -102,6 +122,14 @@ void CWendralApp::BringToTop(QMdiSubWindow* frame) {
     if (mainFrame_) mainFrame_->BringToTop(frame);
 }
 
+bool CWendralApp::StartRecording(const QString& path) {
+    QString error;
+    const bool started = recorder_->Start(path, &error);
+    if (!started) ShowMessage(QStringLiteral("The script \"%1\" cannot be written: %2").arg(path, error));
+    StateChanged();
+    return started;
+}
+
 void CWendralApp::RegisterCommands() {
     OnCommand(kShowSource1, [this] {
         if (state_.SourceCount > 0) BringToTop(SourceFrames[1]);
@@ -110,7 +138,31 @@ void CWendralApp::RegisterCommands() {
         if (state_.SourceCount > 1) BringToTop(SourceFrames[2]);
     });
     OnCommand(kShowDestination, [this] { BringToTop(destFrame_); });
+    OnCommand(kPrintSetup, [this] { Printing().Setup(mainFrame_.get()); });
+    OnCommand(kRecordScript, [this] {
+        const QString path = QFileDialog::getSaveFileName(mainFrame_.get(), QStringLiteral("Record Script"), QString(),
+                                                          QStringLiteral("Wendral scripts (*.wbs)"));
+        if (!path.isEmpty()) StartRecording(path.endsWith(QStringLiteral(".wbs")) ? path : path + ".wbs");
+    });
+    OnCommand(
+        kStopRecording,
+        [this] {
+            recorder_->Stop();
+            StateChanged();
+        },
+        [this] { return CommandState{recorder_->Recording()}; });
+    OnCommand(kRunScript, [this] {
+        const QString path = QFileDialog::getOpenFileName(mainFrame_.get(), QStringLiteral("Run Script"), QString(),
+                                                          QStringLiteral("Wendral scripts (*.wbs);;All files (*)"));
+        if (!path.isEmpty()) RunScriptFile(*this, path, mainFrame_.get());
+        StateChanged();
+    });
     OnCommand(kAbout, [] { ShowMessage(kAboutText, MessageButtons::Ok, MessageIcon::Program); });
+    OnCommand(kSupport, [this] {
+        CSupportDialog dialog([](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                              ComposeMailFromWindows, mainFrame_.get());
+        dialog.exec();
+    });
     OnCommand(
         kMergeAlign,
         [this] {
@@ -125,7 +177,10 @@ void CWendralApp::RegisterCommands() {
             kRecentFile1 + n,
             [this, n] {
                 const QStringList files = RecentFiles();
-                if (n < files.size()) OpenSourceFile(files[n]);
+                if (n >= files.size()) return;
+                // An entry whose file did not open goes, after its messages. With two sources
+                // open the file was not even tried: its entry stays.
+                if (!OpenSourceFile(files[n]) && state_.SourceCount < 2) RemoveRecentFile(files[n]);
             },
             [this, n] { return CommandState{n < RecentFiles().size() && Template(kSourceTemplate) != nullptr}; });
     }
@@ -156,6 +211,15 @@ void CWendralApp::AddRecentFile(const QString& path) {
     QStringList files = RecentFiles();
     files.removeAll(path);
     files.prepend(path);
+    StoreRecentFiles(files);
+}
+
+void CWendralApp::RemoveRecentFile(const QString& path) {
+    QStringList files = RecentFiles();
+    if (files.removeAll(path) > 0) StoreRecentFiles(files);
+}
+
+void CWendralApp::StoreRecentFiles(QStringList files) {
     while (files.size() > kRecentFileCount) files.removeLast();
     recentFiles_ = files;
     QSettings().setValue(kRecentFilesKey, files);

@@ -13,6 +13,7 @@
 #include "app/command_router.h"
 #include "app/doc_template.h"
 #include "core/dest_state.h"
+#include "core/command_table.h"
 #include "core/sources.h"
 
 class QMdiSubWindow;
@@ -23,6 +24,7 @@ class CMainFrame;
 class CDestchild;
 class CDestdoc;
 class CDestview;
+class PrintService;
 
 inline constexpr const char* kBackgroundMissing =
     "Problem with opening the background image ?\nWENDRAL will proceed loading anyway.";
@@ -32,14 +34,16 @@ inline constexpr const char* kAboutText = "WENDRAL Version 1.7";
 
 // What the destination needs of the source windows, which live elsewhere in the application:
 // the source side registers one with SetSourceWindows. Each call shows its own messages.
-class SourceWindows {
+class SourceWindows : public SourceWindowMaker {
 public:
-    virtual ~SourceWindows() = default;
     // The engine changed what the source windows hold or show (a restore, a transfer): they
     // redraw, retitle, and the merge-align window redraws, as `outcome` says.
     virtual void SourcesChanged(const SourceOutcome& outcome) = 0;
-    // Destination -> source 1 or source 2 (a second window is made when only one is open).
-    virtual void DestinationToSource(int number) = 0;
+    // After a command that may have made source windows (MakeSourceWindow): those the outcome
+    // keeps join the source windows, the others are destroyed.
+    virtual void SettleNewWindows(const SourceOutcome& outcome) = 0;
+    // Reads picture files for the source commands.
+    virtual const PictureLoader& Loader() const = 0;
 };
 
 // The application object: owns the process-wide state, the templates and the main frame, and
@@ -53,6 +57,8 @@ public:
 //  - The application is a CommandTarget: the source side registers kNewSource and kOpenSource
 //    on it (OnCommand); commands without a handler stay disabled.
 //  - StateChanged() after anything that changes what the panes or the command states show.
+class SessionRecorder;
+
 class CWendralApp : public QObject, public CommandTarget {
     Q_OBJECT
 public:
@@ -78,6 +84,8 @@ public:
     CDestview* DestView();
     CDestdoc* DestDoc();
     DocTemplate* Template(int resourceId);
+    // The session's printer and the print commands of the views.
+    PrintService& Printing();
 
     QPointer<QMdiSubWindow> SourceFrames[3];
     QPointer<QMdiSubWindow> MergeAlignFrame;
@@ -92,6 +100,10 @@ public:
     void SetDestination(CDestchild* frame) { destFrame_ = frame; }
 
     void StateChanged();
+    // The script being recorded, if any: every action that reaches the engine is written there.
+    SessionRecorder& Recorder() { return *recorder_; }
+    // Starts recording into `path`; says why when it cannot.
+    bool StartRecording(const QString& path);
     // The start-up help picture and the background picture, as found.
     QString StartupHelpPath() const;
     QString BackgroundPath() const;
@@ -99,12 +111,14 @@ public:
     // The recent-file list, newest first, at most 4 entries.
     QStringList RecentFiles() const;
     void AddRecentFile(const QString& path);
+    void RemoveRecentFile(const QString& path);
 
 signals:
     void RecentFilesChanged();
 
 private:
     mutable std::optional<QStringList> recentFiles_;
+    void StoreRecentFiles(QStringList files);
     void MakeTemplates();
     void RegisterCommands();
     void BringToTop(QMdiSubWindow* frame);
@@ -115,6 +129,8 @@ private:
     std::unique_ptr<CMainFrame> mainFrame_;
     CDestchild* destFrame_ = nullptr;
     SourceWindows* sourceWindows_ = nullptr;
+    std::unique_ptr<PrintService> printing_;
+    std::unique_ptr<SessionRecorder> recorder_;
 };
 
 }  // namespace wendral::app

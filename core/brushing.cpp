@@ -121,14 +121,14 @@ void BrushStroke::Release(Zone& zone, unsigned button) {
 }
 
 Messages BrushAlong(WendralState& state, Zone& zone, int source, const std::vector<Point>& points,
-                    const SourceImage* source1, const SourceImage* source2) {
+                    const SourceImage* source1, const SourceImage* source2, std::optional<ClientArea> client) {
     if (points.empty() || (source != 1 && source != 2)) return {};
     const unsigned button = source == 1 ? kLeftButton : kRightButton;
     BrushStroke stroke;
     Messages messages = stroke.Press(state, button);
     for (std::size_t i = 1; i < points.size(); ++i) {
         Point p = points[i];
-        stroke.Move(state, zone, p, button, source1, source2, PictureArea(state));
+        stroke.Move(state, zone, p, button, source1, source2, client.value_or(PictureArea(state)));
     }
     stroke.Release(zone, button);
     return messages;

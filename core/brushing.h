@@ -72,8 +72,10 @@ private:
 };
 
 // A scripted stroke: the button of source `source` (1 left, 2 right) pressed at points[0],
-// moved to each further point, released; the client area is the picture.
+// moved to each further point, released, in a window whose client area is `client` (none: the
+// picture's size).
 Messages BrushAlong(WendralState& state, Zone& zone, int source, const std::vector<Point>& points,
-                    const SourceImage* source1, const SourceImage* source2);
+                    const SourceImage* source1, const SourceImage* source2,
+                    std::optional<ClientArea> client = std::nullopt);
 
 }  // namespace wendral

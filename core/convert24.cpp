@@ -1,5 +1,6 @@
 #include "core/convert24.h"
 
+#include <bit>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -17,6 +18,52 @@ constexpr std::uint32_t kAlphaBitFields = 6;
 bool DepthSupported(const PacketLayout& l) {
     if (l.bits == 4 || l.bits == 8) return l.compression == 0;
     return l.bits == 24 || l.bits == 32;
+}
+
+// Red, green and blue masks of pixels stored as blue, green, red and a fourth byte, which the
+// byte copy reads as they are.
+constexpr std::array<std::uint32_t, 3> kByteMasks = {0x00FF0000, 0x0000FF00, 0x000000FF};
+
+// All-zero masks come from writers that meant no masks at all.
+bool ReadThroughMasks(const PacketLayout& l) {
+    return l.masks != kByteMasks && l.masks != std::array<std::uint32_t, 3>{};
+}
+
+// One colour of a bit-field pixel: the bits under its mask, brought to 8 bits.
+class MaskedChannel {
+  public:
+    explicit MaskedChannel(std::uint32_t mask) : mask_(mask) {
+        if (mask == 0) return;
+        shift_ = std::countr_zero(mask);
+        largest_ = mask >> shift_;
+        width_ = std::bit_width(largest_);
+    }
+
+    std::uint8_t operator()(std::uint32_t pixel) const {
+        if (mask_ == 0) return 0;
+        const std::uint32_t v = (pixel & mask_) >> shift_;
+        if (width_ >= 8) return static_cast<std::uint8_t>(v >> (width_ - 8));
+        return static_cast<std::uint8_t>((v * 255 + largest_ / 2) / largest_);
+    }
+
+  private:
+    std::uint32_t mask_ = 0;
+    int shift_ = 0;
+    std::uint32_t largest_ = 0;  // the field's value with every bit set
+    int width_ = 0;
+};
+
+void UnpickMaskedRow(const std::uint8_t* row, const MaskedChannel (&rgb)[3], std::int64_t width,
+                     std::uint8_t* dst) {
+    for (std::int64_t x = 0; x < width; ++x) {
+        const std::uint8_t* p = row + 4 * x;
+        const std::uint32_t pixel = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
+                                    std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+        dst[0] = rgb[2](pixel);
+        dst[1] = rgb[1](pixel);
+        dst[2] = rgb[0](pixel);
+        dst += 3;
+    }
 }
 
 // A kept packet must be what every reader of a source picture expects: 24 bits, no
@@ -61,6 +108,11 @@ std::optional<PacketLayout> DescribePacket(const PicturePacket& packet) {
     l.pixelOffset = packet.PixelBitsOffset();
     if (l.headerSize == 40 && l.compression == kBitFields) l.pixelOffset += 12;
     if (l.headerSize == 40 && l.compression == kAlphaBitFields) l.pixelOffset += 16;
+    // The masks follow a 40-byte header and sit at the same place inside the longer headers
+    // that hold them.
+    if (l.bits == 32 && (l.compression == kBitFields || l.compression == kAlphaBitFields) &&
+        (l.headerSize == 40 || l.headerSize >= 52))
+        l.masks = {packet.U32(40), packet.U32(44), packet.U32(48)};
     const auto rowBytes = PaddedRowBytes(static_cast<std::uint64_t>(l.width), l.bits);
     if (!rowBytes) return std::nullopt;
     const auto pixelBytes = CheckedMul(*rowBytes, static_cast<std::uint64_t>(l.height));
@@ -96,6 +148,10 @@ PicturePacket RepackTo24Bit(const PicturePacket& packet) {
         }
     }
 
+    const bool masked = l.bits == 32 && ReadThroughMasks(l);
+    const MaskedChannel rgb[3] = {MaskedChannel(l.masks[0]), MaskedChannel(l.masks[1]),
+                                  MaskedChannel(l.masks[2])};
+
     for (std::int64_t r = 0; r < l.height; ++r) {
         const std::uint8_t* row = packet.data() + l.pixelOffset + static_cast<std::uint64_t>(r) * l.rowBytes;
         const std::int64_t outRow = l.topDown ? l.height - 1 - r : r;
@@ -109,6 +165,10 @@ PicturePacket RepackTo24Bit(const PicturePacket& packet) {
                 std::memcpy(dst, row, static_cast<std::size_t>(l.width) * 3);
                 break;
             default:  // 32: the fourth byte of every pixel is dropped
+                if (masked) {
+                    UnpickMaskedRow(row, rgb, l.width, dst);
+                    break;
+                }
                 for (std::int64_t x = 0; x < l.width; ++x) {
                     dst[3 * x] = row[4 * x];
                     dst[3 * x + 1] = row[4 * x + 1];

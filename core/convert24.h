@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -26,6 +27,8 @@ struct PacketLayout {
     std::uint64_t pixelOffset = 0;  // from the start of the block
     std::uint64_t rowBytes = 0;     // one stored row at `bits`, padded to 4 bytes
     std::uint64_t pixelBytes = 0;   // rowBytes x height
+    // Red, green and blue masks of a 32-bit bit-field picture; all zero when it has none.
+    std::array<std::uint32_t, 3> masks{};
 };
 
 // nullopt for a header we cannot read: shorter than its own size field, a size other than 12
@@ -40,6 +43,11 @@ const char* Packet24Problem(const PicturePacket& packet);
 
 // A new 24-bit packet (40-byte header, positive height, rows bottom-up) with the picture of a
 // packet that Packet24Problem accepts. Palette indices beyond the colour table give black.
+// 32-bit pixels are taken as blue, green, red and a dropped fourth byte, unless bit-field masks
+// other than those of that layout say where each colour lies: each colour is then the bits
+// under its mask, a field wider than 8 bits keeping its top 8 and a narrower one stretched so
+// that all ones gives 255; a zero mask gives 0. Masks that are all zero say nothing and leave
+// the usual layout.
 PicturePacket RepackTo24Bit(const PicturePacket& packet);
 
 // Brings whatever packet the document holds to the 24-bit packet form (40-byte header, rows

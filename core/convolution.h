@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 
+#include "core/command_ids.h"
 #include "core/dest_state.h"
 
 namespace wendral {
@@ -23,21 +24,15 @@ bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelS
 struct ConvolutionFilter {
     int commandId;
     const char* name;  // the batch command
-    const char* menuText;
-    const char* prompt;
     Kernel3 kernel;
 };
 
 inline constexpr std::array<ConvolutionFilter, 5> kConvolutionFilters{{
-    {32735,
-     "sharpen",
-     "Sharpen Image",
-     "Sharpen the Image",
-     {{-1, -1, -1, -1, 15, -1, -1, -1, -1}, 7, 0}},
-    {32736, "emboss", "Emboss", "Emboss the image", {{-1, 0, 0, 0, 0, 0, 0, 0, 1}, 0, 127}},
-    {32737, "blur", "Blur", "Blur the image", {{1, 1, 1, 1, 1, 1, 1, 1, 1}, 9, 0}},
-    {32738, "soften", "Soften Image", "Soften the Image", {{1, 1, 1, 1, 8, 1, 1, 1, 1}, 16, 0}},
-    {32739, "edge", "Edge", "Edge", {{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 0, 0}},
+    {kSharpen, "sharpen", {{-1, -1, -1, -1, 15, -1, -1, -1, -1}, 7, 0}},
+    {kEmboss, "emboss", {{-1, 0, 0, 0, 0, 0, 0, 0, 1}, 0, 127}},
+    {kBlur, "blur", {{1, 1, 1, 1, 1, 1, 1, 1, 1}, 9, 0}},
+    {kSoften, "soften", {{1, 1, 1, 1, 8, 1, 1, 1, 1}, 16, 0}},
+    {kEdge, "edge", {{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 0, 0}},
 }};
 
 // The filter command: SnapshotDestination, then ConvolveDestination with its kernel.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/large_buffer.h"
 #include "core/limits.h"
 #include "core/pixel.h"
 #include "core/random15.h"
@@ -38,6 +39,11 @@ public:
 
     void SnapshotDestination();
     void RevertDestination();
+    // Whether rebuilding the destination from the sources now would lose changes of its own:
+    // it has some, the user has not agreed to lose them, and the lock does not keep them.
+    bool ChangesAtRisk() const {
+        return DestModified != 0 && OverwriteConsent != 1 && DestLocked != 1;
+    }
     void MarkDestModified() {
         DestModified = 1;
         BrushingEnabled = 0;
@@ -65,9 +71,13 @@ public:
 
     Random15 Random;
 
+    // Counts SnapshotDestination calls, the only writer of RestoreStore: the undo history
+    // compares RestoreStore only when this has moved.
+    std::uint64_t SnapshotCount = 0;
+
 private:
-    std::unique_ptr<std::uint8_t[]> destination_;
-    std::unique_ptr<std::uint8_t[]> restore_;
+    LargeBuffer destination_;
+    LargeBuffer restore_;
 };
 
 // DestWidth for a shown width w (already cut to the grid): w + 1 rounded down to a multiple of 4.

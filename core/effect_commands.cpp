@@ -1,5 +1,6 @@
 #include "core/effect_commands.h"
 
+#include "core/command_ids.h"
 #include "core/convolution.h"
 #include "core/special_effect.h"
 #include "core/tonal_effects.h"
@@ -8,26 +9,19 @@
 namespace wendral {
 
 const std::array<EffectCommand, 8> kEffectCommands{{
-    {kConvolutionFilters[0].commandId, kConvolutionFilters[0].name, kConvolutionFilters[0].menuText,
-     kConvolutionFilters[0].prompt,
+    {kConvolutionFilters[0].commandId, kConvolutionFilters[0].name,
      [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[0]); }},
-    {kConvolutionFilters[1].commandId, kConvolutionFilters[1].name, kConvolutionFilters[1].menuText,
-     kConvolutionFilters[1].prompt,
+    {kConvolutionFilters[1].commandId, kConvolutionFilters[1].name,
      [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[1]); }},
-    {kConvolutionFilters[2].commandId, kConvolutionFilters[2].name, kConvolutionFilters[2].menuText,
-     kConvolutionFilters[2].prompt,
+    {kConvolutionFilters[2].commandId, kConvolutionFilters[2].name,
      [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[2]); }},
-    {kConvolutionFilters[3].commandId, kConvolutionFilters[3].name, kConvolutionFilters[3].menuText,
-     kConvolutionFilters[3].prompt,
+    {kConvolutionFilters[3].commandId, kConvolutionFilters[3].name,
      [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[3]); }},
-    {kConvolutionFilters[4].commandId, kConvolutionFilters[4].name, kConvolutionFilters[4].menuText,
-     kConvolutionFilters[4].prompt,
+    {kConvolutionFilters[4].commandId, kConvolutionFilters[4].name,
      [](WendralState& s) { ApplyFilter(s, kConvolutionFilters[4]); }},
-    {32733, "invert-brightness", "'Invert' Brightness", "Invert Brightness but maintain color",
-     InvertBrightness},
-    {32734, "black-white", "Convert to Black/White", "Convert to Black and White",
-     ConvertToBlackWhite},
-    {32732, "pencil", "Pencil Draw", "Create pencil draw effect", PencilDrawCommand},
+    {kInvertBrightness, "invert-brightness", InvertBrightness},
+    {kBlackWhite, "black-white", ConvertToBlackWhite},
+    {kPencilDraw, "pencil", PencilDrawCommand},
 }};
 
 void RunEffectCommand(WendralState& state, Zone& zone, const EffectCommand& effect) {
@@ -57,8 +51,8 @@ void RefDragCommand(WendralState& state, Zone& zone, ReferenceSampling& sampling
 
 void ToneCommand(WendralState& state, Zone& zone, int redBrightness, int greenBrightness,
                  int blueBrightness, int redContrast, int greenContrast, int blueContrast,
-                 int gammaBend) {
-    BrightnessDialogState dialog(state);
+                 int gammaBend, bool ok) {
+    BrightnessDialogState dialog(state, zone);
     dialog.SetPosition(ToneSlider::RedBrightness, redBrightness);
     dialog.SetPosition(ToneSlider::GreenBrightness, greenBrightness);
     dialog.SetPosition(ToneSlider::BlueBrightness, blueBrightness);
@@ -67,7 +61,7 @@ void ToneCommand(WendralState& state, Zone& zone, int redBrightness, int greenBr
     dialog.SetPosition(ToneSlider::BlueContrast, blueContrast);
     dialog.SetPosition(ToneSlider::GammaBend, gammaBend);
     dialog.SliderChanged();
-    dialog.Ok(zone);
+    if (ok) dialog.Ok(zone);
 }
 
 void SpecialCommand(WendralState& state, Zone& zone, int xorShift, int sumShift, int orDrop,

@@ -10,13 +10,11 @@
 
 namespace wendral {
 
-// The destination effects that run at once, without a dialog. Menus, wendral-batch and the
-// tests walk this table.
+// The destination effects that run at once, without a dialog: rows of the command table
+// (core/command_table.h), which the menus and wendral-batch walk.
 struct EffectCommand {
     int commandId;
     const char* name;  // the batch command
-    const char* menuText;
-    const char* prompt;
     void (*run)(WendralState&);
 };
 
@@ -42,10 +40,11 @@ void RefDragCommand(WendralState& state, Zone& zone, ReferenceSampling& sampling
                     std::span<const Point> points, RefColourDialogState* openDialog = nullptr);
 
 // The brightness dialog opened, its channel sliders set (blue, green and red brightness and
-// contrast as named, masters untouched), one preview rendered, then OK.
+// contrast as named, masters untouched), one preview rendered, then OK; or, with `ok` false,
+// closed with Escape, which keeps the preview uncommitted.
 void ToneCommand(WendralState& state, Zone& zone, int redBrightness, int greenBrightness,
                  int blueBrightness, int redContrast, int greenContrast, int blueContrast,
-                 int gammaBend);
+                 int gammaBend, bool ok = true);
 
 // The special effects dialog opened, the five positions set, then OK. Reaching any non-zero
 // position takes a click, so one preview is rendered then; all zeros is OK without a click,

@@ -2,7 +2,19 @@
 
 #include <algorithm>
 
+#include "core/source_view.h"
+
 namespace wendral {
+
+bool PrepareMerge(WendralState& state, Messages& out) {
+    if (state.SourceCount != 2 || !state.SourceViews[1] || !state.SourceViews[2]) {
+        out.push_back(kMergeNeedsTwoSourcesMessage);
+        return false;
+    }
+    state.SourceViews[1]->RenderSourceView();
+    state.SourceViews[2]->RenderSourceView();
+    return true;
+}
 
 MergeDialogModel::MergeDialogModel(WendralState& state) : state_(state) {
     state_.MergeMode = kMergeAverageBit;
@@ -21,9 +33,7 @@ bool MergeDialogModel::ChooseContrast(unsigned contrastBit) {
 bool MergeDialogModel::AfterButton() {
     biasSlider_ = kBiasStart;
     state_.MergeBias = kBiasStart;
-    if (!HasMergeType()) return false;
-    state_.ContrastThreshold = ThresholdFromPercent(thresholdPercent_);
-    return true;
+    return Merges();
 }
 
 bool MergeDialogModel::SlidersMoved(int biasPosition, int thresholdPosition) {
@@ -32,9 +42,7 @@ bool MergeDialogModel::SlidersMoved(int biasPosition, int thresholdPosition) {
     thresholdSlider_ = std::clamp(thresholdPosition, 0, 100);
     state_.MergeBias = biasSlider_;
     thresholdPercent_ = 100 - thresholdSlider_;
-    if (!HasMergeType()) return false;
-    state_.ContrastThreshold = ThresholdFromPercent(thresholdPercent_);
-    return true;
+    return Merges();
 }
 
 bool MergeDialogModel::Ok(Messages& out) {
@@ -42,15 +50,35 @@ bool MergeDialogModel::Ok(Messages& out) {
         out.push_back(kOkWithoutMergeTypeMessage);
         return false;
     }
+    return Merges();
+}
+
+bool MergeDialogModel::Merges() {
+    if (!HasMergeType()) return false;
     state_.ContrastThreshold = ThresholdFromPercent(thresholdPercent_);
+    lastMerge_ = Settings{state_.MergeMode, state_.MergeBias, thresholdPercent_};
     return true;
 }
 
-ZoneOutcome MergeCommand(WendralState& state, Zone& zone, const SourceImage& source1, const SourceImage& source2,
-                         const MergeRule& rule, int bias, const ContrastMethod& contrast, int thresholdPercent,
-                         Messages& out) {
+std::optional<std::vector<std::string>> MergeDialogModel::OutcomeArguments() const {
+    if (!lastMerge_) return std::nullopt;
+    const MergeRule* rule = SelectedMergeRule(lastMerge_->mode);
+    if (!rule) return std::nullopt;
+    std::vector<std::string> args{rule->batchName, "bias", std::to_string(lastMerge_->bias)};
+    for (const ContrastMethod& c : kContrastMethods)
+        if (lastMerge_->mode & c.bit) {
+            args.insert(args.end(), {"contrast", c.batchName});
+            break;
+        }
+    args.insert(args.end(), {"threshold", std::to_string(lastMerge_->thresholdPercent)});
+    return args;
+}
+
+ZoneOutcome MergeCommand(WendralState& state, Zone& zone, const SourceImage& source1,
+                         const SourceImage& source2, const MergeRule& rule, int bias,
+                         const ContrastMethod* contrast, int thresholdPercent, Messages& out) {
     MergeDialogModel dialog(state);
-    dialog.ChooseContrast(contrast.bit);
+    if (contrast) dialog.ChooseContrast(contrast->bit);
     dialog.ChooseMergeType(rule.bit);
     dialog.SlidersMoved(bias, 100 - std::clamp(thresholdPercent, 0, 100));
     if (!dialog.Ok(out)) return ZoneOutcome::Nothing;

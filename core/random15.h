@@ -12,6 +12,8 @@ public:
         return static_cast<int>((state_ >> 16) & 0x7FFFu);
     }
     std::uint32_t State() const { return state_; }
+    // A recorded session starts the generator where the application's was.
+    void SetState(std::uint32_t state) { state_ = state; }
 
     // Two calls of Next() in one: both states are formed from the current one, which halves
     // the chain of dependent multiplications in loops that draw twice per pixel.

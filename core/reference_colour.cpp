@@ -32,6 +32,10 @@ void RefColourDialogState::Reset(WendralState& state) {
     ResetReferenceColour(state);
 }
 
+std::vector<std::string> RefColourDialogState::OutcomeArguments() const {
+    return {std::to_string(red), std::to_string(green), std::to_string(blue)};
+}
+
 void ReferenceSamplingPress(WendralState& state, ReferenceSampling& sampling, Point p) {
     if (state.BrushingEnabled) return;
     if (!InsidePicture(state, p)) {

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/dest_state.h"
 #include "core/pixel.h"
@@ -26,6 +28,9 @@ class RefColourDialogState {
     // ReferenceColour.
     void SlidersChanged(WendralState& state, int red, int green, int blue);
     void Reset(WendralState& state);
+    // The arguments of the script's refcolour command that set the colour the dialog shows:
+    // red, green, blue.
+    std::vector<std::string> OutcomeArguments() const;
 
     std::uint8_t red = 127;
     std::uint8_t green = 127;

@@ -101,9 +101,9 @@ ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) 
 }
 
 std::optional<int> PointToAngle(int p, int q) {
-    const std::int64_t dp = std::int64_t{p} - 108, dq = std::int64_t{q} - 161;
+    const std::int64_t dp = std::int64_t{p} - kDialCentreX, dq = std::int64_t{q} - kDialCentreY;
     const std::int64_t d2 = dp * dp + dq * dq;
-    if (d2 <= 1800 || d2 >= 3000) return std::nullopt;
+    if (d2 <= kDialRingInnerSquared || d2 >= kDialRingOuterSquared) return std::nullopt;
     int angle = static_cast<int>(std::atan2(static_cast<double>(dq), static_cast<double>(dp)) * 180 / kRotatePi) + 90;
     if (angle < 0) angle += 360;
     return angle;
@@ -112,9 +112,9 @@ std::optional<int> PointToAngle(int p, int q) {
 double RotateMarkerAngle(int rotateAngle) { return rotateAngle * kRotatePi / 180 + kRotateMarkerZero; }
 
 MarkerBox RotateMarkerBox(double markerAngle) {
-    const int left = 104 - static_cast<int>(48 * std::cos(markerAngle));
-    const int top = 157 - static_cast<int>(48 * std::sin(markerAngle));
-    return MarkerBox{left, top, left + 12, top + 12};
+    const int left = kMarkerOriginX - static_cast<int>(kMarkerRadius * std::cos(markerAngle));
+    const int top = kMarkerOriginY - static_cast<int>(kMarkerRadius * std::sin(markerAngle));
+    return MarkerBox{left, top, left + kMarkerSize, top + kMarkerSize};
 }
 
 ZoneOutcome RotateCommand(WendralState& state, Zone& zone, int degrees, Messages& out) {
@@ -122,5 +122,46 @@ ZoneOutcome RotateCommand(WendralState& state, Zone& zone, int degrees, Messages
     if (degrees < 0 || degrees > 359) out.push_back(kRotateRangeMessage);
     return RotateDestination(state, zone, degrees);
 }
+
+RotateDialogState::RotateDialogState(WendralState& state, Zone& zone) : state_(state), zone_(zone) {
+    state_.SnapshotDestination();
+}
+
+void RotateDialogState::Rotate() {
+    erased_ = RotateMarkerBox(markerAngle_);
+    markerAngle_ = RotateMarkerAngle(angle_);
+    markerShown_ = true;
+    if (light_) light_(true);
+    RotateDestination(state_, zone_, angle_);
+    rotated_ = angle_;
+    if (light_) light_(false);
+}
+
+void RotateDialogState::Cancel() {
+    angle_ = 0;
+    Rotate();
+}
+
+bool RotateDialogState::PointTo(int p, int q) {
+    const std::optional<int> angle = PointToAngle(p, q);
+    if (!angle) return false;
+    angle_ = *angle;
+    Rotate();
+    return true;
+}
+
+bool RotateDialogState::Press(int p, int q) {
+    dragging_ = true;
+    return PointTo(p, q);
+}
+
+bool RotateDialogState::Move(int p, int q) { return dragging_ && PointTo(p, q); }
+
+std::optional<MarkerBox> RotateDialogState::Marker() const {
+    if (!markerShown_) return std::nullopt;
+    return RotateMarkerBox(markerAngle_);
+}
+
+std::vector<std::string> RotateDialogState::RowArguments() const { return {std::to_string(rotated_)}; }
 
 }  // namespace wendral

@@ -8,7 +8,7 @@
 namespace wendral {
 
 SourceView::SourceView()
-    : pixels_(new std::uint8_t[kStoreBytes]), columnOffsets_(new std::size_t[kMaxWidth]) {
+    : pixels_(ZeroedLargeBuffer(kStoreBytes)), columnOffsets_(new std::size_t[kMaxWidth]) {
     // The rebuild may read one column beyond what the last rendering wrote; white there keeps
     // that column defined and looks like the margin it stands for.
     std::memset(pixels_.get(), 0xFF, kStoreBytes);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/large_buffer.h"
 #include "core/limits.h"
 #include "core/source_document.h"
 #include "core/source_image.h"
@@ -28,6 +29,10 @@ struct ClientSize {
 // Window sizes beyond this are taken as this: no screen is larger, and it keeps the
 // percentages of scale to fit within int.
 inline constexpr int kMaxClientSide = 65535;
+
+// The range of the scaling dialog's percentages.
+inline constexpr int kMinScalePercent = 8;
+inline constexpr int kMaxScalePercent = 600;
 
 // The model of one source window: the picture it holds, how it is scaled and scrolled, and
 // SourcePixels, exactly what its client area shows (the picture at its scale and scroll
@@ -89,7 +94,7 @@ public:
     SourceImage Image() const { return SourceImage{pixels_.get(), SourceShownWidth, SourceShownHeight}; }
 
 private:
-    std::unique_ptr<std::uint8_t[]> pixels_;
+    LargeBuffer pixels_;
     std::unique_ptr<std::size_t[]> columnOffsets_;  // per client column, for the rendering
     ClientSize client_;
     ScrollPoint scroll_;

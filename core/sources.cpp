@@ -51,23 +51,6 @@ void InitialUpdate(WendralState& state, Zone& zone, SourceView& view, SourceOutc
     out.titlesChanged = true;
 }
 
-// Undoes AttachSource for a window that is not kept: it never showed anything, so the
-// destination and the other source stay exactly as they were.
-void DetachUnkept(WendralState& state, SourceView& view) {
-    if (view.SourceNumber >= 1 && view.SourceNumber <= 2 && state.SourceViews[view.SourceNumber] == &view)
-        state.SourceViews[view.SourceNumber] = nullptr;
-    view.SourceNumber = 0;
-    --state.SourceCount;
-}
-
-bool EndsWithBmp(const std::string& path) {
-    if (path.size() < 3) return false;
-    std::string tail = path.substr(path.size() - 3);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return tail == "bmp";
-}
-
 }  // namespace
 
 void RebuildDestination(WendralState& state, Zone& zone, SourceOutcome& out) {
@@ -112,7 +95,7 @@ SourceOutcome RebuildDestination(WendralState& state, Zone& zone) {
 }
 
 bool SourceChangeAllowed(WendralState& state, int sourceNumber, int code) {
-    if (state.DestModified == 0 || state.OverwriteConsent == 1 || state.DestLocked == 1) return true;
+    if (!state.ChangesAtRisk()) return true;
     state.PendingSourceChange = sourceNumber * 256 + code;
     return false;
 }
@@ -145,6 +128,14 @@ int AttachSource(WendralState& state, SourceView& view) {
     return view.SourceNumber;
 }
 
+void DetachSource(WendralState& state, SourceView& view) {
+    if (view.SourceNumber == 0) return;
+    for (int n = 1; n <= 2; ++n)
+        if (state.SourceViews[n] == &view) state.SourceViews[n] = nullptr;
+    view.SourceNumber = 0;
+    if (state.SourceCount > 0) --state.SourceCount;
+}
+
 SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, const std::string& path,
                          const PictureLoader& load, const std::function<void(SourceView&)>& sizeWindow) {
     SourceOutcome out;
@@ -156,7 +147,8 @@ SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, con
     AttachSource(state, fresh);
     fresh.Document.SourcePath = path;
     if (!load || !load(path, state.SourceCount, fresh.Document, out.messages)) {
-        DetachUnkept(state, fresh);
+        // It never showed anything: the destination and the other source stay as they were.
+        DetachSource(state, fresh);
         out.failed = true;
         return out;
     }
@@ -314,13 +306,14 @@ SourceOutcome ReloadSource(WendralState& state, Zone& zone, int number, const Pi
         return out;
     }
     view->SetScales(100, 100);
-    const bool loaded = load && load(path, state.SourceCount, view->Document, out.messages);
-    // The bitmap reader records the path as the document's again, which brings the file's
-    // name back into the title; the other readers leave the title as it stands.
-    if (loaded && EndsWithBmp(path)) view->Title = DisplayName(path);
+    const PictureLoadResult loaded =
+        load ? load(path, state.SourceCount, view->Document, out.messages) : PictureLoadResult{};
+    // A reader that records the path as the document's again brings the file's name back into
+    // the title; the others leave the title as it stands.
+    if (loaded && loaded.pathRecorded) view->Title = DisplayName(path);
     view->LayoutSourceView(false);
     InitialUpdate(state, zone, *view, out);
-    out.failed = !loaded;
+    out.failed = !loaded.loaded;
     return out;
 }
 

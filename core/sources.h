@@ -46,10 +46,19 @@ struct SourceOutcome {
     Messages messages;
 };
 
+// What reading a picture file into a document gave.
+struct PictureLoadResult {
+    bool loaded = false;
+    // The reader recorded the path as the document's own, so a reloaded source shows the file's
+    // name in its title again.
+    bool pathRecorded = false;
+    explicit operator bool() const { return loaded; }
+};
+
 // Reads a picture file into a document as the open command does (the application and the batch
 // bind io's LoadPictureFile). `sourceCount` already counts the source being loaded.
-using PictureLoader =
-    std::function<bool(const std::string& path, int sourceCount, SourceDocument& doc, Messages& out)>;
+using PictureLoader = std::function<PictureLoadResult(const std::string& path, int sourceCount,
+                                                      SourceDocument& doc, Messages& out)>;
 
 // --- The automatic rebuild and its guard ---
 
@@ -81,6 +90,11 @@ SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, con
 
 // A blank white source of the destination's size in `fresh` (client size set by the caller).
 SourceOutcome NewSourceCommand(WendralState& state, Zone& zone, SourceView& fresh);
+
+// A source window going away without being closed (the application is ending, or a new window
+// is not kept): it leaves the table and the count, and nothing is rebuilt. A view that has been
+// closed already (number 0) is left alone.
+void DetachSource(WendralState& state, SourceView& view);
 
 // Closing source window `number`: its picture is emptied, the other source is renumbered to
 // 1 if need be, the destination rebuilt from what remains. The caller then destroys the view

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "core/effect_support.h"
 #include "core/limits.h"
@@ -78,45 +79,36 @@ SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state) : stat
     if (PictureFitsStores(state_)) state_.SnapshotDestination();
 }
 
-int SpecialEffectsDialogState::Position(SpecialParam p) const {
-    switch (p) {
-        case SpecialParam::XorShift:
-            return params_.XorShift;
-        case SpecialParam::SumShift:
-            return params_.SumShift;
-        case SpecialParam::OrDrop:
-            return params_.OrDrop;
-        case SpecialParam::StreakRun:
-            return params_.StreakRun;
-        case SpecialParam::Jitter:
-            return params_.Jitter;
-    }
-    return 0;
+SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state, Zone& zone)
+    : SpecialEffectsDialogState(state) {
+    zone.ResetLevels();
 }
 
-void SpecialEffectsDialogState::SetPosition(SpecialParam p, int position) {
-    const int v = std::clamp(position, 0, kSpecialParams[static_cast<int>(p)].maximum);
+int& ParamValue(SpecialEffectParams& params, SpecialParam p) {
     switch (p) {
-        case SpecialParam::XorShift:
-            params_.XorShift = v;
-            break;
-        case SpecialParam::SumShift:
-            params_.SumShift = v;
-            break;
-        case SpecialParam::OrDrop:
-            params_.OrDrop = v;
-            break;
-        case SpecialParam::StreakRun:
-            params_.StreakRun = v;
-            break;
-        case SpecialParam::Jitter:
-            params_.Jitter = v;
-            break;
+        case SpecialParam::XorShift: return params.XorShift;
+        case SpecialParam::SumShift: return params.SumShift;
+        case SpecialParam::OrDrop: return params.OrDrop;
+        case SpecialParam::StreakRun: return params.StreakRun;
+        case SpecialParam::Jitter: break;
     }
+    return params.Jitter;
+}
+
+int ParamValue(const SpecialEffectParams& params, SpecialParam p) {
+    return ParamValue(const_cast<SpecialEffectParams&>(params), p);
+}
+
+int SpecialEffectsDialogState::Position(SpecialParam p) const { return ParamValue(params_, p); }
+
+void SpecialEffectsDialogState::SetPosition(SpecialParam p, int position) {
+    ParamValue(params_, p) = std::clamp(position, 0, kSpecialParams[static_cast<int>(p)].maximum);
 }
 
 void SpecialEffectsDialogState::Render() {
+    if (PictureFitsStores(state_)) state_.RevertDestination();
     SpecialEffect(state_, params_);
+    ++renders_;
 }
 
 void SpecialEffectsDialogState::ParameterChanged(SpecialParam p, int position) {
@@ -132,6 +124,25 @@ void SpecialEffectsDialogState::Ok(Zone& zone) {
 void SpecialEffectsDialogState::Reset() {
     params_ = SpecialEffectParams{};
     if (PictureFitsStores(state_)) state_.RevertDestination();
+}
+
+std::vector<std::string> SpecialEffectsDialogState::RowArguments() const {
+    std::vector<std::string> words;
+    bool anyMoved = false;
+    for (const SpecialParamInfo& info : kSpecialParams) {
+        words.push_back(std::to_string(Position(info.param)));
+        anyMoved = anyMoved || Position(info.param) != 0;
+    }
+    if (renders_ != (anyMoved ? 1 : 0)) words.push_back(std::to_string(renders_));
+    return words;
+}
+
+void ReplaySpecialSession(WendralState& state, Zone& zone, const SpecialEffectParams& params,
+                          long long renders) {
+    SpecialEffectsDialogState dialog(state, zone);
+    for (const SpecialParamInfo& info : kSpecialParams) dialog.SetPosition(info.param, ParamValue(params, info.param));
+    for (long long r = 0; r < renders; ++r) dialog.Render();
+    dialog.Ok(zone);
 }
 
 }  // namespace wendral

@@ -1,6 +1,7 @@
 #include "core/tone_curve.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/effect_support.h"
 
@@ -30,6 +31,10 @@ void RenderToneCurve(WendralState& state, const ToneSettings& settings) {
 BrightnessDialogState::BrightnessDialogState(WendralState& state) : state_(state) {
     for (const ToneSliderInfo& s : kToneSliders) positions_[static_cast<int>(s.slider)] = s.initial;
     if (PictureFitsStores(state_)) state_.SnapshotDestination();
+}
+
+BrightnessDialogState::BrightnessDialogState(WendralState& state, Zone& zone) : BrightnessDialogState(state) {
+    zone.ResetLevels();
 }
 
 void BrightnessDialogState::Propagate() {
@@ -66,7 +71,8 @@ void BrightnessDialogState::SetPosition(ToneSlider s, int position) {
 
 void BrightnessDialogState::SliderChanged() {
     Propagate();
-    RenderToneCurve(state_, CurrentSettings());
+    shown_ = CurrentSettings();
+    RenderToneCurve(state_, shown_);
 }
 
 void BrightnessDialogState::SliderMoved(ToneSlider s, int position) {
@@ -81,7 +87,17 @@ void BrightnessDialogState::Ok(Zone& zone) {
 
 void BrightnessDialogState::Reset() {
     for (const ToneSliderInfo& s : kToneSliders) positions_[static_cast<int>(s.slider)] = s.initial;
+    shown_ = ToneSettings{};
     if (PictureFitsStores(state_)) state_.RevertDestination();
+}
+
+std::vector<std::string> BrightnessDialogState::RowArguments() const {
+    const ToneSettings& t = shown_;
+    std::vector<std::string> words;
+    for (int v : {t.Brightness[2], t.Brightness[1], t.Brightness[0], t.Contrast[2], t.Contrast[1], t.Contrast[0],
+                  t.GammaBend})
+        words.push_back(std::to_string(v));
+    return words;
 }
 
 }  // namespace wendral

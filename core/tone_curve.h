@@ -1,6 +1,8 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/dest_state.h"
 #include "core/zone.h"
@@ -75,6 +77,11 @@ class BrightnessDialogState {
   public:
     // Takes the snapshot that every preview renders from.
     explicit BrightnessDialogState(WendralState& state);
+    // The same, for a dialog opened over the destination view: the snapshot becomes the base
+    // of the zone's distortion levels, so they go back to 0 (the corners stay). Otherwise the
+    // next press after the dialog would re-render the zone from a base that already holds the
+    // distortion, doubling it.
+    BrightnessDialogState(WendralState& state, Zone& zone);
 
     int Position(ToneSlider s) const { return positions_[static_cast<int>(s)]; }
 
@@ -89,6 +96,12 @@ class BrightnessDialogState {
     // The settings the next preview would use.
     ToneSettings CurrentSettings() const;
 
+    // The arguments of the command table's "tone" row (BR BG BB KR KG KB G) under which the row
+    // gives the destination shown now: the channel positions of the last preview, or the
+    // initial ones before any preview and after Reset (both show the snapshot). The row ends
+    // with OK; a dialog closed with Escape or its close box shows the same pixels uncommitted.
+    std::vector<std::string> RowArguments() const;
+
     // OK: the preview becomes the committed destination.
     void Ok(Zone& zone);
     // Reset: every slider to its initial position and the snapshot back into the
@@ -100,6 +113,7 @@ class BrightnessDialogState {
 
     WendralState& state_;
     std::array<int, 9> positions_;
+    ToneSettings shown_;  // what the destination shows now
     int rememberedMasterBrightness_ = 128;
     int rememberedMasterContrast_ = 64;
 };

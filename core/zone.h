@@ -42,6 +42,7 @@ struct Zone {
         ResetLevels();
         x1 = y1 = x2 = y2 = -1;
     }
+    friend bool operator==(const Zone&, const Zone&) = default;
 };
 
 }  // namespace wendral

@@ -34,12 +34,16 @@ std::optional<RubberBand> ZoneForming::Move(const WendralState& state, const Zon
     // stops one pixel short of it. Either way the picture's edge comes first when it is nearer.
     const int x = std::min(std::max(std::min(at.x, clientWidth), 0), state.DestWidth - 1);
     const int y = std::min(std::max(std::min(at.y, clientHeight), 0), state.DestHeight - 1);
+    return BandBetween(Point{zone.x1, zone.y1}, Point{x, y});
+}
+
+RubberBand BandBetween(Point anchor, Point pointer) {
     RubberBand band;
-    band.anchor = Point{zone.x1, zone.y1};
-    band.pointer = Point{x, y};
-    band.centre = Point{(x + zone.x1) / 2, (y + zone.y1) / 2};
-    band.horizontalArm = CrossArm(x - zone.x1);
-    band.verticalArm = CrossArm(y - zone.y1);
+    band.anchor = anchor;
+    band.pointer = pointer;
+    band.centre = Point{(pointer.x + anchor.x) / 2, (pointer.y + anchor.y) / 2};
+    band.horizontalArm = CrossArm(pointer.x - anchor.x);
+    band.verticalArm = CrossArm(pointer.y - anchor.y);
     return band;
 }
 

@@ -19,6 +19,9 @@ struct RubberBand {
     int verticalArm = 0;
 };
 
+// The band from `anchor` to `pointer`; a formed zone keeps showing the band of its corners.
+RubberBand BandBetween(Point anchor, Point pointer);
+
 // Forms the zone from the left button: press, moves while held, release. Positions are picture
 // pixels (logical units); the client size is the view's client area in the same units.
 //

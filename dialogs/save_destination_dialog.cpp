@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-#include "io/save.h"
+#include "io/picture_formats.h"
 
 namespace wendral::app {
 
@@ -19,7 +19,7 @@ QStringList QtNameFilters(const QString& pairs) {
 }
 
 std::optional<SaveDialogAnswer> RunSaveDestinationDialog(QWidget* parent) {
-    const QStringList filters = QtNameFilters(kSaveFilter);
+    const QStringList filters = QtNameFilters(QString::fromStdString(SaveFilter()));
     QFileDialog dialog(parent, "Save Destination As");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

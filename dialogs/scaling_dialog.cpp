@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 
 namespace wendral::app {
 
@@ -95,28 +95,11 @@ bool CScalingDialog::Exchange() {
 }
 
 void CScalingDialog::Step(int d) {
-    const int width = WidthValue, height = HeightValue, count = StepCount;
-    StepCount += d;
-    float factor = 1.0f;
-    if (StepCount > 0)
-        for (int i = 0; i < StepCount; ++i) factor = factor * 1.05f;
-    else
-        for (int i = 0; i < -StepCount; ++i) factor = factor * 0.95f;
-    // The factor is single precision; the scale times the factor is not rounded back to
-    // single precision, which would turn 100 x 0.9499999880 into 95 rather than 94.
-    const double w = static_cast<double>(BaseWidth) * static_cast<double>(factor);
-    const double h = static_cast<double>(BaseHeight) * static_cast<double>(factor);
-    // Compared before truncating, so that a scale far out of range is never converted to int:
-    // trunc(v) > 600 exactly when v >= 601, and trunc(v) < 8 exactly when v < 8.
-    const bool inRange = w < kMaxScalePercent + 1.0 && h < kMaxScalePercent + 1.0 && w >= kMinScalePercent &&
-                         h >= kMinScalePercent;
-    if (!inRange) {
-        WidthValue = width;
-        HeightValue = height;
-        StepCount = count;
-    } else {
-        WidthValue = static_cast<int>(w);
-        HeightValue = static_cast<int>(h);
+    if (const std::optional<SteppedScales> scales =
+            StepScales(BaseWidth, BaseHeight, StepCount + d)) {
+        StepCount += d;
+        WidthValue = scales->width;
+        HeightValue = scales->height;
     }
     if (apply_) apply_(WidthValue, HeightValue);
     ShowValues();

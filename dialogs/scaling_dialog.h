@@ -4,13 +4,13 @@
 #include <map>
 #include <optional>
 
+#include "core/scaling_steps.h"
+
 class QLineEdit;
 class QPushButton;
 
 namespace wendral::app {
 
-inline constexpr int kMinScalePercent = 8;
-inline constexpr int kMaxScalePercent = 600;
 inline constexpr const char* kEnterAnInteger = "Please enter an integer.";
 inline constexpr const char* kEnterAnIntegerBetween = "Please enter an integer between %1 and %2.";
 
@@ -39,8 +39,8 @@ public:
     int OpeningWidth;
     int OpeningHeight;
 
-    // "<<" -5, "<" -1, ">" +1, ">>" +5: a power of 1.05 or 0.95 of the base scale, refused
-    // when either scale would leave 8 .. 600.
+    // "<<" -5, "<" -1, ">" +1, ">>" +5 (StepScales); a refused step keeps the values but is
+    // still applied.
     void Step(int d);
 
     QLineEdit* WidthEdit() const { return widthEdit_; }

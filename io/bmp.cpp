@@ -25,6 +25,15 @@ void PutLe32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
+// The 14-byte file header: signature, file size, two reserved zeros, offset of the pixel rows.
+void PutFileHeader(std::uint8_t* h, std::uint64_t fileSize, std::uint64_t pixelOffset) {
+    h[0] = 'B';
+    h[1] = 'M';
+    PutLe32(h + 2, static_cast<std::uint32_t>(fileSize));
+    PutLe32(h + 6, 0);
+    PutLe32(h + 10, static_cast<std::uint32_t>(pixelOffset));
+}
+
 // Run-length and embedded-file compressions hide how long the rows are; those pictures are
 // refused later by their depth and compression, not by their length.
 bool RowLengthKnown(const PacketLayout& l) {
@@ -33,11 +42,24 @@ bool RowLengthKnown(const PacketLayout& l) {
 
 }  // namespace
 
+PicturePacket BmpFileBody(const std::uint8_t* data, std::size_t size) {
+    if (size <= kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return {};
+    return PicturePacket(std::vector<std::uint8_t>(data + kFileHeaderSize, data + size));
+}
+
+std::vector<std::uint8_t> BmpFileOfPacket(const PicturePacket& packet) {
+    std::vector<std::uint8_t> file(kFileHeaderSize);
+    PutFileHeader(file.data(), kFileHeaderSize + packet.size(),
+                  kFileHeaderSize + packet.PixelBitsOffset());
+    file.insert(file.end(), packet.data(), packet.data() + packet.size());
+    return file;
+}
+
 PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
-    if (size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return {};
+    PicturePacket packet = BmpFileBody(data, size);
+    if (packet.empty()) return {};
     const std::uint8_t* body = data + kFileHeaderSize;
-    const std::uint64_t bodySize = size - kFileHeaderSize;
-    PicturePacket packet(std::vector<std::uint8_t>(body, body + bodySize));
+    const std::uint64_t bodySize = packet.size();
     const auto layout = DescribePacket(packet);
     if (!layout) return {};
     const bool rowsKnown = RowLengthKnown(*layout);
@@ -70,10 +92,7 @@ std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t str
     const std::size_t image = rowBytes * static_cast<std::size_t>(height);
     std::vector<std::uint8_t> file(54 + image, 0);
     std::uint8_t* h = file.data();
-    h[0] = 'B';
-    h[1] = 'M';
-    PutLe32(h + 2, static_cast<std::uint32_t>(54 + image));
-    PutLe32(h + 10, 54);
+    PutFileHeader(h, 54 + image, 54);
     PutLe32(h + 14, 40);
     PutLe32(h + 18, static_cast<std::uint32_t>(width));
     PutLe32(h + 22, static_cast<std::uint32_t>(height));

@@ -16,6 +16,14 @@ namespace wendral {
 // follow the colour table as every packet reader expects.
 PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size);
 
+// The body of a BMP file (everything after the 14-byte file header) as it stands, the way a
+// pasted picture arrives; empty unless the bytes start with "BM" and go on past the file header.
+PicturePacket BmpFileBody(const std::uint8_t* data, std::size_t size);
+
+// A BMP file whose body is the packet as it stands, so that BmpFileBody gives it back byte for
+// byte; the file header points at the packet's pixel rows.
+std::vector<std::uint8_t> BmpFileOfPacket(const PicturePacket& packet);
+
 // LoadBmpFile on bytes already read: the messages are those of the file reader.
 bool LoadBmpBytes(const std::uint8_t* data, std::size_t size, SourceDocument& doc, Messages& out);
 

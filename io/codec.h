@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/picture_packet.h"
-#include "io/picture_file.h"
 
 namespace wendral {
 
@@ -23,8 +22,10 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size);
 DecodedPicture DecodeTga(const std::uint8_t* data, std::size_t size);
 DecodedPicture DecodePcx(const std::uint8_t* data, std::size_t size);
 
-// Reads the file and runs the decoder of the format.
-DecodedPicture CodecRead(const std::string& path, PictureFormat format);
+using CodecDecoder = DecodedPicture (*)(const std::uint8_t* data, std::size_t size);
+
+// Reads the file and runs the decoder on its bytes.
+DecodedPicture CodecRead(const std::string& path, CodecDecoder decode);
 
 // Encoders take a 24-bit packet (40-byte header, bottom-up rows padded to 4 bytes) and append
 // the file's bytes to `out`. They return an empty string or the error text.
@@ -33,7 +34,9 @@ std::string EncodeTiff(const PicturePacket& packet, std::vector<std::uint8_t>& o
 std::string EncodeTga(const PicturePacket& packet, std::vector<std::uint8_t>& out);
 std::string EncodePcx(const PicturePacket& packet, std::vector<std::uint8_t>& out);
 
+using CodecEncoder = std::string (*)(const PicturePacket& packet, std::vector<std::uint8_t>& out);
+
 // Encodes and writes the file; false on any failure, leaving an existing file untouched.
-bool CodecWrite(const PicturePacket& packet, PictureFormat format, const std::string& path);
+bool CodecWrite(const PicturePacket& packet, CodecEncoder encode, const std::string& path);
 
 }  // namespace wendral

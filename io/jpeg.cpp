@@ -131,7 +131,7 @@ JpegDecoded DecodeRows(JpegReader* r, const JpegLimits& limits, const std::uint8
     }
     const std::int64_t width = r->cinfo.image_width;
     const std::int64_t height = r->cinfo.image_height;
-    if (!PictureSizeAllowed(width, height)) {
+    if (!PictureSizeAllowed(width, height) || width * height > limits.maxPixels) {
         result.status = JpegStatus::TooLarge;
         return result;
     }

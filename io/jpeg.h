@@ -3,21 +3,26 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/limits.h"
 #include "core/picture_packet.h"
 
 namespace wendral {
 
 // What one decode may cost. Progressive files may repeat scans without end, and multi-scan
-// files keep every coefficient of the picture in memory; both are bounded.
+// files keep every coefficient of the picture in memory; both are bounded. The area is the
+// program's load limit; a caller may lower it: arithmetic coding may leave out the zeros that
+// end a scan, so a few hundred bytes can be a whole picture of the largest size, seconds of
+// decoding that no reader can refuse as damaged.
 struct JpegLimits {
     int maxScans = 1000;
     long maxDecoderMemory = 2048L * 1024 * 1024;
+    std::int64_t maxPixels = kMaxLoadPixels;
 };
 
 enum class JpegStatus {
     Ok,
     Failed,               // not a JPEG stream, corrupt or truncated data, or a limit reached
-    TooLarge,             // beyond the load limits (kTooLargeMessage), found from the header
+    TooLarge,             // beyond the load limits (kTooLargeMessage) or maxPixels, found from the header
     UnsupportedChannels,  // neither 1, 3 nor 4 channels
 };
 

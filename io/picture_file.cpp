@@ -1,6 +1,5 @@
 #include "io/picture_file.h"
 
-#include <cctype>
 #include <new>
 #include <string>
 
@@ -10,46 +9,22 @@
 
 namespace wendral {
 
-PictureFormat FormatFromName(std::string_view path) {
-    if (path.size() < 3) return PictureFormat::None;
-    std::string ending(path.substr(path.size() - 3));
-    for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ending == "bmp") return PictureFormat::Bmp;
-    if (ending == "jpg") return PictureFormat::Jpeg;
-    if (ending == "png") return PictureFormat::Png;
-    if (ending == "tif") return PictureFormat::Tiff;
-    if (ending == "tga") return PictureFormat::Tga;
-    if (ending == "pcx") return PictureFormat::Pcx;
-    return PictureFormat::None;
-}
-
-bool LoadPictureFile(const std::string& path, int sourceCount, SourceDocument& doc, Messages& out) {
+PictureLoadResult LoadPictureFile(const std::string& path, int sourceCount, SourceDocument& doc,
+                                  Messages& out) {
     doc.SourcePath = path;
     if (sourceCount > 2) {
         out.emplace_back(kTwoSourcesMessage);
-        return false;
+        return {};
     }
-    bool loaded = false;
-    const PictureFormat format = FormatFromName(path);
-    switch (format) {
-        case PictureFormat::None:
-            break;
-        case PictureFormat::Bmp:
-            loaded = LoadBmpFile(path, doc, out);
-            break;
-        case PictureFormat::Jpeg:
-            loaded = LoadJpegFile(path, doc, out);
-            break;
-        default:
-            loaded = LoadCodecFile(path, format, doc, out);
-            break;
-    }
+    const PictureFormatInfo* format = FormatInfo(FormatFromName(path));
+    const bool loaded = format && format->read(path, doc, out);
     if (!loaded) out.emplace_back(kNotAPictureFile);
-    return loaded;
+    return {loaded, loaded && format->readerRecordsPath};
 }
 
-bool LoadCodecFile(const std::string& path, PictureFormat format, SourceDocument& doc, Messages& out) {
-    DecodedPicture decoded = CodecRead(path, format);
+bool LoadCodecFile(const std::string& path, CodecDecoder decode, SourceDocument& doc,
+                   Messages& out) {
+    DecodedPicture decoded = CodecRead(path, decode);
     if (!decoded.error.empty() || decoded.picture.empty()) {
         if (!decoded.error.empty()) out.push_back(decoded.error);
         return false;

@@ -1,18 +1,9 @@
 #include "io/save.h"
 
-#include <cctype>
 #include <cstring>
-
-#include "io/codec.h"
 
 namespace wendral {
 namespace {
-
-constexpr const char* kFilterExtensions[] = {"bmp", "jpg", "png", "tif", "tga", "pcx"};
-constexpr PictureFormat kFilterFormats[] = {PictureFormat::Bmp, PictureFormat::Jpeg, PictureFormat::Png,
-                                            PictureFormat::Tiff, PictureFormat::Tga, PictureFormat::Pcx};
-
-int FilterSlot(int filterIndex) { return filterIndex >= 1 && filterIndex <= 6 ? filterIndex - 1 : 0; }
 
 // The destination's rows as a packet, each row padded to 4 bytes as a packet's must be.
 PicturePacket DestinationPacket(const WendralState& state) {
@@ -27,7 +18,9 @@ PicturePacket DestinationPacket(const WendralState& state) {
 
 }  // namespace
 
-const char* FilterExtension(int filterIndex) { return kFilterExtensions[FilterSlot(filterIndex)]; }
+const char* FilterExtension(int filterIndex) {
+    return FormatOfFilter(filterIndex).extension;
+}
 
 SaveTarget ResolveSaveTarget(const std::string& path, int filterIndex) {
     SaveTarget target;
@@ -35,37 +28,37 @@ SaveTarget ResolveSaveTarget(const std::string& path, int filterIndex) {
     const std::size_t slash = path.find_last_of('/');
     target.name = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::size_t dot = target.name.find_last_of('.');
-    std::string extension = dot == std::string::npos ? std::string() : target.name.substr(dot + 1);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (int i = 0; i < 6; ++i) {
-        if (extension == kFilterExtensions[i]) {
-            target.format = kFilterFormats[i];
-            return target;
-        }
+    const std::string extension =
+        dot == std::string::npos ? std::string() : target.name.substr(dot + 1);
+    if (const PictureFormatInfo* known = FormatOfExtension(extension)) {
+        target.format = known->format;
+        return target;
     }
-    const int slot = FilterSlot(filterIndex);
-    target.path += std::string(".") + kFilterExtensions[slot];
-    target.name += std::string(".") + kFilterExtensions[slot];
-    target.format = kFilterFormats[slot];
+    const PictureFormatInfo& filter = FormatOfFilter(filterIndex);
+    target.path += std::string(".") + filter.extension;
+    target.name += std::string(".") + filter.extension;
+    target.format = filter.format;
     return target;
 }
 
 bool SaveDestination(const WendralState& state, const std::string& path, PictureFormat format, Messages& out) {
-    switch (format) {
-        case PictureFormat::Bmp:
-            return WriteBmpFile(state, path);
-        case PictureFormat::Jpeg:
-            return WriteJpegFile(state, path, out);
-        case PictureFormat::Png:
-        case PictureFormat::Tiff:
-        case PictureFormat::Tga:
-        case PictureFormat::Pcx:
-            if (CodecWrite(DestinationPacket(state), format, path)) return true;
-            break;
-        case PictureFormat::None:
-            break;
-    }
+    if (const PictureFormatInfo* info = FormatInfo(format)) return info->write(state, path, out);
     out.emplace_back(kCodecSaveError);
+    return false;
+}
+
+bool SaveWithCodec(const WendralState& state, const std::string& path, CodecEncoder encode,
+                   Messages& out) {
+    if (CodecWrite(DestinationPacket(state), encode, path)) return true;
+    out.emplace_back(kCodecSaveError);
+    return false;
+}
+
+bool SaveScriptedDestination(const WendralState& state, const std::string& path, const std::string& format,
+                             Messages& out) {
+    const SaveTarget target = ResolveSaveTarget(path, format.empty() ? 1 : FilterIndexOf(format));
+    if (SaveDestination(state, target.path, target.format, out)) return true;
+    if (out.empty()) out.push_back("save: cannot write " + target.path);
     return false;
 }
 

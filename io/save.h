@@ -3,13 +3,11 @@
 
 #include "core/dest_state.h"
 #include "core/messages.h"
-#include "io/picture_file.h"
+#include "io/codec.h"
+#include "io/picture_formats.h"
 
 namespace wendral {
 
-inline constexpr const char* kSaveFilter =
-    "Bitmap Files (*.bmp)|*.bmp|Jpeg Files (*.jpg)|*.jpg|Png Files (*.png)|*.png|Tif Files "
-    "(*.tif)|*.tif|Tga Files (*.tga)|*.tga|Pcx Files (*.pcx)|*.pcx||";
 inline constexpr const char* kJpegStoreError = "Error storing JPEG file";
 inline constexpr const char* kCodecSaveError = "Failed the file save!";
 
@@ -26,12 +24,21 @@ SaveTarget ResolveSaveTarget(const std::string& path, int filterIndex);
 // The extension of a filter index (1 "bmp" ... 6 "pcx").
 const char* FilterExtension(int filterIndex);
 
-// Writes the destination in the format; on failure `out` receives the user's message (none
-// for BMP, whose writer is silent) and any existing file is left untouched.
+// Writes the destination with the writer of the format; on failure `out` receives the user's
+// message (none for BMP, whose writer is silent) and any existing file is left untouched.
 bool SaveDestination(const WendralState& state, const std::string& path, PictureFormat format,
                      Messages& out);
 
+// The script command's save: `format` is a format's word ("png"), empty for Bitmap; a name
+// without one of the six extensions gets that format's. A failure that the writer leaves
+// silent is reported as "save: cannot write PATH".
+bool SaveScriptedDestination(const WendralState& state, const std::string& path, const std::string& format,
+                             Messages& out);
+
 bool WriteBmpFile(const WendralState& state, const std::string& path);
 bool WriteJpegFile(const WendralState& state, const std::string& path, Messages& out);
+// The picture-codec layer's writer: the destination as a packet through `encode`.
+bool SaveWithCodec(const WendralState& state, const std::string& path, CodecEncoder encode,
+                   Messages& out);
 
 }  // namespace wendral

@@ -1,21 +1,35 @@
 #include "tools/batch_session.h"
 
 namespace wendral::batch {
+namespace {
 
-// Every family of batch commands, each registered from its own batch_<family>.cpp.
-const CommandTable& AllCommands() {
-    static const CommandTable table = [] {
-        CommandTable t;
-        RegisterFileCommands(t);
-        RegisterSourceCommands(t);
-        RegisterDistortionCommands(t);
-        RegisterBrushingCommands(t);
-        RegisterMergeCommands(t);
-        RegisterReferenceColourCommands(t);
-        RegisterEffectCommands(t);
-        return t;
+// The words of one batch word's rows: most words have one row; "brushing on|off" and
+// "dest-to 1|2" have one for each first argument.
+Command FromTable(const CommandRow& first) {
+    const std::string word = first.word;
+    return Command{word, word + (*first.synopsis ? std::string(" ") + first.synopsis : std::string()),
+                   [word](const Args& a) {
+                       const CommandRow* row = FindCommandWord(word, a);
+                       return row && row->argumentsOk(a);
+                   },
+                   [word](Session& s, const Args& a) {
+                       const CommandRow& row = *FindCommandWord(word, a);
+                       const std::string name = row.firstArgument ? word + " " + row.firstArgument : word;
+                       return s.Run(row, name, a);
+                   }};
+}
+
+}  // namespace
+
+// The command table's words, then the batch's own.
+const Vocabulary& AllCommands() {
+    static const Vocabulary vocabulary = [] {
+        Vocabulary v;
+        for (const std::string& word : CommandWords()) v.Add(FromTable(*FindCommandWord(word, {})));
+        RegisterFileCommands(v);
+        return v;
     }();
-    return table;
+    return vocabulary;
 }
 
 }  // namespace wendral::batch

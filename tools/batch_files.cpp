@@ -2,54 +2,12 @@
 #include <algorithm>
 #include <ostream>
 
-#include "io/picture_file.h"
+#include "io/picture_formats.h"
 #include "io/save.h"
 #include "tools/batch_session.h"
 
 namespace wendral::batch {
 namespace {
-
-const char* const kFilterWords[] = {"bmp", "jpg", "png", "tif", "tga", "pcx"};
-
-int FilterIndex(const std::string& word) {
-    for (int i = 0; i < 6; ++i)
-        if (word == kFilterWords[i]) return i + 1;
-    return 0;
-}
-
-bool OnePath(const Args& a) { return a.size() == 1; }
-
-CommandResult Open(Session& s, const Args& a) {
-    SourceView& fresh = s.NewWindow();
-    return s.Run("open", [&] {
-        // The window opens at the picture's own size, as far as the grid goes.
-        return OpenSource(s.state, s.zone, fresh, a[0], s.load, [](SourceView& v) {
-            v.SetClientSize(std::min(v.Document.PictureWidth, kMaxWidth), std::min(v.Document.PictureHeight, kMaxHeight));
-        });
-    });
-}
-
-CommandResult Save(Session& s, const Args& a) {
-    if (!s.state.PicturePresent()) return Fail("save: the destination is empty");
-    const int filter = a.size() == 2 ? FilterIndex(a[1]) : 1;
-    const SaveTarget target = ResolveSaveTarget(a[0], filter);
-    Messages messages;
-    if (!SaveDestination(s.state, target.path, target.format, messages)) {
-        if (messages.empty()) messages.push_back("save: cannot write " + target.path);
-        return Fail(std::move(messages));
-    }
-    return Ok();
-}
-
-CommandResult Paste(Session& s, const Args& a) {
-    const int n = ToInt(a[0]);
-    if (!s.Source(n)) return Fail("source " + a[0] + " is not open");
-    // The clipboard would hold the picture of the file as the open command reads it.
-    SourceDocument clip;
-    Messages messages;
-    if (!s.load(a[1], s.state.SourceCount, clip, messages)) return Fail(std::move(messages));
-    return s.Run("paste", [&] { return PasteSource(s.state, s.zone, n, clip.packet); });
-}
 
 CommandResult Info(Session& s, const Args&) {
     const WendralState& st = s.state;
@@ -74,13 +32,26 @@ CommandResult Pixel(Session& s, const Args& a) {
 
 }  // namespace
 
-void RegisterFileCommands(CommandTable& t) {
-    t.Add({"open", "open PATH", OnePath, Open});
-    t.Add({"save", "save PATH [bmp|jpg|png|tif|tga|pcx]",
-           [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndex(a[1]) != 0); }, Save});
-    t.Add({"paste", "paste N PATH", [](const Args& a) { return a.size() == 2 && IsSourceNumber(a[0]); }, Paste});
+void RegisterFileCommands(Vocabulary& t) {
+    // The table leaves the format words to io's formats.
+    const CommandRow& save = *FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument);
+    t.Add({"save", "save PATH [" + FormatExtensions("|") + "]",
+           [](const Args& a) { return a.size() == 1 || (a.size() == 2 && FilterIndexOf(a[1]) != 0); },
+           [&save](Session& s, const Args& a) { return s.Run(save, "save", a); }});
     t.Add({"info", "info", [](const Args& a) { return a.empty(); }, Info});
-    t.Add({"pixel", "pixel X Y", Ints({{0, kMaxWidth - 1}, {0, kMaxHeight - 1}}), Pixel});
+    // A recorded session says how large the application's destination window was: the brush
+    // keeps inside it.
+    t.Add({"view", "view W H",
+           [](const Args& a) {
+               return a.size() == 2 && IsInt(a[0], 0, kMaxClientSide) && IsInt(a[1], 0, kMaxClientSide);
+           },
+           [](Session& s, const Args& a) {
+               s.view = ClientArea{ToInt(a[0]), ToInt(a[1])};
+               return Ok();
+           }});
+    t.Add({"pixel", "pixel X Y",
+           [](const Args& a) { return a.size() == 2 && IsInt(a[0], 0, kMaxWidth - 1) && IsInt(a[1], 0, kMaxHeight - 1); },
+           Pixel});
 }
 
 }  // namespace wendral::batch

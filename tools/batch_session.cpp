@@ -1,12 +1,15 @@
 #include "tools/batch_session.h"
 
 #include <algorithm>
+#include <optional>
 #include <charconv>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 
+#include "core/limits.h"
 #include "io/picture_file.h"
+#include "io/save.h"
 
 namespace wendral::batch {
 
@@ -22,16 +25,33 @@ CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages) {
     return Fail(std::move(messages));
 }
 
-Session::Session(std::ostream& output) : out(output), load(&LoadPictureFile) {}
+Session::Session(std::ostream& output) : out(output), load(&LoadPictureFile), save(&SaveScriptedDestination) {}
 
 SourceView* Session::Source(int number) {
     if (number < 1 || number > 2 || number > state.SourceCount) return nullptr;
     return state.SourceViews[number];
 }
 
-SourceView& Session::NewWindow() {
+SourceView& Session::MakeSourceWindow(int) {
     windows_.push_back(std::make_unique<SourceView>());
     return *windows_.back();
+}
+
+// A script has no screen: an opened picture gets a window of its own size as far as the grid
+// goes, a blank source the destination's size, and a second window the first one's size.
+void Session::SizeSourceWindow(SourceView& view, int, WindowPurpose purpose) {
+    switch (purpose) {
+        case WindowPurpose::Opened:
+            view.SetClientSize(std::min(view.Document.PictureWidth, kMaxWidth),
+                               std::min(view.Document.PictureHeight, kMaxHeight));
+            break;
+        case WindowPurpose::Blank: view.SetClientSize(state.DestWidth, state.DestHeight); break;
+        case WindowPurpose::FromDestination: {
+            const ClientSize c = state.SourceViews[1]->Client();
+            view.SetClientSize(c.cx, c.cy);
+            break;
+        }
+    }
 }
 
 const SourceImage* Session::Shown(int number) {
@@ -39,6 +59,24 @@ const SourceImage* Session::Shown(int number) {
     if (!view) return nullptr;
     shown_[number] = view->Image();
     return &shown_[number];
+}
+
+CommandContext Session::Context() {
+    return CommandContext{state,
+                          zone,
+                          engine,
+                          sampling,
+                          [this] { return ShownSources{Shown(1), Shown(2)}; },
+                          view.value_or(PictureArea(state)),
+                          load,
+                          save,
+                          this,
+                          nullptr,
+                          history_.get()};
+}
+
+void Session::KeepHistory() {
+    if (!history_) history_ = std::make_unique<History>(state, zone);
 }
 
 void Session::ReleaseDetached() {
@@ -49,104 +87,39 @@ void Session::ReleaseDetached() {
     });
 }
 
-CommandResult Session::Run(const std::string& what, const std::function<SourceOutcome()>& command) {
-    SourceOutcome outcome = command();
-    if (outcome.heldBack) {
+CommandResult Session::Run(const CommandRow& row, const std::string& name, const Args& args) {
+    if (const std::optional<std::string> why = Unavailability(state, row.needs)) return Fail(name + ": " + *why);
+    CommandContext context = Context();
+    CommandOutcome outcome = row.run(context, args);
+    if (outcome.throughSources && outcome.source.heldBack) {
         state.OverwriteConsent = 1;
-        outcome = command();
+        outcome = row.run(context, args);
     }
     ReleaseDetached();
-    if (outcome.failed && outcome.messages.empty()) return Fail(what + " is not available now");
-    if (outcome.failed || !outcome.messages.empty()) return Fail(std::move(outcome.messages));
-    return Ok();
+    if (history_ && row.id != kUndo && row.id != kRedo) history_->Commit(state, zone, name);
+    if (!outcome.refusal.empty()) return Fail(name + ": " + outcome.refusal);
+    if (outcome.source.failed && outcome.source.messages.empty()) return Fail(name + " is not available now");
+    return FromZoneOutcome(outcome.zone, std::move(outcome.source.messages));
 }
 
-void CommandTable::Add(Command command) {
+void Vocabulary::Add(Command command) {
+    if (!commands_.contains(command.name)) order_.push_back(command.name);
     std::string name = command.name;
     commands_[name] = std::move(command);
 }
 
-const Command* CommandTable::Find(const std::string& name) const {
+const Command* Vocabulary::Find(const std::string& name) const {
     const auto it = commands_.find(name);
     return it == commands_.end() ? nullptr : &it->second;
 }
 
-bool IsInt(const std::string& word, long long min, long long max) {
-    long long v = 0;
-    const char* end = word.data() + word.size();
-    const auto [p, ec] = std::from_chars(word.data(), end, v);
-    return ec == std::errc() && p == end && !word.empty() && v >= min && v <= max;
-}
-
-int ToInt(const std::string& word) {
-    int v = 0;
-    std::from_chars(word.data(), word.data() + word.size(), v);
-    return v;
-}
-
-bool IsSourceNumber(const std::string& word) { return word == "1" || word == "2"; }
-
-std::function<bool(const Args&)> Ints(std::vector<std::pair<long long, long long>> bounds) {
-    return [bounds = std::move(bounds)](const Args& args) {
-        if (args.size() != bounds.size()) return false;
-        for (std::size_t i = 0; i < args.size(); ++i)
-            if (!IsInt(args[i], bounds[i].first, bounds[i].second)) return false;
-        return true;
-    };
-}
-
-bool PressCount(const Args& a) {
-    return a.empty() || (a.size() == 1 && IsInt(a[0], 1, kMaxPresses));
-}
-
-int Presses(const Args& a) {
-    return a.empty() ? 1 : ToInt(a[0]);
-}
-
-std::function<bool(const Args&)> Points(std::size_t minPoints) {
-    return [minPoints](const Args& args) {
-        if (args.size() % 2 != 0 || args.size() < 2 * minPoints) return false;
-        return std::all_of(args.begin(), args.end(), [](const std::string& w) {
-            return IsInt(w, -kMaxCoordinate, kMaxCoordinate);
-        });
-    };
-}
-
-std::vector<Point> ToPoints(const Args& args) {
-    std::vector<Point> points;
-    for (std::size_t i = 0; i + 1 < args.size(); i += 2)
-        points.push_back(Point{ToInt(args[i]), ToInt(args[i + 1])});
-    return points;
-}
-
-std::optional<CommandResult> Unavailable(const Session& s, const std::string& name,
-                                         unsigned needs) {
-    const WendralState& st = s.state;
-    if ((needs & kNeedsSource) && st.SourceCount < 1) return Fail(name + ": no source is open");
-    if ((needs & kNeedsTwoSources) && st.SourceCount < 2)
-        return Fail(name + ": source 2 is not open");
-    if ((needs & kNeedsPicture) && !st.PicturePresent())
-        return Fail(name + ": the destination is empty");
-    if ((needs & kNeedsNoBrushing) && st.BrushingEnabled != 0)
-        return Fail(name + ": not available while brushing is on (brushing off ends it)");
-    return std::nullopt;
+std::string Vocabulary::Usage() const {
+    std::string usage;
+    for (const std::string& name : order_) usage += "  " + commands_.at(name).usage + "\n";
+    return usage;
 }
 
 namespace {
-
-std::string Trim(const std::string& s) {
-    const std::size_t a = s.find_first_not_of(" \t\r");
-    if (a == std::string::npos) return {};
-    const std::size_t b = s.find_last_not_of(" \t\r");
-    return s.substr(a, b - a + 1);
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
-    return words;
-}
 
 // Messages may span lines; in the report each stays on its own line.
 std::string OneLine(const std::string& text) {
@@ -160,58 +133,35 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-std::vector<ScriptLine> SplitCommandText(const std::string& text) {
-    std::vector<ScriptLine> lines;
-    std::string piece;
-    int number = 1;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == ';' || text[i] == '\n') {
-            lines.push_back(ScriptLine{number++, Trim(piece)});
-            piece.clear();
-        } else {
-            piece += text[i];
-        }
-    }
-    return lines;
-}
-
-std::vector<ScriptLine> SplitScript(const std::string& text) {
-    std::vector<ScriptLine> lines;
-    std::istringstream in(text);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        const std::size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        lines.push_back(ScriptLine{number, Trim(line)});
-    }
-    return lines;
-}
-
-int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ostream& err) {
-    const CommandTable& table = AllCommands();
-    struct Step {
-        const ScriptLine* line;
-        const Command* command;
-        Args args;
-    };
+std::optional<std::vector<Step>> CheckCommands(const std::vector<ScriptLine>& lines,
+                                               std::ostream& err, const WordExpander& expand) {
+    const Vocabulary& table = AllCommands();
     std::vector<Step> steps;
     for (const ScriptLine& line : lines) {
-        std::vector<std::string> words = Words(line.text);
+        std::vector<std::string> words = SplitScriptWords(line.text);
         if (words.empty()) continue;
         const Command* command = table.Find(words[0]);
         if (!command) {
             err << "line " << line.line << ": unknown command: " << words[0] << '\n' << kUsage << '\n';
-            return 2;
+            return std::nullopt;
         }
         Args args(words.begin() + 1, words.end());
+        if (expand)
+            for (std::string& a : args) a = expand(a);
         if (command->argumentsOk && !command->argumentsOk(args)) {
-            err << "line " << line.line << ": bad arguments: " << line.text << '\n'
+            err << "line " << line.line
+                << ": bad arguments: " << (expand ? expand(line.text) : line.text) << '\n'
                 << "usage: " << command->usage << '\n';
-            return 2;
+            return std::nullopt;
         }
         steps.push_back(Step{&line, command, std::move(args)});
     }
+    return steps;
+}
+
+int RunSteps(const std::vector<Step>& steps, Session& session, std::ostream& err) {
+    for (const Step& step : steps)
+        if (step.command->name == "undo" || step.command->name == "redo") session.KeepHistory();
     for (const Step& step : steps) {
         const CommandResult result = step.command->run(session, step.args);
         if (result.status == Status::Ok) continue;
@@ -225,30 +175,43 @@ int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ost
     return 0;
 }
 
-int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    std::vector<ScriptLine> lines;
+int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ostream& err) {
+    const std::optional<std::vector<Step>> steps = CheckCommands(lines, err);
+    return steps ? RunSteps(*steps, session, err) : 2;
+}
+
+bool ReadScripts(std::span<const std::string> arguments, std::vector<ScriptLine>& lines,
+                 std::ostream& err) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a == "-e") {
             if (i + 1 == arguments.size()) {
                 err << "-e needs commands\n" << kUsage << '\n';
-                return 2;
+                return false;
             }
             for (ScriptLine& l : SplitCommandText(arguments[++i])) lines.push_back(std::move(l));
         } else if (a.size() > 1 && a[0] == '-') {
             err << "unknown option: " << a << '\n' << kUsage << '\n';
-            return 2;
+            return false;
         } else {
             std::ifstream file(a, std::ios::binary);
             if (!file) {
                 err << "cannot read script: " << a << '\n' << kUsage << '\n';
-                return 2;
+                return false;
             }
             std::ostringstream text;
             text << file.rdbuf();
             for (ScriptLine& l : SplitScript(text.str())) lines.push_back(std::move(l));
         }
     }
+    return true;
+}
+
+int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (!arguments.empty() && (arguments[0] == "--each" || arguments[0].starts_with("-j")))
+        return RunEach(arguments, out, err);
+    std::vector<ScriptLine> lines;
+    if (!ReadScripts(arguments, lines, err)) return 2;
     Session session(out);
     return RunCommands(lines, session, err);
 }

@@ -4,12 +4,16 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/dest_state.h"
 #include "core/messages.h"
-#include "core/nudge_twist.h"
+#include "core/command_table.h"
+#include "core/script_words.h"
+#include "core/distortion_engine.h"
+#include "core/history.h"
 #include "core/reference_colour.h"
 #include "core/source_image.h"
 #include "core/source_view.h"
@@ -33,9 +37,10 @@ CommandResult Fail(Messages messages);
 // A destination command's outcome: the zone question fails the command with its text.
 CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages);
 
-// Everything a script works on: the destination state, the destination view's zone and the
-// source windows. Every command family reaches the engine through it.
-class Session {
+// Everything a script works on: the destination state, the destination view's zone and what
+// it keeps between presses and drags, and the source windows. Every command reaches the engine
+// through the core command table with this session's context.
+class Session : public SourceWindowMaker {
 public:
     explicit Session(std::ostream& out);
     Session(const Session&) = delete;
@@ -43,28 +48,37 @@ public:
 
     WendralState state;
     Zone zone;
-    std::ostream& out;    // what info and pixel print
-    PictureLoader load;   // the open command's file reader
-
-    // What the destination view keeps between presses and drags: the nudge and twist caches
-    // and the running average of the right-button sampling.
-    NudgeTwist nudgeTwist;
+    DistortionEngine engine;
     ReferenceSampling sampling;
+    std::ostream& out;   // what info and pixel print
+    PictureLoader load;  // the open command's file reader
+    PictureSaver save;   // the save command's writer
+    // The destination window's client area, which holds the brush; none: the picture's size.
+    std::optional<ClientArea> view;
+
+    // Keeps an undo history from now on: every command after this is a step. A script that
+    // never undoes has none, and pays nothing for it.
+    void KeepHistory();
 
     // Source window `number` if it is open.
     SourceView* Source(int number);
-    // A new source window, not yet a source; kept only if the engine attaches it.
-    SourceView& NewWindow();
     // What source `number` shows, or null when it is not open.
     const SourceImage* Shown(int number);
 
-    // Runs a source command as the application would with a user who answers Yes: a change the
-    // overwrite guard holds back is consented to and repeated. Views the engine no longer
-    // holds are released afterwards.
-    CommandResult Run(const std::string& what, const std::function<SourceOutcome()>& command);
+    // The context the table's commands run in.
+    CommandContext Context();
+
+    // Runs a row of the table as the application would with a user who answers Yes: a change
+    // the overwrite guard holds back is consented to and repeated. Views the engine no longer
+    // holds are released afterwards. `name` starts each message of refusal.
+    CommandResult Run(const CommandRow& row, const std::string& name, const Args& args);
+
+    SourceView& MakeSourceWindow(int number) override;
+    void SizeSourceWindow(SourceView& view, int number, WindowPurpose purpose) override;
 
 private:
     void ReleaseDetached();
+    std::unique_ptr<History> history_;
     std::vector<std::unique_ptr<SourceView>> windows_;
     SourceImage shown_[3];
 };
@@ -72,77 +86,73 @@ private:
 // One command of the batch language.
 struct Command {
     std::string name;
-    std::string usage;                            // e.g. "scale N WS HS"
+    std::string usage;                             // e.g. "scale N WS HS"
     std::function<bool(const Args&)> argumentsOk;  // checked before any command runs
     std::function<CommandResult(Session&, const Args&)> run;
 };
 
-class CommandTable {
+class Vocabulary {
 public:
     void Add(Command command);
     const Command* Find(const std::string& name) const;
+    // Every command's usage, one a line, in the order added.
+    std::string Usage() const;
 
 private:
     std::map<std::string, Command> commands_;
+    std::vector<std::string> order_;
 };
 
-// Each family registers its commands in its own file; RegisterAllCommands lists the families.
-void RegisterFileCommands(CommandTable& table);    // batch_files.cpp
-void RegisterSourceCommands(CommandTable& table);  // batch_sources.cpp
-void RegisterDistortionCommands(CommandTable& table);       // batch_distortions.cpp
-void RegisterBrushingCommands(CommandTable& table);         // batch_brushing.cpp
-void RegisterMergeCommands(CommandTable& table);            // batch_merging.cpp
-void RegisterReferenceColourCommands(CommandTable& table);  // batch_reference_colour.cpp
-void RegisterEffectCommands(CommandTable& table);           // batch_effects.cpp
-const CommandTable& AllCommands();
+// The words of the core command table, and the batch's own: info, pixel and save's formats
+// (batch_files.cpp).
+void RegisterFileCommands(Vocabulary& vocabulary);
 
-// Argument helpers for the families.
-bool IsInt(const std::string& word, long long min, long long max);
-int ToInt(const std::string& word);
-bool IsSourceNumber(const std::string& word);
-// Arguments: exactly `count` words, each an integer within its bounds.
-std::function<bool(const Args&)> Ints(std::vector<std::pair<long long, long long>> bounds);
-// Arguments of a key command: nothing (one press) or a press count K; holding a key down for
-// minutes gives no more presses than kMaxPresses.
-inline constexpr long long kMaxPresses = 10000;
-bool PressCount(const Args& args);
-int Presses(const Args& args);
-// Mouse positions a script may give; the engine clamps or ignores what lies off the picture.
-inline constexpr long long kMaxCoordinate = 1000000;
-// Arguments: an even number, at least `minPoints` pairs, of picture coordinates X Y.
-std::function<bool(const Args&)> Points(std::size_t minPoints);
-std::vector<Point> ToPoints(const Args& args);
-
-// What a destination command needs before it may run; the application disables the command
-// otherwise. Any combination of these bits.
-enum Needs : unsigned {
-    kNeedsPicture = 1,  // DestWidth and DestHeight non-zero
-    kNeedsNoBrushing = 2,
-    kNeedsSource = 4,  // at least one source open
-    kNeedsTwoSources = 8,
-};
-// The failure that says why command `name` cannot run now, or nothing when it can.
-std::optional<CommandResult> Unavailable(const Session& session, const std::string& name,
-                                         unsigned needs);
+const Vocabulary& AllCommands();
 
 // --- Running scripts ---
 
-struct ScriptLine {
-    int line = 0;      // counted from 1 in its script or -e text
-    std::string text;  // without comment
+
+inline constexpr const char* kUsage =
+    "usage: wendral-batch [-e COMMANDS] [SCRIPT ...]\n"
+    "       wendral-batch [-j N] --each PICTURE... -- [-e COMMANDS] [SCRIPT ...]";
+
+// Reads the -e texts and script files of a command line, in order, into `lines`. Anything else,
+// or a script that cannot be read, is reported on `err`: false.
+bool ReadScripts(std::span<const std::string> arguments, std::vector<ScriptLine>& lines,
+                 std::ostream& err);
+
+// A command that passed the check, with its arguments as they will run.
+struct Step {
+    const ScriptLine* line;
+    const Command* command;
+    Args args;
 };
-
-// Commands of an -e text: separated by ";" or new lines.
-std::vector<ScriptLine> SplitCommandText(const std::string& text);
-// Commands of a script file: one a line, "#" starts a comment.
-std::vector<ScriptLine> SplitScript(const std::string& text);
-
-inline constexpr const char* kUsage = "usage: wendral-batch [-e COMMANDS] [SCRIPT ...]";
-
+// Gives the argument word that runs for a word as written (--each puts a picture's names in).
+using WordExpander = std::function<std::string(const std::string&)>;
+// Checks every command: an unknown or malformed one is reported on `err` and nothing is given.
+// The steps point into `lines`.
+std::optional<std::vector<Step>> CheckCommands(const std::vector<ScriptLine>& lines,
+                                               std::ostream& err,
+                                               const WordExpander& expand = nullptr);
+// Runs checked steps in order; the first failure ends the run (1, or 2 for arguments the
+// command itself refuses). Returns the exit status.
+int RunSteps(const std::vector<Step>& steps, Session& session, std::ostream& err);
 // Checks every command first (unknown or malformed: 2, nothing runs), then runs them in order
 // (the first failure: 1). Returns the exit status.
 int RunCommands(const std::vector<ScriptLine>& lines, Session& session, std::ostream& err);
-// The whole program: options, scripts, commands.
+// The whole program: options, scripts, commands; --each goes to RunEach.
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+// --- One script over many pictures (batch_each.cpp) ---
+
+// `word` with "$IN" replaced by `picture` and "$STEM" by its file name without folder and
+// extension, in one pass from the left: what is put in is never read again.
+std::string ExpandPictureNames(const std::string& word, const std::string& picture);
+// wendral-batch [-j N] --each PICTURE... -- [-e COMMANDS] [SCRIPT ...]: the script once per
+// picture, each in a process of its own forked from this one, at most N at a time. Every
+// picture's script is checked before any runs (2). Progress and the failing pictures' messages
+// go to `err`, the scripts' output to `out` in the pictures' order. 1 if any picture failed.
+// The children are forked without exec: call it from a process that has started no threads.
+int RunEach(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace wendral::batch

@@ -1,15 +1,20 @@
 // Times presses through the real windows (action, router, view, repaint) against the engine
 // alone doing the same presses on its own state, in the same run: distortions of a zone of the
-// full-size destination, then scroll steps of the source window the destination is built from.
+// full-size destination, scroll steps of the source window the destination is built from, and
+// the merge dialog's bias slider over two full-size sources.
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -21,16 +26,25 @@
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/source_window.h"
 #include "app/wendral_app.h"
 #include "core/dest_state.h"
 #include "core/limits.h"
+#include "core/merge.h"
+#include "core/merge_dialog.h"
 #include "core/nudge_twist.h"
 #include "core/radial_distort.h"
+#include "core/rotate.h"
 #include "core/source_view.h"
 #include "core/sources.h"
+#include "core/special_effect.h"
+#include "core/tone_curve.h"
 #include "core/zone.h"
+#include "dialogs/brightness_dialog.h"
+#include "dialogs/merge_dialog.h"
+#include "dialogs/rotate_dialog.h"
+#include "dialogs/special_effects_dialog.h"
 #include "io/bmp.h"
 #include "io/file_bytes.h"
 #include "io/picture_file.h"
@@ -48,6 +62,7 @@ constexpr double kTargetRatio = 1.5;
 constexpr int kSourceWidth = 3072;
 constexpr int kSourceHeight = 2304;
 constexpr int kScrollSteps = 50;
+constexpr int kBiasNotifications = 50;
 
 // The same repeatable bytes in both the window's state and the engine's.
 void FillBytes(std::uint8_t* d, std::size_t n) {
@@ -125,7 +140,7 @@ public:
         WriteSourceFile();
         if (!app_->OpenSourceFile(sourcePath_) || !app_->SourceFrames[1]) return;
         sourceFrame_ = static_cast<CChildFrame*>(app_->SourceFrames[1].data());
-        SizeSourceWindow();
+        SizeSourceWindow(*sourceFrame_);
         OpenEngineSource();
         // The destination fills the area in front of the source window, as a user would place it.
         app_->DestFrame()->setGeometry(app_->MainFrame()->MdiArea().viewport()->rect());
@@ -135,8 +150,10 @@ public:
     }
 
     ~Bench() {
+        CloseDialogs();
         if (sourceFrame_) sourceFrame_->View().viewport()->removeEventFilter(&sourcePaints_);
         view().removeEventFilter(&destPaints_);
+        mergeDialog_.reset();
         app_.reset();
     }
 
@@ -170,6 +187,7 @@ public:
         app_->MainFrame()->BringToTop(sourceFrame_);
         WendralState& s = app_->State();
         s.DestModified = engineState_->DestModified = 0;
+        CloseSecondSource();
         sourceView().horizontalScrollBar()->setValue(kMaxWidth);
         sourceView().verticalScrollBar()->setValue(kMaxHeight);
         QApplication::processEvents();
@@ -200,10 +218,121 @@ public:
             {"explode", 100, reset, [this] { WindowPress(kExplode); },
              [this] { Explode(*engineState_, engineZone_); }, destPaints},
             {"nudge upward", 100, reset, [this] { WindowPress(kNudgeUpward); },
-             [this] { engineNudge_.Run(ZoneCommand::NudgeUpward, *engineState_, engineZone_); }, destPaints},
+             [this] { engineNudge_.Run(ZoneCommand::NudgeUpward, *engineState_, engineZone_); },
+             destPaints},
             {"scroll source", kScrollSteps, [this] { ResetScroll(); }, [this] { WindowScroll(); },
              [this] { EngineScroll(); }, [this] { return sourcePaints_.paints; }},
+            ToneSliderPhase(),
+            RotateMarkerPhase(),
+            SpecialSpinPhase(),
+            {"merge bias", kBiasNotifications, [this] { ResetMerge(); }, [this] { WindowBias(); },
+             [this] { EngineBias(); }, destPaints},
         };
+    }
+
+    // The effect dialogs' phases: each round opens the dialog afresh over the filled picture,
+    // and beside it the engine's model of the same dialog over the engine's copy.
+    void CloseDialogs() {
+        toneDialog_.reset();
+        rotateDialog_.reset();
+        specialDialog_.reset();
+        engineTone_.reset();
+        engineRotate_.reset();
+        engineSpecial_.reset();
+    }
+
+    void ResetDialog(QDialog* dialog) {
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QApplication::processEvents();
+        dialogStep_ = engineStep_ = 0;
+    }
+
+    void ResetEffectDialog() {
+        CloseDialogs();
+        ResetDistortion();
+        engineState_->Random = app_->State().Random;
+    }
+
+    // A drag of the master contrast slider: every move is a notification.
+    static int ContrastAt(int step) { return 64 + 3 * step; }
+    Phase ToneSliderPhase() {
+        return {"tone slider", 50,
+                [this] {
+                    ResetEffectDialog();
+                    toneDialog_ = std::make_unique<CBrightnessDlg>(app_->State(), view(), app_->MainFrame());
+                    engineTone_ = std::make_unique<BrightnessDialogState>(*engineState_, engineZone_);
+                    ResetDialog(toneDialog_.get());
+                    toneDialog_->Slider(ToneSlider::MasterContrast)->setSliderDown(true);
+                },
+                [this] {
+                    toneDialog_->Slider(ToneSlider::MasterContrast)->setSliderPosition(ContrastAt(++dialogStep_));
+                    QApplication::processEvents();
+                },
+                [this] { engineTone_->SliderMoved(ToneSlider::MasterContrast, ContrastAt(++engineStep_)); },
+                [this] { return destPaints_.paints; }};
+    }
+
+    // The marker dragged once round the ring, 18 degrees a move, from a press at the centre.
+    static QPoint RingPoint(int step) {
+        const double a = step * 18 * 3.141592653589793 / 180;
+        return QPoint(kDialCentreX + static_cast<int>(std::lround(48 * std::sin(a))),
+                      kDialCentreY - static_cast<int>(std::lround(48 * std::cos(a))));
+    }
+    void SendToRotateDialog(QEvent::Type type, QPoint dialPoint) {
+        CRotateDlg& d = *rotateDialog_;
+        const QPoint at = d.Dial()->mapTo(&d, d.Dial()->FromDial(dialPoint));
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(at), d.mapToGlobal(QPointF(at)), button, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&d, &event);
+    }
+    Phase RotateMarkerPhase() {
+        return {"rotate marker", 20,
+                [this] {
+                    ResetEffectDialog();
+                    rotateDialog_ = std::make_unique<CRotateDlg>(app_->State(), view(), app_->MainFrame());
+                    engineRotate_ = std::make_unique<RotateDialogState>(*engineState_, engineZone_);
+                    ResetDialog(rotateDialog_.get());
+                    SendToRotateDialog(QEvent::MouseButtonPress, QPoint(kDialCentreX, kDialCentreY));
+                    engineRotate_->Press(kDialCentreX, kDialCentreY);
+                },
+                [this] {
+                    SendToRotateDialog(QEvent::MouseMove, RingPoint(++dialogStep_));
+                    QApplication::processEvents();
+                },
+                [this] {
+                    const QPoint at = RingPoint(++engineStep_);
+                    engineRotate_->Move(at.x(), at.y());
+                },
+                [this] { return destPaints_.paints; }};
+    }
+
+    // Clicks on the right arrow of the top spin button: the step and the end notification.
+    void ClickSpin(QEvent::Type type) {
+        CSpinButton* spin = specialDialog_->Spin(SpecialParam::XorShift);
+        const QPointF at = spin->ArrowRect(1).center();
+        QMouseEvent event(type, at, spin->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(spin, &event);
+    }
+    Phase SpecialSpinPhase() {
+        return {"special spin", 20,
+                [this] {
+                    ResetEffectDialog();
+                    specialDialog_ = std::make_unique<CSpecialEffectsDlg>(app_->State(), view(), app_->MainFrame());
+                    engineSpecial_ = std::make_unique<SpecialEffectsDialogState>(*engineState_, engineZone_);
+                    ResetDialog(specialDialog_.get());
+                },
+                [this] {
+                    ClickSpin(QEvent::MouseButtonPress);
+                    ClickSpin(QEvent::MouseButtonRelease);
+                    QApplication::processEvents();
+                },
+                [this] {
+                    engineSpecial_->ParameterChanged(SpecialParam::XorShift, ++engineStep_);
+                    engineSpecial_->Render();
+                },
+                [this] { return destPaints_.paints; }};
     }
 
     // The window's last picture must be the engine's: the same presses did the same work.
@@ -225,6 +354,40 @@ public:
         });
     }
 
+    // The merge dialog open over two full-size sources on both sides, at its opening settings,
+    // the destination in front and shown.
+    void ResetMerge() {
+        OpenSecondSource();
+        mergeDialog_.reset();
+        app_->MainFrame()->BringToTop(app_->DestFrame());
+        WendralState& s = app_->State();
+        Messages messages;
+        PrepareMerge(s, messages);
+        mergeDialog_ = std::make_unique<CMergeDlg>(
+            s, [this] { view().MergeNow(); }, app_->MainFrame());
+        mergeDialog_->show();
+        view().RedrawDestination();
+        QApplication::processEvents();
+        PrepareMerge(*engineState_, messages);
+        engineMerge_ = std::make_unique<MergeDialogModel>(*engineState_);
+        engineBias_ = MergeDialogModel::kBiasStart;
+    }
+
+    // One press of the right arrow on the bias slider: the dialog merges and the destination
+    // repaints inside the key's event.
+    void WindowBias() {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(mergeDialog_->BiasSlider(), &key);
+        QApplication::processEvents();
+    }
+
+    void EngineBias() {
+        Messages messages;
+        if (engineMerge_->SlidersMoved(++engineBias_, MergeDialogModel::kThresholdSliderStart))
+            MergeSources(*engineState_, engineZone_, engineSource_->Image(),
+                         engineSource2_->Image(), messages);
+    }
+
     long long ConvertedRows() { return view().ConvertedRows(); }
     QSize ViewSize() { return view().size(); }
     QSize SourceClientSize() { return sourceView().viewport()->size(); }
@@ -242,12 +405,50 @@ private:
 
     // The frame grows until its view's client area is the largest destination; the bars take
     // their room first.
-    void SizeSourceWindow() {
+    void SizeSourceWindow(CChildFrame& frame) {
         for (int i = 0; i < 3; ++i) {
-            const QSize client = SourceClientSize();
-            sourceFrame_->resize(sourceFrame_->size() + QSize(kMaxWidth, kMaxHeight) - client);
+            const QSize client = frame.View().viewport()->size();
+            frame.resize(frame.size() + QSize(kMaxWidth, kMaxHeight) - client);
             QApplication::processEvents();
         }
+    }
+
+    // Source 2 on both sides, as large as source 1's window, with other bytes.
+    void OpenSecondSource() {
+        if (app_->SourceFrames[2]) return;
+        if (source2Path_.isEmpty()) {
+            std::vector<std::uint8_t> rows(std::size_t{kMaxWidth} * 3 * kMaxHeight);
+            FillBytes(rows.data(), rows.size());
+            for (std::uint8_t& b : rows) b = static_cast<std::uint8_t>(b ^ 0x5A);
+            const std::vector<std::uint8_t> file =
+                BmpFileBytes(rows.data(), std::size_t{kMaxWidth} * 3, kMaxWidth, kMaxHeight);
+            source2Path_ = folder_.filePath("bench2.bmp");
+            WriteFileAtomically(source2Path_.toStdString(), file.data(), file.size());
+        }
+        WendralState& s = app_->State();
+        s.DestModified = engineState_->DestModified = 0;
+        app_->OpenSourceFile(source2Path_);
+        if (app_->SourceFrames[2])
+            SizeSourceWindow(*static_cast<CChildFrame*>(app_->SourceFrames[2].data()));
+        engineSource2_ = std::make_unique<SourceView>();
+        engineSource2_->SetClientSize(kMaxWidth, kMaxHeight);
+        const PictureLoader loader = [](const std::string& path, int count, SourceDocument& doc,
+                                        Messages& out) {
+            return LoadPictureFile(path, count, doc, out);
+        };
+        OpenSource(*engineState_, engineZone_, *engineSource2_, source2Path_.toStdString(), loader);
+    }
+
+    // The other phases work on source 1 alone.
+    void CloseSecondSource() {
+        mergeDialog_.reset();
+        if (app_->SourceFrames[2]) {
+            app_->SourceFrames[2]->close();
+            QApplication::processEvents();
+        }
+        if (engineSource2_ && engineState_->SourceCount == 2)
+            CloseSource(*engineState_, engineZone_, 2);
+        engineSource2_.reset();
     }
 
     void OpenEngineSource() {
@@ -267,8 +468,19 @@ private:
     std::unique_ptr<SourceView> engineSource_ = std::make_unique<SourceView>();
     Zone engineZone_;
     NudgeTwist engineNudge_;
+    QString source2Path_;
+    std::unique_ptr<SourceView> engineSource2_;
+    std::unique_ptr<CMergeDlg> mergeDialog_;
+    std::unique_ptr<MergeDialogModel> engineMerge_;
+    int engineBias_ = 0;
     PaintCounter destPaints_, sourcePaints_;
-    int windowStep_ = 0, engineStep_ = 0;
+    int windowStep_ = 0, engineStep_ = 0, dialogStep_ = 0;
+    std::unique_ptr<CBrightnessDlg> toneDialog_;
+    std::unique_ptr<CRotateDlg> rotateDialog_;
+    std::unique_ptr<CSpecialEffectsDlg> specialDialog_;
+    std::unique_ptr<BrightnessDialogState> engineTone_;
+    std::unique_ptr<RotateDialogState> engineRotate_;
+    std::unique_ptr<SpecialEffectsDialogState> engineSpecial_;
 };
 
 }  // namespace

@@ -29,10 +29,8 @@ AppFixture::~AppFixture() {
     sources_.clear();
 }
 
-SourceView& AppFixture::AddSource(int width, int height, std::function<Bgr(int, int)> colour) {
-    auto source = std::make_unique<SourceView>();
-    source->SetClientSize(width, height);
-    const PictureLoader loader = [&](const std::string&, int, SourceDocument& doc, Messages&) {
+PictureLoader PictureOf(int width, int height, std::function<Bgr(int, int)> colour) {
+    return [=](const std::string&, int, SourceDocument& doc, Messages&) {
         doc.packet = MakePicturePacket(width, height, nullptr);
         std::uint8_t* bits = doc.packet.data() + PicturePacket::kHeaderSize;
         const std::size_t stride = RowStride24(width);
@@ -47,9 +45,15 @@ SourceView& AppFixture::AddSource(int width, int height, std::function<Bgr(int, 
         doc.PictureWidth = width;
         doc.PictureHeight = height;
         doc.SourcePath = "test.bmp";
-        return true;
+        return PictureLoadResult{true, true};
     };
-    const SourceOutcome outcome = OpenSource(state(), zone(), *source, "test.bmp", loader);
+}
+
+SourceView& AppFixture::AddSource(int width, int height, std::function<Bgr(int, int)> colour) {
+    auto source = std::make_unique<SourceView>();
+    source->SetClientSize(width, height);
+    const SourceOutcome outcome = OpenSource(state(), zone(), *source, "test.bmp",
+                                             PictureOf(width, height, std::move(colour)));
     if (!outcome.keepWindow) qFatal("the test source was not kept");
     view().DropStartupHelp();
     sources_.push_back(std::move(source));

@@ -1,10 +1,12 @@
 #pragma once
+#include <QApplication>
 #include <QEvent>
 #include <QObject>
 #include <QPaintEvent>
 #include <QPoint>
 #include <QRegion>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -12,10 +14,11 @@
 
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "app/message_service.h"
+#include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "core/pixel.h"
 #include "core/source_view.h"
+#include "core/sources.h"
 
 namespace wendral::app::testing {
 
@@ -36,6 +39,9 @@ private:
     QWidget& widget_;
     QRegion painted_;
 };
+
+// A picture of width x height whose pixel (x, y) is colour(x, y), read as a picture file would be.
+PictureLoader PictureOf(int width, int height, std::function<Bgr(int, int)> colour);
 
 class AppFixture {
 public:
@@ -69,5 +75,19 @@ private:
     std::unique_ptr<CWendralApp> app_;
     std::vector<std::unique_ptr<SourceView>> sources_;
 };
+
+// Runs `command` through the router and hands its modal dialog to `drive` once it shows.
+template <class Dialog>
+bool RunDialogCommand(AppFixture& f, int command, const std::function<void(Dialog&)>& drive) {
+    bool driven = false;
+    std::function<void()> find = [&] {
+        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!d) return QTimer::singleShot(10, find);
+        driven = true;
+        drive(*d);
+    };
+    QTimer::singleShot(0, find);
+    return f.router().Execute(command) && driven;
+}
 
 }  // namespace wendral::app::testing

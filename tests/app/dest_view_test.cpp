@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/commands.h"
+#include "app/help_window.h"
 #include "app_test_support.h"
 #include "core/sources.h"
 
@@ -193,6 +194,32 @@ private slots:
         QVERIFY(!f.view().RubberBandRect());
     }
 
+    // The zone keeps its dotted band on the screen after the release and after each press, but
+    // nothing of it reaches the picture.
+    void theZoneStaysOutlinedOnTheScreenOnly() {
+        AppFixture f;
+        f.AddSource(40, 20, Gradient);
+        f.Drag(QPoint(5, 4), QPoint(30, 15));
+        ScopedMessageHook messages;
+        for (const char* keys : {"", "..."}) {
+            QTest::keyClicks(&f.view(), keys);
+            const QImage screen = f.view().grab().toImage();
+            int black = 0, white = 0;
+            for (int x = 5; x < 30; ++x) {
+                const QRgb c = screen.pixel(x, 4);
+                black += c == qRgb(0, 0, 0);
+                white += c == qRgb(255, 255, 255);
+            }
+            QCOMPARE(black + white, 25);
+            QVERIFY(black > 5 && white > 5);
+            QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
+        }
+        const PicturePacket packet = f.app().DestFrame()->Document().MakePacket();
+        QCOMPARE(std::memcmp(packet.data() + PicturePacket::kHeaderSize, f.state().DestinationStore(),
+                             f.state().DestBytes()),
+                 0);
+    }
+
     void aClickLeavesNoZoneAndTheDistortionsAsk() {
         AppFixture f;
         f.AddSource(40, 20, Gradient);
@@ -208,10 +235,12 @@ private slots:
         QCOMPARE(Store(f.state()), before);
         QCOMPARE(f.state().DestModified, 1);
         QCOMPARE(f.app().DestFrame()->windowTitle(), QString("Destination Window  <modified>  <no zone set>"));
-        // Yes asks for the help, which is not there.
+        // Yes shows the zone's help page.
         ScopedMessageHook yes(MessageAnswer::Yes);
         QTest::keyClicks(&f.view(), ",");
-        QCOMPARE(yes.Texts(), QStringList({kZoneQuestion, kZoneHelpFailed}));
+        QCOMPARE(yes.Texts(), QStringList({kZoneQuestion}));
+        QVERIFY(CurrentHelpWindow() && CurrentHelpWindow()->isVisible());
+        QCOMPARE(CurrentHelpWindow()->CurrentPage(), QString("zone.html"));
     }
 
     void aThinZoneCountsOnlyWithHeight() {

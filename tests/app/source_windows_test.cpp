@@ -11,11 +11,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QUrl>
 #include <utility>
 
+#include "app/background.h"
 #include "app/commands.h"
 #include "core/sources.h"
+#include "io/picture_file.h"
 #include "source_test_support.h"
 
 using namespace wendral;
@@ -59,6 +62,12 @@ QPoint FirstStaleScreenPixel(CWendralView& view) {
 void CloseFrame(CChildFrame* frame) {
     frame->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QAction* ToolAction(QToolBar& bar, int id) {
+    for (QAction* a : bar.actions())
+        if (a->data().toInt() == id) return a;
+    return nullptr;
 }
 
 }  // namespace
@@ -187,6 +196,106 @@ private slots:
         QCOMPARE(f.state().DestWidth, 0);
         QCOMPARE(f.state().DestModified, 0);
         QVERIFY(Sources(f).Frames().isEmpty());
+    }
+
+    void aNewSourceNeverLandsOnAnother() {
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(d, "a.bmp", 16, 8));
+        OpenThroughCommand(f, WritePicture(d, "b.bmp", 16, 8));
+        CloseFrame(Sources(f).Frame(1));
+        OpenThroughCommand(f, WritePicture(d, "c.bmp", 16, 8));
+        QCOMPARE(f.state().SourceCount, 2);
+        const QList<QMdiSubWindow*> windows = f.frame().MdiArea().subWindowList();
+        QCOMPARE(windows.size(), 3);
+        for (QMdiSubWindow* a : windows)
+            for (QMdiSubWindow* b : windows)
+                if (a != b)
+                    QVERIFY2(a->pos() != b->pos(),
+                             qPrintable(a->windowTitle() + " / " + b->windowTitle()));
+    }
+
+    // Each frame's toolbar shows what its own view allows, whichever window is active; a click
+    // on an inactive window's button activates it and runs the command there.
+    void eachToolbarFollowsItsOwnFrame() {
+        QTemporaryDir dir;
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 400, 300));
+        CChildFrame* source = Sources(f).Frame(1);
+        QToolBar& sourceBar = source->ToolBar();
+        QToolBar& destBar = f.app().DestFrame()->ToolBar();
+
+        f.ActivateDestination();
+        f.frame().RunIdleUpdate();
+        QVERIFY(!f.router().Action(kTopLeftJustify)->isEnabled());
+        for (int id : {kSetScale, kTopLeftJustify, kScaleToFit, kEmptySource})
+            QVERIFY2(ToolAction(sourceBar, id)->isEnabled(), qPrintable(QString::number(id)));
+        QVERIFY(!ToolAction(sourceBar, kSynchroniseSize)->isEnabled());
+        QVERIFY(ToolAction(destBar, kNudgeLeft)->isEnabled());
+
+        f.frame().BringToTop(source);
+        QApplication::processEvents();
+        f.frame().RunIdleUpdate();
+        QVERIFY(!f.router().Action(kNudgeLeft)->isEnabled());
+        QVERIFY(ToolAction(destBar, kNudgeLeft)->isEnabled());
+        QVERIFY(ToolAction(destBar, kFlip)->isEnabled());
+        QVERIFY(ToolAction(sourceBar, kTopLeftJustify)->isEnabled());
+
+        QScrollBar* h = source->View().horizontalScrollBar();
+        h->setValue(h->value() + 60);
+        f.ActivateDestination();
+        QTest::mouseClick(sourceBar.widgetForAction(ToolAction(sourceBar, kTopLeftJustify)),
+                          Qt::LeftButton);
+        QCOMPARE(f.frame().MdiArea().activeSubWindow(), static_cast<QMdiSubWindow*>(source));
+        QCOMPARE(source->Model().ScrollPosition(), source->Model().PictureOrigin);
+    }
+
+    // The arrows are the nudge keys; in a source, where nudging is off, they do nothing (no
+    // scroll, so no overwrite question either).
+    void arrowKeysDoNothingInASource() {
+        QTemporaryDir dir;
+        AppFixture f;
+        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "a.bmp", 400, 300));
+        CChildFrame* source = Sources(f).Frame(1);
+        f.state().MarkDestModified();
+        f.frame().BringToTop(source);
+        QApplication::processEvents();
+        source->View().setFocus();
+        const ScrollPoint at = source->Model().ScrollPosition();
+        ScopedMessageHook messages;
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down})
+            QTest::keyClick(&source->View(), key);
+        f.frame().RunIdleUpdate();
+        QCOMPARE(source->Model().ScrollPosition(), at);
+        QCOMPARE(f.state().PendingSourceChange, 0);
+        QVERIFY(messages.Texts().isEmpty());
+    }
+
+    void aRecentFileThatFailsToOpenLeavesTheList() {
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        const QString a = WritePicture(d, "a.bmp", 16, 8);
+        const QString b = WritePicture(d, "b.bmp", 16, 8);
+        AppFixture f;
+        f.app().AddRecentFile(a);
+        f.app().AddRecentFile(d.filePath("gone.bmp"));
+        {
+            ScopedMessageHook messages;
+            QVERIFY(f.router().Execute(kRecentFile1));
+            QCOMPARE(messages.Texts(), QStringList({kNotAPictureFile}));
+        }
+        QCOMPARE(f.app().RecentFiles(), QStringList({a}));
+        QCOMPARE(QSettings().value("Recent File List/Files").toStringList(), QStringList({a}));
+
+        // With two sources open a third file is not even tried: its entry stays.
+        OpenThroughCommand(f, a);
+        OpenThroughCommand(f, WritePicture(d, "c.bmp", 16, 8));
+        f.app().AddRecentFile(b);
+        ScopedMessageHook messages;
+        QVERIFY(f.router().Execute(kRecentFile1));
+        QCOMPARE(messages.Texts(), QStringList({kTwoSourcesMessage}));
+        QCOMPARE(f.app().RecentFiles().first(), b);
     }
 
     void newSourcesAreWhiteAndUntitled() {

@@ -95,6 +95,7 @@ private slots:
         QVERIFY(f.router().Execute(kAbout));
         QCOMPARE(messages.Texts(), QStringList({"WENDRAL Version 1.7"}));
         QCOMPARE(messages.Records()[0].icon, MessageIcon::Program);
+        QCOMPARE(messages.Records()[0].buttons, MessageButtons::Ok);
     }
 
     void theStartupHelpShowsUntilTheFirstSource() {

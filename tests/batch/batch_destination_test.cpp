@@ -368,7 +368,7 @@ TEST_F(Batch, BadArgumentsStopTheScriptBeforeAnythingRuns) {
         EXPECT_FALSE(fs::exists(P("x.bmp"))) << b;
     }
     Run("tone 1");
-    EXPECT_EQ(err_, "line 1: bad arguments: tone 1\nusage: tone BR BG BB KR KG KB G\n");
+    EXPECT_EQ(err_, "line 1: bad arguments: tone 1\nusage: tone BR BG BB KR KG KB G [cancel]\n");
     Run("explode 0");
     EXPECT_EQ(err_, "line 1: bad arguments: explode 0\nusage: explode [K]\n");
 }

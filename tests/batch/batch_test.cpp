@@ -21,14 +21,14 @@ namespace {
 using namespace testing_batch;
 
 TEST(BatchScripts, SplitIntoNumberedCommands) {
-    const auto e = batch::SplitCommandText("open a.bmp; info\n  pixel 1 2 ;");
+    const auto e = SplitCommandText("open a.bmp; info\n  pixel 1 2 ;");
     ASSERT_EQ(e.size(), 4u);
     EXPECT_EQ(e[0].text, "open a.bmp");
     EXPECT_EQ(e[2].text, "pixel 1 2");
     EXPECT_EQ(e[2].line, 3);
     EXPECT_EQ(e[3].text, "");
 
-    const auto s = batch::SplitScript("# a picture\nopen a.bmp # the first\n\r\ninfo\n");
+    const auto s = SplitScript("# a picture\nopen a.bmp # the first\n\r\ninfo\n");
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[0].text, "");
     EXPECT_EQ(s[1].text, "open a.bmp");
@@ -112,6 +112,11 @@ TEST_F(Batch, ExitStatusAndMessageFormat) {
         EXPECT_EQ(Run(bad), 2) << bad;
         EXPECT_NE(err_.find("usage: "), std::string::npos) << bad;
     }
+    // A format word is one of the six extensions as written.
+    EXPECT_EQ(Run("save x.bmp BMP"), 2);
+    EXPECT_EQ(
+        err_,
+        "line 1: bad arguments: save x.bmp BMP\nusage: save PATH [bmp|jpg|png|tif|tga|pcx]\n");
 
     // The first failing command ends the run with its messages, one a line.
     EXPECT_EQ(Run("open " + P("pic.bmp") + "; open " + P("pic.bmp") + "\n open " + P("pic.bmp") + "; save " + P("b.bmp")),

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/radial_distort.h"
 #include "core/zone_forming.h"
@@ -28,6 +29,7 @@ PicturePacket Gradient(int w, int h) {
 struct FakeFiles {
     int loads = 0;
     bool fail = false;
+    bool recordsPath = true;  // as the bitmap reader does
     int w = 0, h = 0;
     PictureLoader Loader() {
         return [this](const std::string& path, int count, SourceDocument& doc, Messages& out) {
@@ -35,16 +37,16 @@ struct FakeFiles {
             doc.SourcePath = path;
             if (count > 2) {
                 out.push_back(kTwoSourcesMessage);
-                return false;
+                return PictureLoadResult{};
             }
             if (fail) {
                 out.push_back("Not a valid picture file");
-                return false;
+                return PictureLoadResult{};
             }
             doc.packet = Gradient(w, h);
             doc.PictureWidth = w;
             doc.PictureHeight = h;
-            return true;
+            return PictureLoadResult{true, recordsPath};
         };
     }
 };
@@ -247,7 +249,9 @@ TEST(SourceCommands, FitJustifyEmptyAndReload) {
     EXPECT_EQ(v.Title, "Source 1        cat.bmp");
     EXPECT_EQ(e.state.DestPixel(5, 5), (Bgr{5, 5, 40}));
 
-    // A reloaded file of another kind keeps the title that begins with "Source".
+    // A reloaded file whose reader does not record the path keeps the title that begins with
+    // "Source".
+    e.files.recordsPath = false;
     v.Document.SourcePath = "/pics/cat.jpg";
     v.Title = "Source 1        cat.jpg";
     ReloadSource(e.state, e.zone, 1, e.files.Loader());
@@ -386,6 +390,32 @@ TEST(CloseSource, SourceTwoBecomesSourceOneAndTheDestinationIsRebuiltFromIt) {
     EXPECT_EQ(e.state.DestWidth, 24);
     EXPECT_EQ(e.state.DestPixel(23, 15), e.Shown(1, 23, 15));
     EXPECT_EQ(e.state.DestModified, 1);
+}
+
+TEST(CloseSource, AWindowGoneWithoutClosingOnlyLeavesTheTable) {
+    Engine e;
+    e.Open(0, 40, 30, 40, 30);
+    e.Open(1, 24, 16, 24, 16);
+    const auto picture = [&] {
+        const std::uint8_t* d = e.state.DestinationStore();
+        return std::vector<std::uint8_t>(d, d + e.state.DestBytes());
+    };
+    const std::vector<std::uint8_t> before = picture();
+    const int width = e.state.DestWidth, modified = e.state.DestModified;
+    DetachSource(e.state, *e.views[0]);
+    EXPECT_EQ(e.state.SourceCount, 1);
+    EXPECT_EQ(e.state.SourceViews[1], nullptr);
+    EXPECT_EQ(e.views[0]->SourceNumber, 0);
+    // Nothing is rebuilt.
+    EXPECT_EQ(e.state.DestWidth, width);
+    EXPECT_EQ(e.state.DestModified, modified);
+    EXPECT_EQ(picture(), before);
+    // Once gone (or closed) it is not counted again.
+    DetachSource(e.state, *e.views[0]);
+    EXPECT_EQ(e.state.SourceCount, 1);
+    CloseSource(e.state, e.zone, 2);
+    DetachSource(e.state, *e.views[1]);
+    EXPECT_EQ(e.state.SourceCount, 0);
 }
 
 TEST(SourceCommands, DestinationToSource2MakesSourceTwoFromTheFormerDestination) {

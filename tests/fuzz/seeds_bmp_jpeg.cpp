@@ -33,6 +33,8 @@ std::vector<std::pair<std::string, Bytes>> BmpFiles() {
         testfiles::BmpFields fields = testfiles::Bmp(4, 2, 32, header, 3);
         fields.masks = {0xFF0000, 0xFF00, 0xFF};
         add("h" + std::to_string(header) + "_bitfields.bmp", fields);
+        fields.masks = {0xFF000000, 0x00000FF0, 0x000FF000};
+        add("h" + std::to_string(header) + "_othermasks.bmp", fields);
     }
     testfiles::BmpFields gap = testfiles::Bmp(6, 2, 8, 40, 0, 4);
     gap.palette.resize(4);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "core/convert24.h"
 #include "core/limits.h"
@@ -281,15 +282,162 @@ TEST(BmpReader, OddButReadableFilesGiveWhatTheirBytesSay) {
         EXPECT_EQ(At(l.doc.packet, 1, 0), (Bgr{Colour(2)[0], Colour(2)[1], Colour(2)[2]}));
         EXPECT_EQ(At(l.doc.packet, 3, 0), (s == &shortTable ? Bgr{} : Bgr{Colour(0)[0], Colour(0)[1], Colour(0)[2]}));
     }
-    // The masks are not consulted: degenerate ones change nothing.
-    for (std::uint32_t mask : {0u, 0xFFFFFFFFu}) {
-        BmpFields s = Bmp(2, 1, 32, 40, 3);
-        s.masks = {mask, mask, mask};
-        s.rows = {1, 2, 3, 4, 5, 6, 7, 8};
-        const Loaded l = Load(MakeBmp(s));
-        ExpectNormalPacket(l, 2, 1);
-        EXPECT_EQ(At(l.doc.packet, 1, 0), (Bgr{5, 6, 7}));
+}
+
+// A 32-bit picture with the given masks whose pixels hold `values`, one row.
+BmpFields MaskedBmp(std::uint32_t header, std::uint32_t compression,
+                    std::vector<std::uint32_t> masks, const std::vector<std::uint32_t>& values) {
+    BmpFields s = Bmp(static_cast<std::int32_t>(values.size()), 1, 32, header, compression);
+    s.masks = std::move(masks);
+    s.rows.resize(4 * values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) testfiles::PutLe(s.rows, 4 * i, values[i], 4);
+    return s;
+}
+
+TEST(BmpReader, BitFieldPicturesWithOtherMasksReadEachColourThroughItsMask) {
+    // Red in the top byte, blue in bits 12 to 19, green in bits 4 to 11; the bits no mask
+    // covers are set and must not show.
+    const int w = 5, h = 3;
+    auto colour = [](int x, int r) {
+        return Bgr{std::uint8_t(x * 50 + r), std::uint8_t(255 - x * 9 - r),
+                   std::uint8_t(x * 17 + r * 80)};
+    };
+    const std::uint32_t red = 0xFF000000, green = 0x00000FF0, blue = 0x000FF000;
+    for (auto [header, compression, alpha] :
+         {std::tuple{40u, 3u, false}, {40u, 6u, true}, {124u, 3u, false}}) {
+        SCOPED_TRACE(::testing::Message() << header << "-byte header, compression " << compression);
+        BmpFields s = Bmp(w, h, 32, header, compression);
+        s.masks = {red, green, blue};
+        if (alpha) s.masks.push_back(0x00F0000F);
+        s.rows.resize(4 * w * h);
+        for (int r = 0; r < h; ++r)
+            for (int x = 0; x < w; ++x) {
+                const Bgr c = colour(x, r);
+                testfiles::PutLe(s.rows, 4 * (r * w + x),
+                                 std::uint32_t{c.r} << 24 | std::uint32_t{c.b} << 12 |
+                                     std::uint32_t{c.g} << 4 | 0x00F0000F,
+                                 4);
+            }
+        const Bytes file = MakeBmp(s);
+        const Loaded l = Load(file);
+        ExpectNormalPacket(l, w, h);
+        for (int r = 0; r < h; ++r)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(At(l.doc.packet, x, r), colour(x, r)) << x << "," << r;
+
+        // The same body pasted from the clipboard goes through the same conversion.
+        SourceDocument pasted;
+        pasted.packet = BmpFileBody(file.data(), file.size());
+        Messages out;
+        ASSERT_TRUE(ConvertTo24Bit(pasted, out));
+        EXPECT_EQ(pasted.packet, l.doc.packet);
+
+        // A common reader agrees (its support for the alpha bit-field compression varies).
+        if (compression != 3 || !testfiles::HaveConvert()) continue;
+        testfiles::TempDir dir;
+        testfiles::WriteFile(dir / "masks.bmp", file);
+        ASSERT_TRUE(
+            testfiles::Run("convert " + dir / "masks.bmp" + " -depth 8 ppm:" + dir / "masks.ppm"));
+        const testfiles::Ppm ref = testfiles::ReadPpm(dir / "masks.ppm");
+        ASSERT_EQ(ref.width, w);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::uint8_t* p = ref.rgb.data() + (y * w + x) * 3;
+                ASSERT_EQ(At(l.doc.packet, x, h - 1 - y), (Bgr{p[2], p[1], p[0]}))
+                    << "ImageMagick at " << x << "," << y;
+            }
     }
+}
+
+TEST(BmpReader, EachMaskWidthIsBroughtTo8Bits) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> masks;  // red, green, blue
+        std::uint32_t pixel;
+        Bgr expected;
+    };
+    const Case cases[] = {
+        {"1-bit fields", {0x80000000, 0x00000001, 0x00010000}, 0x80000001, Bgr{0, 255, 255}},
+        {"1-bit fields clear", {0x80000000, 0x00000001, 0x00010000}, 0x7FFEFFFE, Bgr{0, 0, 0}},
+        {"5-bit fields", {0x7C00, 0x03E0, 0x001F}, 31 << 10 | 16 << 5 | 1, Bgr{8, 132, 255}},
+        {"10-bit fields keep their top 8",
+         {0x3FF00000, 0x000FFC00, 0x000003FF},
+         0x3FFu << 20 | 0x201u << 10 | 0x3,
+         Bgr{0, 128, 255}},
+        {"16-bit fields and a zero mask",
+         {0xFFFF0000, 0x0000FFFF, 0},
+         0x80FF1234,
+         Bgr{0, 0x12, 0x80}},
+        {"a zero mask beside usual ones",
+         {0, 0x0000FF00, 0x000000FF},
+         0x00AABBCC,
+         Bgr{0xCC, 0xBB, 0}},
+        {"masks with gaps", {0x00000005, 0x00000500, 0x80000001}, 0x00000104, Bgr{0, 51, 204}},
+        {"overlapping whole-pixel masks",
+         {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
+         0x04030201,
+         Bgr{4, 4, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Loaded l = Load(MakeBmp(MaskedBmp(40, 3, c.masks, {c.pixel})));
+        ExpectNormalPacket(l, 1, 1);
+        EXPECT_EQ(At(l.doc.packet, 0, 0), c.expected);
+    }
+}
+
+TEST(BmpReader, UsualOrMissingMasksGiveTheBytesOfThePlainLayout) {
+    const std::vector<std::uint32_t> values = {0x01020304, 0xFFFEFDFC, 0x80706050};
+    const std::vector<std::uint32_t> usual = {0x00FF0000, 0x0000FF00, 0x000000FF};
+    const Loaded plain = Load(MakeBmp(MaskedBmp(40, 0, {}, values)));
+    ExpectNormalPacket(plain, 3, 1);
+    EXPECT_EQ(At(plain.doc.packet, 1, 0), (Bgr{0xFC, 0xFD, 0xFE}));
+    struct Case {
+        const char* name;
+        std::uint32_t header;
+        std::uint32_t compression;
+        std::vector<std::uint32_t> masks;
+    };
+    const Case cases[] = {
+        {"usual masks", 40, 3, usual},
+        {"usual masks in a 124-byte header", 124, 3, usual},
+        {"usual masks and an alpha mask", 40, 6, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+        {"all-zero masks", 40, 3, {0, 0, 0}},
+        {"other masks in a header without bit fields",
+         124,
+         0,
+         {0xFF000000, 0x00FF0000, 0x0000FF00}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Loaded l = Load(MakeBmp(MaskedBmp(c.header, c.compression, c.masks, values)));
+        ASSERT_TRUE(l.ok);
+        EXPECT_EQ(l.doc.packet, plain.doc.packet);
+    }
+}
+
+TEST(BmpClipboardForm, APacketTravelsAsAFileWhoseBodyIsThePacketByteForByte) {
+    const Bytes rows =
+        MakeRows(2, RowStride24(3), [](int r, std::size_t i) { return r * 40 + i + 1; });
+    const PicturePacket packet = MakePicturePacket(3, 2, rows.data());
+    const Bytes file = BmpFileOfPacket(packet);
+    ASSERT_EQ(file.size(), 14 + packet.size());
+    Bytes header(14, 0);
+    header[0] = 'B';
+    header[1] = 'M';
+    testfiles::PutLe(header, 2, file.size(), 4);
+    testfiles::PutLe(header, 10, 54, 4);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 14), header);
+    EXPECT_EQ(BmpFileBody(file.data(), file.size()), packet);
+    // It is a file the open command reads to the same picture.
+    const Loaded l = Load(file);
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.doc.packet, packet);
+
+    EXPECT_TRUE(BmpFileBody(file.data(), 14).empty());
+    Bytes other = file;
+    other[1] = 'A';
+    EXPECT_TRUE(BmpFileBody(other.data(), other.size()).empty());
 }
 
 TEST(BmpReader, FilesWrittenByOtherProgramsReadPixelForPixel) {

@@ -145,6 +145,10 @@ TEST(JpegReader, ScanCountAndDecoderMemoryAreBounded) {
     tight.maxDecoderMemory = 256 * 1024;  // the coefficients alone need about 780 KB
     EXPECT_EQ(Decode(file, tight).status, JpegStatus::Failed);
     EXPECT_EQ(Decode(file).status, JpegStatus::Ok);
+
+    JpegLimits small;
+    small.maxPixels = 512 * 512 - 1;
+    EXPECT_EQ(Decode(file, small).status, JpegStatus::TooLarge);
 }
 
 TEST(JpegReader, BadFilesFailWithoutAPicture) {

@@ -24,6 +24,29 @@ TEST(PictureFormat, IsChosenByTheLastThreeCharactersInAnyCase) {
     for (auto [name, format] : names) EXPECT_EQ(FormatFromName(name), format) << name;
 }
 
+TEST(PictureFormat, TheOneTableGivesBothDialogsFiltersAndTheBatchWords) {
+    EXPECT_EQ(SaveFilter(),
+              "Bitmap Files (*.bmp)|*.bmp|Jpeg Files (*.jpg)|*.jpg|Png Files (*.png)|*.png|Tif "
+              "Files (*.tif)|*.tif|"
+              "Tga Files (*.tga)|*.tga|Pcx Files (*.pcx)|*.pcx||");
+    EXPECT_EQ(OpenFilter(),
+              "Bitmap Files (*.bmp)|*.bmp|Jpeg Files (*.jpg)|*.jpg|Png Files (*.png)|*.png|Tif "
+              "Files (*.tif)|*.tif|"
+              "Tga Files (*.tga)|*.tga|Pcx Files (*.pcx)|*.pcx|All Files (*.*)|*.*||");
+    EXPECT_EQ(FormatExtensions("|"), "bmp|jpg|png|tif|tga|pcx");
+    // Batch words match exactly; the save rule compares in any case.
+    const std::pair<const char*, int> words[] = {
+        {"bmp", 1}, {"pcx", 6}, {"BMP", 0}, {"jpeg", 0}, {"", 0}};
+    for (auto [word, index] : words) EXPECT_EQ(FilterIndexOf(word), index) << word;
+    for (int i = 1; i <= 6; ++i) {
+        const PictureFormatInfo& f = FormatOfFilter(i);
+        EXPECT_EQ(FormatInfo(f.format), &f);
+        EXPECT_EQ(FormatOfExtension(f.extension), &f);
+        EXPECT_EQ(FilterIndexOf(f.extension), i);
+    }
+    EXPECT_EQ(FormatInfo(PictureFormat::None), nullptr);
+}
+
 TEST(LoadPictureFile, FailuresGiveTheirMessagesInOrderAndLeaveTheDocumentAsTheReaderDoes) {
     testfiles::TempDir dir;
     testfiles::BmpFields good = testfiles::Bmp(3, 2, 24);
@@ -113,8 +136,11 @@ TEST(LoadPictureFile, EveryFormatGivesA24BitPacketOfTheFilesPixels) {
         const testfiles::Ppm ref = testfiles::ReadPpm(dir / (name + ".ppm"));
         SourceDocument doc;
         Messages out;
-        ASSERT_TRUE(LoadPictureFile(dir / name, 1, doc, out)) << (out.empty() ? "" : out[0]);
+        const PictureLoadResult loaded = LoadPictureFile(dir / name, 1, doc, out);
+        ASSERT_TRUE(loaded) << (out.empty() ? "" : out[0]);
         EXPECT_TRUE(out.empty());
+        // Only the bitmap reader records the path, which a reload's title shows.
+        EXPECT_EQ(loaded.pathRecorded, name.ends_with(".bmp"));
         const PicturePacket& p = doc.packet;
         ASSERT_EQ(p.BitsPerPixel(), 24);
         ASSERT_EQ(p.Width(), w);

@@ -1,0 +1,20 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace wendral {
+
+// A block of the stores' size, zero-filled, whose pages cost nothing until first touched and
+// which the kernel may back with large pages: a 9 MB store is then a handful of page faults
+// instead of some two thousand, a good part of the time an open and a save take.
+struct LargeBufferRelease {
+    std::size_t bytes = 0;
+    void operator()(std::uint8_t* p) const noexcept;
+};
+using LargeBuffer = std::unique_ptr<std::uint8_t[], LargeBufferRelease>;
+
+// Throws std::bad_alloc when the memory cannot be had.
+LargeBuffer ZeroedLargeBuffer(std::size_t bytes);
+
+}  // namespace wendral
