@@ -27,15 +27,4 @@ private:
     std::unique_ptr<Cache> cache_;
 };
 
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Pull(WendralState& state, Zone& zone, int step);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Converge(WendralState& state, Zone& zone);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Diverge(WendralState& state, Zone& zone);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Converge(WendralState& state, Zone& zone, int presses);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Diverge(WendralState& state, Zone& zone, int presses);
-
 }  // namespace wendral

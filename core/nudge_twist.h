@@ -6,7 +6,6 @@
 
 namespace wendral {
 
-class DistortionEngine;
 class NudgeLevelCache;
 class TwistGeometryCache;
 
@@ -45,46 +44,6 @@ public:
 
 private:
     std::unique_ptr<TwistGeometryCache> cache_;
-};
-
-// Forwarder: removed once callers use DistortionEngine.
-enum class ZoneCommand { NudgeDownward, NudgeUpward, NudgeRight, NudgeLeft, TwistRight, TwistLeft };
-
-// Forwarder: removed once callers use DistortionEngine.
-struct ZoneCommandInfo {
-    ZoneCommand command;
-    int id;                 // the destination command id
-    const char* batchName;  // the script word of wendral-batch
-};
-
-// Forwarder: removed once callers use DistortionEngine.
-inline constexpr ZoneCommandInfo kZoneCommands[] = {
-    {ZoneCommand::NudgeDownward, 32773, "nudge-down"}, {ZoneCommand::NudgeUpward, 32774, "nudge-up"},
-    {ZoneCommand::NudgeRight, 32775, "nudge-right"},   {ZoneCommand::NudgeLeft, 32776, "nudge-left"},
-    {ZoneCommand::TwistRight, 32777, "twist-right"},   {ZoneCommand::TwistLeft, 32778, "twist-left"},
-};
-
-// Forwarder: removed once callers use DistortionEngine.
-// The nudge and twist keys through an engine of their own.
-class NudgeTwist {
-public:
-    NudgeTwist();
-    ~NudgeTwist();
-    NudgeTwist(const NudgeTwist&) = delete;
-    NudgeTwist& operator=(const NudgeTwist&) = delete;
-
-    ZoneOutcome NudgeDownward(WendralState& state, Zone& zone);
-    ZoneOutcome NudgeUpward(WendralState& state, Zone& zone);
-    ZoneOutcome NudgeRight(WendralState& state, Zone& zone);
-    ZoneOutcome NudgeLeft(WendralState& state, Zone& zone);
-    ZoneOutcome TwistRight(WendralState& state, Zone& zone);
-    ZoneOutcome TwistLeft(WendralState& state, Zone& zone);
-
-    ZoneOutcome Run(ZoneCommand command, WendralState& state, Zone& zone);
-    ZoneOutcome Run(ZoneCommand command, WendralState& state, Zone& zone, int presses);
-
-private:
-  std::unique_ptr<DistortionEngine> engine_;
 };
 
 }  // namespace wendral

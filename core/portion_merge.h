@@ -12,14 +12,4 @@ namespace wendral {
 // written.
 void BlendPortion(WendralState& state, const Zone& zone, const SourceImage& source, int level);
 
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome PortionToDestination1(WendralState& state, Zone& zone, const SourceImage* source1,
-                                  const SourceImage* source2);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome PortionToDestination2(WendralState& state, Zone& zone, const SourceImage* source1,
-                                  const SourceImage* source2);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome PortionCommand(WendralState& state, Zone& zone, const SourceImage* source1, const SourceImage* source2,
-                           int direction, int presses);
-
 }  // namespace wendral

@@ -28,15 +28,4 @@ private:
     std::unique_ptr<Cache> cache_;
 };
 
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Radial(WendralState& state, Zone& zone, int step);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Implode(WendralState& state, Zone& zone);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Explode(WendralState& state, Zone& zone);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Implode(WendralState& state, Zone& zone, int presses);
-// Forwarder: removed once callers use DistortionEngine.
-ZoneOutcome Explode(WendralState& state, Zone& zone, int presses);
-
 }  // namespace wendral
