@@ -29,29 +29,30 @@ inline void Nudge(const std::uint8_t* restore, std::uint8_t* dest, int W, int H,
     const int xmin = z.xmin(), xmax = z.xmax(), ymin = z.ymin(), ymax = z.ymax();
     const int xc = (xmin + xmax) / 2, yc = (ymin + ymax) / 2;
     auto copy = [&](int dx, int dy, int sx, int sy) { std::memcpy(dest + At(dx, dy, W, H), restore + At(sx, sy, W, H), 3); };
+    // |L| steps along the nudged axis, from position `p` between `lo` and `hi` around `c`.
+    auto stepped = [&](int p, int lo, int hi, int c, float f) {
+        float J = static_cast<float>(p);
+        const float fmin = static_cast<float>(lo), fmax = static_cast<float>(hi), fc = static_cast<float>(c);
+        for (int n = 0; n < std::abs(L); ++n) {
+            float d;
+            if (J > fc)
+                d = fmax - J;
+            else
+                d = J - fmin;
+            d = d / 32;
+            float s = d / f;
+            if (L > 0)
+                J = J + s;
+            else
+                J = J - s;
+        }
+        return static_cast<int>(J);
+    };
     if (vertical) {
         for (int x = xmin; x <= xmax - 1; ++x) {
             float w = 8.0f * static_cast<float>(x - xc) / static_cast<float>(xmax - xmin);
             float f = 1 + w * w * w * w;
-            auto visit = [&](int y) {
-                float J = static_cast<float>(y);
-                const float fmin = static_cast<float>(ymin), fmax = static_cast<float>(ymax), fc = static_cast<float>(yc);
-                for (int n = 0; n < std::abs(L); ++n) {
-                    float d;
-                    if (J > fc)
-                        d = fmax - J;
-                    else
-                        d = J - fmin;
-                    d = d / 32;
-                    float s = d / f;
-                    if (L > 0)
-                        J = J + s;
-                    else
-                        J = J - s;
-                }
-                int sy = static_cast<int>(J);
-                copy(x, y, x, sy);
-            };
+            auto visit = [&](int y) { copy(x, y, x, stepped(y, ymin, ymax, yc, f)); };
             if (L > 0)
                 for (int y = ymin; y <= ymax - 1; ++y) visit(y);
             else
@@ -61,25 +62,7 @@ inline void Nudge(const std::uint8_t* restore, std::uint8_t* dest, int W, int H,
         for (int y = ymin; y <= ymax - 1; ++y) {
             float w = 8.0f * static_cast<float>(y - yc) / static_cast<float>(ymax - ymin);
             float f = 1 + w * w * w * w;
-            auto visit = [&](int x) {
-                float J = static_cast<float>(x);
-                const float fmin = static_cast<float>(xmin), fmax = static_cast<float>(xmax), fc = static_cast<float>(xc);
-                for (int n = 0; n < std::abs(L); ++n) {
-                    float d;
-                    if (J > fc)
-                        d = fmax - J;
-                    else
-                        d = J - fmin;
-                    d = d / 32;
-                    float s = d / f;
-                    if (L > 0)
-                        J = J + s;
-                    else
-                        J = J - s;
-                }
-                int sx = static_cast<int>(J);
-                copy(x, y, sx, y);
-            };
+            auto visit = [&](int x) { copy(x, y, stepped(x, xmin, xmax, xc, f), y); };
             if (L > 0)
                 for (int x = xmin; x <= xmax - 1; ++x) visit(x);
             else
