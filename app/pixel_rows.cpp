@@ -3,10 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define WENDRAL_WIDEN_SSSE3 1
-#endif
+#include "core/cpu_features.h"
 
 namespace wendral::app {
 namespace {
@@ -29,11 +26,11 @@ void WidenRowPlain(const std::uint8_t* from, std::uint32_t* to, std::size_t colu
         to[x] = 0xff000000u | std::uint32_t{from[2]} << 16 | std::uint32_t{from[1]} << 8 | from[0];
 }
 
-#ifdef WENDRAL_WIDEN_SSSE3
+#if defined(WENDRAL_X86_SIMD)
 // One byte shuffle spreads four pixels over sixteen bytes. A load takes sixteen bytes for the
 // twelve it uses, so the loop stops while six pixels remain and the last ones go the plain way.
-__attribute__((target("ssse3"))) void WidenRowSsse3(const std::uint8_t* from, std::uint32_t* to,
-                                                     std::size_t columns) {
+WENDRAL_TARGET_SSSE3 void WidenRowSsse3(const std::uint8_t* from, std::uint32_t* to,
+                                        std::size_t columns) {
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xff000000u));
     std::size_t x = 0;
@@ -45,18 +42,13 @@ __attribute__((target("ssse3"))) void WidenRowSsse3(const std::uint8_t* from, st
     }
     WidenRowPlain(from, to + x, columns - x);
 }
-
-bool HaveSsse3() {
-    static const bool have = __builtin_cpu_supports("ssse3");
-    return have;
-}
 #endif
 
 }  // namespace
 
 void WidenRow(const std::uint8_t* from, std::uint32_t* to, std::size_t columns) {
-#ifdef WENDRAL_WIDEN_SSSE3
-    if (HaveSsse3()) {
+#if defined(WENDRAL_X86_SIMD)
+    if (ProcessorInstructionSet() >= InstructionSet::Ssse3) {
         WidenRowSsse3(from, to, columns);
         return;
     }

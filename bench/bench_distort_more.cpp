@@ -1,7 +1,6 @@
 // Implode, explode, converge and diverge on a full-size picture with a full-picture zone.
 #include "bench/bench_support.h"
-#include "core/colour_pull.h"
-#include "core/radial_distort.h"
+#include "core/distortion_engine.h"
 
 namespace {
 
@@ -15,41 +14,51 @@ wendral::Zone FullZone() {
 }
 
 // The tenth press in a row of one command: nine presses from level 0 untimed, then the tenth.
-void RadialTenthPress(benchmark::State& st, int step) {
+void RadialTenthPress(benchmark::State& st, wendral::Distortion key) {
     static wendral::WendralState state;
+    wendral::DistortionEngine engine;
     wendral::bench::FillFullDestination(state);
     wendral::Zone zone = FullZone();
-    wendral::Radial(state, zone, step);  // the zone's geometry, as its first press builds it
+    engine.Press(key, state, zone);  // the zone's geometry, as its first press builds it
     for (auto _ : st) {
         st.PauseTiming();
         zone.ResetLevels();
-        for (int i = 0; i < 9; ++i) wendral::Radial(state, zone, step);
+        engine.Press(key, state, zone, {}, 9);
         st.ResumeTiming();
-        wendral::Radial(state, zone, step);
+        engine.Press(key, state, zone);
         benchmark::ClobberMemory();
     }
 }
 
-void BM_ImplodeTenthPress(benchmark::State& st) { RadialTenthPress(st, -1); }
-void BM_ExplodeTenthPress(benchmark::State& st) { RadialTenthPress(st, +1); }
+void BM_ImplodeTenthPress(benchmark::State& st) {
+    RadialTenthPress(st, wendral::Distortion::Implode);
+}
+void BM_ExplodeTenthPress(benchmark::State& st) {
+    RadialTenthPress(st, wendral::Distortion::Explode);
+}
 BENCHMARK(BM_ImplodeTenthPress)->Unit(benchmark::kMillisecond)->Iterations(12);
 BENCHMARK(BM_ExplodeTenthPress)->Unit(benchmark::kMillisecond)->Iterations(12);
 
 // One press that takes the level to 5 (or -5) on a zone already pressed.
-void PullPressAtFive(benchmark::State& st, int step) {
+void PullPressAtFive(benchmark::State& st, wendral::Distortion key, int step) {
     static wendral::WendralState state;
+    wendral::DistortionEngine engine;
     wendral::bench::FillFullDestination(state);
     wendral::Zone zone = FullZone();
-    wendral::Pull(state, zone, step);
+    engine.Press(key, state, zone);
     for (auto _ : st) {
         zone.ColourLevel = 4 * step;
-        wendral::Pull(state, zone, step);
+        engine.Press(key, state, zone);
         benchmark::ClobberMemory();
     }
 }
 
-void BM_ConvergePressAtLevel5(benchmark::State& st) { PullPressAtFive(st, +1); }
-void BM_DivergePressAtLevel5(benchmark::State& st) { PullPressAtFive(st, -1); }
+void BM_ConvergePressAtLevel5(benchmark::State& st) {
+    PullPressAtFive(st, wendral::Distortion::Converge, +1);
+}
+void BM_DivergePressAtLevel5(benchmark::State& st) {
+    PullPressAtFive(st, wendral::Distortion::Diverge, -1);
+}
 BENCHMARK(BM_ConvergePressAtLevel5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DivergePressAtLevel5)->Unit(benchmark::kMillisecond);
 

@@ -3,19 +3,19 @@
 // the next timed one runs outside the timing.
 #include "bench/bench_support.h"
 #include "core/destination_commands.h"
-#include "core/nudge_twist.h"
+#include "core/distortion_engine.h"
 #include "core/zone.h"
 
 namespace {
 
-using wendral::NudgeTwist;
+using wendral::Distortion;
+using wendral::DistortionEngine;
 using wendral::WendralState;
 using wendral::Zone;
-using wendral::ZoneCommand;
 
 struct Setup {
     WendralState state;
-    NudgeTwist engine;
+    DistortionEngine engine;
     Zone zone;
     Setup() {
         wendral::bench::FillFullDestination(state);
@@ -31,26 +31,26 @@ Setup& Shared() {
     return setup;
 }
 
-void TimePress(benchmark::State& st, ZoneCommand deeper, ZoneCommand back, int press) {
+void TimePress(benchmark::State& st, Distortion deeper, Distortion back, int press) {
     Setup& s = Shared();
     s.zone.ResetLevels();
-    s.engine.Run(deeper, s.state, s.zone, press - 1);
+    s.engine.Press(deeper, s.state, s.zone, {}, press - 1);
     for (auto _ : st) {
-        s.engine.Run(deeper, s.state, s.zone);
+        s.engine.Press(deeper, s.state, s.zone);
         benchmark::ClobberMemory();
         st.PauseTiming();
-        s.engine.Run(back, s.state, s.zone);
+        s.engine.Press(back, s.state, s.zone);
         st.ResumeTiming();
     }
 }
 
 void BM_NudgeUpward50thPress(benchmark::State& st) {
-    TimePress(st, ZoneCommand::NudgeUpward, ZoneCommand::NudgeDownward, 50);
+    TimePress(st, Distortion::NudgeUpward, Distortion::NudgeDownward, 50);
 }
 BENCHMARK(BM_NudgeUpward50thPress)->Unit(benchmark::kMillisecond);
 
 void BM_NudgeLeft50thPress(benchmark::State& st) {
-    TimePress(st, ZoneCommand::NudgeLeft, ZoneCommand::NudgeRight, 50);
+    TimePress(st, Distortion::NudgeLeft, Distortion::NudgeRight, 50);
 }
 BENCHMARK(BM_NudgeLeft50thPress)->Unit(benchmark::kMillisecond);
 
@@ -58,21 +58,22 @@ BENCHMARK(BM_NudgeLeft50thPress)->Unit(benchmark::kMillisecond);
 void BM_NudgeDownwardFrom50(benchmark::State& st) {
     Setup& s = Shared();
     s.zone.ResetLevels();
-    s.engine.Run(ZoneCommand::NudgeUpward, s.state, s.zone, 50);
+    s.engine.Press(Distortion::NudgeUpward, s.state, s.zone, {}, 50);
     for (auto _ : st) {
         if (s.zone.VerticalNudgeLevel < 2) {
             st.PauseTiming();
-            s.engine.Run(ZoneCommand::NudgeUpward, s.state, s.zone, 50 - s.zone.VerticalNudgeLevel);
+            s.engine.Press(Distortion::NudgeUpward, s.state, s.zone, {},
+                           50 - s.zone.VerticalNudgeLevel);
             st.ResumeTiming();
         }
-        s.engine.Run(ZoneCommand::NudgeDownward, s.state, s.zone);
+        s.engine.Press(Distortion::NudgeDownward, s.state, s.zone);
         benchmark::ClobberMemory();
     }
 }
 BENCHMARK(BM_NudgeDownwardFrom50)->Unit(benchmark::kMillisecond);
 
 void BM_TwistRight10thPress(benchmark::State& st) {
-    TimePress(st, ZoneCommand::TwistRight, ZoneCommand::TwistLeft, 10);
+    TimePress(st, Distortion::TwistRight, Distortion::TwistLeft, 10);
 }
 BENCHMARK(BM_TwistRight10thPress)->Unit(benchmark::kMillisecond);
 

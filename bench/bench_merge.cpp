@@ -1,9 +1,9 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "core/distortion_engine.h"
 #include "core/merge.h"
 #include "core/merge_ops.h"
-#include "core/portion_merge.h"
 #include "core/rotate.h"
 
 namespace {
@@ -45,6 +45,7 @@ BENCHMARK(BM_MergeSources)
 void BM_PortionMerge(benchmark::State& st) {
     static WendralState state;
     Zone zone;
+    DistortionEngine engine;
     bench::FillFullDestination(state);
     zone.x1 = 0;
     zone.y1 = 0;
@@ -52,13 +53,10 @@ void BM_PortionMerge(benchmark::State& st) {
     zone.y2 = kMaxHeight - 1;
     const Sources& s = TheSources();
     const SourceImage one = s.Image1(), two = s.Image2();
-    PortionToDestination1(state, zone, &one, &two);
+    engine.Press(Distortion::Portion1, state, zone, {&one, &two});
     bool up = true;
     for (auto _ : st) {
-        if (up)
-            PortionToDestination1(state, zone, &one, &two);
-        else
-            PortionToDestination2(state, zone, &one, &two);
+        engine.Press(up ? Distortion::Portion1 : Distortion::Portion2, state, zone, {&one, &two});
         up = !up;
         benchmark::ClobberMemory();
     }

@@ -4,10 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "core/cpu_features.h"
 #include "core/inscribed_ellipse.h"
 #include "core/limits.h"
 
@@ -78,7 +75,7 @@ private:
         const std::uint8_t* restore = state.RestoreStore();
         std::uint8_t* dest = state.DestinationStore();
         const std::int64_t adx0 = cells_.adx0, cx = e_.xc;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
         // The three channels and a spare lane at once; the saturating packs are the clamp to
         // 0 ... 255. The spare byte read and written belongs to the next pixel of the run,
         // which is written after, so the last pixel of a run goes the plain way.
@@ -93,7 +90,7 @@ private:
             const std::uint8_t* in = restore + row;
             std::uint8_t* out = dest + row;
             int x = run.xa;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
             for (; x + 1 < run.xb; ++x) {
                 const std::int64_t d = x - cx;
                 const __m128d share = _mm_set1_pd(s[(d < 0 ? -d : d) - adx0]);
@@ -129,41 +126,20 @@ private:
     bool valid_ = false;
 };
 
-PullCache& Cache() {
-    static PullCache cache;
-    return cache;
-}
-
-ZoneOutcome Repeat(WendralState& state, Zone& zone, int step, int presses) {
-    ZoneOutcome last = ZoneOutcome::Nothing;
-    for (int i = 0; i < presses; ++i) {
-        last = Pull(state, zone, step);
-        if (last != ZoneOutcome::Redraw) break;
-    }
-    return last;
-}
-
 }  // namespace
 
-ZoneOutcome Pull(WendralState& state, Zone& zone, int step) {
-    state.DestModified = 1;
-    zone.TwistLevel = 0.0;
-    zone.ImplodeLevel = 0;
-    zone.HorizontalNudgeLevel = 0;
-    zone.VerticalNudgeLevel = 0;
-    zone.PortionLevel = 0;
-    if (zone.ColourLevel == 0) state.SnapshotDestination();
-    if (!zone.HasZone()) return ZoneOutcome::AskZoneQuestion;
-    zone.ColourLevel += step;
-    const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
-    if (e.Empty()) return ZoneOutcome::Redraw;
-    PullCache& cache = Cache();
-    cache.Prepare(e);
-    cache.Render(state, zone.ColourLevel);
-    return ZoneOutcome::Redraw;
-}
+// Holds the cache under the name the header gives it; the cache's own functions keep internal
+// linkage, so the compiler treats them as this file's alone when it inlines.
+class PullRenderer::Cache : public PullCache {};
 
-ZoneOutcome Converge(WendralState& state, Zone& zone, int presses) { return Repeat(state, zone, +1, presses); }
-ZoneOutcome Diverge(WendralState& state, Zone& zone, int presses) { return Repeat(state, zone, -1, presses); }
+PullRenderer::PullRenderer() : cache_(std::make_unique<Cache>()) {}
+PullRenderer::~PullRenderer() = default;
+
+void PullRenderer::Render(WendralState& state, const Zone& zone, int level) {
+    const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
+    if (e.Empty()) return;
+    cache_->Prepare(e);
+    cache_->Render(state, level);
+}
 
 }  // namespace wendral

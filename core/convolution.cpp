@@ -3,11 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/cpu_features.h"
 #include "core/effect_support.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace wendral {
 namespace {
@@ -62,7 +59,7 @@ bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelS
             for (int t = 0; t < tapCount; ++t) src[t] = rows[taps[t].row] + taps[t].shift;
             std::uint8_t* out = DestRow(state, y);
             int p = 3;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
             const __m128i zero = _mm_setzero_si128();
             const __m128i bias = _mm_set1_epi16(static_cast<short>(-minSum));
             __m128i weight[9];

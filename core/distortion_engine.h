@@ -1,7 +1,8 @@
 #pragma once
-#include <memory>
-
+#include "core/colour_pull.h"
 #include "core/dest_state.h"
+#include "core/nudge_twist.h"
+#include "core/radial_distort.h"
 #include "core/source_image.h"
 #include "core/zone.h"
 
@@ -25,18 +26,21 @@ enum class Distortion {
 };
 
 // What the portion presses blend from: the pixels each source window shows, null when that
-// source is not open.
+// source is not open (a SourceImage without pixels counts as not open). A closed source is
+// never read. When the level in force blends a source that has since closed, that blend stays
+// in the picture as it is and the press starts a fresh level from it, as after any other
+// finished operation; a press that would blend a closed source changes no pixel and leaves
+// PortionLevel at 0.
 struct ShownSources {
     const SourceImage* one = nullptr;
     const SourceImage* two = nullptr;
 };
 
-class NudgeTwist;
-
 // The distortion engine of one destination view: the level step that every distortion press
 // follows, and the caches that make the presses fast. It lives beside the zone, one per
 // destination (the application's view, a batch session, a test), and keeps no state anywhere
-// else.
+// else: every cache is allocated once with the engine (address space only; pages are touched
+// as zones need them), and two engines share nothing.
 class DistortionEngine {
 public:
     DistortionEngine();
@@ -53,7 +57,16 @@ public:
                       int presses);
 
 private:
-    std::unique_ptr<NudgeTwist> nudgeTwist_;
+    ZoneOutcome Nudge(WendralState& state, Zone& zone, bool vertical, int step);
+    ZoneOutcome Twist(WendralState& state, Zone& zone, double step);
+    ZoneOutcome Radial(WendralState& state, Zone& zone, int step);
+    ZoneOutcome Pull(WendralState& state, Zone& zone, int step);
+    ZoneOutcome Portion(WendralState& state, Zone& zone, ShownSources sources, int step);
+
+    NudgeRenderer nudge_;
+    TwistRenderer twist_;
+    RadialRenderer radial_;
+    PullRenderer pull_;
 };
 
 }  // namespace wendral

@@ -1,64 +1,31 @@
 #include "core/merge.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-#define WENDRAL_MERGE_SSSE3 1
-#include <immintrin.h>
-#endif
 
+#include "core/cpu_features.h"
 #include "core/limits.h"
 #include "core/merge_ops.h"
 
 namespace wendral {
 
 // The whole-picture merge runs each rule as an inlined kernel instead of one virtual Combine
-// per pixel. The kernels are the rules' own formulas with the per-merge constants taken out of
-// the loop (the bias weights, the weighted-brightness products as tables, the reference
-// thresholds), so they give the bytes Combine gives.
+// per pixel. A kernel is the rule of merge_ops.h, made once per merge, with vector loops beside
+// it that do the same arithmetic for many pixels at a time; the rule itself takes every pixel
+// they leave.
 namespace {
 
 using Byte = std::uint8_t;
 
-// trunc(x x weight) for every biased channel value 0..510.
-struct BrightnessProducts {
-    std::array<std::array<int, 511>, 3> t;
-    BrightnessProducts() {
-        for (int x = 0; x <= 510; ++x) {
-            t[0][x] = static_cast<int>(x * 7.04);
-            t[1][x] = static_cast<int>(x * 37.76);
-            t[2][x] = static_cast<int>(x * 19.2);
-        }
-    }
-};
-const BrightnessProducts& Products() {
-    static const BrightnessProducts products;
-    return products;
-}
-
-// Per-channel brightness products of one side, already shifted by that side's bias term.
-struct SideTables {
-    int t[3][256];
-    void Fill(int shift) {
-        const BrightnessProducts& p = Products();
-        for (int c = 0; c < 3; ++c)
-            for (int v = 0; v < 256; ++v) t[c][v] = p.t[c][v + shift];
-    }
-    int Sum(const Byte* x) const { return t[0][x[0]] + t[1][x[1]] + t[2][x[2]]; }
-};
-
-// Rules that combine each channel on its own see a row as one run of bytes; on x86-64 they
+// Rules that combine each channel on its own see a row as one run of bytes; with SSE2 they
 // run 16 bytes at a time in 16-bit lanes, which hold every product and sum they form exactly.
 template <class PerByte>
-void ChannelRow(const PerByte& f, const Byte* a, const Byte* b, Byte* o, int bytes) {
+void ChannelRow(const PerByte& f, const Byte* a, const Byte* b, Byte* o, int bytes,
+                InstructionSet set) {
     int n = 0;
-#if defined(__SSE2__)
-    for (; n + 16 <= bytes; n += 16) {
+#if defined(WENDRAL_X86_SIMD)
+    for (; set >= InstructionSet::Sse2 && n + 16 <= bytes; n += 16) {
         const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + n));
         const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + n));
         const __m128i zero = _mm_setzero_si128();
@@ -71,40 +38,41 @@ void ChannelRow(const PerByte& f, const Byte* a, const Byte* b, Byte* o, int byt
 }
 
 struct AverageKernel {
-    int wa, wb;
-    Byte operator()(int a, int b) const { return static_cast<Byte>((a * wa + b * wb) >> 8); }
-#if defined(__SSE2__)
+    AverageRule rule;
+    InstructionSet set;
+    Byte operator()(int a, int b) const { return rule(a, b); }
+#if defined(WENDRAL_X86_SIMD)
     __m128i Lanes(__m128i a, __m128i b) const {
-        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(wa))),
-                                          _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(wb))));
+        const __m128i sum =
+            _mm_add_epi16(_mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(rule.wa))),
+                          _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(rule.wb))));
         return _mm_srli_epi16(sum, 8);
     }
 #endif
-    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { ChannelRow(*this, a, b, o, 3 * width); }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
+        ChannelRow(*this, a, b, o, 3 * width, set);
+    }
 };
 
 // (PA - PB) >> 7 when PB < PA, else 0: an unsigned saturating subtraction does both.
 template <bool OneMinusTwo>
 struct SubtractKernel {
-    int wa, wb;
-    Byte operator()(int a, int b) const {
-        const int pa = a * wa;
-        const int pb = b * wb;
-        if constexpr (OneMinusTwo)
-            return static_cast<Byte>(pb < pa ? (pa - pb) >> 7 : 0);
-        else
-            return static_cast<Byte>(pa < pb ? (pb - pa) >> 7 : 0);
-    }
-#if defined(__SSE2__)
+    SubtractRule<OneMinusTwo> rule;
+    InstructionSet set;
+    Byte operator()(int a, int b) const { return rule(a, b); }
+#if defined(WENDRAL_X86_SIMD)
     __m128i Lanes(__m128i a, __m128i b) const {
-        const __m128i pa = _mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(wa)));
-        const __m128i pb = _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(wb)));
+        const __m128i pa = _mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(rule.wa)));
+        const __m128i pb = _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(rule.wb)));
         return _mm_srli_epi16(OneMinusTwo ? _mm_subs_epu16(pa, pb) : _mm_subs_epu16(pb, pa), 7);
     }
 #endif
-    void Row(const Byte* a, const Byte* b, Byte* o, int width) const { ChannelRow(*this, a, b, o, 3 * width); }
+    void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
+        ChannelRow(*this, a, b, o, 3 * width, set);
+    }
 };
 
+// A row copy is the copy rule for every pixel at once.
 template <bool First>
 struct CopyKernel {
     void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
@@ -114,19 +82,20 @@ struct CopyKernel {
 
 // Rules that keep one whole source pixel decide every pixel of the row first, as a byte mask
 // over its three channels, and then take a where the mask is set and b elsewhere.
-template <class Decide>
-void SelectRow(const Decide& takeA, const Byte* a, const Byte* b, Byte* o, int width) {
+template <class Rule>
+void SelectRow(const Rule& rule, const Byte* a, const Byte* b, Byte* o, int width,
+               InstructionSet set) {
     Byte mask[3 * kMaxWidth + 1];
-    const Decide decide = takeA;  // a local copy, so that the mask stores cannot alias its constants
+    const Rule decide = rule;  // a local copy, so that the mask stores cannot alias its constants
     for (int j = 0; j < width; ++j) {
         // One four-byte store per pixel; its last byte is the next pixel's, written next.
-        const std::uint32_t m = static_cast<Byte>(decide(a + 3 * j, b + 3 * j)) * 0x01010101u;
+        const std::uint32_t m = (decide.TakesOne(a + 3 * j, b + 3 * j) ? 0xFFu : 0u) * 0x01010101u;
         std::memcpy(mask + 3 * j, &m, 4);
     }
     const int bytes = 3 * width;
     int n = 0;
-#if defined(__SSE2__)
-    for (; n + 16 <= bytes; n += 16) {
+#if defined(WENDRAL_X86_SIMD)
+    for (; set >= InstructionSet::Sse2 && n + 16 <= bytes; n += 16) {
         const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + n));
         const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + n));
         const __m128i vm = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + n));
@@ -137,12 +106,10 @@ void SelectRow(const Decide& takeA, const Byte* a, const Byte* b, Byte* o, int w
     for (; n < bytes; ++n) o[n] = static_cast<Byte>(b[n] ^ ((a[n] ^ b[n]) & mask[n]));
 }
 
-#if defined(WENDRAL_MERGE_SSSE3)
+#if defined(WENDRAL_X86_SIMD)
 // Where the processor has SSSE3, the rules that look at a whole pixel and the b/w contrast run
 // sixteen pixels at a time: a byte shuffle splits 48 bytes into one 16-byte plane per channel,
 // and another spreads one byte per pixel back over its three channels.
-#define WENDRAL_SSSE3 __attribute__((target("ssse3")))
-
 struct PlaneShuffles {
     alignas(16) std::int8_t split[3][3][16];  // [channel][source vector][plane byte]
     alignas(16) std::int8_t spread[3][16];    // [output vector][byte]
@@ -164,9 +131,11 @@ struct Block {
     __m128i plane[3];
 };
 
-WENDRAL_SSSE3 inline __m128i Control(const std::int8_t* c) { return _mm_load_si128(reinterpret_cast<const __m128i*>(c)); }
+WENDRAL_TARGET_SSSE3 inline __m128i Control(const std::int8_t* c) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(c));
+}
 
-WENDRAL_SSSE3 inline Block LoadBlock(const Byte* p) {
+WENDRAL_TARGET_SSSE3 inline Block LoadBlock(const Byte* p) {
     Block b;
     for (int v = 0; v < 3; ++v) b.raw[v] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v));
     for (int c = 0; c < 3; ++c)
@@ -177,7 +146,8 @@ WENDRAL_SSSE3 inline Block LoadBlock(const Byte* p) {
 }
 
 // Per pixel, a where the byte of `takeA` is all ones, else b.
-WENDRAL_SSSE3 inline void StoreSelected(const Block& a, const Block& b, __m128i takeA, Byte* o) {
+WENDRAL_TARGET_SSSE3 inline void StoreSelected(const Block& a, const Block& b, __m128i takeA,
+                                               Byte* o) {
     for (int v = 0; v < 3; ++v) {
         const __m128i m = _mm_shuffle_epi8(takeA, Control(kShuffles.spread[v]));
         const __m128i out = _mm_xor_si128(b.raw[v], _mm_and_si128(_mm_xor_si128(a.raw[v], b.raw[v]), m));
@@ -188,7 +158,7 @@ WENDRAL_SSSE3 inline void StoreSelected(const Block& a, const Block& b, __m128i 
 // trunc(y x weight) for y = plane byte + shift, 0..510, as y x q + floor(y x m / 25), where
 // q + m / 25 is the weight's value 7.04, 37.76 or 19.2 and floor(n / 25) is (n x 41944) >> 20;
 // both agree with the double products for every y in 0..510, and every sum fits 16 bits.
-WENDRAL_SSSE3 inline __m128i Product(__m128i y, short q, short m) {
+WENDRAL_TARGET_SSSE3 inline __m128i Product(__m128i y, short q, short m) {
     const __m128i fraction = _mm_srli_epi16(
         _mm_mulhi_epu16(_mm_mullo_epi16(y, _mm_set1_epi16(m)), _mm_set1_epi16(static_cast<short>(41944))), 4);
     return _mm_add_epi16(_mm_mullo_epi16(y, _mm_set1_epi16(q)), fraction);
@@ -196,7 +166,7 @@ WENDRAL_SSSE3 inline __m128i Product(__m128i y, short q, short m) {
 
 // The weighted brightness of eight pixels, the low (High false) or high half of a block.
 template <bool High>
-WENDRAL_SSSE3 inline __m128i Brightness(const Block& b, __m128i shift) {
+WENDRAL_TARGET_SSSE3 inline __m128i Brightness(const Block& b, __m128i shift) {
     const __m128i zero = _mm_setzero_si128();
     __m128i y[3];
     for (int c = 0; c < 3; ++c)
@@ -206,7 +176,8 @@ WENDRAL_SSSE3 inline __m128i Brightness(const Block& b, __m128i shift) {
 
 // The pixels of a row in whole blocks; returns how many it did.
 template <bool KeepOneWhenDimmer>
-WENDRAL_SSSE3 int BrightnessRowWide(const Byte* a, const Byte* b, Byte* o, int width, int shiftOne, int shiftTwo) {
+WENDRAL_TARGET_SSSE3 int BrightnessRowWide(const Byte* a, const Byte* b, Byte* o, int width,
+                                           int shiftOne, int shiftTwo) {
     const __m128i s1 = _mm_set1_epi16(static_cast<short>(shiftOne)), s2 = _mm_set1_epi16(static_cast<short>(shiftTwo));
     int j = 0;
     for (; j + 16 <= width; j += 16) {
@@ -220,18 +191,16 @@ WENDRAL_SSSE3 int BrightnessRowWide(const Byte* a, const Byte* b, Byte* o, int w
 
 // With AVX2 the brightness rules take two blocks at once, one in each 128-bit half: every
 // shuffle, unpack and pack above works within a half, so each half does what one block does.
-#define WENDRAL_AVX2 __attribute__((target("avx2")))
-
 struct PairBlock {
     __m256i raw[3];
     __m256i plane[3];
 };
 
-WENDRAL_AVX2 inline __m256i Control2(const std::int8_t* c) {
+WENDRAL_TARGET_AVX2 inline __m256i Control2(const std::int8_t* c) {
     return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(c)));
 }
 
-WENDRAL_AVX2 inline PairBlock LoadPair(const Byte* p) {
+WENDRAL_TARGET_AVX2 inline PairBlock LoadPair(const Byte* p) {
     PairBlock b;
     for (int v = 0; v < 3; ++v)
         b.raw[v] = _mm256_inserti128_si256(
@@ -244,7 +213,7 @@ WENDRAL_AVX2 inline PairBlock LoadPair(const Byte* p) {
     return b;
 }
 
-WENDRAL_AVX2 inline __m256i Product2(__m256i y, short q, short m) {
+WENDRAL_TARGET_AVX2 inline __m256i Product2(__m256i y, short q, short m) {
     const __m256i fraction = _mm256_srli_epi16(
         _mm256_mulhi_epu16(_mm256_mullo_epi16(y, _mm256_set1_epi16(m)), _mm256_set1_epi16(static_cast<short>(41944))),
         4);
@@ -252,7 +221,7 @@ WENDRAL_AVX2 inline __m256i Product2(__m256i y, short q, short m) {
 }
 
 template <bool High>
-WENDRAL_AVX2 inline __m256i Brightness2(const PairBlock& b, __m256i shift) {
+WENDRAL_TARGET_AVX2 inline __m256i Brightness2(const PairBlock& b, __m256i shift) {
     const __m256i zero = _mm256_setzero_si256();
     __m256i y[3];
     for (int c = 0; c < 3; ++c)
@@ -262,7 +231,8 @@ WENDRAL_AVX2 inline __m256i Brightness2(const PairBlock& b, __m256i shift) {
 }
 
 template <bool KeepOneWhenDimmer>
-WENDRAL_AVX2 int BrightnessRowWidest(const Byte* a, const Byte* b, Byte* o, int width, int shiftOne, int shiftTwo) {
+WENDRAL_TARGET_AVX2 int BrightnessRowWidest(const Byte* a, const Byte* b, Byte* o, int width,
+                                            int shiftOne, int shiftTwo) {
     const __m256i s1 = _mm256_set1_epi16(static_cast<short>(shiftOne));
     const __m256i s2 = _mm256_set1_epi16(static_cast<short>(shiftTwo));
     int j = 0;
@@ -287,7 +257,8 @@ WENDRAL_AVX2 int BrightnessRowWidest(const Byte* a, const Byte* b, Byte* o, int 
 // above[c] is limit[c] + 1 clamped to 0..255, so that a > limit is max(a, above) == a; with a
 // limit of 255 or more no pixel is above it, which `never` says.
 template <bool OneWhenAbove>
-WENDRAL_SSSE3 int ReferenceRowWide(const Byte* a, const Byte* b, Byte* o, int width, const int* limit) {
+WENDRAL_TARGET_SSSE3 int ReferenceRowWide(const Byte* a, const Byte* b, Byte* o, int width,
+                                          const int* limit) {
     __m128i above[3];
     bool never = false;
     for (int c = 0; c < 3; ++c) {
@@ -307,7 +278,7 @@ WENDRAL_SSSE3 int ReferenceRowWide(const Byte* a, const Byte* b, Byte* o, int wi
 }
 
 // The b/w contrast in whole blocks; 3t is held within -1..765, which keeps its outcome.
-WENDRAL_SSSE3 int BlackWhiteRowWide(Byte* o, int width, int t) {
+WENDRAL_TARGET_SSSE3 int BlackWhiteRowWide(Byte* o, int width, int t) {
     const __m128i limit = _mm_set1_epi16(static_cast<short>(std::clamp<std::int64_t>(3 * std::int64_t{t}, -1, 765)));
     const __m128i zero = _mm_setzero_si128();
     int j = 0;
@@ -326,151 +297,123 @@ WENDRAL_SSSE3 int BlackWhiteRowWide(Byte* o, int width, int t) {
 }
 #endif
 
-MergeKernelSet kernelSet = MergeKernelSet::Widest;
-
-// The widest kernels this merge may use: 0 portable, 1 SSSE3, 2 AVX2 as well.
-int KernelLevel() {
-#if defined(WENDRAL_MERGE_SSSE3)
-    static const int present = __builtin_cpu_supports("avx2") ? 2 : __builtin_cpu_supports("ssse3") ? 1 : 0;
-    const int allowed = kernelSet == MergeKernelSet::Portable ? 0 : kernelSet == MergeKernelSet::UpToSsse3 ? 1 : 2;
-    return std::min(present, allowed);
-#else
-    return 0;
-#endif
-}
-
-// Greatest keeps source 2 when source 1 is dimmer, Least keeps source 1 when it is dimmer.
 template <bool KeepOneWhenDimmer>
 struct BrightnessKernel {
-    const SideTables* one;
-    const SideTables* two;
-    int shiftOne, shiftTwo;  // the bias terms the tables hold
-    int level;
-    // All ones where source 1 is kept; x < y is the sign of x - y, without a branch.
-    int operator()(const Byte* a, const Byte* b) const {
-        const int dimmer = (one->Sum(a) - two->Sum(b)) >> 31;
-        return KeepOneWhenDimmer ? dimmer : ~dimmer;
-    }
+    BrightnessRule<KeepOneWhenDimmer> rule;
+    InstructionSet set;
     void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
         int done = 0;
-#if defined(WENDRAL_MERGE_SSSE3)
-        if (level >= 2) done = BrightnessRowWidest<KeepOneWhenDimmer>(a, b, o, width, shiftOne, shiftTwo);
-        if (level >= 1)
-            done += BrightnessRowWide<KeepOneWhenDimmer>(a + 3 * done, b + 3 * done, o + 3 * done, width - done,
-                                                         shiftOne, shiftTwo);
+#if defined(WENDRAL_X86_SIMD)
+        if (set >= InstructionSet::Avx2)
+            done = BrightnessRowWidest<KeepOneWhenDimmer>(a, b, o, width, rule.shiftOne,
+                                                          rule.shiftTwo);
+        if (set >= InstructionSet::Ssse3)
+            done +=
+                BrightnessRowWide<KeepOneWhenDimmer>(a + 3 * done, b + 3 * done, o + 3 * done,
+                                                     width - done, rule.shiftOne, rule.shiftTwo);
 #endif
-        SelectRow(*this, a + 3 * done, b + 3 * done, o + 3 * done, width - done);
+        SelectRow(rule, a + 3 * done, b + 3 * done, o + 3 * done, width - done, set);
     }
 };
 
-// ac + 255 - k > Rc + 127 is ac > Rc + k - 128.
 template <bool OneWhenAbove>
 struct ReferenceKernel {
-    int limit[3];
-    int level;
-    // All ones where source 1 is kept; a > L is the sign of L - a, without a branch.
-    int operator()(const Byte* a, const Byte*) const {
-        const int above = ((limit[0] - a[0]) & (limit[1] - a[1]) & (limit[2] - a[2])) >> 31;
-        return OneWhenAbove ? above : ~above;
-    }
+    ReferenceRule<OneWhenAbove> rule;
+    InstructionSet set;
     void Row(const Byte* a, const Byte* b, Byte* o, int width) const {
         int done = 0;
-#if defined(WENDRAL_MERGE_SSSE3)
-        if (level >= 1) done = ReferenceRowWide<OneWhenAbove>(a, b, o, width, limit);
+#if defined(WENDRAL_X86_SIMD)
+        if (set >= InstructionSet::Ssse3) {
+            // ac + 255 - k > Rc + 127 is ac > Rc + k - 128.
+            const int limit[3] = {rule.ref.b + rule.k - 128, rule.ref.g + rule.k - 128,
+                                  rule.ref.r + rule.k - 128};
+            done = ReferenceRowWide<OneWhenAbove>(a, b, o, width, limit);
+        }
 #endif
-        SelectRow(*this, a + 3 * done, b + 3 * done, o + 3 * done, width - done);
+        SelectRow(rule, a + 3 * done, b + 3 * done, o + 3 * done, width - done, set);
     }
 };
 
-// Infinite contrast rgb: each byte 255 above t, else 0.
-void ThresholdRow(Byte* o, int bytes, int t) {
+// Infinite contrast rgb on every byte of a row.
+void ThresholdRow(Byte* o, int bytes, int t, InstructionSet set) {
     if (t < 0 || t >= 255) {
+        // Every byte is above a negative threshold, none above 255 or more.
         std::memset(o, t < 0 ? 255 : 0, static_cast<std::size_t>(bytes));
         return;
     }
     int n = 0;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
     // o > t is max(o, t + 1) == o.
     const __m128i above = _mm_set1_epi8(static_cast<char>(t + 1));
-    for (; n + 16 <= bytes; n += 16) {
+    for (; set >= InstructionSet::Sse2 && n + 16 <= bytes; n += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + n));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n), _mm_cmpeq_epi8(_mm_max_epu8(v, above), v));
     }
 #endif
-    for (; n < bytes; ++n) o[n] = static_cast<Byte>(-static_cast<int>(o[n] > t));
+    for (; n < bytes; ++n) o[n] = InfiniteContrastRgb(o[n], t);
 }
 
-// Infinite contrast b/w: the whole pixel white when its channels add up to more than 3t.
+// Infinite contrast b/w on every pixel of a row.
 void BlackWhiteRow(Byte* o, int width, int t) {
-    const std::int64_t t3 = 3 * std::int64_t{t};
-    for (int j = 0; j < width; ++j, o += 3) {
-        // All ones when the sum exceeds 3t: the sign of 3t - sum.
-        const Byte v = static_cast<Byte>((t3 - (o[0] + o[1] + o[2])) >> 63);
-        o[0] = o[1] = o[2] = v;
-    }
+    for (int j = 0; j < width; ++j, o += 3)
+        o[0] = o[1] = o[2] = InfiniteContrastBw(o[0], o[1], o[2], t);
 }
 
 template <class Kernel>
-void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1, const SourceImage& s2,
-               Byte* dest, int width, int height) {
-    const bool wide = KernelLevel() >= 1;
+void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1,
+               const SourceImage& s2, Byte* dest, int width, int height, InstructionSet set) {
     for (int i = 0; i < height; ++i) {
         Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
         kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
         // The rgb step before the b/w step, as on one pixel.
-        if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t);
+        if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t, set);
         if (mode & kContrastBwBit) {
             int done = 0;
-#if defined(WENDRAL_MERGE_SSSE3)
-            if (wide) done = BlackWhiteRowWide(o, width, t);
+#if defined(WENDRAL_X86_SIMD)
+            if (set >= InstructionSet::Ssse3) done = BlackWhiteRowWide(o, width, t);
 #endif
             BlackWhiteRow(o + 3 * done, width - done, t);
         }
     }
 }
 
-void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage& s1, const SourceImage& s2,
-                  Byte* dest, int width, int height) {
+void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage& s1,
+                  const SourceImage& s2, Byte* dest, int width, int height, InstructionSet set) {
     const unsigned mode = state.MergeMode;
     const int t = state.ContrastThreshold;
     const int k = RuleBias(state);
-    int wa = 127, wb = k;
-    if (k > 127) {
-        wa = 255 - k;
-        wb = 127;
-    }
+    const Bgr ref = state.ReferenceColour;
+    auto merge = [&](const auto& kernel) {
+        MergeWith(kernel, mode, t, s1, s2, dest, width, height, set);
+    };
     switch (ruleBit) {
         case kMergeAverageBit:
-            MergeWith(AverageKernel{255 - k, k}, mode, t, s1, s2, dest, width, height);
+            merge(AverageKernel{AverageRule(k), set});
             break;
-        case kMergeGreatestBit: {
-            SideTables one, two;
-            one.Fill(255 - k);
-            two.Fill(k);
-            MergeWith(BrightnessKernel<false>{&one, &two, 255 - k, k, KernelLevel()}, mode, t, s1, s2, dest, width, height);
+        case kMergeGreatestBit:
+            merge(BrightnessKernel<false>{GreatestRule(k), set});
             break;
-        }
-        case kMergeLeastBit: {
-            SideTables one, two;
-            one.Fill(k);
-            two.Fill(255 - k);
-            MergeWith(BrightnessKernel<true>{&one, &two, k, 255 - k, KernelLevel()}, mode, t, s1, s2, dest, width, height);
+        case kMergeLeastBit:
+            merge(BrightnessKernel<true>{LeastRule(k), set});
             break;
-        }
-        case kMergeSub12Bit: MergeWith(SubtractKernel<true>{wa, wb}, mode, t, s1, s2, dest, width, height); break;
-        case kMergeSub21Bit: MergeWith(SubtractKernel<false>{wa, wb}, mode, t, s1, s2, dest, width, height); break;
-        case kMergeCopy1Bit: MergeWith(CopyKernel<true>{}, mode, t, s1, s2, dest, width, height); break;
-        case kMergeCopy2Bit: MergeWith(CopyKernel<false>{}, mode, t, s1, s2, dest, width, height); break;
+        case kMergeSub12Bit:
+            merge(SubtractKernel<true>{Subtract12Rule(k), set});
+            break;
+        case kMergeSub21Bit:
+            merge(SubtractKernel<false>{Subtract21Rule(k), set});
+            break;
+        case kMergeCopy1Bit:
+            merge(CopyKernel<true>{});
+            break;
+        case kMergeCopy2Bit:
+            merge(CopyKernel<false>{});
+            break;
         case kMergeRef12Bit:
-        case kMergeRef21Bit: {
-            const Bgr r = state.ReferenceColour;
-            const int limit[3] = {r.b + k - 128, r.g + k - 128, r.r + k - 128};
-            if (ruleBit == kMergeRef12Bit)
-                MergeWith(ReferenceKernel<true>{{limit[0], limit[1], limit[2]}, KernelLevel()}, mode, t, s1, s2, dest, width, height);
-            else
-                MergeWith(ReferenceKernel<false>{{limit[0], limit[1], limit[2]}, KernelLevel()}, mode, t, s1, s2, dest, width, height);
+            merge(ReferenceKernel<true>{Reference12Rule{k, ref}, set});
             break;
-        }
+        case kMergeRef21Bit:
+            merge(ReferenceKernel<false>{Reference21Rule{k, ref}, set});
+            break;
         default: break;
     }
 }
@@ -481,10 +424,13 @@ int ShownHeight(const SourceImage& s) { return s.pixels ? s.shownHeight : 0; }
 
 }  // namespace
 
-void SetMergeKernelSet(MergeKernelSet set) { kernelSet = set; }
-
 ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
                          const SourceImage& source2, Messages& out) {
+    return MergeSources(state, zone, source1, source2, out, ProcessorInstructionSet());
+}
+
+ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
+                         const SourceImage& source2, Messages& out, InstructionSet widest) {
     zone.ResetZone();
     state.TakeDestinationSize(std::min(ShownWidth(source1), ShownWidth(source2)),
                               std::min(ShownHeight(source1), ShownHeight(source2)));
@@ -493,7 +439,8 @@ ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& sou
         out.push_back(kNoMergeTypeMessage);
         return ZoneOutcome::Nothing;
     }
-    MergePicture(state, rule->bit, source1, source2, state.DestinationStore(), state.DestWidth, state.DestHeight);
+    MergePicture(state, rule->bit, source1, source2, state.DestinationStore(), state.DestWidth,
+                 state.DestHeight, InstructionSetUpTo(widest));
     state.DestModified = 0;
     state.BrushingEnabled = 0;
     return ZoneOutcome::Redraw;

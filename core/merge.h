@@ -1,4 +1,5 @@
 #pragma once
+#include "core/cpu_features.h"
 #include "core/dest_state.h"
 #include "core/messages.h"
 #include "core/source_image.h"
@@ -13,9 +14,9 @@ namespace wendral {
 ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
                          const SourceImage& source2, Messages& out);
 
-// Which kernels MergeSources may use: the portable ones only, those for SSSE3 as well, or the
-// widest the processor has (the default). All give the same bytes; the tests run each set.
-enum class MergeKernelSet { Portable, UpToSsse3, Widest };
-void SetMergeKernelSet(MergeKernelSet set);
+// The same with the processor-specific loops limited to `widest` (and to what the processor
+// runs). Every set gives the same bytes; the tests run each.
+ZoneOutcome MergeSources(WendralState& state, Zone& zone, const SourceImage& source1,
+                         const SourceImage& source2, Messages& out, InstructionSet widest);
 
 }  // namespace wendral

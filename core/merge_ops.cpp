@@ -5,39 +5,33 @@
 
 namespace wendral {
 
-int WeightedBrightness(int x0, int x1, int x2) {
-    return static_cast<int>(x0 * 7.04) + static_cast<int>(x1 * 37.76) + static_cast<int>(x2 * 19.2);
-}
-
 int RuleBias(const WendralState& state) { return std::clamp(state.MergeBias, 0, 255); }
 
 namespace {
 
 int Channel(std::uint32_t p, int c) { return static_cast<int>((p >> (8 * c)) & 0xFFu); }
 
-void Write(std::uint32_t p, std::uint8_t& o0, std::uint8_t& o1, std::uint8_t& o2) {
-    o0 = static_cast<std::uint8_t>(Channel(p, 0));
-    o1 = static_cast<std::uint8_t>(Channel(p, 1));
-    o2 = static_cast<std::uint8_t>(Channel(p, 2));
+template <class Rule>
+void PerChannel(const Rule& rule, std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0,
+                std::uint8_t& o1, std::uint8_t& o2) {
+    o0 = rule(Channel(p1, 0), Channel(p2, 0));
+    o1 = rule(Channel(p1, 1), Channel(p2, 1));
+    o2 = rule(Channel(p1, 2), Channel(p2, 2));
 }
 
-// The two subtractions scale one operand down as the bias moves away from the middle.
-void SubtractWeights(int k, int& wa, int& wb) {
-    if (k <= 127) {
-        wa = 127;
-        wb = k;
-    } else {
-        wa = 255 - k;
-        wb = 127;
-    }
-}
-
-// Every channel of source 1 above its reference channel, the threshold moved by the bias.
-bool AboveReference(std::uint32_t p1, int k, Bgr ref) {
-    const int r[3] = {ref.b, ref.g, ref.r};
-    for (int c = 0; c < 3; ++c)
-        if (!(Channel(p1, c) + 255 - k > r[c] + 127)) return false;
-    return true;
+template <class Rule>
+void WholePixel(const Rule& rule, std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0,
+                std::uint8_t& o1, std::uint8_t& o2) {
+    const std::uint8_t a[3] = {static_cast<std::uint8_t>(Channel(p1, 0)),
+                               static_cast<std::uint8_t>(Channel(p1, 1)),
+                               static_cast<std::uint8_t>(Channel(p1, 2))};
+    const std::uint8_t b[3] = {static_cast<std::uint8_t>(Channel(p2, 0)),
+                               static_cast<std::uint8_t>(Channel(p2, 1)),
+                               static_cast<std::uint8_t>(Channel(p2, 2))};
+    const std::uint8_t* kept = rule.TakesOne(a, b) ? a : b;
+    o0 = kept[0];
+    o1 = kept[1];
+    o2 = kept[2];
 }
 
 template <class Op>
@@ -50,84 +44,24 @@ std::unique_ptr<CMergeOp> Make(const WendralState& state) {
 CMergeOp::~CMergeOp() = default;
 void CMergeOp::Combine(std::uint32_t, std::uint32_t, std::uint8_t&, std::uint8_t&, std::uint8_t&) const {}
 
-CMergeAverage::~CMergeAverage() = default;
-void CMergeAverage::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                            std::uint8_t& o2) const {
-    const int k = RuleBias(state_);
-    std::uint8_t* o[3] = {&o0, &o1, &o2};
-    for (int c = 0; c < 3; ++c)
-        *o[c] = static_cast<std::uint8_t>((Channel(p1, c) * (255 - k) + Channel(p2, c) * k) >> 8);
-}
-
-// Greatest and Least compare the weighted brightness of each pixel with the bias added to every
-// channel: the source the bias favours looks brighter (Greatest) or darker (Least).
-static int BiasedBrightness(std::uint32_t p, int bias) {
-    return WeightedBrightness(Channel(p, 0) + bias, Channel(p, 1) + bias, Channel(p, 2) + bias);
-}
-
-CMergeGreatest::~CMergeGreatest() = default;
-void CMergeGreatest::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                             std::uint8_t& o2) const {
-    const int k = RuleBias(state_);
-    Write(BiasedBrightness(p1, 255 - k) < BiasedBrightness(p2, k) ? p2 : p1, o0, o1, o2);
-}
-
-CMergeLeast::~CMergeLeast() = default;
-void CMergeLeast::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                          std::uint8_t& o2) const {
-    const int k = RuleBias(state_);
-    Write(BiasedBrightness(p1, k) < BiasedBrightness(p2, 255 - k) ? p1 : p2, o0, o1, o2);
-}
-
-CMergeSub12::~CMergeSub12() = default;
-void CMergeSub12::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                          std::uint8_t& o2) const {
-    int wa = 0, wb = 0;
-    SubtractWeights(RuleBias(state_), wa, wb);
-    std::uint8_t* o[3] = {&o0, &o1, &o2};
-    for (int c = 0; c < 3; ++c) {
-        const int pa = Channel(p1, c) * wa;
-        const int pb = Channel(p2, c) * wb;
-        *o[c] = static_cast<std::uint8_t>(pb < pa ? (pa - pb) >> 7 : 0);
+#define WENDRAL_COMBINE(Name, Form, Rule)                                                      \
+    Name::~Name() = default;                                                                   \
+    void Name::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1, \
+                       std::uint8_t& o2) const {                                               \
+        Form(Rule, p1, p2, o0, o1, o2);                                                        \
     }
-}
-
-CMergeSub21::~CMergeSub21() = default;
-void CMergeSub21::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                          std::uint8_t& o2) const {
-    int wa = 0, wb = 0;
-    SubtractWeights(RuleBias(state_), wa, wb);
-    std::uint8_t* o[3] = {&o0, &o1, &o2};
-    for (int c = 0; c < 3; ++c) {
-        const int pa = Channel(p1, c) * wa;
-        const int pb = Channel(p2, c) * wb;
-        *o[c] = static_cast<std::uint8_t>(pa < pb ? (pb - pa) >> 7 : 0);
-    }
-}
-
-CMergeCopy1::~CMergeCopy1() = default;
-void CMergeCopy1::Combine(std::uint32_t p1, std::uint32_t, std::uint8_t& o0, std::uint8_t& o1,
-                          std::uint8_t& o2) const {
-    Write(p1, o0, o1, o2);
-}
-
-CMergeCopy2::~CMergeCopy2() = default;
-void CMergeCopy2::Combine(std::uint32_t, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                          std::uint8_t& o2) const {
-    Write(p2, o0, o1, o2);
-}
-
-CMergeRef12::~CMergeRef12() = default;
-void CMergeRef12::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                          std::uint8_t& o2) const {
-    Write(AboveReference(p1, RuleBias(state_), state_.ReferenceColour) ? p1 : p2, o0, o1, o2);
-}
-
-CMergeRef21::~CMergeRef21() = default;
-void CMergeRef21::Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
-                          std::uint8_t& o2) const {
-    Write(AboveReference(p1, RuleBias(state_), state_.ReferenceColour) ? p2 : p1, o0, o1, o2);
-}
+WENDRAL_COMBINE(CMergeAverage, PerChannel, AverageRule(RuleBias(state_)))
+WENDRAL_COMBINE(CMergeGreatest, WholePixel, GreatestRule(RuleBias(state_)))
+WENDRAL_COMBINE(CMergeLeast, WholePixel, LeastRule(RuleBias(state_)))
+WENDRAL_COMBINE(CMergeSub12, PerChannel, Subtract12Rule(RuleBias(state_)))
+WENDRAL_COMBINE(CMergeSub21, PerChannel, Subtract21Rule(RuleBias(state_)))
+WENDRAL_COMBINE(CMergeCopy1, WholePixel, CopyRule<true>())
+WENDRAL_COMBINE(CMergeCopy2, WholePixel, CopyRule<false>())
+WENDRAL_COMBINE(CMergeRef12, WholePixel,
+                (Reference12Rule{RuleBias(state_), state_.ReferenceColour}))
+WENDRAL_COMBINE(CMergeRef21, WholePixel,
+                (Reference21Rule{RuleBias(state_), state_.ReferenceColour}))
+#undef WENDRAL_COMBINE
 
 const std::array<MergeRule, 9> kMergeRules = {{
     {kMergeAverageBit, 210, "Average Pixel 1, 2", "average", &Make<CMergeAverage>},
@@ -166,16 +100,13 @@ const ContrastMethod* ContrastMethodNamed(const char* batchName) {
 }
 
 void ApplyContrast(unsigned mode, int t, std::uint8_t& o0, std::uint8_t& o1, std::uint8_t& o2) {
+    // The rgb step first, then the b/w step on its result.
     if (mode & kContrastRgbBit) {
-        o0 = o0 > t ? 255 : 0;
-        o1 = o1 > t ? 255 : 0;
-        o2 = o2 > t ? 255 : 0;
+        o0 = InfiniteContrastRgb(o0, t);
+        o1 = InfiniteContrastRgb(o1, t);
+        o2 = InfiniteContrastRgb(o2, t);
     }
-    if (mode & kContrastBwBit) {
-        // In 64 bits so that a threshold far outside 0..255 cannot overflow.
-        const std::uint8_t v = std::int64_t{o0} + o1 + o2 > 3 * std::int64_t{t} ? 255 : 0;
-        o0 = o1 = o2 = v;
-    }
+    if (mode & kContrastBwBit) o0 = o1 = o2 = InfiniteContrastBw(o0, o1, o2, t);
 }
 
 }  // namespace wendral

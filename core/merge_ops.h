@@ -27,7 +27,9 @@ inline constexpr const char* kNoMergeTypeMessage =
     "Need to select a merge type before combining pictures.\n Press the white/green 'M'.";
 
 // trunc(x0 x 7.04) + trunc(x1 x 37.76) + trunc(x2 x 19.2), each product in double.
-int WeightedBrightness(int x0, int x1, int x2);
+inline int WeightedBrightness(int x0, int x1, int x2) {
+    return static_cast<int>(x0 * 7.04) + static_cast<int>(x1 * 37.76) + static_cast<int>(x2 * 19.2);
+}
 
 // A pixel packed as the rules receive it: byte 0 in bits 0-7, byte 1 in 8-15, byte 2 in 16-23.
 inline std::uint32_t PackPixel(const std::uint8_t* p) {
@@ -38,6 +40,92 @@ inline std::uint32_t PackPixel(const std::uint8_t* p) {
 // outside that range by other means is taken as the nearer end, which keeps every sum a rule
 // forms within the range its arithmetic is meant for.
 int RuleBias(const WendralState& state);
+
+// The nine rules, each stated once: its formula, with what depends only on the bias and the
+// reference colour worked out when the rule is made. The CMergeOp classes below make one at
+// every call; the whole-picture merge makes one per merge and runs it on every pixel its
+// vector loops do not take (row tails, processors without those loops), and the tests hold
+// those loops to the CMergeOp classes. So production and the tests share one statement.
+
+// Average: the blend weight of each source.
+struct AverageRule {
+    int wa, wb;
+    explicit AverageRule(int k) : wa(255 - k), wb(k) {}
+    std::uint8_t operator()(int a, int b) const {
+        return static_cast<std::uint8_t>((a * wa + b * wb) >> 8);
+    }
+};
+
+// The subtractions scale one operand down as the bias moves away from the middle; each keeps
+// the difference when it is positive, else 0.
+template <bool OneMinusTwo>
+struct SubtractRule {
+    int wa, wb;
+    explicit SubtractRule(int k) : wa(k <= 127 ? 127 : 255 - k), wb(k <= 127 ? k : 127) {}
+    std::uint8_t operator()(int a, int b) const {
+        const int pa = a * wa;
+        const int pb = b * wb;
+        if constexpr (OneMinusTwo)
+            return static_cast<std::uint8_t>(pb < pa ? (pa - pb) >> 7 : 0);
+        else
+            return static_cast<std::uint8_t>(pa < pb ? (pb - pa) >> 7 : 0);
+    }
+};
+using Subtract12Rule = SubtractRule<true>;
+using Subtract21Rule = SubtractRule<false>;
+
+// The rules below keep one source pixel whole; TakesOne says whether it is source 1's.
+
+// Greatest and Least compare the weighted brightness of the two pixels with a bias term added
+// to every channel: the source the bias favours looks brighter (Greatest) or darker (Least).
+// Greatest keeps source 2 when source 1 is dimmer, so a tie gives source 1; Least keeps
+// source 1 when it is dimmer, so a tie gives source 2.
+template <bool KeepOneWhenDimmer>
+struct BrightnessRule {
+    int shiftOne, shiftTwo;  // the bias terms of source 1 and source 2
+    bool TakesOne(const std::uint8_t* a, const std::uint8_t* b) const {
+        const bool dimmer = WeightedBrightness(a[0] + shiftOne, a[1] + shiftOne, a[2] + shiftOne) <
+                            WeightedBrightness(b[0] + shiftTwo, b[1] + shiftTwo, b[2] + shiftTwo);
+        return KeepOneWhenDimmer ? dimmer : !dimmer;
+    }
+};
+struct GreatestRule : BrightnessRule<false> {
+    explicit GreatestRule(int k) : BrightnessRule<false>{255 - k, k} {}
+};
+struct LeastRule : BrightnessRule<true> {
+    explicit LeastRule(int k) : BrightnessRule<true>{k, 255 - k} {}
+};
+
+// The reference rules test whether every channel of source 1, moved by the bias, is above the
+// reference colour's; source 2 takes no part in the test.
+template <bool OneWhenAbove>
+struct ReferenceRule {
+    int k;
+    Bgr ref;
+    bool Above(const std::uint8_t* a) const {
+        return a[0] + 255 - k > ref.b + 127 && a[1] + 255 - k > ref.g + 127 &&
+               a[2] + 255 - k > ref.r + 127;
+    }
+    bool TakesOne(const std::uint8_t* a, const std::uint8_t*) const {
+        return OneWhenAbove == Above(a);
+    }
+};
+using Reference12Rule = ReferenceRule<true>;
+using Reference21Rule = ReferenceRule<false>;
+
+template <bool First>
+struct CopyRule {
+    bool TakesOne(const std::uint8_t*, const std::uint8_t*) const { return First; }
+};
+
+// The two infinite-contrast steps on a rule's outputs, with threshold t.
+inline std::uint8_t InfiniteContrastRgb(int o, int t) {
+    return o > t ? 255 : 0;
+}
+inline std::uint8_t InfiniteContrastBw(int o0, int o1, int o2, int t) {
+    // In 64 bits so that a threshold far outside 0..255 cannot overflow.
+    return std::int64_t{o0} + o1 + o2 > 3 * std::int64_t{t} ? 255 : 0;
+}
 
 // The merge rules. Each reads MergeBias and ReferenceColour from the state it was made for at
 // every call and keeps nothing between calls, so one instance serves a whole picture.

@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "core/limits.h"
-#include "core/zone_in_picture.h"
 
 namespace wendral {
 namespace {
@@ -330,74 +329,25 @@ private:
     int halfX_ = 0;
 };
 
-NudgeTwist::NudgeTwist() : nudge_(std::make_unique<NudgeLevelCache>()), twist_(std::make_unique<TwistGeometryCache>()) {}
-NudgeTwist::~NudgeTwist() = default;
+NudgeRenderer::NudgeRenderer() : cache_(std::make_unique<NudgeLevelCache>()) {}
+NudgeRenderer::~NudgeRenderer() = default;
+TwistRenderer::TwistRenderer() : cache_(std::make_unique<TwistGeometryCache>()) {}
+TwistRenderer::~TwistRenderer() = default;
 
-ZoneOutcome NudgeTwist::NudgeDownward(WendralState& state, Zone& zone) {
-    zone.HorizontalNudgeLevel = 0;
-    return Nudge(state, zone, true, -1);
-}
-ZoneOutcome NudgeTwist::NudgeUpward(WendralState& state, Zone& zone) {
-    zone.HorizontalNudgeLevel = 0;
-    return Nudge(state, zone, true, +1);
-}
-ZoneOutcome NudgeTwist::NudgeRight(WendralState& state, Zone& zone) {
-    zone.VerticalNudgeLevel = 0;
-    return Nudge(state, zone, false, -1);
-}
-ZoneOutcome NudgeTwist::NudgeLeft(WendralState& state, Zone& zone) {
-    zone.VerticalNudgeLevel = 0;
-    return Nudge(state, zone, false, +1);
-}
-ZoneOutcome NudgeTwist::TwistRight(WendralState& state, Zone& zone) { return Twist(state, zone, +1.0); }
-ZoneOutcome NudgeTwist::TwistLeft(WendralState& state, Zone& zone) { return Twist(state, zone, -1.0); }
-
-ZoneOutcome NudgeTwist::Run(ZoneCommand command, WendralState& state, Zone& zone) {
-    switch (command) {
-        case ZoneCommand::NudgeDownward: return NudgeDownward(state, zone);
-        case ZoneCommand::NudgeUpward: return NudgeUpward(state, zone);
-        case ZoneCommand::NudgeRight: return NudgeRight(state, zone);
-        case ZoneCommand::NudgeLeft: return NudgeLeft(state, zone);
-        case ZoneCommand::TwistRight: return TwistRight(state, zone);
-        case ZoneCommand::TwistLeft: return TwistLeft(state, zone);
-    }
-    return ZoneOutcome::Nothing;
-}
-
-ZoneOutcome NudgeTwist::Run(ZoneCommand command, WendralState& state, Zone& zone, int presses) {
-    ZoneOutcome outcome = ZoneOutcome::Nothing;
-    for (int i = 0; i < presses; ++i) {
-        outcome = Run(command, state, zone);
-        if (outcome == ZoneOutcome::AskZoneQuestion) break;
-    }
-    return outcome;
-}
-
-ZoneOutcome NudgeTwist::Nudge(WendralState& state, Zone& zone, bool vertical, int step) {
-    state.DestModified = 1;
-    zone.ImplodeLevel = 0;
-    zone.TwistLevel = 0.0;
-    zone.ColourLevel = 0;
-    zone.PortionLevel = 0;
-    const Zone area = ZoneInPicture(zone, state.DestWidth, state.DestHeight);
-    if (!area.HasZone()) return ZoneOutcome::AskZoneQuestion;
-    int& level = vertical ? zone.VerticalNudgeLevel : zone.HorizontalNudgeLevel;
-    if (level == 0) state.SnapshotDestination();
-    level += step;
-
+void NudgeRenderer::Render(WendralState& state, const Zone& area, bool vertical, int level) {
     const int w = state.DestWidth, h = state.DestHeight;
     const int xmin = area.xmin(), xmax = area.xmax(), ymin = area.ymin(), ymax = area.ymax();
-    if (xmax == xmin) return ZoneOutcome::Redraw;  // no column to visit on either axis
+    if (xmax == xmin) return;  // no column to visit on either axis
     const bool forward = level > 0;
-    const float* positions =
-        nudge_->Positions(NudgeGeometry{vertical, xmin, xmax, ymin, ymax}, forward, forward ? level : -level);
+    const float* positions = cache_->Positions(NudgeGeometry{vertical, xmin, xmax, ymin, ymax},
+                                               forward, forward ? level : -level);
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
     // The source positions stay within the zone's edges along the axis by construction; the
     // range test (a clamp where every pixel must be written) keeps the conversion to a pixel
     // index defined whatever happens upstream.
     if (vertical) {
-        const int keys = nudge_->Keys();
+        const int keys = cache_->Keys();
         const int xc = (xmin + xmax) / 2;
         const float lo = static_cast<float>(ymin), hi = static_cast<float>(ymax);
         const int start = forward ? ymin : ymin + 1;
@@ -457,39 +407,27 @@ ZoneOutcome NudgeTwist::Nudge(WendralState& state, Zone& zone, bool vertical, in
             }
         }
     }
-    return ZoneOutcome::Redraw;
 }
 
-ZoneOutcome NudgeTwist::Twist(WendralState& state, Zone& zone, double step) {
-    state.DestModified = 1;
-    zone.ImplodeLevel = 0;
-    zone.HorizontalNudgeLevel = 0;
-    zone.VerticalNudgeLevel = 0;
-    zone.ColourLevel = 0;
-    zone.PortionLevel = 0;
-    if (zone.TwistLevel == 0.0) state.SnapshotDestination();
-    const Zone area = ZoneInPicture(zone, state.DestWidth, state.DestHeight);
-    if (area.y2 == area.y1) return ZoneOutcome::AskZoneQuestion;
-    zone.TwistLevel += step;
-
-    twist_->Prepare(area);
+void TwistRenderer::Render(WendralState& state, const Zone& area, double level) {
+    cache_->Prepare(area);
     const int w = state.DestWidth, h = state.DestHeight;
     const int xmin = area.xmin(), xmax = area.xmax(), ymin = area.ymin(), ymax = area.ymax();
     const int xc = (xmin + xmax) / 2, yc = (ymin + ymax) / 2;
     const int nx = xmax - xmin;
-    const double turn = 3.14159 * zone.TwistLevel;
+    const double turn = 3.14159 * level;
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
     // Undoing the last press leaves no turn at all, and the ellipse is put back from the base.
     // The formula would not do that on its own: cos(atan2(dy, dx)) x rho falls just short of dx
     // for many pixels and truncation then takes the neighbouring column or row, so a twist and
     // its opposite would leave a one-pixel scramble behind.
-    const bool untwisted = zone.TwistLevel == 0.0;
+    const bool untwisted = level == 0.0;
     for (int y = ymin; y < ymax && nx > 0; ++y) {
         const int ady = std::abs(y - yc);
-        const double* fall = twist_->Fall(ady);
-        const double* radius = twist_->Radius(ady);
-        const double* theta = twist_->Theta(y - ymin, nx);
+        const double* fall = cache_->Fall(ady);
+        const double* radius = cache_->Radius(ady);
+        const double* theta = cache_->Theta(y - ymin, nx);
         std::uint8_t* d = RowOf(dest, y, w, h);
         for (int x = xmin; x < xmax; ++x) {
             const int adx = std::abs(x - xc);
@@ -509,7 +447,6 @@ ZoneOutcome NudgeTwist::Twist(WendralState& state, Zone& zone, double step) {
             CopyPixel(d + 3 * x, RowOf(restore, sy, w, h) + 3 * sx);
         }
     }
-    return ZoneOutcome::Redraw;
 }
 
 }  // namespace wendral

@@ -6,59 +6,44 @@
 
 namespace wendral {
 
-enum class ZoneCommand { NudgeDownward, NudgeUpward, NudgeRight, NudgeLeft, TwistRight, TwistLeft };
-
-struct ZoneCommandInfo {
-    ZoneCommand command;
-    int id;                 // the destination command id
-    const char* batchName;  // the script word of wendral-batch
-};
-
-inline constexpr ZoneCommandInfo kZoneCommands[] = {
-    {ZoneCommand::NudgeDownward, 32773, "nudge-down"}, {ZoneCommand::NudgeUpward, 32774, "nudge-up"},
-    {ZoneCommand::NudgeRight, 32775, "nudge-right"},   {ZoneCommand::NudgeLeft, 32776, "nudge-left"},
-    {ZoneCommand::TwistRight, 32777, "twist-right"},   {ZoneCommand::TwistLeft, 32778, "twist-left"},
-};
-
 class NudgeLevelCache;
 class TwistGeometryCache;
 
-// The nudge and twist commands of the destination view. Each press re-renders the zone from
-// RestoreStore at the accumulated level, exactly as recomputing from the base would, but:
-//  - a nudge keeps the source positions of its current level (per zone position and per
-//    distinct bump factor) and steps them one level per press, with a few checkpoints so that
-//    the opposite press, which goes one level back, costs little too;
-//  - a twist keeps the zone's geometry (angle, distance and fall-off of every pixel).
-// Both caches depend only on the zone's corners, never on pixels, and are allocated once with
+// The nudge's re-rendering of the zone from RestoreStore at a level, exactly as recomputing
+// from the base would, but keeping the source positions of its current level (per zone
+// position and per distinct bump factor) and stepping them one level per press, with a few
+// checkpoints so that the opposite press, which goes one level back, costs little too.
+// The cache depends only on the zone's corners, never on pixels, and is allocated once with
 // this object (address space only; pages are touched as zones need them).
-//
-// The zone is the stored one clamped into the current picture (ZoneInPicture), so a zone left
-// over from a larger picture works on its part inside this one and never reaches outside.
-class NudgeTwist {
+class NudgeRenderer {
 public:
-    NudgeTwist();
-    ~NudgeTwist();
-    NudgeTwist(const NudgeTwist&) = delete;
-    NudgeTwist& operator=(const NudgeTwist&) = delete;
+    NudgeRenderer();
+    ~NudgeRenderer();
+    NudgeRenderer(const NudgeRenderer&) = delete;
+    NudgeRenderer& operator=(const NudgeRenderer&) = delete;
 
-    ZoneOutcome NudgeDownward(WendralState& state, Zone& zone);
-    ZoneOutcome NudgeUpward(WendralState& state, Zone& zone);
-    ZoneOutcome NudgeRight(WendralState& state, Zone& zone);
-    ZoneOutcome NudgeLeft(WendralState& state, Zone& zone);
-    ZoneOutcome TwistRight(WendralState& state, Zone& zone);
-    ZoneOutcome TwistLeft(WendralState& state, Zone& zone);
-
-    ZoneOutcome Run(ZoneCommand command, WendralState& state, Zone& zone);
-    // `presses` presses in a row, as holding the key gives; stops at the first that asks the
-    // zone question (the rest would ask it again). Nothing when presses <= 0.
-    ZoneOutcome Run(ZoneCommand command, WendralState& state, Zone& zone, int presses);
+    // `area` is the zone clamped into the picture (ZoneInPicture), with y1 != y2.
+    void Render(WendralState& state, const Zone& area, bool vertical, int level);
 
 private:
-    ZoneOutcome Nudge(WendralState& state, Zone& zone, bool vertical, int step);
-    ZoneOutcome Twist(WendralState& state, Zone& zone, double step);
+    std::unique_ptr<NudgeLevelCache> cache_;
+};
 
-    std::unique_ptr<NudgeLevelCache> nudge_;
-    std::unique_ptr<TwistGeometryCache> twist_;
+// The twist's re-rendering of the ellipse inscribed in the zone from RestoreStore at a level,
+// keeping the zone's geometry (angle, distance and fall-off of every pixel) from press to
+// press. Allocated once, as the nudge's.
+class TwistRenderer {
+public:
+    TwistRenderer();
+    ~TwistRenderer();
+    TwistRenderer(const TwistRenderer&) = delete;
+    TwistRenderer& operator=(const TwistRenderer&) = delete;
+
+    // `area` is the zone clamped into the picture (ZoneInPicture), with y1 != y2.
+    void Render(WendralState& state, const Zone& area, double level);
+
+private:
+    std::unique_ptr<TwistGeometryCache> cache_;
 };
 
 }  // namespace wendral

@@ -2,26 +2,16 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/cpu_features.h"
 #include "core/limits.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace wendral {
 
 namespace {
-
-bool Open(const SourceImage* s) { return s != nullptr && s->pixels != nullptr; }
-
-const SourceImage* SourceOfLevel(int level, const SourceImage* source1, const SourceImage* source2) {
-    return level > 0 ? source1 : source2;
-}
 
 // The offsets |v - centre| of the values v in [from, to), as the range [nearest, farthest].
 void OffsetRange(std::int64_t centre, int from, int to, std::int64_t& nearest, std::int64_t& farthest) {
@@ -37,22 +27,11 @@ void OffsetRange(std::int64_t centre, int from, int to, std::int64_t& nearest, s
     }
 }
 
-// On x86-64 the blend is built twice, for the baseline and for AVX2, and the loader picks
-// the one the processor runs; both do the same IEEE operations on every byte.
-#if defined(__x86_64__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define WENDRAL_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
-#endif
-#ifndef WENDRAL_WIDE_CLONES
-#define WENDRAL_WIDE_CLONES
-#endif
-
 // The weights k x ((h - 2r) / h)^2, at most 8, of the column offsets from the centre along one
 // row, up to the first offset outside the ellipse; returns how many lie inside.
 int InsideWeights(const double* columnTerm, int columns, double rowTerm, double h, double k, double* weight) {
     int o = 0;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
     const __m128d vr = _mm_set1_pd(rowTerm), vh = _mm_set1_pd(h), vk = _mm_set1_pd(k);
     const __m128d two = _mm_set1_pd(2.0), eight = _mm_set1_pd(8.0), zero = _mm_setzero_pd();
     for (; o + 2 <= columns; o += 2) {
@@ -79,9 +58,12 @@ int InsideWeights(const double* columnTerm, int columns, double rowTerm, double 
 // base + (trunc((source - base) x w) >> 3) for each byte, with w at most 8. A weight of 8 gives
 // the source byte exactly, which is what every weight from 8 up gives; and the result lies
 // between base and source, so it needs no clamping. The loop is plain so that the compiler
-// vectorises it.
-WENDRAL_WIDE_CLONES void BlendBytes(const std::uint8_t* base, const std::uint8_t* source, const double* weight, std::uint8_t* out,
-                int bytes) {
+// vectorises it, once for every build and once more for AVX2; both do the same IEEE
+// operations on every byte.
+inline __attribute__((always_inline)) void BlendBytesLoop(const std::uint8_t* base,
+                                                          const std::uint8_t* source,
+                                                          const double* weight, std::uint8_t* out,
+                                                          int bytes) {
     for (int n = 0; n < bytes; ++n) {
         const int b = base[n];
         const int t = static_cast<int>((source[n] - b) * weight[n]);
@@ -89,40 +71,44 @@ WENDRAL_WIDE_CLONES void BlendBytes(const std::uint8_t* base, const std::uint8_t
     }
 }
 
-ZoneOutcome PortionStep(WendralState& state, Zone& zone, const SourceImage* source1, const SourceImage* source2,
-                        int direction) {
-    state.DestModified = 1;
-    const int level = zone.PortionLevel;
-    zone.ResetLevels();
-    zone.PortionLevel = level;
-    if (zone.PortionLevel != 0 && !Open(SourceOfLevel(zone.PortionLevel, source1, source2))) zone.PortionLevel = 0;
-    if (zone.PortionLevel == 0) state.SnapshotDestination();
+void BlendBytesPlain(const std::uint8_t* base, const std::uint8_t* source, const double* weight,
+                     std::uint8_t* out, int bytes) {
+    BlendBytesLoop(base, source, weight, out, bytes);
+}
 
+#if defined(WENDRAL_X86_SIMD)
+WENDRAL_TARGET_AVX2 void BlendBytesAvx2(const std::uint8_t* base, const std::uint8_t* source,
+                                        const double* weight, std::uint8_t* out, int bytes) {
+    BlendBytesLoop(base, source, weight, out, bytes);
+}
+#endif
+
+using BlendBytes = void (*)(const std::uint8_t*, const std::uint8_t*, const double*, std::uint8_t*,
+                            int);
+
+BlendBytes BlendFor(InstructionSet set) {
+#if defined(WENDRAL_X86_SIMD)
+    if (set >= InstructionSet::Avx2) return BlendBytesAvx2;
+#endif
+    (void)set;
+    return BlendBytesPlain;
+}
+
+}  // namespace
+
+void BlendPortion(WendralState& state, const Zone& zone, const SourceImage& source, int level) {
     const double h = std::abs(static_cast<double>(zone.y2) - zone.y1);
-    if (h == 0) return ZoneOutcome::AskZoneQuestion;
     const int left = zone.xmin(), right = zone.xmax(), top = zone.ymin(), bottom = zone.ymax();
     // In 64 bits: corners left from an earlier picture may lie anywhere.
     const std::int64_t cx = (std::int64_t{left} + right) >> 1, cy = (std::int64_t{top} + bottom) >> 1;
-
-    // The level saturates rather than wrapping after two thousand million presses.
-    if (zone.PortionLevel != (direction > 0 ? INT_MAX : INT_MIN)) zone.PortionLevel += direction;
-    if (zone.PortionLevel == 0) {
-        state.RevertDestination();
-        return ZoneOutcome::Redraw;
-    }
-    const SourceImage* source = SourceOfLevel(zone.PortionLevel, source1, source2);
-    if (!Open(source)) {
-        zone.PortionLevel = 0;
-        return ZoneOutcome::Nothing;
-    }
-    const double k = std::abs(static_cast<double>(zone.PortionLevel));
+    const double k = std::abs(static_cast<double>(level));
     const double s = (static_cast<double>(zone.y2) - zone.y1) / (static_cast<double>(zone.x2) - zone.x1);
 
     // A zone is formed inside the picture; one left from an earlier, larger picture is cut to it
     // so that no pixel outside the stores is read or written.
     const int j0 = std::max(left, 0), j1 = std::min(right, state.DestWidth);
     const int i0 = std::max(top, 0), i1 = std::min(bottom, state.DestHeight);
-    if (j0 >= j1 || i0 >= i1) return ZoneOutcome::Redraw;
+    if (j0 >= j1 || i0 >= i1) return;
 
     // The distance depends on |i - cy| and |j - cx| alone (negating an offset negates its
     // product with s exactly), so the rows at the same offset above and below the centre share
@@ -138,6 +124,7 @@ ZoneOutcome PortionStep(WendralState& state, Zone& zone, const SourceImage* sour
         const double x = static_cast<double>(colNear + o) * s;
         columnTerm[o] = x * x;
     }
+    const BlendBytes blend = BlendFor(ProcessorInstructionSet());
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
     for (std::int64_t p = rowNear; p <= rowFar; ++p) {
@@ -159,32 +146,9 @@ ZoneOutcome PortionStep(WendralState& state, Zone& zone, const SourceImage* sour
             if (rows[n] < i0 || rows[n] >= i1) continue;
             const int row = static_cast<int>(rows[n]);
             const std::size_t at = state.DestOffset(jl, row);
-            BlendBytes(restore + at, source->At(jl, row), byteWeight.data(), dest + at, bytes);
+            blend(restore + at, source.At(jl, row), byteWeight.data(), dest + at, bytes);
         }
     }
-    return ZoneOutcome::Redraw;
-}
-
-}  // namespace
-
-ZoneOutcome PortionToDestination1(WendralState& state, Zone& zone, const SourceImage* source1,
-                                  const SourceImage* source2) {
-    return PortionStep(state, zone, source1, source2, +1);
-}
-
-ZoneOutcome PortionToDestination2(WendralState& state, Zone& zone, const SourceImage* source1,
-                                  const SourceImage* source2) {
-    return PortionStep(state, zone, source1, source2, -1);
-}
-
-ZoneOutcome PortionCommand(WendralState& state, Zone& zone, const SourceImage* source1, const SourceImage* source2,
-                           int direction, int presses) {
-    ZoneOutcome outcome = ZoneOutcome::Nothing;
-    for (int n = 0; n < presses; ++n) {
-        outcome = PortionStep(state, zone, source1, source2, direction < 0 ? -1 : +1);
-        if (outcome == ZoneOutcome::AskZoneQuestion) break;
-    }
-    return outcome;
 }
 
 }  // namespace wendral

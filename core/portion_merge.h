@@ -5,22 +5,11 @@
 
 namespace wendral {
 
-// One press of "Portion 1 to Destination" (towards source 1) or "Portion 2 to Destination"
-// (towards source 2): the ellipse inscribed in the zone re-rendered from RestoreStore with the
-// accumulated PortionLevel.
-//
-// A source that is not open is passed as null (or with null pixels) and is never read. When
-// the level in force blends a source that has since closed, that blend stays in the picture
-// as it is and the press starts a fresh level from it, as after any other finished operation;
-// a press that would blend a closed source changes no pixel and leaves PortionLevel at 0.
-ZoneOutcome PortionToDestination1(WendralState& state, Zone& zone, const SourceImage* source1,
-                                  const SourceImage* source2);
-ZoneOutcome PortionToDestination2(WendralState& state, Zone& zone, const SourceImage* source1,
-                                  const SourceImage* source2);
-
-// The script commands `portion1 K` and `portion2 K`: K presses; stops at the first press that
-// asks the zone question and returns what the last press asked.
-ZoneOutcome PortionCommand(WendralState& state, Zone& zone, const SourceImage* source1, const SourceImage* source2,
-                           int direction, int presses);
+// The portion merge's re-rendering of the ellipse inscribed in the zone from RestoreStore:
+// `source` blended in with the strength |level| (level != 0), fully at the centre from a
+// strength of 8 on and not at all on the rim. The zone needs y1 != y2; a zone left over from a
+// larger picture keeps its geometry and only its pixels inside the current picture are read or
+// written.
+void BlendPortion(WendralState& state, const Zone& zone, const SourceImage& source, int level);
 
 }  // namespace wendral

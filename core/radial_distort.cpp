@@ -6,10 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "core/cpu_features.h"
 #include "core/inscribed_ellipse.h"
 #include "core/limits.h"
 
@@ -227,7 +224,7 @@ private:
         }
     }
 
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
     // The same for two pixels at a time, operation for operation, so every rounding is the
     // same. Columns left of the centre read their factors backwards.
     template <bool kPlus, bool kMinus, bool kLeft>
@@ -278,7 +275,7 @@ private:
     template <bool kPlus, bool kMinus>
     static void RowSources(const RowJob& j) {
         const int n = j.row.xb - j.row.xa;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
         const int split = static_cast<int>(std::clamp<std::int64_t>(j.cx - j.row.xa, 0, n));
         RowSourcesPairs<kPlus, kMinus, true>(j, 0, split);
         RowSourcesPairs<kPlus, kMinus, false>(j, split, n);
@@ -342,7 +339,7 @@ private:
                 return;
             case Step::Explode: {
                 std::size_t i = 0;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
                 const __m128d eight = _mm_set1_pd(8.0);
                 for (; i + 1 < n; i += 2)
                     _mm_storeu_pd(g + i, _mm_div_pd(_mm_mul_pd(_mm_loadu_pd(g + i), eight),
@@ -353,7 +350,7 @@ private:
             }
             case Step::Implode: {
                 std::size_t i = 0;
-#if defined(__SSE2__)
+#if defined(WENDRAL_X86_SIMD)
                 const __m128d eight = _mm_set1_pd(8.0), one = _mm_set1_pd(1.0);
                 for (; i + 1 < n; i += 2)
                     _mm_storeu_pd(g + i, _mm_mul_pd(_mm_loadu_pd(g + i),
@@ -392,41 +389,20 @@ private:
     int gLevel_ = 0;
 };
 
-RadialCache& Cache() {
-    static RadialCache cache;
-    return cache;
-}
-
-ZoneOutcome Repeat(WendralState& state, Zone& zone, int step, int presses) {
-    ZoneOutcome last = ZoneOutcome::Nothing;
-    for (int i = 0; i < presses; ++i) {
-        last = Radial(state, zone, step);
-        if (last != ZoneOutcome::Redraw) break;
-    }
-    return last;
-}
-
 }  // namespace
 
-ZoneOutcome Radial(WendralState& state, Zone& zone, int step) {
-    state.DestModified = 1;
-    zone.ColourLevel = 0;
-    zone.HorizontalNudgeLevel = 0;
-    zone.VerticalNudgeLevel = 0;
-    zone.TwistLevel = 0.0;
-    zone.PortionLevel = 0;
-    if (zone.ImplodeLevel == 0) state.SnapshotDestination();
-    if (!zone.HasZone()) return ZoneOutcome::AskZoneQuestion;
-    zone.ImplodeLevel += step;
-    const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
-    if (e.Empty()) return ZoneOutcome::Redraw;
-    RadialCache& cache = Cache();
-    cache.Prepare(e);
-    cache.Render(state, zone.ImplodeLevel);
-    return ZoneOutcome::Redraw;
-}
+// Holds the cache under the name the header gives it; the cache's own functions keep internal
+// linkage, so the compiler treats them as this file's alone when it inlines.
+class RadialRenderer::Cache : public RadialCache {};
 
-ZoneOutcome Implode(WendralState& state, Zone& zone, int presses) { return Repeat(state, zone, -1, presses); }
-ZoneOutcome Explode(WendralState& state, Zone& zone, int presses) { return Repeat(state, zone, +1, presses); }
+RadialRenderer::RadialRenderer() : cache_(std::make_unique<Cache>()) {}
+RadialRenderer::~RadialRenderer() = default;
+
+void RadialRenderer::Render(WendralState& state, const Zone& zone, int level) {
+    const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
+    if (e.Empty()) return;
+    cache_->Prepare(e);
+    cache_->Render(state, level);
+}
 
 }  // namespace wendral

@@ -30,11 +30,10 @@
 #include "app/source_window.h"
 #include "app/wendral_app.h"
 #include "core/dest_state.h"
+#include "core/distortion_engine.h"
 #include "core/limits.h"
 #include "core/merge.h"
 #include "core/merge_dialog.h"
-#include "core/nudge_twist.h"
-#include "core/radial_distort.h"
 #include "core/rotate.h"
 #include "core/source_view.h"
 #include "core/sources.h"
@@ -216,9 +215,10 @@ public:
         const auto destPaints = [this] { return destPaints_.paints; };
         return {
             {"explode", 100, reset, [this] { WindowPress(kExplode); },
-             [this] { Explode(*engineState_, engineZone_); }, destPaints},
+             [this] { engine_.Press(Distortion::Explode, *engineState_, engineZone_); },
+             destPaints},
             {"nudge upward", 100, reset, [this] { WindowPress(kNudgeUpward); },
-             [this] { engineNudge_.Run(ZoneCommand::NudgeUpward, *engineState_, engineZone_); },
+             [this] { engine_.Press(Distortion::NudgeUpward, *engineState_, engineZone_); },
              destPaints},
             {"scroll source", kScrollSteps, [this] { ResetScroll(); }, [this] { WindowScroll(); },
              [this] { EngineScroll(); }, [this] { return sourcePaints_.paints; }},
@@ -467,7 +467,7 @@ private:
     std::unique_ptr<WendralState> engineState_ = std::make_unique<WendralState>();
     std::unique_ptr<SourceView> engineSource_ = std::make_unique<SourceView>();
     Zone engineZone_;
-    NudgeTwist engineNudge_;
+    DistortionEngine engine_;
     QString source2Path_;
     std::unique_ptr<SourceView> engineSource2_;
     std::unique_ptr<CMergeDlg> mergeDialog_;

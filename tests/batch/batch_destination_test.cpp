@@ -9,13 +9,10 @@
 
 #include "batch/batch_test_support.h"
 #include "core/brushing.h"
-#include "core/colour_pull.h"
 #include "core/destination_commands.h"
+#include "core/distortion_engine.h"
 #include "core/effect_commands.h"
 #include "core/merge_dialog.h"
-#include "core/nudge_twist.h"
-#include "core/portion_merge.h"
-#include "core/radial_distort.h"
 #include "core/rotate.h"
 #include "core/sources.h"
 #include "core/zone_forming.h"
@@ -31,7 +28,7 @@ using namespace testing_batch;
 struct Direct {
     WendralState state;
     Zone zone;
-    NudgeTwist nudgeTwist;
+    DistortionEngine engine;
     ReferenceSampling sampling;
     std::vector<std::unique_ptr<SourceView>> views;
     SourceImage images[3];
@@ -49,7 +46,7 @@ struct Direct {
     void Drag(int x1, int y1, int x2, int y2) {
         FormZone(state, zone, Point{x1, y1}, Point{x2, y2});
     }
-    void Press(ZoneCommand c, int k) { nudgeTwist.Run(c, state, zone, k); }
+    void Press(Distortion key, int k) { engine.Press(key, state, zone, {Shown(1), Shown(2)}, k); }
     std::vector<std::uint8_t> Saved(const std::string& path) {
         Messages m;
         EXPECT_TRUE(SaveDestination(state, path, PictureFormat::Bmp, m));
@@ -83,20 +80,20 @@ TEST_F(Batch, ZoneDistortionsAndFlipFollowTheEngine) {
     const std::vector<std::uint8_t> plain = d.Saved(P("ref-plain.bmp"));
     RefColourCommand(d.state, 200, 30, 90);
     d.Drag(100, 80, 20, 10);
-    d.Press(ZoneCommand::NudgeUpward, 2);
-    d.Press(ZoneCommand::NudgeDownward, 1);
-    d.Press(ZoneCommand::NudgeLeft, 3);
-    d.Press(ZoneCommand::NudgeRight, 1);
-    d.Press(ZoneCommand::TwistLeft, 2);
-    d.Press(ZoneCommand::TwistRight, 1);
-    Implode(d.state, d.zone, 1);
-    Explode(d.state, d.zone, 3);
-    Converge(d.state, d.zone, 2);
-    Diverge(d.state, d.zone, 1);
+    d.Press(Distortion::NudgeUpward, 2);
+    d.Press(Distortion::NudgeDownward, 1);
+    d.Press(Distortion::NudgeLeft, 3);
+    d.Press(Distortion::NudgeRight, 1);
+    d.Press(Distortion::TwistLeft, 2);
+    d.Press(Distortion::TwistRight, 1);
+    d.Press(Distortion::Implode, 1);
+    d.Press(Distortion::Explode, 3);
+    d.Press(Distortion::Converge, 2);
+    d.Press(Distortion::Diverge, 1);
     const std::vector<std::uint8_t> z = d.Saved(P("ref-z.bmp"));
     d.Drag(-5, -7, 500, 400);
-    Explode(d.state, d.zone, 2);
-    d.Press(ZoneCommand::TwistRight, 2);
+    d.Press(Distortion::Explode, 2);
+    d.Press(Distortion::TwistRight, 2);
     Flip(d.state, d.zone);
 
     EXPECT_EQ(Bytes(P("plain.bmp")), plain);
@@ -121,15 +118,15 @@ TEST_F(Batch, ASourceSizeChangeStartsTheDistortionsAfresh) {
     resized.Open(P("a.bmp"), 64, 48);
     ResizeSource(resized.state, resized.zone, 1, 52, 40);
     resized.Drag(8, 8, 40, 30);
-    resized.Press(ZoneCommand::NudgeUpward, 1);
-    resized.Press(ZoneCommand::TwistRight, 1);
+    resized.Press(Distortion::NudgeUpward, 1);
+    resized.Press(Distortion::TwistRight, 1);
     EXPECT_EQ(Bytes(P("s.bmp")), resized.Saved(P("ref-s.bmp")));
 
     Direct locked;
     locked.Open(P("a.bmp"), 64, 48);
     locked.Drag(8, 8, 40, 30);
-    locked.Press(ZoneCommand::NudgeUpward, 2);
-    locked.Press(ZoneCommand::TwistRight, 2);
+    locked.Press(Distortion::NudgeUpward, 2);
+    locked.Press(Distortion::TwistRight, 2);
     EXPECT_EQ(Bytes(P("l.bmp")), locked.Saved(P("ref-l.bmp")));
 }
 
@@ -152,7 +149,7 @@ TEST_F(Batch, MergesAndPortionsFollowTheEngine) {
     d.Open(P("a.bmp"), 96, 64);
     d.Open(P("b.bmp"), 80, 72);
     d.Drag(10, 10, 60, 50);
-    Explode(d.state, d.zone, 2);
+    d.Press(Distortion::Explode, 2);
     Messages m;
     MergeCommand(d.state, d.zone, *d.Shown(1), *d.Shown(2), *MergeRuleNamed("sub12"), 100,
                  *ContrastMethodNamed("rgb"), 30, m);
@@ -163,8 +160,8 @@ TEST_F(Batch, MergesAndPortionsFollowTheEngine) {
     MergeCommand(d.state, d.zone, *d.Shown(1), *d.Shown(2), *MergeRuleNamed("average"), 127,
                  *ContrastMethodNamed("normal"), 50, m);
     d.Drag(5, 5, 70, 60);
-    PortionCommand(d.state, d.zone, d.Shown(1), d.Shown(2), +1, 3);
-    PortionCommand(d.state, d.zone, d.Shown(1), d.Shown(2), -1, 1);
+    d.Press(Distortion::Portion1, 3);
+    d.Press(Distortion::Portion2, 1);
     EXPECT_TRUE(m.empty());
     EXPECT_EQ(Bytes(P("p.bmp")), d.Saved(P("ref-p.bmp")));
     EXPECT_NE(Bytes(P("m.bmp")), Bytes(P("n.bmp")));
@@ -197,7 +194,7 @@ TEST_F(Batch, EffectsFollowTheEngine) {
     Direct d;
     d.Open(P("a.bmp"), 72, 40);
     d.Drag(3, 3, 50, 30);
-    Explode(d.state, d.zone, 1);
+    d.Press(Distortion::Explode, 1);
     ToneCommand(d.state, d.zone, 150, 120, 128, 80, 50, 64, 40);
     EXPECT_EQ(Bytes(P("t.bmp")), d.Saved(P("ref-t.bmp")));
     SpecialCommand(d.state, d.zone, 5, 3, 2, 7, 9);
@@ -243,10 +240,10 @@ TEST_F(Batch, ReferenceColourAndBrushingFollowTheEngine) {
     Direct r;
     r.Open(P("a.bmp"), 80, 60);
     r.Drag(10, 8, 60, 50);
-    Explode(r.state, r.zone, 2);
+    r.Press(Distortion::Explode, 2);
     RefDragCommand(r.state, r.zone, r.sampling, drag);
-    Explode(r.state, r.zone, 1);
-    Converge(r.state, r.zone, 1);
+    r.Press(Distortion::Explode, 1);
+    r.Press(Distortion::Converge, 1);
     const Bgr ref = r.state.ReferenceColour;
     EXPECT_NE(out_.find(" ref=" + std::to_string(ref.r) + "," + std::to_string(ref.g) + "," +
                         std::to_string(ref.b) + " "),
@@ -268,7 +265,7 @@ TEST_F(Batch, ReferenceColourAndBrushingFollowTheEngine) {
     b.Open(P("a.bmp"), 80, 60);
     b.Open(P("b.bmp"), 80, 60);
     b.Drag(10, 10, 30, 26);
-    Explode(b.state, b.zone, 2);
+    b.Press(Distortion::Explode, 2);
     ASSERT_TRUE(StartBrushing(b.state, b.zone, PictureArea(b.state)).outline.has_value());
     EXPECT_TRUE(
         BrushAlong(b.state, b.zone, 1, {{20, 20}, {25, 22}, {40, 30}}, b.Shown(1), b.Shown(2))

@@ -7,24 +7,11 @@
 #include <random>
 #include <vector>
 
-#include "core/zone_distortion_reference.h"
+#include "reference/brushing.h"
+#include "reference/pixels.h"
 
 namespace wendral {
 namespace {
-
-// The brush written per pixel: every pixel of the brush rectangle inside the ellipse and
-// inside the picture takes the source pixel at the same position.
-void ReferencePaint(WendralState& s, const Zone& z, Point at, const SourceImage& src) {
-    const int bw = z.BrushWidth, bh = z.BrushHeight;
-    const double k = static_cast<double>(bh) / bw;
-    for (int i = at.y - bh / 2; i <= at.y + bh / 2 - 1; ++i)
-        for (int j = at.x - bw / 2; j <= at.x + bw / 2 - 1; ++j) {
-            const double r = std::sqrt(((j - at.x) * k) * ((j - at.x) * k) + static_cast<double>(i - at.y) * (i - at.y));
-            if (bh - 2 * r < 0) continue;
-            if (!reference::InPicture(s, j, i)) continue;
-            std::memcpy(s.DestinationStore() + s.DestOffset(j, i), src.At(j, i), 3);
-        }
-}
 
 struct Fixture {
     std::vector<std::uint8_t> pixels1, pixels2;
@@ -54,7 +41,7 @@ TEST(Brushing, PaintCopiesExactlyTheSourcePixelsUnderTheEllipse) {
         const Point at{std::uniform_int_distribution<int>(-w, 2 * w)(rng),
                        std::uniform_int_distribution<int>(-h, 2 * h)(rng)};
         Paint(fast, z, at, &f.source1);
-        ReferencePaint(slow, z, at, f.source1);
+        reference::Paint(slow, z, at, f.source1);
         ASSERT_TRUE(reference::SameStores(fast, slow)) << trial;
         EXPECT_EQ(fast.DestModified, 1);
     }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/effect_commands.h"
-#include "effects_reference.h"
+#include "reference/effects.h"
 
 namespace wendral {
 namespace {

@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 
-#include "core/radial_distort.h"
+#include "core/distortion_engine.h"
 #include "core/special_effect.h"
 #include "core/tone_curve.h"
-#include "effects_reference.h"
+#include "reference/pixels.h"
 
 namespace wendral {
 namespace {
@@ -20,11 +20,12 @@ TEST(EffectCommands, ADistortionAfterAnEffectStartsFromTheEffectsResult) {
     static WendralState state;
     reference::FillRandom(state, 64, 48, 11);
     Zone zone;
+    DistortionEngine engine;
     zone.x1 = 10;
     zone.y1 = 8;
     zone.x2 = 50;
     zone.y2 = 40;
-    ASSERT_EQ(Explode(state, zone, 3), ZoneOutcome::Redraw);
+    ASSERT_EQ(engine.Press(Distortion::Explode, state, zone, {}, 3), ZoneOutcome::Redraw);
     RunEffectCommand(state, zone, *FindEffectCommand("sharpen"));
     EXPECT_EQ(zone.ImplodeLevel, 0);
     EXPECT_EQ(zone.x1, 10);
@@ -32,10 +33,10 @@ TEST(EffectCommands, ADistortionAfterAnEffectStartsFromTheEffectsResult) {
     std::vector<std::uint8_t> sharpened(state.DestinationStore(),
                                         state.DestinationStore() + state.DestBytes());
 
-    ASSERT_EQ(Explode(state, zone), ZoneOutcome::Redraw);
+    ASSERT_EQ(engine.Press(Distortion::Explode, state, zone), ZoneOutcome::Redraw);
     // One press on the sharpened picture, taken back by one implode, gives it back exactly.
     EXPECT_TRUE(std::equal(sharpened.begin(), sharpened.end(), state.RestoreStore()));
-    ASSERT_EQ(Implode(state, zone), ZoneOutcome::Redraw);
+    ASSERT_EQ(engine.Press(Distortion::Implode, state, zone), ZoneOutcome::Redraw);
     EXPECT_TRUE(std::equal(sharpened.begin(), sharpened.end(), state.DestinationStore()));
 }
 

@@ -8,25 +8,12 @@
 
 #include "core/merge_ops.h"
 #include "merge_test_support.h"
+#include "reference/merges.h"
 
 namespace wendral {
 namespace {
 
 using test::SourceBuffer;
-
-// One virtual Combine and one contrast step per pixel: the form the fast merge must match.
-void ReferenceMerge(const WendralState& state, const SourceImage& s1, const SourceImage& s2,
-                    std::vector<std::uint8_t>& dest, int width, int height) {
-    const MergeRule* rule = SelectedMergeRule(state.MergeMode);
-    std::unique_ptr<CMergeOp> op = rule->make(state);
-    for (int i = 0; i < height; ++i)
-        for (int j = 0; j < width; ++j) {
-            std::uint8_t o[3];
-            op->Combine(PackPixel(s1.At(j, i)), PackPixel(s2.At(j, i)), o[0], o[1], o[2]);
-            ApplyContrast(state.MergeMode, state.ContrastThreshold, o[0], o[1], o[2]);
-            std::memcpy(&dest[3 * (static_cast<std::size_t>(height - 1 - i) * width + j)], o, 3);
-        }
-}
 
 TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
     Random15 rng;
@@ -39,9 +26,10 @@ TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
     WendralState state;
     Zone zone;
     for (int round = 0; round < 12; ++round) {
-        // Each kernel set in turn (a set the processor lacks gives the narrower one).
-        const MergeKernelSet sets[] = {MergeKernelSet::Portable, MergeKernelSet::UpToSsse3, MergeKernelSet::Widest};
-        SetMergeKernelSet(sets[round % 3]);
+        // Each instruction set in turn (a set the processor lacks gives the narrower one).
+        const InstructionSet sets[] = {InstructionSet::Portable, InstructionSet::Sse2,
+                                       InstructionSet::Ssse3, InstructionSet::Avx2};
+        const InstructionSet set = sets[round % 4];
         const SourceBuffer& second = round % 6 < 3 ? b : near;
         // Sizes that round the width up read one column beyond the narrower shown area.
         const int w1 = 1 + rng.Next() % 90, w2 = 1 + rng.Next() % 90;
@@ -60,18 +48,18 @@ TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
                                              static_cast<std::uint8_t>(rng.Next()),
                                              static_cast<std::uint8_t>(rng.Next())};
                     Messages out;
-                    ASSERT_EQ(MergeSources(state, zone, a.Image(w1, h1), second.Image(w2, h2), out),
-                              ZoneOutcome::Redraw);
+                    ASSERT_EQ(
+                        MergeSources(state, zone, a.Image(w1, h1), second.Image(w2, h2), out, set),
+                        ZoneOutcome::Redraw);
                     EXPECT_TRUE(out.empty());
                     std::vector<std::uint8_t> want(state.DestBytes());
-                    ReferenceMerge(state, a.Image(w1, h1), second.Image(w2, h2), want, state.DestWidth,
-                                   state.DestHeight);
+                    reference::Merge(state, a.Image(w1, h1), second.Image(w2, h2), want,
+                                     state.DestWidth, state.DestHeight);
                     // A shown width of 1 or 2 rounds to an empty destination.
                     ASSERT_TRUE(want.empty() || std::memcmp(want.data(), state.DestinationStore(), want.size()) == 0)
                         << rule.batchName << " contrast " << contrast << " bias " << bias << " round " << round;
                 }
     }
-    SetMergeKernelSet(MergeKernelSet::Widest);
 }
 
 TEST(MergeSources, TakesTheCommonShownSizeAndResetsZoneAndFlags) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/effect_commands.h"
-#include "effects_reference.h"
+#include "reference/pixels.h"
 
 namespace wendral {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "merge_test_support.h"
+#include "reference/effects.h"
 
 namespace wendral {
 namespace {
@@ -30,25 +30,10 @@ TEST(RotateDestination, MatchesThePerPixelFormulaAndBlackensWhatNothingTurnsInto
         zone.y2 = 4;
         state.BrushingEnabled = 1;
         ASSERT_EQ(RotateDestination(state, zone, angle), ZoneOutcome::Redraw);
-        const double theta = (2.0 * angle) * 3.14159 / 360;
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                int sx = x, sy = y;
-                if (theta != 0) {
-                    const int dy = y - h / 2, dx = x - w / 2;
-                    const double phi = std::atan2(dy, dx) - theta;
-                    const double r = std::sqrt(dx * dx + dy * dy);
-                    const double fx = std::cos(phi) * r + w / 2, fy = std::sin(phi) * r + h / 2;
-                    sx = static_cast<int>(fx);
-                    sy = static_cast<int>(fy);
-                }
-                Bgr want{0, 0, 0};
-                if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
-                    const std::uint8_t* p = state.RestoreStore() + state.DestOffset(sx, sy);
-                    want = {p[0], p[1], p[2]};
-                }
-                ASSERT_EQ(state.DestPixel(x, y), want) << angle << " at " << x << "," << y;
-            }
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(state.DestPixel(x, y), reference::RotatedPixel(state, angle, x, y))
+                    << angle << " at " << x << "," << y;
         if (!full) {
             EXPECT_EQ(state.DestinationStore()[state.DestBytes()], 0);
         }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/random15.h"
+#include "reference/source_view.h"
 
 namespace wendral {
 namespace {
@@ -44,36 +45,6 @@ Bgr PictureAt(const PicturePacket& p, int x, int y) {
 }
 
 const Bgr kWhite{255, 255, 255};
-
-// The rendering as the window's content is defined: white over the client rectangle, then
-// every picture pixel of the visible part sampled one by one.
-void ReferenceRender(const SourceView& v, std::vector<std::uint8_t>& out) {
-    const int fullW = v.Client().cx, fullH = v.Client().cy;
-    const int cw = std::min(fullW, 2048), ch = std::min(fullH, 1536);
-    for (int y = 0; y < ch; ++y)
-        for (int x = 0; x < 3 * cw; ++x) out[6144 * static_cast<std::size_t>(y) + x] = 255;
-    const PicturePacket& p = v.Document.packet;
-    if (p.empty()) return;
-    const long long w = p.Width(), h = p.Height();
-    const long long sx = v.ScrollPosition().x, sy = v.ScrollPosition().y;
-    long long rowStart = fullH - sy, skipRows = 0, colStart = fullW - sx, skipCols = 0;
-    if (rowStart < 0) { skipRows = -rowStart; rowStart = 0; }
-    if (colStart < 0) { skipCols = -colStart; colStart = 0; }
-    const long long scaledW = v.WidthScale * w / 100, scaledH = v.HeightScale * h / 100;
-    const long long cols = std::min<long long>(cw - colStart, scaledW - skipCols);
-    const long long rows = std::min<long long>(ch - rowStart, scaledH - skipRows);
-    const long long rowBytes = 3 * w + w % 4;
-    for (long long r = 0; r < rows; ++r) {
-        const long long pictureRow = (r + skipRows) * 100 / v.HeightScale;
-        const long long packetRow = h - pictureRow - 1;
-        const long long firstCol = skipCols * 100 / v.WidthScale;
-        for (long long c = 0; c < cols; ++c) {
-            const long long pictureCol = firstCol + c * 100 / v.WidthScale;
-            for (int k = 0; k < 3; ++k)
-                out[6144 * (rowStart + r) + 3 * (colStart + c) + k] = p.data()[40 + packetRow * rowBytes + 3 * pictureCol + k];
-        }
-    }
-}
 
 TEST(SourceView, ConstructedWhiteAtHundredPercent) {
     SourceView v;
@@ -223,7 +194,7 @@ TEST(SourceView, RenderingMatchesTheReferenceByteForByte) {
                     v.ScrollTo(random.Next() % (range.x + 1), random.Next() % (range.y + 1));
                     for (std::size_t i = 0; i < kStoreBytes; i += 4099) v.SourcePixels()[i] = static_cast<std::uint8_t>(i);
                     std::memcpy(expected.data(), v.SourcePixels(), kStoreBytes);
-                    ReferenceRender(v, expected);
+                    reference::Render(v, expected);
                     v.RenderSourceView();
                     ASSERT_EQ(std::memcmp(expected.data(), v.SourcePixels(), kStoreBytes), 0)
                         << s[0] << "x" << s[1] << " at " << ws << "% x " << hs << "% in " << cw << "x" << ch

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/radial_distort.h"
+#include "core/distortion_engine.h"
 #include "core/zone_forming.h"
 
 namespace wendral {
@@ -54,6 +54,7 @@ struct FakeFiles {
 struct Engine {
     WendralState state;
     Zone zone;
+    DistortionEngine engine;
     FakeFiles files;
     std::unique_ptr<SourceView> views[2] = {std::make_unique<SourceView>(), std::make_unique<SourceView>()};
 
@@ -121,7 +122,7 @@ TEST(RebuildDestination, ASizeChangeStartsEveryLevelAfresh) {
     Engine e;
     e.Open(0, 60, 40, 60, 40);
     FormZone(e.state, e.zone, Point{4, 4}, Point{40, 30});
-    Explode(e.state, e.zone, 2);
+    e.engine.Press(Distortion::Explode, e.state, e.zone, {}, 2);
     ASSERT_EQ(e.zone.ImplodeLevel, 2);
     e.state.OverwriteConsent = 1;
     ResizeSource(e.state, e.zone, 1, 52, 36);
@@ -133,7 +134,7 @@ TEST(RebuildDestination, ASizeChangeStartsEveryLevelAfresh) {
     e.Open(1, 30, 20, 30, 20);
     ASSERT_EQ(e.state.DestWidth, 28);
     FormZone(e.state, e.zone, Point{2, 2}, Point{20, 16});
-    Explode(e.state, e.zone, 1);
+    e.engine.Press(Distortion::Explode, e.state, e.zone, {}, 1);
     e.state.OverwriteConsent = 1;
     ResizeSource(e.state, e.zone, 2, 24, 16);
     EXPECT_EQ(e.state.DestWidth, 24);
@@ -143,7 +144,7 @@ TEST(RebuildDestination, ASizeChangeStartsEveryLevelAfresh) {
 
     // Locked, the destination keeps its size, so the level in force still fits its base.
     FormZone(e.state, e.zone, Point{2, 2}, Point{20, 14});
-    Explode(e.state, e.zone, 1);
+    e.engine.Press(Distortion::Explode, e.state, e.zone, {}, 1);
     ToggleLock(e.state);
     ResizeSource(e.state, e.zone, 1, 20, 12);
     EXPECT_EQ(e.state.DestWidth, 24);

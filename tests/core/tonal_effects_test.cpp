@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "effects_reference.h"
+#include "reference/effects.h"
 
 namespace wendral {
 namespace {

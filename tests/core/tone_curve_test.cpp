@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "effects_reference.h"
+#include "reference/effects.h"
 
 namespace wendral {
 namespace {

@@ -1,32 +1,15 @@
 #pragma once
 // Plain per-pixel forms of the destination effects, written from their formulas without any
 // table or shortcut. The fast forms in core/ must give exactly these bytes.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <random>
 
 #include "core/dest_state.h"
+#include "pixels.h"
 
 namespace wendral::reference {
-
-inline int Clamp(int v) {
-    return v < 0 ? 0 : (v > 255 ? 255 : v);
-}
-
-inline void SetPixel(WendralState& s, int x, int y, int b, int g, int r) {
-    std::uint8_t* p = s.DestinationStore() + s.DestOffset(x, y);
-    p[0] = static_cast<std::uint8_t>(b);
-    p[1] = static_cast<std::uint8_t>(g);
-    p[2] = static_cast<std::uint8_t>(r);
-}
-inline const std::uint8_t* Restore(const WendralState& s, int x, int y) {
-    return s.RestoreStore() + s.DestOffset(x, y);
-}
 
 // Brightness b, contrast k and gamma G of one channel.
 inline int ToneValue(int v, int b, int k, int G) {
@@ -191,37 +174,23 @@ inline void Special(WendralState& s, int xorShift, int sumShift, int orDrop, int
     }
 }
 
-// A w x h destination of random bytes (the whole store, beyond the picture too) with its
-// snapshot taken; `seed` makes two states alike.
-inline void FillRandom(WendralState& s, int w, int h, std::uint32_t seed) {
-    s.DestWidth = w;
-    s.DestHeight = h;
-    std::uint64_t x = 0x9E3779B97F4A7C15ull ^ seed;
-    std::uint8_t* d = s.DestinationStore();
-    for (std::size_t i = 0; i < kStoreBytes; i += 8) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        std::memcpy(d + i, &x, 8);
+// The rotation's source of pixel (x, y) by `angle` degrees about the picture's centre, read from
+// RestoreStore; black where it falls outside the picture.
+inline Bgr RotatedPixel(const WendralState& s, int angle, int x, int y) {
+    const int w = s.DestWidth, h = s.DestHeight;
+    const double theta = (2.0 * angle) * 3.14159 / 360;
+    int sx = x, sy = y;
+    if (theta != 0) {
+        const int dy = y - h / 2, dx = x - w / 2;
+        const double phi = std::atan2(dy, dx) - theta;
+        const double r = std::sqrt(dx * dx + dy * dy);
+        const double fx = std::cos(phi) * r + w / 2, fy = std::sin(phi) * r + h / 2;
+        sx = static_cast<int>(fx);
+        sy = static_cast<int>(fy);
     }
-    std::memcpy(s.RestoreStore(), d, kStoreBytes);
-}
-
-// Random pixels of a few colours only, so that strokes and flat areas occur.
-inline void FillPatches(WendralState& s, int w, int h, std::uint32_t seed) {
-    FillRandom(s, w, h, seed);
-    std::mt19937 gen(seed);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            int c = static_cast<int>(((x / 7) * 31 + (y / 5) * 17 + gen() % 3) % 5) * 60;
-            SetPixel(s, x, y, c, (c + 40) % 256, c / 2);
-        }
-    s.SnapshotDestination();
-}
-
-inline void ExpectStoresEqual(const WendralState& a, const WendralState& b) {
-    EXPECT_EQ(0, std::memcmp(a.DestinationStore(), b.DestinationStore(), kStoreBytes));
-    EXPECT_EQ(0, std::memcmp(a.RestoreStore(), b.RestoreStore(), kStoreBytes));
+    if (!(sx >= 0 && sx < w && sy >= 0 && sy < h)) return Bgr{0, 0, 0};
+    const std::uint8_t* p = Restore(s, sx, sy);
+    return Bgr{p[0], p[1], p[2]};
 }
 
 }  // namespace wendral::reference
