@@ -124,15 +124,6 @@ CommandOutcome OnSource(CommandContext& c, Args a, const std::function<SourceOut
     return FromSources(command(n));
 }
 
-void Absorb(SourceOutcome& into, SourceOutcome from) {
-    into.failed = into.failed || from.failed;
-    into.redrawDestination = into.redrawDestination || from.redrawDestination;
-    into.redrawSources = into.redrawSources || from.redrawSources;
-    into.redrawMergeAlign = into.redrawMergeAlign || from.redrawMergeAlign;
-    into.titlesChanged = into.titlesChanged || from.titlesChanged;
-    for (std::string& m : from.messages) into.messages.push_back(std::move(m));
-}
-
 // A distortion key: one press, or K from a script.
 CommandRow Press(int id, const char* word, Distortion key, unsigned needs, Changes changes) {
     return CommandRow{id, word, nullptr, "[K]", needs, Carrier::DestinationView, Check::None, changes, PressCount,
@@ -287,8 +278,8 @@ CommandOutcome ScaleCommand(CommandContext& c, Args a) {
     return OnSource(c, a, [&](int n) {
         SourceOutcome out = BeginSourceScale(c.state, n);
         if (out.heldBack || out.failed) return out;
-        Absorb(out, SetSourceScale(c.state, c.zone, n, ToInt(a[1]), ToInt(a[2])));
-        Absorb(out, EndSourceScale(c.state, c.zone, n));
+        out.Absorb(SetSourceScale(c.state, c.zone, n, ToInt(a[1]), ToInt(a[2])));
+        out.Absorb(EndSourceScale(c.state, c.zone, n));
         return out;
     });
 }

@@ -5,6 +5,16 @@
 #include "core/merge.h"
 
 namespace wendral {
+
+void SourceOutcome::Absorb(SourceOutcome&& from) {
+    heldBack = heldBack || from.heldBack;
+    failed = failed || from.failed;
+    redrawDestination = redrawDestination || from.redrawDestination;
+    redrawSources = redrawSources || from.redrawSources;
+    redrawMergeAlign = redrawMergeAlign || from.redrawMergeAlign;
+    titlesChanged = titlesChanged || from.titlesChanged;
+    for (std::string& m : from.messages) messages.push_back(std::move(m));
+}
 namespace {
 
 SourceView* ViewOf(WendralState& state, int number) {
@@ -22,16 +32,6 @@ SourceOutcome HeldBack() {
     SourceOutcome out;
     out.heldBack = true;
     return out;
-}
-
-void Merge(SourceOutcome& into, SourceOutcome&& from) {
-    into.heldBack = into.heldBack || from.heldBack;
-    into.failed = into.failed || from.failed;
-    into.redrawDestination = into.redrawDestination || from.redrawDestination;
-    into.redrawSources = into.redrawSources || from.redrawSources;
-    into.redrawMergeAlign = into.redrawMergeAlign || from.redrawMergeAlign;
-    into.titlesChanged = into.titlesChanged || from.titlesChanged;
-    for (std::string& m : from.messages) into.messages.push_back(std::move(m));
 }
 
 // The end of every command that changes what a source window shows: the destination is rebuilt
@@ -169,7 +169,7 @@ SourceOutcome NewSourceCommand(WendralState& state, Zone& zone, SourceView& fres
     AttachSource(state, fresh);
     fresh.Document.SourcePath.clear();
     InitialUpdate(state, zone, fresh, out);
-    Merge(out, LoadFromDestination(state, zone, fresh, true));
+    out.Absorb(LoadFromDestination(state, zone, fresh, true));
     out.keepWindow = true;
     return out;
 }
@@ -341,14 +341,14 @@ SourceOutcome DestinationToSource2(WendralState& state, Zone& zone, SourceView* 
         state.SnapshotDestination();
         SourceOutcome made = NewSourceCommand(state, zone, *fresh);
         out.keepWindow = made.keepWindow;
-        Merge(out, std::move(made));
+        out.Absorb(std::move(made));
         state.DestWidth = width;
         state.DestHeight = height;
         state.RevertDestination();
     }
     SourceView* two = ViewOf(state, 2);
     if (!two) return out;
-    Merge(out, LoadFromDestination(state, zone, *two, false));
+    out.Absorb(LoadFromDestination(state, zone, *two, false));
     return out;
 }
 

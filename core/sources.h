@@ -44,6 +44,10 @@ struct SourceOutcome {
     bool redrawMergeAlign = false;  // the merge-align window, if open, redraws
     bool titlesChanged = false;     // some SourceView::Title changed
     Messages messages;
+
+    // Takes in what a further step of the same command did: any flag either set, the messages
+    // of both in order.
+    void Absorb(SourceOutcome&& from);
 };
 
 // What reading a picture file into a document gave.
