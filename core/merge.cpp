@@ -14,6 +14,7 @@
 
 #include "core/limits.h"
 #include "core/merge_ops.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -414,19 +415,21 @@ template <class Kernel>
 void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1, const SourceImage& s2,
                Byte* dest, int width, int height) {
     const bool wide = KernelLevel() >= 1;
-    for (int i = 0; i < height; ++i) {
-        Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
-        kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
-        // The rgb step before the b/w step, as on one pixel.
-        if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t);
-        if (mode & kContrastBwBit) {
-            int done = 0;
+    ForEachRowBand(height, width, [&](int first, int end) {
+        for (int i = first; i < end; ++i) {
+            Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
+            kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
+            // The rgb step before the b/w step, as on one pixel.
+            if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t);
+            if (mode & kContrastBwBit) {
+                int done = 0;
 #if defined(WENDRAL_MERGE_SSSE3)
-            if (wide) done = BlackWhiteRowWide(o, width, t);
+                if (wide) done = BlackWhiteRowWide(o, width, t);
 #endif
-            BlackWhiteRow(o + 3 * done, width - done, t);
+                BlackWhiteRow(o + 3 * done, width - done, t);
+            }
         }
-    }
+    });
 }
 
 void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage& s1, const SourceImage& s2,
