@@ -79,11 +79,15 @@ BENCHMARK(BM_TwistRight10thPress)->Unit(benchmark::kMillisecond);
 
 void BM_Flip(benchmark::State& st) {
     Setup& s = Shared();
+    const wendral::bench::ThreadsFor threads(st, 0);
     for (auto _ : st) {
         wendral::Flip(s.state, s.zone);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_Flip)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Flip)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

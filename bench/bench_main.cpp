@@ -42,9 +42,34 @@ public:
         ConsoleReporter::Finalize();
         const auto base = order_.find("BM_Memcpy");
         if (base == order_.end() || base->second <= 0) return;
-        std::printf("\n%-56s %12s %10s\n", "operation", "median ms", "x memcpy");
-        for (const std::string& n : names_)
-            std::printf("%-56s %12.3f %10.2f\n", n.c_str(), order_[n], order_[n] / base->second);
+        // The runs of one operation that differ only in their thread count share a line: one
+        // thread on the left, the whole pool on the right. An operation without a count runs
+        // on one thread.
+        std::vector<std::string> operations;
+        std::map<std::string, std::pair<double, double>> cells;
+        for (const std::string& n : names_) {
+            const std::size_t at = n.rfind("/threads:");
+            const std::string operation = at == std::string::npos ? n : n.substr(0, at);
+            const bool one = at == std::string::npos || n.substr(at + 9) == "1";
+            if (cells.find(operation) == cells.end()) {
+                operations.push_back(operation);
+                cells[operation] = {-1, -1};
+            }
+            (one ? cells[operation].first : cells[operation].second) = order_[n];
+        }
+        const std::string all = std::to_string(wendral::ThreadCount()) + " threads";
+        std::printf("\n%-48s %12s %9s %12s %9s\n", "operation", "1 thread ms", "x memcpy", (all + " ms").c_str(),
+                    "x memcpy");
+        for (const std::string& o : operations) {
+            std::printf("%-48s", o.c_str());
+            for (const double ms : {cells[o].first, cells[o].second}) {
+                if (ms < 0)
+                    std::printf(" %12s %9s", "-", "-");
+                else
+                    std::printf(" %12.3f %9.2f", ms, ms / base->second);
+            }
+            std::printf("\n");
+        }
     }
 
 private:

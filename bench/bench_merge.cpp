@@ -30,6 +30,7 @@ void BM_MergeSources(benchmark::State& st) {
     state.MergeBias = 100;
     state.ContrastThreshold = 127;
     Messages out;
+    const bench::ThreadsFor threads(st, 2);
     for (auto _ : st) {
         MergeSources(state, zone, s.Image1(), s.Image2(), out);
         benchmark::ClobberMemory();
@@ -37,7 +38,9 @@ void BM_MergeSources(benchmark::State& st) {
     st.SetLabel(kMergeRules[static_cast<std::size_t>(st.range(0))].batchName);
 }
 BENCHMARK(BM_MergeSources)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8}, {kContrastNormalBit, kContrastRgbBit, kContrastBwBit}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8}, {kContrastNormalBit, kContrastRgbBit, kContrastBwBit},
+                   bench::ThreadCounts()})
+    ->ArgNames({"", "", "threads"})
     ->Unit(benchmark::kMillisecond);
 
 // One press over a zone covering the whole picture, alternating the two commands between
@@ -67,11 +70,15 @@ void BM_RotateDestination30(benchmark::State& st) {
     static WendralState state;
     Zone zone;
     bench::FillFullDestination(state);
+    const bench::ThreadsFor threads(st, 0);
     for (auto _ : st) {
         RotateDestination(state, zone, 30);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_RotateDestination30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RotateDestination30)
+    ->ArgsProduct({bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "core/dest_state.h"
 #include "core/limits.h"
+#include "core/parallel.h"
 
 namespace wendral::bench {
 
@@ -33,5 +34,22 @@ inline std::vector<std::uint8_t> MakeSourcePixels(std::uint32_t seed) {
     }
     return p;
 }
+
+// The thread counts a whole-picture benchmark runs with, as its last argument: one, and all
+// that the pool has (the report puts the two side by side).
+inline std::vector<std::int64_t> ThreadCounts() {
+    const int all = ThreadCount();
+    return all > 1 ? std::vector<std::int64_t>{1, all} : std::vector<std::int64_t>{1};
+}
+// Runs a benchmark on the count its argument names; the next one starts from the default.
+class ThreadsFor {
+public:
+    ThreadsFor(const benchmark::State& st, int argument) {
+        SetThreadCount(static_cast<int>(st.range(argument)));
+    }
+    ~ThreadsFor() { SetThreadCount(0); }
+    ThreadsFor(const ThreadsFor&) = delete;
+    ThreadsFor& operator=(const ThreadsFor&) = delete;
+};
 
 }  // namespace wendral::bench

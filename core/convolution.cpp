@@ -5,6 +5,7 @@
 
 #include "core/cpu_features.h"
 #include "core/effect_support.h"
+#include "core/parallel.h"
 
 namespace wendral {
 namespace {
@@ -52,40 +53,42 @@ bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelS
 
         const int rowBytes = 3 * state.DestWidth;
         const int last = rowBytes - 3;  // first byte of the right-hand frame column
-        for (int y = 1; y + 1 < state.DestHeight; ++y) {
-            const std::uint8_t* rows[3] = {RestoreRow(state, y - 1), RestoreRow(state, y),
-                                           RestoreRow(state, y + 1)};
-            const std::uint8_t* src[9];
-            for (int t = 0; t < tapCount; ++t) src[t] = rows[taps[t].row] + taps[t].shift;
-            std::uint8_t* out = DestRow(state, y);
-            int p = 3;
+        ForEachRowBand(state.DestHeight - 2, state.DestWidth, [&](int first, int end) {
+            for (int y = first + 1; y < end + 1; ++y) {
+                const std::uint8_t* rows[3] = {RestoreRow(state, y - 1), RestoreRow(state, y),
+                                               RestoreRow(state, y + 1)};
+                const std::uint8_t* src[9];
+                for (int t = 0; t < tapCount; ++t) src[t] = rows[taps[t].row] + taps[t].shift;
+                std::uint8_t* out = DestRow(state, y);
+                int p = 3;
 #if defined(WENDRAL_X86_SIMD)
-            const __m128i zero = _mm_setzero_si128();
-            const __m128i bias = _mm_set1_epi16(static_cast<short>(-minSum));
-            __m128i weight[9];
-            for (int t = 0; t < tapCount; ++t)
-                weight[t] = _mm_set1_epi16(static_cast<short>(taps[t].weight));
-            // The loads reach 3 bytes beyond the block, which stays inside the row while
-            // the block ends at the frame column.
-            for (; p + 16 <= last; p += 16) {
-                __m128i lo = bias, hi = bias;
-                for (int t = 0; t < tapCount; ++t) {
-                    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src[t] + p));
-                    lo = _mm_add_epi16(lo, _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), weight[t]));
-                    hi = _mm_add_epi16(hi, _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), weight[t]));
+                const __m128i zero = _mm_setzero_si128();
+                const __m128i bias = _mm_set1_epi16(static_cast<short>(-minSum));
+                __m128i weight[9];
+                for (int t = 0; t < tapCount; ++t)
+                    weight[t] = _mm_set1_epi16(static_cast<short>(taps[t].weight));
+                // The loads reach 3 bytes beyond the block, which stays inside the row while
+                // the block ends at the frame column.
+                for (; p + 16 <= last; p += 16) {
+                    __m128i lo = bias, hi = bias;
+                    for (int t = 0; t < tapCount; ++t) {
+                        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src[t] + p));
+                        lo = _mm_add_epi16(lo, _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), weight[t]));
+                        hi = _mm_add_epi16(hi, _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), weight[t]));
+                    }
+                    alignas(16) std::uint16_t index[16];
+                    _mm_store_si128(reinterpret_cast<__m128i*>(index), lo);
+                    _mm_store_si128(reinterpret_cast<__m128i*>(index + 8), hi);
+                    for (int q = 0; q < 16; ++q) out[p + q] = lookup[index[q]];
                 }
-                alignas(16) std::uint16_t index[16];
-                _mm_store_si128(reinterpret_cast<__m128i*>(index), lo);
-                _mm_store_si128(reinterpret_cast<__m128i*>(index + 8), hi);
-                for (int q = 0; q < 16; ++q) out[p + q] = lookup[index[q]];
-            }
 #endif
-            for (; p < last; ++p) {
-                int sum = 0;
-                for (int t = 0; t < tapCount; ++t) sum += taps[t].weight * src[t][p];
-                out[p] = lookup[sum - minSum];
+                for (; p < last; ++p) {
+                    int sum = 0;
+                    for (int t = 0; t < tapCount; ++t) sum += taps[t].weight * src[t][p];
+                    out[p] = lookup[sum - minSum];
+                }
             }
-        }
+        });
     }
     state.MarkDestModified();
     return true;

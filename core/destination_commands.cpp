@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/limits.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -26,15 +27,17 @@ ZoneOutcome Flip(WendralState& state, Zone& zone) {
     const std::size_t stride = 3 * static_cast<std::size_t>(w);
     const std::uint8_t* src = state.RestoreStore();
     std::uint8_t* dst = state.DestinationStore();
-    for (int row = 0; row < h; ++row) {
-        const std::uint8_t* s = src + row * stride + stride - 3;
-        std::uint8_t* d = dst + row * stride;
-        for (int x = 0; x < w; ++x, d += 3, s -= 3) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
+    ForEachRowBand(h, w, [&](int first, int end) {
+        for (int row = first; row < end; ++row) {
+            const std::uint8_t* s = src + row * stride + stride - 3;
+            std::uint8_t* d = dst + row * stride;
+            for (int x = 0; x < w; ++x, d += 3, s -= 3) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+            }
         }
-    }
+    });
     return ZoneOutcome::Redraw;
 }
 

@@ -7,6 +7,7 @@
 #include "core/cpu_features.h"
 #include "core/limits.h"
 #include "core/merge_ops.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -362,19 +363,21 @@ void BlackWhiteRow(Byte* o, int width, int t) {
 template <class Kernel>
 void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1,
                const SourceImage& s2, Byte* dest, int width, int height, InstructionSet set) {
-    for (int i = 0; i < height; ++i) {
-        Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
-        kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
-        // The rgb step before the b/w step, as on one pixel.
-        if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t, set);
-        if (mode & kContrastBwBit) {
-            int done = 0;
+    ForEachRowBand(height, width, [&](int first, int end) {
+        for (int i = first; i < end; ++i) {
+            Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
+            kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
+            // The rgb step before the b/w step, as on one pixel.
+            if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t, set);
+            if (mode & kContrastBwBit) {
+                int done = 0;
 #if defined(WENDRAL_X86_SIMD)
-            if (set >= InstructionSet::Ssse3) done = BlackWhiteRowWide(o, width, t);
+                if (set >= InstructionSet::Ssse3) done = BlackWhiteRowWide(o, width, t);
 #endif
-            BlackWhiteRow(o + 3 * done, width - done, t);
+                BlackWhiteRow(o + 3 * done, width - done, t);
+            }
         }
-    }
+    });
 }
 
 void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage& s1,

@@ -26,6 +26,18 @@ public:
         second = static_cast<int>((state_ >> 16) & 0x7FFFu);
     }
 
+    // Where n calls of Next() would leave the generator, in about log2(n) steps: a step is an
+    // affine map of the state, and so is any power of it, formed by squaring. Lets a band of
+    // rows start on the draw that its first pixel would get in one pass over the picture.
+    void Skip(std::uint64_t n) {
+        std::uint32_t mul = 214013u, add = 2531011u;
+        for (; n != 0; n >>= 1) {
+            if (n & 1) state_ = state_ * mul + add;
+            add = add * mul + add;
+            mul *= mul;
+        }
+    }
+
 private:
     std::uint32_t state_ = 1;
 };

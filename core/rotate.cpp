@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/limits.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -74,26 +75,28 @@ ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) 
         // off the picture stay black without any.
         const int cx = width / 2, cy = height / 2;
         const double c = std::cos(theta), s = std::sin(theta);
-        std::array<double, kMaxWidth> angle, radius;
-        std::array<std::uint8_t, kMaxWidth> below, above;
         const int reach = std::max(cy, height - 1 - cy);
-        for (int m = 0; m <= reach; ++m) {
-            const bool hasBelow = cy + m < height, hasAbove = m > 0 && cy - m >= 0;
-            MarkReachable(m, width, height, c, s, below.data());
-            MarkReachable(-m, width, height, c, s, above.data());
-            for (int x = 0; x < width; ++x) {
-                if (!((hasBelow && below[x]) || (hasAbove && above[x]))) continue;
-                const int dx = x - cx;
-                angle[x] = std::atan2(m, dx);
-                radius[x] = std::sqrt(dx * dx + m * m);
+        ForEachRowBand(reach + 1, 2 * width, [&](int first, int end) {
+            std::array<double, kMaxWidth> angle, radius;
+            std::array<std::uint8_t, kMaxWidth> below, above;
+            for (int m = first; m < end; ++m) {
+                const bool hasBelow = cy + m < height, hasAbove = m > 0 && cy - m >= 0;
+                MarkReachable(m, width, height, c, s, below.data());
+                MarkReachable(-m, width, height, c, s, above.data());
+                for (int x = 0; x < width; ++x) {
+                    if (!((hasBelow && below[x]) || (hasAbove && above[x]))) continue;
+                    const int dx = x - cx;
+                    angle[x] = std::atan2(m, dx);
+                    radius[x] = std::sqrt(dx * dx + m * m);
+                }
+                if (hasBelow)
+                    TurnRow<false>(angle.data(), radius.data(), below.data(), theta, width, height,
+                                   restore, dest + state.DestOffset(0, cy + m));
+                if (hasAbove)
+                    TurnRow<true>(angle.data(), radius.data(), above.data(), theta, width, height,
+                                  restore, dest + state.DestOffset(0, cy - m));
             }
-            if (hasBelow)
-                TurnRow<false>(angle.data(), radius.data(), below.data(), theta, width, height, restore,
-                               dest + state.DestOffset(0, cy + m));
-            if (hasAbove)
-                TurnRow<true>(angle.data(), radius.data(), above.data(), theta, width, height, restore,
-                              dest + state.DestOffset(0, cy - m));
-        }
+        });
     }
     zone.ResetZone();
     state.MarkDestModified();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/effect_support.h"
+#include "core/parallel.h"
 
 namespace wendral {
 namespace {
@@ -33,31 +34,35 @@ std::uint8_t Clamp255(int v) {
 void LuminanceEffect(WendralState& state, LuminanceMode mode) {
     if (!PictureFitsStores(state)) return;
     const LumaTables& t = Tables();
-    const std::uint8_t* src = state.RestoreStore();
-    std::uint8_t* dst = state.DestinationStore();
-    const std::size_t bytes = state.DestBytes();
-    if (mode == LuminanceMode::BlackAndWhite) {
-        // Each pixel's bytes are read into locals before anything is stored: a byte store may
-        // alias the source as far as the compiler knows, and would force them to be read again.
-        for (std::size_t i = 0; i < bytes; i += 3) {
-            const int b = src[i], g = src[i + 1], r = src[i + 2];
-            const auto l = static_cast<std::uint8_t>((t.blue[b] + t.green[g] + t.red[r]) >> 6);
-            dst[i] = dst[i + 1] = dst[i + 2] = l;
+    // c + 255 - 2L lies in -253 ... 510; a table clamps it.
+    std::uint8_t clamp[764];
+    for (int v = 0; v < 764; ++v) clamp[v] = Clamp255(v - 253);
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(state.DestWidth);
+    ForEachRowBand(state.DestHeight, state.DestWidth, [&](int first, int end) {
+        const std::uint8_t* src = state.RestoreStore() + first * rowBytes;
+        std::uint8_t* dst = state.DestinationStore() + first * rowBytes;
+        const std::size_t bytes = (end - first) * rowBytes;
+        if (mode == LuminanceMode::BlackAndWhite) {
+            // Each pixel's bytes are read into locals before anything is stored: a byte store
+            // may alias the source as far as the compiler knows, and would force them to be
+            // read again.
+            for (std::size_t i = 0; i < bytes; i += 3) {
+                const int b = src[i], g = src[i + 1], r = src[i + 2];
+                const auto l = static_cast<std::uint8_t>((t.blue[b] + t.green[g] + t.red[r]) >> 6);
+                dst[i] = dst[i + 1] = dst[i + 2] = l;
+            }
+        } else {
+            for (std::size_t i = 0; i < bytes; i += 3) {
+                const int b = src[i], g = src[i + 1], r = src[i + 2];
+                const int l = (t.blue[b] + t.green[g] + t.red[r]) >> 6;
+                const std::uint8_t* shifted = clamp + (253 + 255 - 2 * l);
+                const std::uint8_t ob = shifted[b], og = shifted[g], orr = shifted[r];
+                dst[i] = ob;
+                dst[i + 1] = og;
+                dst[i + 2] = orr;
+            }
         }
-    } else {
-        // c + 255 - 2L lies in -253 ... 510; a table clamps it.
-        std::uint8_t clamp[764];
-        for (int v = 0; v < 764; ++v) clamp[v] = Clamp255(v - 253);
-        for (std::size_t i = 0; i < bytes; i += 3) {
-            const int b = src[i], g = src[i + 1], r = src[i + 2];
-            const int l = (t.blue[b] + t.green[g] + t.red[r]) >> 6;
-            const std::uint8_t* shifted = clamp + (253 + 255 - 2 * l);
-            const std::uint8_t ob = shifted[b], og = shifted[g], orr = shifted[r];
-            dst[i] = ob;
-            dst[i + 1] = og;
-            dst[i + 2] = orr;
-        }
-    }
+    });
 }
 
 void PencilDraw(WendralState& state) {

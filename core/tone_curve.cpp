@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/effect_support.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -18,14 +19,17 @@ void RenderToneCurve(WendralState& state, const ToneSettings& settings) {
         const int K = ContrastFactor(std::clamp(settings.Contrast[c], -255, 255));
         for (int v = 0; v < 256; ++v) table[c][v] = ToneCurve(v, b, K, G);
     }
-    const std::uint8_t* src = state.RestoreStore();
-    std::uint8_t* dst = state.DestinationStore();
-    const std::size_t bytes = state.DestBytes();
-    for (std::size_t i = 0; i < bytes; i += 3) {
-        dst[i] = table[0][src[i]];
-        dst[i + 1] = table[1][src[i + 1]];
-        dst[i + 2] = table[2][src[i + 2]];
-    }
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(state.DestWidth);
+    ForEachRowBand(state.DestHeight, state.DestWidth, [&](int first, int end) {
+        const std::uint8_t* src = state.RestoreStore() + first * rowBytes;
+        std::uint8_t* dst = state.DestinationStore() + first * rowBytes;
+        const std::size_t bytes = (end - first) * rowBytes;
+        for (std::size_t i = 0; i < bytes; i += 3) {
+            dst[i] = table[0][src[i]];
+            dst[i + 1] = table[1][src[i + 1]];
+            dst[i + 2] = table[2][src[i + 2]];
+        }
+    });
 }
 
 BrightnessDialogState::BrightnessDialogState(WendralState& state) : state_(state) {

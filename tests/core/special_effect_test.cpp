@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "reference/effects.h"
@@ -58,6 +59,26 @@ TEST(SpecialEffect, ZeroParametersCopyButStillDrawTwicePerPixel) {
     SpecialEffect(state, SpecialEffectParams{});
     EXPECT_EQ(0, std::memcmp(state.DestinationStore(), state.RestoreStore(), state.DestBytes()));
     EXPECT_EQ(state.Random.State(), expected.State());
+}
+
+// Black rows at the top with a large drop and no jitter: every pixel of them misses the
+// picture, so the row streak counter runs past its length there and only the first row that
+// reaches the picture sets it back. The pictures are tall enough to be cut into row bands.
+TEST(SpecialEffect, RowsThatMissThePictureKeepTheRowCounterRunning) {
+    const SpecialEffectParams cases[] = {{0, 0, 7, 2, 0}, {0, 0, 7, 31, 0}, {5, 3, 7, 40, 0}, {0, 0, 4, 0, 1}};
+    for (const SpecialEffectParams& p : cases) {
+        SCOPED_TRACE(p.StreakRun);
+        static WendralState fast, slow;
+        for (WendralState* s : {&fast, &slow}) {
+            reference::FillRandom(*s, 300, 400, 12);
+            for (int y = 0; y < 45; ++y) std::memset(s->DestinationStore() + s->DestOffset(0, y), 0, 900);
+            s->SnapshotDestination();
+        }
+        SpecialEffect(fast, p);
+        reference::Special(slow, p.XorShift, p.SumShift, p.OrDrop, p.StreakRun, p.Jitter);
+        reference::ExpectStoresEqual(fast, slow);
+        EXPECT_EQ(fast.Random.State(), slow.Random.State());
+    }
 }
 
 TEST(SpecialEffectsDialog, PreviewsResetAndOk) {
