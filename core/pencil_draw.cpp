@@ -1,0 +1,441 @@
+// The pencil's strokes run diagonally, so in the bottom-up rows of the stores every step of a
+// stroke lands in another cache line, and a full-size picture takes some 280 million such
+// steps to read and as many to paint. Here the strokes are grouped by the line they run on:
+// the picture is copied once per direction into a layout where each such line is contiguous,
+// strokes are traced and painted there, and the winner of each pixel (the last stroke to
+// paint it) is carried back to the destination at the end. The order of the strokes only
+// shows in the tolerance, and whether a stroke runs past 10 steps depends on its first 11
+// steps alone, so one short pass over every stroke settles each stroke's tolerance before any
+// is traced in full.
+#include <algorithm>
+#include <cstdlib>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "core/effect_support.h"
+#include "core/tonal_effects.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace wendral {
+namespace {
+
+constexpr int kMaxSteps = 400;
+// A stroke longer than this many steps makes the tolerance fall.
+constexpr int kShortStroke = 10;
+
+// One pixel in four bytes, blue lowest, the fourth byte 0, so that four pixels fill a vector.
+using Packed = std::uint32_t;
+
+Packed PackAt(const std::uint8_t* p) {
+    return Packed{p[0]} | Packed{p[1]} << 8 | Packed{p[2]} << 16;
+}
+
+// Picture coordinates x, y (y from the top) go to store coordinates x, r (r from the bottom
+// row). A line family is the set of parallel lines one stroke direction runs on, described in
+// x', r where x' is x or, for the mirrored families, W - 1 - x: one step along the line moves
+// x' by `a` and r by `b`, both positive. Shapes (1, 1), (2, 1) and (1, 2), each plain and
+// mirrored, cover all sixteen directions. The steps of a stroke (1 or 2 of these primitive
+// steps, forwards or backwards) then move along contiguous memory.
+struct LineSpan {
+    std::ptrdiff_t start;   // offset of position t = 0 (not necessarily inside the line)
+    std::ptrdiff_t pixel0;  // store pixel index of position t = 0, likewise
+    int lo, hi;             // positions inside the picture, lo > hi for none
+};
+
+// Room before and after the copy: vector loads may run up to 7 pixels past a line's end.
+constexpr std::ptrdiff_t kPad = 8;
+
+class LineFamily {
+public:
+    LineFamily(int w, int h, int a, int b, bool mirrored)
+        : w_(w), h_(h), a_(a), b_(b), mirrored_(mirrored) {
+        uMin_ = b_ == 1 ? -a_ * (h_ - 1) : -(h_ - 1);
+        const int uMax = b_ == 1 ? w_ - 1 : 2 * (w_ - 1);
+        // One position further along a line is this many pixels further in the store.
+        slope_ = b_ == 1 ? w_ + (mirrored_ ? -a_ : a_) : 2 * w_ + (mirrored_ ? -1 : 1);
+        spans_.resize(static_cast<std::size_t>(uMax - uMin_ + 1));
+        std::ptrdiff_t base = kPad;
+        for (int u = uMin_; u <= uMax; ++u) {
+            LineSpan& s = spans_[static_cast<std::size_t>(u - uMin_)];
+            // Positions are r for the shapes with b = 1 and x' for (1, 2).
+            if (b_ == 1) {
+                s.lo = std::max(0, CeilDiv(-u, a_));
+                s.hi = std::min(h_ - 1, FloorDiv(w_ - 1 - u, a_));
+                s.pixel0 = mirrored_ ? w_ - 1 - u : u;
+            } else {
+                s.lo = std::max(0, CeilDiv(u, 2));
+                s.hi = std::min(w_ - 1, FloorDiv(h_ - 1 + u, 2));
+                s.pixel0 = -static_cast<std::ptrdiff_t>(u) * w_ + (mirrored_ ? w_ - 1 : 0);
+            }
+            s.start = base - s.lo;
+            if (s.hi >= s.lo) base += s.hi - s.lo + 1;
+        }
+    }
+
+    // The line through store pixel (x, r) and the position of that pixel on it.
+    const LineSpan& Span(int x, int r, int& t) const {
+        const int xp = mirrored_ ? w_ - 1 - x : x;
+        t = b_ == 1 ? r : xp;
+        return spans_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)];
+    }
+
+    // Calls visit(line offset, store pixel index) for every pixel, in tiles of neighbouring
+    // lines and positions small enough that both sides stay in the first-level cache.
+    template <typename Visit>
+    void ForEachPixel(Visit visit) const {
+        const int lines = static_cast<int>(spans_.size());
+        constexpr int kTile = 32;
+        for (int first = 0; first < lines; first += kTile) {
+            const int last = std::min(lines, first + kTile);
+            int tLo = h_ + w_, tHi = -1;
+            for (int i = first; i < last; ++i) {
+                tLo = std::min(tLo, spans_[static_cast<std::size_t>(i)].lo);
+                tHi = std::max(tHi, spans_[static_cast<std::size_t>(i)].hi);
+            }
+            for (int t0 = tLo; t0 <= tHi; t0 += kTile)
+                for (int i = first; i < last; ++i) {
+                    const LineSpan& s = spans_[static_cast<std::size_t>(i)];
+                    const int from = std::max(s.lo, t0), to = std::min(s.hi, t0 + kTile - 1);
+                    std::ptrdiff_t at = s.start + from;
+                    std::ptrdiff_t pixel = s.pixel0 + static_cast<std::ptrdiff_t>(from) * slope_;
+                    for (int t = from; t <= to; ++t, ++at, pixel += slope_)
+                        visit(at, static_cast<std::size_t>(pixel));
+                }
+        }
+    }
+
+private:
+    static int FloorDiv(int n, int d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
+    static int CeilDiv(int n, int d) { return -FloorDiv(-n, d); }
+
+    int w_, h_, a_, b_;
+    bool mirrored_;
+    int uMin_ = 0;
+    std::ptrdiff_t slope_ = 0;
+    std::vector<LineSpan> spans_;
+};
+
+constexpr int kFamilies = 6;
+
+struct Direction {
+    int family;
+    int step;  // along the line: 1 or 2 positions, negative backwards
+};
+
+// Family f is shape f / 2, mirrored when f is odd.
+constexpr int kShapeA[3] = {1, 2, 1};
+constexpr int kShapeB[3] = {1, 1, 2};
+
+Direction DirectionOf(int dx, int dy) {
+    const int dr = -dy;
+    const int g = (dx == dr || dx == -dr) ? (dx < 0 ? -dx : dx) : 1;
+    int p = dx / g, q = dr / g, s = g;
+    if (q < 0) {
+        p = -p;
+        q = -q;
+        s = -s;
+    }
+    const int ap = p < 0 ? -p : p;
+    const int shape = ap == q ? 0 : (ap == 2 ? 1 : 2);
+    return Direction{2 * shape + (p < 0 ? 1 : 0), s};
+}
+
+// Indexed by (dy + 2) * 5 + (dx + 2) for the picture steps dx, dy in -2, -1, 1, 2.
+struct DirectionTable {
+    Direction at[25];
+    DirectionTable() {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (dx != 0 && dy != 0) at[(dy + 2) * 5 + dx + 2] = DirectionOf(dx, dy);
+    }
+};
+
+// One stroke between the passes, packed in 64 bits: its number (22 bits), its length limit
+// (steps before the trace would leave the picture, at most 400: 9 bits), its direction (index
+// into DirectionTable: 5 bits) and its start as an offset in its family's copy (22 bits).
+// A full-size picture has 3,145,728 strokes and a copy of 3,145,744 pixels, both below 2^22.
+struct Stroke {
+    std::uint64_t bits;
+
+    static Stroke Make(std::uint32_t k, int limit, int dir, std::uint32_t at) {
+        return Stroke{std::uint64_t{k} << 36 | std::uint64_t(limit) << 27 | std::uint64_t(dir) << 22 | at};
+    }
+    std::uint32_t Number() const { return static_cast<std::uint32_t>(bits >> 36); }
+    int Limit() const { return static_cast<int>(bits >> 27) & 0x1FF; }
+    int Dir() const { return static_cast<int>(bits >> 22) & 0x1F; }
+    std::uint32_t At() const { return static_cast<std::uint32_t>(bits) & 0x3FFFFF; }
+};
+
+// Pixels at at + step * (i ... i + 3), in that order.
+#if defined(__SSE2__)
+using Group = __m128i;
+
+inline Group LoadGroup(const Packed* line, std::ptrdiff_t at, int step, int i) {
+    const Packed* p = line + at;
+    switch (step) {
+        case 1:
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        case -1:
+            return _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - i - 3)),
+                                     _MM_SHUFFLE(0, 1, 2, 3));
+        case 2: {
+            const __m128 lo = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i)));
+            const __m128 hi = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 4)));
+            return _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+        }
+        default: {
+            const __m128 far = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 6)));
+            const __m128 near = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 2)));
+            return _mm_castps_si128(_mm_shuffle_ps(near, far, _MM_SHUFFLE(0, 2, 0, 2)));
+        }
+    }
+}
+
+// The first `count` pixels of the group kept, the rest zero.
+inline Group KeepFirst(Group g, int count) {
+    alignas(16) static constexpr std::uint32_t kMasks[5][4] = {
+        {0, 0, 0, 0}, {~0u, 0, 0, 0}, {~0u, ~0u, 0, 0}, {~0u, ~0u, ~0u, 0}, {~0u, ~0u, ~0u, ~0u}};
+    return _mm_and_si128(g, _mm_load_si128(reinterpret_cast<const __m128i*>(kMasks[count])));
+}
+
+// Steps taken before the first pixel with a channel more than `tol` from c0, at most `limit`;
+// their channel sums go to sums[0 ... 2].
+int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0, int tol,
+          int sums[3]) {
+    const __m128i c = _mm_set1_epi32(static_cast<int>(c0));
+    const __m128i t = _mm_set1_epi8(static_cast<char>(tol));
+    const __m128i lo = _mm_subs_epu8(c, t), hi = _mm_adds_epu8(c, t);
+    const __m128i zero = _mm_setzero_si128();
+    // Each 16-bit lane gains at most two pixels a group and a trace has at most 100 groups.
+    __m128i acc = zero;
+    int n = limit;
+    for (int i = 1; i <= limit; i += 4) {
+        Group g = LoadGroup(line, at, step, i);
+        const __m128i bad = _mm_or_si128(_mm_subs_epu8(g, hi), _mm_subs_epu8(lo, g));
+        const unsigned failed = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bad, zero))) & 0xFFFFu;
+        int passed = failed ? __builtin_ctz(failed) >> 2 : 4;
+        const bool last = failed != 0 || i + 3 >= limit;
+        if (limit - i + 1 < passed) passed = limit - i + 1;
+        if (passed < 4) g = KeepFirst(g, passed);
+        acc = _mm_add_epi16(acc, _mm_add_epi16(_mm_unpacklo_epi8(g, zero), _mm_unpackhi_epi8(g, zero)));
+        if (last) {
+            n = i - 1 + passed;
+            break;
+        }
+    }
+    alignas(16) std::uint16_t lanes[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
+    for (int k = 0; k < 3; ++k) sums[k] = lanes[k] + lanes[k + 4];
+    return n;
+}
+// Marks positions from ... from + count - 1 with `mark` where they hold a lower one.
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
+    // Marks stay below 2^31, so the signed comparison orders them.
+    const __m128i m = _mm_set1_epi32(static_cast<int>(mark));
+    std::uint32_t* p = painted + from;
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i lower = _mm_cmpgt_epi32(m, old);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
+                         _mm_or_si128(_mm_and_si128(lower, m), _mm_andnot_si128(lower, old)));
+    }
+    for (; i < count; ++i) p[i] = std::max(p[i], mark);
+}
+#else
+inline Packed PixelAt(const Packed* line, std::ptrdiff_t at, int step, int i) {
+    return line[at + step * i];
+}
+
+inline int ChannelSpread(Packed p, Packed c0) {
+    int m = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int d = static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((c0 >> shift) & 0xFF);
+        m = std::max(m, d < 0 ? -d : d);
+    }
+    return m;
+}
+
+int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0, int tol,
+          int sums[3]) {
+    sums[0] = sums[1] = sums[2] = 0;
+    int n = 0;
+    for (; n < limit; ++n) {
+        const Packed p = PixelAt(line, at, step, n + 1);
+        if (ChannelSpread(p, c0) > tol) break;
+        for (int k = 0; k < 3; ++k) sums[k] += static_cast<int>((p >> (8 * k)) & 0xFF);
+    }
+    return n;
+}
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
+    for (int i = 0; i < count; ++i) painted[from + i] = std::max(painted[from + i], mark);
+}
+#endif
+
+// Working memory of one drawing, left uninitialised where every element is written before use.
+template <typename T>
+std::unique_ptr<T[]> Uninitialised(std::size_t n) {
+    return std::unique_ptr<T[]>(new T[n]);
+}
+
+}  // namespace
+
+void PencilDraw(WendralState& state) {
+    if (!PictureFitsStores(state)) return;
+    const int w = state.DestWidth;
+    const int h = state.DestHeight;
+    const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
+    const std::uint8_t* restore = state.RestoreStore();
+    static const DirectionTable directions;
+
+    LineFamily families[kFamilies] = {
+        {w, h, kShapeA[0], kShapeB[0], false}, {w, h, kShapeA[0], kShapeB[0], true},
+        {w, h, kShapeA[1], kShapeB[1], false}, {w, h, kShapeA[1], kShapeB[1], true},
+        {w, h, kShapeA[2], kShapeB[2], false}, {w, h, kShapeA[2], kShapeB[2], true}};
+
+    // The start points, drawn in the order the strokes would draw them, sorted by row so that
+    // the pixels each start reads lie in a band of rows the cache holds. A copy of the
+    // generator counts the rows first; the generator itself then places the strokes.
+    auto strokes = Uninitialised<Stroke>(pixels);
+    const auto startOf = [w, h](Random15& random) {
+        int r1, r2;
+        random.NextPair(r1, r2);
+        const int x0 = (r1 * w) >> 15;
+        const int r0 = h - 1 - ((r2 * h) >> 15);
+        return static_cast<std::uint32_t>(r0 << 12 | x0);
+    };
+    {
+        std::vector<std::size_t> rowStart(static_cast<std::size_t>(h) + 1, 0);
+        Random15 ahead = state.Random;
+        for (std::size_t k = 0; k < pixels; ++k) ++rowStart[(startOf(ahead) >> 12) + 1];
+        for (int r = 0; r < h; ++r) rowStart[static_cast<std::size_t>(r) + 1] += rowStart[static_cast<std::size_t>(r)];
+        for (std::size_t k = 0; k < pixels; ++k) {
+            const std::uint32_t start = startOf(state.Random);
+            strokes[rowStart[start >> 12]++].bits = std::uint64_t{k} << 32 | start;
+        }
+    }
+
+    // Each stroke's direction, line and length limit, and the largest channel difference over
+    // its first 11 steps, which is all that decides whether it runs past 10; kNeverLonger when
+    // it cannot.
+    constexpr std::uint16_t kNeverLonger = 0xFFFF;
+    auto spread = Uninitialised<std::uint16_t>(pixels);
+    for (std::size_t j = 0; j < pixels; ++j) {
+        const auto k = static_cast<std::uint32_t>(strokes[j].bits >> 32);
+        const auto start = static_cast<std::uint32_t>(strokes[j].bits);
+        const int x0 = static_cast<int>(start & 0xFFF), r0 = static_cast<int>(start >> 12);
+        const std::uint8_t* p = restore + 3 * (static_cast<std::ptrdiff_t>(r0) * w + x0);
+        const int b0 = p[0], g0 = p[1], red0 = p[2];
+        const int sum = b0 + g0 + red0;
+        const int dy = sum <= 240 ? -2 : sum <= 384 ? -1 : sum <= 528 ? 1 : 2;
+        const int range = std::max({b0, g0, red0}) - std::min({b0, g0, red0});
+        const int dx = range <= 15 ? -2 : range <= 31 ? -1 : range <= 47 ? 1 : 2;
+        const int dir = (dy + 2) * 5 + dx + 2;
+        const Direction d = directions.at[dir];
+        int t;
+        const LineSpan& span = families[d.family].Span(x0, r0, t);
+        const int room = d.step > 0 ? (span.hi - t) / d.step : (t - span.lo) / -d.step;
+        const int limit = std::min(kMaxSteps, room);
+        strokes[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
+        std::uint16_t most = kNeverLonger;
+        if (limit > kShortStroke) {
+            const std::ptrdiff_t step = 3 * dx - dy * rowBytes;
+            int m = 0;
+            const std::uint8_t* q = p;
+            for (int i = 0; i <= kShortStroke; ++i) {
+                q += step;
+                m = std::max({m, std::abs(q[0] - b0), std::abs(q[1] - g0), std::abs(q[2] - red0)});
+            }
+            most = static_cast<std::uint16_t>(m);
+        }
+        spread[k] = most;
+    }
+
+    // The tolerance each stroke is traced with, in place of its spread; at most 255, which
+    // every difference passes.
+    auto& tol = spread;
+    {
+        int tolerance = 0;
+        for (std::size_t k = 0; k < pixels; ++k) {
+            const bool longer = spread[k] <= tolerance;
+            tol[k] = static_cast<std::uint16_t>(std::min(tolerance, 255));
+            if (longer && tolerance > 0)
+                --tolerance;
+            else
+                ++tolerance;
+        }
+    }
+
+    // The strokes of each family sorted by where they start along its lines, so that tracing
+    // and painting sweep through the copy instead of jumping about. Painting keeps the higher
+    // stroke number, which makes the order within a family free.
+    const std::size_t lineSize = pixels + 2 * kPad;
+    constexpr int kBucketShift = 10;
+    const std::size_t buckets = (lineSize >> kBucketShift) + 1;
+    std::vector<std::size_t> bucketStart(kFamilies * buckets + 1, 0);
+    const auto bucketOf = [&](Stroke s) {
+        return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets + (s.At() >> kBucketShift);
+    };
+    for (std::size_t j = 0; j < pixels; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
+    for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
+    {
+        auto sorted = Uninitialised<Stroke>(pixels);
+        std::vector<std::size_t> next(bucketStart.begin(), bucketStart.end() - 1);
+        for (std::size_t j = 0; j < pixels; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
+        strokes = std::move(sorted);
+    }
+
+    auto line = Uninitialised<Packed>(lineSize);
+    std::fill(line.get(), line.get() + kPad, 0);
+    std::fill(line.get() + lineSize - kPad, line.get() + lineSize, 0);
+    auto painted = Uninitialised<std::uint32_t>(lineSize);
+    auto winner = std::make_unique<std::uint32_t[]>(pixels);
+    auto colour = Uninitialised<std::uint32_t>(pixels);
+    constexpr std::size_t kAhead = 16;
+    for (int f = 0; f < kFamilies; ++f) {
+        families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
+        std::fill(painted.get(), painted.get() + lineSize, 0u);
+        const std::size_t end = bucketStart[static_cast<std::size_t>(f + 1) * buckets];
+        for (std::size_t j = bucketStart[static_cast<std::size_t>(f) * buckets]; j < end; ++j) {
+            if (j + kAhead < end) {
+                const std::uint32_t ahead = strokes[j + kAhead].Number();
+                __builtin_prefetch(&tol[ahead]);
+                __builtin_prefetch(&colour[ahead], 1);
+            }
+            const Stroke s = strokes[j];
+            const std::uint32_t k = s.Number();
+            const int step = directions.at[s.Dir()].step;
+            int sums[3];
+            const std::ptrdiff_t at = s.At();
+            const int n = Trace(line.get(), at, step, s.Limit(), line[at], tol[k], sums);
+            if (n == 0) continue;
+            colour[k] = static_cast<std::uint32_t>(sums[0] / n) | static_cast<std::uint32_t>(sums[1] / n) << 8 |
+                        static_cast<std::uint32_t>(sums[2] / n) << 16;
+            if (step == 1 || step == -1)
+                PaintRun(painted.get(), step > 0 ? at : at - (n - 1), n, k + 1);
+            else
+                for (int i = 0; i < n; ++i) painted[at + step * i] = std::max(painted[at + step * i], k + 1);
+        }
+        families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
+            winner[pixel] = std::max(winner[pixel], painted[at]);
+        });
+    }
+
+    std::uint8_t* dest = state.DestinationStore();
+    for (std::size_t i = 0; i < pixels; ++i) {
+        if (winner[i] == 0) continue;
+        const std::uint32_t c = colour[winner[i] - 1];
+        dest[3 * i] = static_cast<std::uint8_t>(c);
+        dest[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+        dest[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
+    }
+}
+
+}  // namespace wendral
