@@ -149,10 +149,20 @@ Direction DirectionOf(int dx, int dy) {
 // Indexed by (dy + 2) * 5 + (dx + 2) for the picture steps dx, dy in -2, -1, 1, 2.
 struct DirectionTable {
     Direction at[25];
+    // The start pixel's channel sum and range give dy and dx, tabled as their parts of the index.
+    std::uint8_t bySum[3 * 255 + 1], byRange[256];
     DirectionTable() {
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx)
                 if (dx != 0 && dy != 0) at[(dy + 2) * 5 + dx + 2] = DirectionOf(dx, dy);
+        for (int sum = 0; sum <= 3 * 255; ++sum) {
+            const int dy = sum <= 240 ? -2 : sum <= 384 ? -1 : sum <= 528 ? 1 : 2;
+            bySum[sum] = static_cast<std::uint8_t>((dy + 2) * 5);
+        }
+        for (int range = 0; range < 256; ++range) {
+            const int dx = range <= 15 ? -2 : range <= 31 ? -1 : range <= 47 ? 1 : 2;
+            byRange[range] = static_cast<std::uint8_t>(dx + 2);
+        }
     }
 };
 
@@ -172,28 +182,26 @@ struct Stroke {
     std::uint32_t At() const { return static_cast<std::uint32_t>(bits) & 0x3FFFFF; }
 };
 
-// Pixels at at + step * (i ... i + 3), in that order.
+// Pixels at at + kStep * (i ... i + 3), in that order.
 #if defined(__SSE2__)
 using Group = __m128i;
 
-inline Group LoadGroup(const Packed* line, std::ptrdiff_t at, int step, int i) {
+template <int kStep>
+inline Group LoadGroup(const Packed* line, std::ptrdiff_t at, int i) {
     const Packed* p = line + at;
-    switch (step) {
-        case 1:
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        case -1:
-            return _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - i - 3)),
-                                     _MM_SHUFFLE(0, 1, 2, 3));
-        case 2: {
-            const __m128 lo = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i)));
-            const __m128 hi = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 4)));
-            return _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
-        }
-        default: {
-            const __m128 far = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 6)));
-            const __m128 near = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 2)));
-            return _mm_castps_si128(_mm_shuffle_ps(near, far, _MM_SHUFFLE(0, 2, 0, 2)));
-        }
+    if constexpr (kStep == 1) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    } else if constexpr (kStep == -1) {
+        return _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - i - 3)),
+                                 _MM_SHUFFLE(0, 1, 2, 3));
+    } else if constexpr (kStep == 2) {
+        const __m128 lo = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i)));
+        const __m128 hi = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 4)));
+        return _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+    } else {
+        const __m128 far = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 6)));
+        const __m128 near = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 2)));
+        return _mm_castps_si128(_mm_shuffle_ps(near, far, _MM_SHUFFLE(0, 2, 0, 2)));
     }
 }
 
@@ -206,34 +214,59 @@ inline Group KeepFirst(Group g, int count) {
 
 // Steps taken before the first pixel with a channel more than `tol` from c0, at most `limit`;
 // their channel sums go to sums[0 ... 2].
-int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0, int tol,
-          int sums[3]) {
+template <int kStep>
+int TraceAlong(const Packed* line, std::ptrdiff_t at, int limit, Packed c0, int tol, int sums[3]) {
     const __m128i c = _mm_set1_epi32(static_cast<int>(c0));
     const __m128i t = _mm_set1_epi8(static_cast<char>(tol));
     const __m128i lo = _mm_subs_epu8(c, t), hi = _mm_adds_epu8(c, t);
     const __m128i zero = _mm_setzero_si128();
     // Each 16-bit lane gains at most two pixels a group and a trace has at most 100 groups.
     __m128i acc = zero;
-    int n = limit;
-    for (int i = 1; i <= limit; i += 4) {
-        Group g = LoadGroup(line, at, step, i);
-        const __m128i bad = _mm_or_si128(_mm_subs_epu8(g, hi), _mm_subs_epu8(lo, g));
-        const unsigned failed = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bad, zero))) & 0xFFFFu;
-        int passed = failed ? __builtin_ctz(failed) >> 2 : 4;
-        const bool last = failed != 0 || i + 3 >= limit;
-        if (limit - i + 1 < passed) passed = limit - i + 1;
-        if (passed < 4) g = KeepFirst(g, passed);
+    const auto add = [&](Group g) {
         acc = _mm_add_epi16(acc, _mm_add_epi16(_mm_unpacklo_epi8(g, zero), _mm_unpackhi_epi8(g, zero)));
-        if (last) {
-            n = i - 1 + passed;
-            break;
+    };
+    const auto passing = [&](Group g) {
+        const __m128i bad = _mm_or_si128(_mm_subs_epu8(g, hi), _mm_subs_epu8(lo, g));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bad, zero)));
+    };
+    // A tolerance that reaches 0 and 255 from every channel lets nothing stop the trace, which
+    // in a busy picture is what most of the steps see.
+    const int most = std::max({c0 & 0xFF, (c0 >> 8) & 0xFF, (c0 >> 16) & 0xFFu});
+    const int least = std::min({c0 & 0xFF, (c0 >> 8) & 0xFF, (c0 >> 16) & 0xFFu});
+    const bool open = tol >= most && tol >= 255 - least;
+    int i = 1;
+    if (open)
+        for (; i + 3 <= limit; i += 4) add(LoadGroup<kStep>(line, at, i));
+    else
+        for (; i + 3 <= limit; i += 4) {
+            const Group g = LoadGroup<kStep>(line, at, i);
+            if (passing(g) != 0xFFFFu) break;
+            add(g);
         }
+    int n = i - 1;
+    if (i <= limit) {
+        const Group g = LoadGroup<kStep>(line, at, i);
+        const unsigned failed = ~passing(g) & 0xFFFFu;
+        const int passed = std::min(failed ? __builtin_ctz(failed) >> 2 : 4, limit - i + 1);
+        add(KeepFirst(g, passed));
+        n += passed;
     }
     alignas(16) std::uint16_t lanes[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
     for (int k = 0; k < 3; ++k) sums[k] = lanes[k] + lanes[k + 4];
     return n;
 }
+
+int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0, int tol,
+          int sums[3]) {
+    switch (step) {
+        case 1: return TraceAlong<1>(line, at, limit, c0, tol, sums);
+        case -1: return TraceAlong<-1>(line, at, limit, c0, tol, sums);
+        case 2: return TraceAlong<2>(line, at, limit, c0, tol, sums);
+        default: return TraceAlong<-2>(line, at, limit, c0, tol, sums);
+    }
+}
+
 // Marks positions from ... from + count - 1 with `mark` where they hold a lower one.
 void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
     // Marks stay below 2^31, so the signed comparison orders them.
@@ -277,6 +310,44 @@ void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint3
     for (int i = 0; i < count; ++i) painted[from + i] = std::max(painted[from + i], mark);
 }
 #endif
+
+// The largest channel difference from the pixel at p over the 11 steps after it, `step`
+// bytes apart in the store, all inside the picture.
+int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, const std::uint8_t* storeEnd) {
+    const std::uint8_t* last = p + (kShortStroke + 1) * step;
+#if defined(__SSE2__)
+    // Four bytes a pixel are read, the fourth ignored, unless that would pass the store's end.
+    if (std::max(p + step, last) + 4 <= storeEnd) {
+        const auto load = [](const std::uint8_t* q) {
+            int v;
+            std::memcpy(&v, q, 4);
+            return v;
+        };
+        const int c0 = load(p);
+        const __m128i c = _mm_set1_epi32(c0);
+        const auto differences = [&](int a, int b, int cc, int d) {
+            const __m128i v = _mm_setr_epi32(a, b, cc, d);
+            return _mm_or_si128(_mm_subs_epu8(v, c), _mm_subs_epu8(c, v));
+        };
+        __m128i m = differences(load(p + step), load(p + 2 * step), load(p + 3 * step), load(p + 4 * step));
+        m = _mm_max_epu8(m, differences(load(p + 5 * step), load(p + 6 * step), load(p + 7 * step),
+                                        load(p + 8 * step)));
+        m = _mm_max_epu8(m, differences(load(p + 9 * step), load(p + 10 * step), load(last), c0));
+        m = _mm_and_si128(m, _mm_set1_epi32(0x00FFFFFF));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 8));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 4));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 2));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 1));
+        return _mm_cvtsi128_si32(m) & 0xFF;
+    }
+#endif
+    (void)storeEnd;
+    int m = 0;
+    for (const std::uint8_t* q = p + step;; q += step) {
+        m = std::max({m, std::abs(q[0] - p[0]), std::abs(q[1] - p[1]), std::abs(q[2] - p[2])});
+        if (q == last) return m;
+    }
+}
 
 // Working memory of one drawing, left uninitialised where every element is written before use.
 template <typename T>
@@ -327,33 +398,25 @@ void PencilDraw(WendralState& state) {
     // it cannot.
     constexpr std::uint16_t kNeverLonger = 0xFFFF;
     auto spread = Uninitialised<std::uint16_t>(pixels);
+    const std::uint8_t* storeEnd = restore + kStoreBytes;
     for (std::size_t j = 0; j < pixels; ++j) {
         const auto k = static_cast<std::uint32_t>(strokes[j].bits >> 32);
         const auto start = static_cast<std::uint32_t>(strokes[j].bits);
         const int x0 = static_cast<int>(start & 0xFFF), r0 = static_cast<int>(start >> 12);
         const std::uint8_t* p = restore + 3 * (static_cast<std::ptrdiff_t>(r0) * w + x0);
         const int b0 = p[0], g0 = p[1], red0 = p[2];
-        const int sum = b0 + g0 + red0;
-        const int dy = sum <= 240 ? -2 : sum <= 384 ? -1 : sum <= 528 ? 1 : 2;
-        const int range = std::max({b0, g0, red0}) - std::min({b0, g0, red0});
-        const int dx = range <= 15 ? -2 : range <= 31 ? -1 : range <= 47 ? 1 : 2;
-        const int dir = (dy + 2) * 5 + dx + 2;
+        const int dir = directions.bySum[b0 + g0 + red0] +
+                        directions.byRange[std::max({b0, g0, red0}) - std::min({b0, g0, red0})];
         const Direction d = directions.at[dir];
         int t;
         const LineSpan& span = families[d.family].Span(x0, r0, t);
-        const int room = d.step > 0 ? (span.hi - t) / d.step : (t - span.lo) / -d.step;
+        const int room = d.step > 0 ? (span.hi - t) >> (d.step - 1) : (t - span.lo) >> (-d.step - 1);
         const int limit = std::min(kMaxSteps, room);
         strokes[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
         std::uint16_t most = kNeverLonger;
         if (limit > kShortStroke) {
-            const std::ptrdiff_t step = 3 * dx - dy * rowBytes;
-            int m = 0;
-            const std::uint8_t* q = p;
-            for (int i = 0; i <= kShortStroke; ++i) {
-                q += step;
-                m = std::max({m, std::abs(q[0] - b0), std::abs(q[1] - g0), std::abs(q[2] - red0)});
-            }
-            most = static_cast<std::uint16_t>(m);
+            const int dx = dir % 5 - 2, dy = dir / 5 - 2;
+            most = static_cast<std::uint16_t>(FirstStepsSpread(p, 3 * dx - dy * rowBytes, storeEnd));
         }
         spread[k] = most;
     }
