@@ -365,6 +365,12 @@ void PencilDraw(WendralState& state) {
     const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
     const std::uint8_t* restore = state.RestoreStore();
     static const DirectionTable directions;
+    // The tracing and painting take most of the time; the passes before them get the first 30%.
+    const auto report = [&state](double done) {
+        if (state.Progress) state.Progress(done);
+    };
+    constexpr double kBeforeTracing = 0.3;
+    constexpr std::size_t kReportEvery = std::size_t{1} << 16;
 
     LineFamily families[kFamilies] = {
         {w, h, kShapeA[0], kShapeB[0], false}, {w, h, kShapeA[0], kShapeB[0], true},
@@ -393,6 +399,8 @@ void PencilDraw(WendralState& state) {
         }
     }
 
+    report(0.05);
+
     // Each stroke's direction, line and length limit, and the largest channel difference over
     // its first 11 steps, which is all that decides whether it runs past 10; kNeverLonger when
     // it cannot.
@@ -420,6 +428,8 @@ void PencilDraw(WendralState& state) {
         }
         spread[k] = most;
     }
+
+    report(0.25);
 
     // The tolerance each stroke is traced with, in place of its spread; at most 255, which
     // every difference passes.
@@ -454,6 +464,7 @@ void PencilDraw(WendralState& state) {
         for (std::size_t j = 0; j < pixels; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
         strokes = std::move(sorted);
     }
+    report(kBeforeTracing);
 
     auto line = Uninitialised<Packed>(lineSize);
     std::fill(line.get(), line.get() + kPad, 0);
@@ -472,6 +483,8 @@ void PencilDraw(WendralState& state) {
                 __builtin_prefetch(&tol[ahead]);
                 __builtin_prefetch(&colour[ahead], 1);
             }
+            if (j % kReportEvery == 0 && j != 0)
+                report(kBeforeTracing + (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
             const Stroke s = strokes[j];
             const std::uint32_t k = s.Number();
             const int step = directions.at[s.Dir()].step;
@@ -499,6 +512,7 @@ void PencilDraw(WendralState& state) {
         dest[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
         dest[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
     }
+    report(1);
 }
 
 }  // namespace wendral
