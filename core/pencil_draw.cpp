@@ -1,5 +1,5 @@
 // The pencil's strokes run diagonally, so in the bottom-up rows of the stores every step of a
-// stroke lands in another cache line, and a full-size picture takes some 280 million such
+// stroke lands in another cache line, and a busy full-size picture takes some 280 million such
 // steps to read and as many to paint. Here the strokes are grouped by the line they run on:
 // the picture is copied once per direction into a layout where each such line is contiguous,
 // strokes are traced and painted there, and the winner of each pixel (the last stroke to
@@ -8,9 +8,10 @@
 // steps alone, so one short pass over every stroke settles each stroke's tolerance before any
 // is traced in full.
 #include <algorithm>
-#include <cstdlib>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -355,61 +356,47 @@ std::unique_ptr<T[]> Uninitialised(std::size_t n) {
     return std::unique_ptr<T[]>(new T[n]);
 }
 
-}  // namespace
+const DirectionTable& Directions() {
+    static const DirectionTable table;
+    return table;
+}
 
-void PencilDraw(WendralState& state) {
-    if (!PictureFitsStores(state)) return;
-    const int w = state.DestWidth;
-    const int h = state.DestHeight;
-    const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
-    const std::uint8_t* restore = state.RestoreStore();
-    static const DirectionTable directions;
-    // The tracing and painting take most of the time; the passes before them get the first 30%.
-    const auto report = [&state](double done) {
-        if (state.Progress) state.Progress(done);
-    };
-    constexpr double kBeforeTracing = 0.3;
-    constexpr std::size_t kReportEvery = std::size_t{1} << 16;
-
-    LineFamily families[kFamilies] = {
-        {w, h, kShapeA[0], kShapeB[0], false}, {w, h, kShapeA[0], kShapeB[0], true},
-        {w, h, kShapeA[1], kShapeB[1], false}, {w, h, kShapeA[1], kShapeB[1], true},
-        {w, h, kShapeA[2], kShapeB[2], false}, {w, h, kShapeA[2], kShapeB[2], true}};
-
-    // The start points, drawn in the order the strokes would draw them, sorted by row so that
-    // the pixels each start reads lie in a band of rows the cache holds. A copy of the
-    // generator counts the rows first; the generator itself then places the strokes.
-    auto strokes = Uninitialised<Stroke>(pixels);
-    const auto startOf = [w, h](Random15& random) {
+// The start points, drawn in the order the strokes would draw them, sorted by row so that the
+// pixels each start reads lie in a band of rows the cache holds. A copy of the generator
+// counts the rows first; the generator itself then places the strokes. Until MeasureStarts
+// each entry holds the stroke number in its high half and the start as r << 12 | x in its low
+// half.
+void DrawStarts(Random15& random, int w, int h, std::size_t strokes, Stroke* byRow) {
+    const auto startOf = [w, h](Random15& r) {
         int r1, r2;
-        random.NextPair(r1, r2);
+        r.NextPair(r1, r2);
         const int x0 = (r1 * w) >> 15;
         const int r0 = h - 1 - ((r2 * h) >> 15);
         return static_cast<std::uint32_t>(r0 << 12 | x0);
     };
-    {
-        std::vector<std::size_t> rowStart(static_cast<std::size_t>(h) + 1, 0);
-        Random15 ahead = state.Random;
-        for (std::size_t k = 0; k < pixels; ++k) ++rowStart[(startOf(ahead) >> 12) + 1];
-        for (int r = 0; r < h; ++r) rowStart[static_cast<std::size_t>(r) + 1] += rowStart[static_cast<std::size_t>(r)];
-        for (std::size_t k = 0; k < pixels; ++k) {
-            const std::uint32_t start = startOf(state.Random);
-            strokes[rowStart[start >> 12]++].bits = std::uint64_t{k} << 32 | start;
-        }
+    std::vector<std::size_t> rowStart(static_cast<std::size_t>(h) + 1, 0);
+    Random15 ahead = random;
+    for (std::size_t k = 0; k < strokes; ++k) ++rowStart[(startOf(ahead) >> 12) + 1];
+    for (std::size_t r = 0; r + 1 < rowStart.size(); ++r) rowStart[r + 1] += rowStart[r];
+    for (std::size_t k = 0; k < strokes; ++k) {
+        const std::uint32_t start = startOf(random);
+        byRow[rowStart[start >> 12]++].bits = std::uint64_t{k} << 32 | start;
     }
+}
 
-    report(0.05);
+constexpr std::uint16_t kNeverLonger = 0xFFFF;
 
-    // Each stroke's direction, line and length limit, and the largest channel difference over
-    // its first 11 steps, which is all that decides whether it runs past 10; kNeverLonger when
-    // it cannot.
-    constexpr std::uint16_t kNeverLonger = 0xFFFF;
-    auto spread = Uninitialised<std::uint16_t>(pixels);
+// Turns the entries of DrawStarts into Strokes, in place, and gives each stroke's largest
+// channel difference over its first 11 steps, which is all that decides whether it runs past
+// 10, or kNeverLonger when it cannot.
+void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* families, std::size_t strokes,
+                   Stroke* entries, std::uint16_t* spread) {
+    const DirectionTable& directions = Directions();
+    const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
     const std::uint8_t* storeEnd = restore + kStoreBytes;
-    for (std::size_t j = 0; j < pixels; ++j) {
-        const auto k = static_cast<std::uint32_t>(strokes[j].bits >> 32);
-        const auto start = static_cast<std::uint32_t>(strokes[j].bits);
+    for (std::size_t j = 0; j < strokes; ++j) {
+        const auto k = static_cast<std::uint32_t>(entries[j].bits >> 32);
+        const auto start = static_cast<std::uint32_t>(entries[j].bits);
         const int x0 = static_cast<int>(start & 0xFFF), r0 = static_cast<int>(start >> 12);
         const std::uint8_t* p = restore + 3 * (static_cast<std::ptrdiff_t>(r0) * w + x0);
         const int b0 = p[0], g0 = p[1], red0 = p[2];
@@ -420,7 +407,7 @@ void PencilDraw(WendralState& state) {
         const LineSpan& span = families[d.family].Span(x0, r0, t);
         const int room = d.step > 0 ? (span.hi - t) >> (d.step - 1) : (t - span.lo) >> (-d.step - 1);
         const int limit = std::min(kMaxSteps, room);
-        strokes[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
+        entries[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
         std::uint16_t most = kNeverLonger;
         if (limit > kShortStroke) {
             const int dx = dir % 5 - 2, dy = dir / 5 - 2;
@@ -428,77 +415,122 @@ void PencilDraw(WendralState& state) {
         }
         spread[k] = most;
     }
+}
 
-    report(0.25);
-
-    // The tolerance each stroke is traced with, in place of its spread; at most 255, which
-    // every difference passes.
-    auto& tol = spread;
-    {
-        int tolerance = 0;
-        for (std::size_t k = 0; k < pixels; ++k) {
-            const bool longer = spread[k] <= tolerance;
-            tol[k] = static_cast<std::uint16_t>(std::min(tolerance, 255));
-            if (longer && tolerance > 0)
-                --tolerance;
-            else
-                ++tolerance;
-        }
+// Replaces each stroke's spread with the tolerance it is traced with, capped at 255, which
+// every difference passes.
+void SettleTolerances(std::uint16_t* spread, std::size_t strokes) {
+    int tolerance = 0;
+    for (std::size_t k = 0; k < strokes; ++k) {
+        const bool longer = spread[k] != kNeverLonger && spread[k] <= tolerance;
+        spread[k] = static_cast<std::uint16_t>(std::min(tolerance, 255));
+        if (longer && tolerance > 0)
+            --tolerance;
+        else
+            ++tolerance;
     }
+}
 
-    // The strokes of each family sorted by where they start along its lines, so that tracing
-    // and painting sweep through the copy instead of jumping about. Painting keeps the higher
-    // stroke number, which makes the order within a family free.
-    const std::size_t lineSize = pixels + 2 * kPad;
+// Sorts the strokes by family and by where they start along its lines, so that tracing and
+// painting sweep through the copy instead of jumping about; gives where each family begins.
+std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>& strokes, std::size_t count,
+                                                      std::size_t lineSize) {
+    const DirectionTable& directions = Directions();
     constexpr int kBucketShift = 10;
     const std::size_t buckets = (lineSize >> kBucketShift) + 1;
     std::vector<std::size_t> bucketStart(kFamilies * buckets + 1, 0);
     const auto bucketOf = [&](Stroke s) {
         return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets + (s.At() >> kBucketShift);
     };
-    for (std::size_t j = 0; j < pixels; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
+    for (std::size_t j = 0; j < count; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
     for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
-    {
-        auto sorted = Uninitialised<Stroke>(pixels);
-        std::vector<std::size_t> next(bucketStart.begin(), bucketStart.end() - 1);
-        for (std::size_t j = 0; j < pixels; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
-        strokes = std::move(sorted);
+    auto sorted = Uninitialised<Stroke>(count);
+    std::vector<std::size_t> next(bucketStart.begin(), bucketStart.end() - 1);
+    for (std::size_t j = 0; j < count; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
+    strokes = std::move(sorted);
+    std::array<std::size_t, kFamilies + 1> familyStart;
+    for (int f = 0; f <= kFamilies; ++f) familyStart[f] = bucketStart[static_cast<std::size_t>(f) * buckets];
+    return familyStart;
+}
+
+// Traces strokes[from ... to - 1], all of one family, along `line`, keeps each one's colour by
+// stroke number and marks the positions it paints with its number plus one. Painting keeps
+// the higher number, which makes the order of the strokes free.
+template <typename Report>
+void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, std::size_t to,
+                   const std::uint16_t* tol, std::uint32_t* colour, std::uint32_t* painted, Report report) {
+    const DirectionTable& directions = Directions();
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t j = from; j < to; ++j) {
+        if (j + kAhead < to) {
+            const std::uint32_t ahead = strokes[j + kAhead].Number();
+            __builtin_prefetch(&tol[ahead]);
+            __builtin_prefetch(&colour[ahead], 1);
+        }
+        report(j);
+        const Stroke s = strokes[j];
+        const std::uint32_t k = s.Number();
+        const int step = directions.at[s.Dir()].step;
+        int sums[3];
+        const std::ptrdiff_t at = s.At();
+        const int n = Trace(line, at, step, s.Limit(), line[at], tol[k], sums);
+        if (n == 0) continue;
+        colour[k] = static_cast<std::uint32_t>(sums[0] / n) | static_cast<std::uint32_t>(sums[1] / n) << 8 |
+                    static_cast<std::uint32_t>(sums[2] / n) << 16;
+        if (step == 1 || step == -1)
+            PaintRun(painted, step > 0 ? at : at - (n - 1), n, k + 1);
+        else
+            for (int i = 0; i < n; ++i) painted[at + step * i] = std::max(painted[at + step * i], k + 1);
     }
+}
+
+}  // namespace
+
+void PencilDraw(WendralState& state) {
+    if (!PictureFitsStores(state)) return;
+    const int w = state.DestWidth;
+    const int h = state.DestHeight;
+    const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    const std::uint8_t* restore = state.RestoreStore();
+    // The tracing and painting take most of the time; the passes before them get the first 30%.
+    const auto report = [&state](double done) {
+        if (state.Progress) state.Progress(done);
+    };
+    constexpr double kBeforeTracing = 0.3;
+
+    const LineFamily families[kFamilies] = {
+        {w, h, kShapeA[0], kShapeB[0], false}, {w, h, kShapeA[0], kShapeB[0], true},
+        {w, h, kShapeA[1], kShapeB[1], false}, {w, h, kShapeA[1], kShapeB[1], true},
+        {w, h, kShapeA[2], kShapeB[2], false}, {w, h, kShapeA[2], kShapeB[2], true}};
+
+    auto strokes = Uninitialised<Stroke>(pixels);
+    DrawStarts(state.Random, w, h, pixels, strokes.get());
+    report(0.05);
+    auto tol = Uninitialised<std::uint16_t>(pixels);
+    MeasureStarts(restore, w, families, pixels, strokes.get(), tol.get());
+    report(0.25);
+    SettleTolerances(tol.get(), pixels);
+    const std::size_t lineSize = pixels + 2 * kPad;
+    const auto familyStart = SortAlongLines(strokes, pixels, lineSize);
     report(kBeforeTracing);
 
     auto line = Uninitialised<Packed>(lineSize);
     std::fill(line.get(), line.get() + kPad, 0);
     std::fill(line.get() + lineSize - kPad, line.get() + lineSize, 0);
     auto painted = Uninitialised<std::uint32_t>(lineSize);
+    // Per pixel, the highest stroke number plus one any family painted there.
     auto winner = std::make_unique<std::uint32_t[]>(pixels);
     auto colour = Uninitialised<std::uint32_t>(pixels);
-    constexpr std::size_t kAhead = 16;
+    const auto tracingReport = [&](std::size_t j) {
+        constexpr std::size_t kEvery = std::size_t{1} << 16;
+        if (j % kEvery == 0 && j != 0)
+            report(kBeforeTracing + (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
+    };
     for (int f = 0; f < kFamilies; ++f) {
         families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
         std::fill(painted.get(), painted.get() + lineSize, 0u);
-        const std::size_t end = bucketStart[static_cast<std::size_t>(f + 1) * buckets];
-        for (std::size_t j = bucketStart[static_cast<std::size_t>(f) * buckets]; j < end; ++j) {
-            if (j + kAhead < end) {
-                const std::uint32_t ahead = strokes[j + kAhead].Number();
-                __builtin_prefetch(&tol[ahead]);
-                __builtin_prefetch(&colour[ahead], 1);
-            }
-            if (j % kReportEvery == 0 && j != 0)
-                report(kBeforeTracing + (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
-            const Stroke s = strokes[j];
-            const std::uint32_t k = s.Number();
-            const int step = directions.at[s.Dir()].step;
-            int sums[3];
-            const std::ptrdiff_t at = s.At();
-            const int n = Trace(line.get(), at, step, s.Limit(), line[at], tol[k], sums);
-            if (n == 0) continue;
-            colour[k] = static_cast<std::uint32_t>(sums[0] / n) | static_cast<std::uint32_t>(sums[1] / n) << 8 |
-                        static_cast<std::uint32_t>(sums[2] / n) << 16;
-            if (step == 1 || step == -1)
-                PaintRun(painted.get(), step > 0 ? at : at - (n - 1), n, k + 1);
-            else
-                for (int i = 0; i < n; ++i) painted[at + step * i] = std::max(painted[at + step * i], k + 1);
-        }
+        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], tol.get(), colour.get(),
+                      painted.get(), tracingReport);
         families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
             winner[pixel] = std::max(winner[pixel], painted[at]);
         });
