@@ -53,7 +53,7 @@ struct LineSpan {
 constexpr std::ptrdiff_t kPad = 8;
 
 class LineFamily {
-public:
+  public:
     LineFamily(int w, int h, int a, int b, bool mirrored)
         : w_(w), h_(h), a_(a), b_(b), mirrored_(mirrored) {
         uMin_ = b_ == 1 ? -a_ * (h_ - 1) : -(h_ - 1);
@@ -111,7 +111,7 @@ public:
         }
     }
 
-private:
+  private:
     static int FloorDiv(int n, int d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
     static int CeilDiv(int n, int d) { return -FloorDiv(-n, d); }
 
@@ -171,11 +171,14 @@ struct DirectionTable {
 // (steps before the trace would leave the picture, at most 400: 9 bits), its direction (index
 // into DirectionTable: 5 bits) and its start as an offset in its family's copy (22 bits).
 // A full-size picture has 3,145,728 strokes and a copy of 3,145,744 pixels, both below 2^22.
+static_assert(std::size_t{kMaxWidth} * kMaxHeight + 2 * kPad < (std::size_t{1} << 22));
+static_assert(kMaxWidth <= 1 << 12, "a start is kept as r << 12 | x");
 struct Stroke {
     std::uint64_t bits;
 
     static Stroke Make(std::uint32_t k, int limit, int dir, std::uint32_t at) {
-        return Stroke{std::uint64_t{k} << 36 | std::uint64_t(limit) << 27 | std::uint64_t(dir) << 22 | at};
+        return Stroke{std::uint64_t{k} << 36 | std::uint64_t(limit) << 27 |
+                      std::uint64_t(dir) << 22 | at};
     }
     std::uint32_t Number() const { return static_cast<std::uint32_t>(bits >> 36); }
     int Limit() const { return static_cast<int>(bits >> 27) & 0x1FF; }
@@ -196,12 +199,16 @@ inline Group LoadGroup(const Packed* line, std::ptrdiff_t at, int i) {
         return _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - i - 3)),
                                  _MM_SHUFFLE(0, 1, 2, 3));
     } else if constexpr (kStep == 2) {
-        const __m128 lo = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i)));
-        const __m128 hi = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 4)));
+        const __m128 lo =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i)));
+        const __m128 hi =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 4)));
         return _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
     } else {
-        const __m128 far = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 6)));
-        const __m128 near = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 2)));
+        const __m128 far =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 6)));
+        const __m128 near =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 2)));
         return _mm_castps_si128(_mm_shuffle_ps(near, far, _MM_SHUFFLE(0, 2, 0, 2)));
     }
 }
@@ -224,7 +231,8 @@ int TraceAlong(const Packed* line, std::ptrdiff_t at, int limit, Packed c0, int 
     // Each 16-bit lane gains at most two pixels a group and a trace has at most 100 groups.
     __m128i acc = zero;
     const auto add = [&](Group g) {
-        acc = _mm_add_epi16(acc, _mm_add_epi16(_mm_unpacklo_epi8(g, zero), _mm_unpackhi_epi8(g, zero)));
+        acc = _mm_add_epi16(acc,
+                            _mm_add_epi16(_mm_unpacklo_epi8(g, zero), _mm_unpackhi_epi8(g, zero)));
     };
     const auto passing = [&](Group g) {
         const __m128i bad = _mm_or_si128(_mm_subs_epu8(g, hi), _mm_subs_epu8(lo, g));
@@ -261,10 +269,14 @@ int TraceAlong(const Packed* line, std::ptrdiff_t at, int limit, Packed c0, int 
 int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0, int tol,
           int sums[3]) {
     switch (step) {
-        case 1: return TraceAlong<1>(line, at, limit, c0, tol, sums);
-        case -1: return TraceAlong<-1>(line, at, limit, c0, tol, sums);
-        case 2: return TraceAlong<2>(line, at, limit, c0, tol, sums);
-        default: return TraceAlong<-2>(line, at, limit, c0, tol, sums);
+        case 1:
+            return TraceAlong<1>(line, at, limit, c0, tol, sums);
+        case -1:
+            return TraceAlong<-1>(line, at, limit, c0, tol, sums);
+        case 2:
+            return TraceAlong<2>(line, at, limit, c0, tol, sums);
+        default:
+            return TraceAlong<-2>(line, at, limit, c0, tol, sums);
     }
 }
 
@@ -290,7 +302,8 @@ inline Packed PixelAt(const Packed* line, std::ptrdiff_t at, int step, int i) {
 inline int ChannelSpread(Packed p, Packed c0) {
     int m = 0;
     for (int shift = 0; shift < 24; shift += 8) {
-        const int d = static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((c0 >> shift) & 0xFF);
+        const int d =
+            static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((c0 >> shift) & 0xFF);
         m = std::max(m, d < 0 ? -d : d);
     }
     return m;
@@ -313,12 +326,12 @@ void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint3
 #endif
 
 // The largest channel difference from the pixel at p over the 11 steps after it, `step`
-// bytes apart in the store, all inside the picture.
-int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, const std::uint8_t* storeEnd) {
+// bytes apart in the store, all inside the picture; `room` bytes of the store lie from p on.
+int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, std::ptrdiff_t room) {
     const std::uint8_t* last = p + (kShortStroke + 1) * step;
 #if defined(__SSE2__)
     // Four bytes a pixel are read, the fourth ignored, unless that would pass the store's end.
-    if (std::max(p + step, last) + 4 <= storeEnd) {
+    if (std::max(step, (kShortStroke + 1) * step) + 4 <= room) {
         const auto load = [](const std::uint8_t* q) {
             int v;
             std::memcpy(&v, q, 4);
@@ -330,7 +343,8 @@ int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, const std::uint
             const __m128i v = _mm_setr_epi32(a, b, cc, d);
             return _mm_or_si128(_mm_subs_epu8(v, c), _mm_subs_epu8(c, v));
         };
-        __m128i m = differences(load(p + step), load(p + 2 * step), load(p + 3 * step), load(p + 4 * step));
+        __m128i m =
+            differences(load(p + step), load(p + 2 * step), load(p + 3 * step), load(p + 4 * step));
         m = _mm_max_epu8(m, differences(load(p + 5 * step), load(p + 6 * step), load(p + 7 * step),
                                         load(p + 8 * step)));
         m = _mm_max_epu8(m, differences(load(p + 9 * step), load(p + 10 * step), load(last), c0));
@@ -342,7 +356,7 @@ int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, const std::uint
         return _mm_cvtsi128_si32(m) & 0xFF;
     }
 #endif
-    (void)storeEnd;
+    (void)room;
     int m = 0;
     for (const std::uint8_t* q = p + step;; q += step) {
         m = std::max({m, std::abs(q[0] - p[0]), std::abs(q[1] - p[1]), std::abs(q[2] - p[2])});
@@ -389,11 +403,10 @@ constexpr std::uint16_t kNeverLonger = 0xFFFF;
 // Turns the entries of DrawStarts into Strokes, in place, and gives each stroke's largest
 // channel difference over its first 11 steps, which is all that decides whether it runs past
 // 10, or kNeverLonger when it cannot.
-void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* families, std::size_t strokes,
-                   Stroke* entries, std::uint16_t* spread) {
+void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* families,
+                   std::size_t strokes, Stroke* entries, std::uint16_t* spread) {
     const DirectionTable& directions = Directions();
     const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
-    const std::uint8_t* storeEnd = restore + kStoreBytes;
     for (std::size_t j = 0; j < strokes; ++j) {
         const auto k = static_cast<std::uint32_t>(entries[j].bits >> 32);
         const auto start = static_cast<std::uint32_t>(entries[j].bits);
@@ -405,13 +418,15 @@ void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* familie
         const Direction d = directions.at[dir];
         int t;
         const LineSpan& span = families[d.family].Span(x0, r0, t);
-        const int room = d.step > 0 ? (span.hi - t) >> (d.step - 1) : (t - span.lo) >> (-d.step - 1);
+        const int room =
+            d.step > 0 ? (span.hi - t) >> (d.step - 1) : (t - span.lo) >> (-d.step - 1);
         const int limit = std::min(kMaxSteps, room);
         entries[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
         std::uint16_t most = kNeverLonger;
         if (limit > kShortStroke) {
             const int dx = dir % 5 - 2, dy = dir / 5 - 2;
-            most = static_cast<std::uint16_t>(FirstStepsSpread(p, 3 * dx - dy * rowBytes, storeEnd));
+            const std::ptrdiff_t room = static_cast<std::ptrdiff_t>(kStoreBytes) - (p - restore);
+            most = static_cast<std::uint16_t>(FirstStepsSpread(p, 3 * dx - dy * rowBytes, room));
         }
         spread[k] = most;
     }
@@ -433,14 +448,15 @@ void SettleTolerances(std::uint16_t* spread, std::size_t strokes) {
 
 // Sorts the strokes by family and by where they start along its lines, so that tracing and
 // painting sweep through the copy instead of jumping about; gives where each family begins.
-std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>& strokes, std::size_t count,
-                                                      std::size_t lineSize) {
+std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>& strokes,
+                                                      std::size_t count, std::size_t lineSize) {
     const DirectionTable& directions = Directions();
     constexpr int kBucketShift = 10;
     const std::size_t buckets = (lineSize >> kBucketShift) + 1;
     std::vector<std::size_t> bucketStart(kFamilies * buckets + 1, 0);
     const auto bucketOf = [&](Stroke s) {
-        return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets + (s.At() >> kBucketShift);
+        return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets +
+               (s.At() >> kBucketShift);
     };
     for (std::size_t j = 0; j < count; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
     for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
@@ -449,7 +465,8 @@ std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>&
     for (std::size_t j = 0; j < count; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
     strokes = std::move(sorted);
     std::array<std::size_t, kFamilies + 1> familyStart;
-    for (int f = 0; f <= kFamilies; ++f) familyStart[f] = bucketStart[static_cast<std::size_t>(f) * buckets];
+    for (int f = 0; f <= kFamilies; ++f)
+        familyStart[f] = bucketStart[static_cast<std::size_t>(f) * buckets];
     return familyStart;
 }
 
@@ -458,7 +475,8 @@ std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>&
 // the higher number, which makes the order of the strokes free.
 template <typename Report>
 void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, std::size_t to,
-                   const std::uint16_t* tol, std::uint32_t* colour, std::uint32_t* painted, Report report) {
+                   const std::uint16_t* tol, std::uint32_t* colour, std::uint32_t* painted,
+                   Report report) {
     const DirectionTable& directions = Directions();
     constexpr std::size_t kAhead = 16;
     for (std::size_t j = from; j < to; ++j) {
@@ -475,12 +493,14 @@ void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, 
         const std::ptrdiff_t at = s.At();
         const int n = Trace(line, at, step, s.Limit(), line[at], tol[k], sums);
         if (n == 0) continue;
-        colour[k] = static_cast<std::uint32_t>(sums[0] / n) | static_cast<std::uint32_t>(sums[1] / n) << 8 |
+        colour[k] = static_cast<std::uint32_t>(sums[0] / n) |
+                    static_cast<std::uint32_t>(sums[1] / n) << 8 |
                     static_cast<std::uint32_t>(sums[2] / n) << 16;
         if (step == 1 || step == -1)
             PaintRun(painted, step > 0 ? at : at - (n - 1), n, k + 1);
         else
-            for (int i = 0; i < n; ++i) painted[at + step * i] = std::max(painted[at + step * i], k + 1);
+            for (int i = 0; i < n; ++i)
+                painted[at + step * i] = std::max(painted[at + step * i], k + 1);
     }
 }
 
@@ -524,13 +544,15 @@ void PencilDraw(WendralState& state) {
     const auto tracingReport = [&](std::size_t j) {
         constexpr std::size_t kEvery = std::size_t{1} << 16;
         if (j % kEvery == 0 && j != 0)
-            report(kBeforeTracing + (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
+            report(kBeforeTracing +
+                   (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
     };
     for (int f = 0; f < kFamilies; ++f) {
-        families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
+        families[f].ForEachPixel(
+            [&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
         std::fill(painted.get(), painted.get() + lineSize, 0u);
-        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], tol.get(), colour.get(),
-                      painted.get(), tracingReport);
+        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], tol.get(),
+                      colour.get(), painted.get(), tracingReport);
         families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
             winner[pixel] = std::max(winner[pixel], painted[at]);
         });

@@ -106,7 +106,9 @@ private slots:
     // a key waiting in the queue reaches no widget until the drawing is over.
     void thePencilShowsItsProgressAndLetsNothingElseRun() {
         AppFixture f;
-        f.AddSource(400, 300, [](int x, int y) { return Bgr{std::uint8_t(x), std::uint8_t(y), std::uint8_t(x ^ y)}; });
+        f.AddSource(400, 300, [](int x, int y) {
+            return Bgr{std::uint8_t(x), std::uint8_t(y), std::uint8_t(x ^ y)};
+        });
         f.ActivateDestination();
         f.frame().RunIdleUpdate();
         struct Watch : QObject {
@@ -126,7 +128,8 @@ private slots:
         } watch;
         watch.frame = &f.frame();
         qApp->installEventFilter(&watch);
-        QCoreApplication::postEvent(&f.view(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, "."));
+        QCoreApplication::postEvent(
+            &f.view(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, "."));
         watch.drawing = true;
         QVERIFY(f.router().Execute(kPencilDraw));
         watch.drawing = false;

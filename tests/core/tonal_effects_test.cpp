@@ -128,8 +128,9 @@ void FillRamps(WendralState& s, int w, int h, std::uint32_t seed) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::uint8_t* noise = s.RestoreStore() + s.DestOffset(x, y);
-            reference::SetPixel(s, x, y, (x * 255 / std::max(1, w - 1) + (noise[0] & 3)) & 0xFF,
-                                (y * 200 / std::max(1, h - 1) + (noise[1] & 1)) & 0xFF, (x + y) & 0xFF);
+            const int blue = x * 255 / std::max(1, w - 1) + (noise[0] & 3);
+            const int green = y * 200 / std::max(1, h - 1) + (noise[1] & 1);
+            reference::SetPixel(s, x, y, blue & 0xFF, green & 0xFF, (x + y) & 0xFF);
         }
     s.SnapshotDestination();
 }
@@ -145,7 +146,8 @@ TEST(PencilDraw, MatchesTheFormulaOnEveryShapeOfPicture) {
         {1, 400, Noise},  {400, 1, Noise},  {3, 7, Ramps},     {257, 255, Patches},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " fill " + std::to_string(c.fill));
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " fill " +
+                     std::to_string(c.fill));
         static WendralState fast, slow;
         for (WendralState* s : {&fast, &slow}) {
             if (c.fill == Noise) reference::FillRandom(*s, c.w, c.h, 21);
