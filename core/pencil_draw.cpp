@@ -437,12 +437,10 @@ void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* familie
 void SettleTolerances(std::uint16_t* spread, std::size_t strokes) {
     int tolerance = 0;
     for (std::size_t k = 0; k < strokes; ++k) {
-        const bool longer = spread[k] != kNeverLonger && spread[k] <= tolerance;
+        // Half the strokes go each way, so the choice is computed rather than branched on.
+        const bool falls = (spread[k] != kNeverLonger) & (spread[k] <= tolerance) & (tolerance > 0);
         spread[k] = static_cast<std::uint16_t>(std::min(tolerance, 255));
-        if (longer && tolerance > 0)
-            --tolerance;
-        else
-            ++tolerance;
+        tolerance += falls ? -1 : 1;
     }
 }
 
