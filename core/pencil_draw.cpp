@@ -535,7 +535,9 @@ void PencilDraw(WendralState& state) {
     auto line = Uninitialised<Packed>(lineSize);
     std::fill(line.get(), line.get() + kPad, 0);
     std::fill(line.get() + lineSize - kPad, line.get() + lineSize, 0);
+    // Cleared once here and then by each merge as it reads, which touches every position again.
     auto painted = Uninitialised<std::uint32_t>(lineSize);
+    std::fill(painted.get(), painted.get() + lineSize, 0u);
     // Per pixel, the highest stroke number plus one any family painted there.
     auto winner = std::make_unique<std::uint32_t[]>(pixels);
     auto colour = Uninitialised<std::uint32_t>(pixels);
@@ -546,13 +548,14 @@ void PencilDraw(WendralState& state) {
                    (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
     };
     for (int f = 0; f < kFamilies; ++f) {
+        if (familyStart[f] == familyStart[f + 1]) continue;
         families[f].ForEachPixel(
             [&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
-        std::fill(painted.get(), painted.get() + lineSize, 0u);
         TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], tol.get(),
                       colour.get(), painted.get(), tracingReport);
         families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
             winner[pixel] = std::max(winner[pixel], painted[at]);
+            painted[at] = 0;
         });
     }
 
