@@ -105,6 +105,27 @@ private:
     QString text_;
 };
 
+// While a slow effect runs, pane 2 shows how far it has got. Only the pane is repainted: a turn
+// of the event loop would let the idle update put its questions and a click start a command.
+class PaneProgress {
+public:
+    PaneProgress(WendralState& state, ReadoutPane& pane, QString what) : state_(state) {
+        state_.Progress = [&pane, what = std::move(what), shown = -1](double done) mutable {
+            const int percent = static_cast<int>(done * 100);
+            if (percent == shown) return;
+            shown = percent;
+            pane.setText(QStringLiteral("%1: %2%").arg(what).arg(percent));
+            pane.repaint();
+        };
+    }
+    ~PaneProgress() { state_.Progress = nullptr; }
+    PaneProgress(const PaneProgress&) = delete;
+    PaneProgress& operator=(const PaneProgress&) = delete;
+
+private:
+    WendralState& state_;
+};
+
 QRect CMainFrame::InitialGeometry(const QSize& screen) {
     const int height = screen.height() * 3 / 4;
     const int width = screen.width() * 3 / 4;
@@ -231,7 +252,11 @@ void CMainFrame::RegisterCommands() {
                 CDestview* view = app_.DestView();
                 if (!view) return;
                 std::optional<BusyCursor> busy;
-                if (slow) busy.emplace();
+                std::optional<PaneProgress> progress;
+                if (slow) {
+                    busy.emplace();
+                    progress.emplace(app_.State(), *readoutPane_, StepName(row.id));
+                }
                 view->RunCommand(row);
             },
             [this, &row] { return CommandState{EffectsEnabled(row.needs)}; });

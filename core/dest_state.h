@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/large_buffer.h"
@@ -70,6 +71,10 @@ public:
     int ContrastThreshold = 127;
 
     Random15 Random;
+
+    // Told now and then how far a long operation has got, from 0 to 1, so that the application
+    // can show it while it waits; empty when nobody listens. No result depends on it.
+    std::function<void(double)> Progress;
 
     // Counts SnapshotDestination calls, the only writer of RestoreStore: the undo history
     // compares RestoreStore only when this has moved.

@@ -65,67 +65,6 @@ void LuminanceEffect(WendralState& state, LuminanceMode mode) {
     });
 }
 
-void PencilDraw(WendralState& state) {
-    if (!PictureFitsStores(state)) return;
-    const int w = state.DestWidth;
-    const int h = state.DestHeight;
-    // One step down the picture is one row back in the bottom-up store.
-    const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
-    const std::uint8_t* restore = state.RestoreStore();
-    std::uint8_t* dest = state.DestinationStore();
-    int tolerance = 0;
-    const long strokes = static_cast<long>(w) * h;
-    for (long s = 0; s < strokes; ++s) {
-        const int x0 = (state.Random.Next() * w) >> 15;
-        const int y0 = (state.Random.Next() * h) >> 15;
-        const std::ptrdiff_t start = static_cast<std::ptrdiff_t>(state.DestOffset(x0, y0));
-        const int b0 = restore[start], g0 = restore[start + 1], r0 = restore[start + 2];
-
-        const int sum = b0 + g0 + r0;
-        const int dy = sum <= 240 ? -2 : sum <= 384 ? -1 : sum <= 528 ? 1 : 2;
-        const int spread = std::max({b0, g0, r0}) - std::min({b0, g0, r0});
-        const int dx = spread <= 15 ? -2 : spread <= 31 ? -1 : spread <= 47 ? 1 : 2;
-        const std::ptrdiff_t step = 3 * dx - dy * rowBytes;
-
-        // The trace ends at the first step outside the picture; that step count is known
-        // in advance, which leaves only the colour test in the loop.
-        const int stepsX = dx > 0 ? (w - 1 - x0) / dx : x0 / -dx;
-        const int stepsY = dy > 0 ? (h - 1 - y0) / dy : y0 / -dy;
-        const int limit = std::min({400, stepsX, stepsY});
-        // |c - c0| > tolerance, as one unsigned comparison (tolerance never falls below 0).
-        const auto span = static_cast<unsigned>(2 * tolerance);
-        const int lb = b0 - tolerance, lg = g0 - tolerance, lr = r0 - tolerance;
-        int n = 0;
-        std::ptrdiff_t at = start;
-        int sb = 0, sg = 0, sr = 0;
-        while (n < limit) {
-            at += step;
-            const int b = restore[at], g = restore[at + 1], r = restore[at + 2];
-            if (static_cast<unsigned>(b - lb) > span || static_cast<unsigned>(g - lg) > span ||
-                static_cast<unsigned>(r - lr) > span)
-                break;
-            sb += b;
-            sg += g;
-            sr += r;
-            ++n;
-        }
-        if (n > 10 && tolerance > 0)
-            --tolerance;
-        else
-            ++tolerance;
-        if (n == 0) continue;
-        // Every painted pixel was traced inside the picture, so painting needs no bounds test.
-        const auto cb = static_cast<std::uint8_t>(sb / n), cg = static_cast<std::uint8_t>(sg / n),
-                   cr = static_cast<std::uint8_t>(sr / n);
-        at = start;
-        for (int k = 0; k < n; ++k, at += step) {
-            dest[at] = cb;
-            dest[at + 1] = cg;
-            dest[at + 2] = cr;
-        }
-    }
-}
-
 namespace {
 template <typename Operation>
 void RunTonal(WendralState& state, Operation op) {

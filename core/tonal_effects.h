@@ -22,7 +22,8 @@ enum class LuminanceMode { BlackAndWhite = 0, InvertedBrightness = 1 };
 void LuminanceEffect(WendralState& state, LuminanceMode mode);
 
 // Paints DestWidth x DestHeight random strokes read from RestoreStore into DestinationStore,
-// drawing two values of state.Random per stroke. Changes no flag.
+// drawing two values of state.Random per stroke, and tells state.Progress how far it has got.
+// Changes no flag.
 void PencilDraw(WendralState& state);
 
 // The three commands: SnapshotDestination, the operation, MarkDestModified.

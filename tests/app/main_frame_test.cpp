@@ -102,6 +102,47 @@ private slots:
         QVERIFY(found);
     }
 
+    // While the pencil draws, pane 2 is painted with how far it has got, and nothing else runs:
+    // a key waiting in the queue reaches no widget until the drawing is over.
+    void thePencilShowsItsProgressAndLetsNothingElseRun() {
+        AppFixture f;
+        f.AddSource(400, 300, [](int x, int y) {
+            return Bgr{std::uint8_t(x), std::uint8_t(y), std::uint8_t(x ^ y)};
+        });
+        f.ActivateDestination();
+        f.frame().RunIdleUpdate();
+        struct Watch : QObject {
+            CMainFrame* frame = nullptr;
+            bool drawing = false;
+            QStringList shown;
+            int keysWhileDrawing = 0;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (!drawing) return false;
+                if (e->type() == QEvent::KeyPress) ++keysWhileDrawing;
+                const QString text = frame->PaneText(2);
+                if (e->type() == QEvent::Paint && o->parent() == frame->statusBar() &&
+                    (shown.isEmpty() || shown.last() != text))
+                    shown << text;
+                return false;
+            }
+        } watch;
+        watch.frame = &f.frame();
+        qApp->installEventFilter(&watch);
+        QCoreApplication::postEvent(
+            &f.view(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, "."));
+        watch.drawing = true;
+        QVERIFY(f.router().Execute(kPencilDraw));
+        watch.drawing = false;
+        qApp->removeEventFilter(&watch);
+
+        QVERIFY2(watch.shown.size() >= 3, qPrintable(watch.shown.join(" | ")));
+        QCOMPARE(watch.shown.last(), QString("Pencil Draw: 100%"));
+        QCOMPARE(watch.keysWhileDrawing, 0);
+        QVERIFY(!f.state().Progress);
+        f.frame().RunIdleUpdate();
+        QCOMPARE(f.frame().PaneText(2), f.frame().ColourReadoutText());
+    }
+
     void theOverwriteQuestionIsAskedOncePerChange() {
         AppFixture f;
         f.AddSource(16, 8, Bgr{1, 2, 3});

@@ -121,6 +121,61 @@ TEST(PencilDraw, LongStrokesOnANearlyFlatPictureMatchTheFormula) {
     reference::ExpectStoresEqual(fast, slow);
 }
 
+// Smooth ramps with a little noise: the tolerance stays low and strokes stop part way, unlike
+// on noise, where most strokes run to their limit unchecked.
+void FillRamps(WendralState& s, int w, int h, std::uint32_t seed) {
+    reference::FillRandom(s, w, h, seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* noise = s.RestoreStore() + s.DestOffset(x, y);
+            const int blue = x * 255 / std::max(1, w - 1) + (noise[0] & 3);
+            const int green = y * 200 / std::max(1, h - 1) + (noise[1] & 1);
+            reference::SetPixel(s, x, y, blue & 0xFF, green & 0xFF, (x + y) & 0xFF);
+        }
+    s.SnapshotDestination();
+}
+
+TEST(PencilDraw, MatchesTheFormulaOnEveryShapeOfPicture) {
+    enum Fill { Noise, Patches, Ramps };
+    const struct {
+        int w, h;
+        Fill fill;
+    } cases[] = {
+        {kMaxWidth, kMaxHeight, Noise},  // the whole grid, where the store ends with the picture
+        {333, 77, Ramps}, {77, 333, Ramps}, {2, 300, Patches}, {300, 2, Patches},
+        {1, 400, Noise},  {400, 1, Noise},  {3, 7, Ramps},     {257, 255, Patches},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " fill " +
+                     std::to_string(c.fill));
+        static WendralState fast, slow;
+        for (WendralState* s : {&fast, &slow}) {
+            if (c.fill == Noise) reference::FillRandom(*s, c.w, c.h, 21);
+            if (c.fill == Patches) reference::FillPatches(*s, c.w, c.h, 21);
+            if (c.fill == Ramps) FillRamps(*s, c.w, c.h, 21);
+            s->Random.SetState(0x2468ACE1u + static_cast<std::uint32_t>(c.w));
+        }
+        PencilDraw(fast);
+        reference::Pencil(slow);
+        reference::ExpectStoresEqual(fast, slow);
+        EXPECT_EQ(fast.Random.State(), slow.Random.State());
+    }
+}
+
+TEST(PencilDraw, ReportsRisingProgressThatEndsAtOneAndChangesNothing) {
+    static WendralState heard, unheard;
+    for (WendralState* s : {&heard, &unheard}) reference::FillPatches(*s, 640, 480, 5);
+    std::vector<double> reports;
+    heard.Progress = [&reports](double done) { reports.push_back(done); };
+    PencilDraw(heard);
+    PencilDraw(unheard);
+    reference::ExpectStoresEqual(heard, unheard);
+    ASSERT_GE(reports.size(), 5u);  // 307,200 strokes: the pane moves several times
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_GT(reports.front(), 0.0);
+    EXPECT_EQ(reports.back(), 1.0);
+}
+
 TEST(PencilDraw, FlatPictureKeepsItsColourAndOnePixelIsNeverPainted) {
     static WendralState state;
     state.DestWidth = 12;

@@ -1,0 +1,573 @@
+// The pencil's strokes run diagonally, so in the bottom-up rows of the stores every step of a
+// stroke lands in another cache line, and a busy full-size picture takes some 280 million such
+// steps to read and as many to paint. Here the strokes are grouped by the line they run on:
+// the picture is copied once per direction into a layout where each such line is contiguous,
+// strokes are traced and painted there, and the winner of each pixel (the last stroke to
+// paint it) is carried back to the destination at the end. The order of the strokes only
+// shows in the tolerance, and whether a stroke runs past 10 steps depends on its first 11
+// steps alone, so one short pass over every stroke settles each stroke's tolerance before any
+// is traced in full.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "core/effect_support.h"
+#include "core/tonal_effects.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace wendral {
+namespace {
+
+constexpr int kMaxSteps = 400;
+// A stroke longer than this many steps makes the tolerance fall.
+constexpr int kShortStroke = 10;
+
+// One pixel in four bytes, blue lowest, the fourth byte 0, so that four pixels fill a vector.
+using Packed = std::uint32_t;
+
+Packed PackAt(const std::uint8_t* p) {
+    return Packed{p[0]} | Packed{p[1]} << 8 | Packed{p[2]} << 16;
+}
+
+// Picture coordinates x, y (y from the top) go to store coordinates x, r (r from the bottom
+// row). A line family is the set of parallel lines one stroke direction runs on, described in
+// x', r where x' is x or, for the mirrored families, W - 1 - x: one step along the line moves
+// x' by `a` and r by `b`, both positive. Shapes (1, 1), (2, 1) and (1, 2), each plain and
+// mirrored, cover all sixteen directions. The steps of a stroke (1 or 2 of these primitive
+// steps, forwards or backwards) then move along contiguous memory.
+struct LineSpan {
+    std::ptrdiff_t start;   // offset of position t = 0 (not necessarily inside the line)
+    std::ptrdiff_t pixel0;  // store pixel index of position t = 0, likewise
+    int lo, hi;             // positions inside the picture, lo > hi for none
+};
+
+// Room before and after the copy: vector loads may run up to 7 pixels past a line's end.
+constexpr std::ptrdiff_t kPad = 8;
+
+class LineFamily {
+  public:
+    LineFamily(int w, int h, int a, int b, bool mirrored)
+        : w_(w), h_(h), a_(a), b_(b), mirrored_(mirrored) {
+        uMin_ = b_ == 1 ? -a_ * (h_ - 1) : -(h_ - 1);
+        const int uMax = b_ == 1 ? w_ - 1 : 2 * (w_ - 1);
+        // One position further along a line is this many pixels further in the store.
+        slope_ = b_ == 1 ? w_ + (mirrored_ ? -a_ : a_) : 2 * w_ + (mirrored_ ? -1 : 1);
+        spans_.resize(static_cast<std::size_t>(uMax - uMin_ + 1));
+        std::ptrdiff_t base = kPad;
+        for (int u = uMin_; u <= uMax; ++u) {
+            LineSpan& s = spans_[static_cast<std::size_t>(u - uMin_)];
+            // Positions are r for the shapes with b = 1 and x' for (1, 2).
+            if (b_ == 1) {
+                s.lo = std::max(0, CeilDiv(-u, a_));
+                s.hi = std::min(h_ - 1, FloorDiv(w_ - 1 - u, a_));
+                s.pixel0 = mirrored_ ? w_ - 1 - u : u;
+            } else {
+                s.lo = std::max(0, CeilDiv(u, 2));
+                s.hi = std::min(w_ - 1, FloorDiv(h_ - 1 + u, 2));
+                s.pixel0 = -static_cast<std::ptrdiff_t>(u) * w_ + (mirrored_ ? w_ - 1 : 0);
+            }
+            s.start = base - s.lo;
+            if (s.hi >= s.lo) base += s.hi - s.lo + 1;
+        }
+    }
+
+    // The line through store pixel (x, r) and the position of that pixel on it.
+    const LineSpan& Span(int x, int r, int& t) const {
+        const int xp = mirrored_ ? w_ - 1 - x : x;
+        t = b_ == 1 ? r : xp;
+        return spans_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)];
+    }
+
+    // Calls visit(line offset, store pixel index) for every pixel, in tiles of neighbouring
+    // lines and positions small enough that both sides stay in the first-level cache.
+    template <typename Visit>
+    void ForEachPixel(Visit visit) const {
+        const int lines = static_cast<int>(spans_.size());
+        constexpr int kTile = 32;
+        for (int first = 0; first < lines; first += kTile) {
+            const int last = std::min(lines, first + kTile);
+            int tLo = h_ + w_, tHi = -1;
+            for (int i = first; i < last; ++i) {
+                tLo = std::min(tLo, spans_[static_cast<std::size_t>(i)].lo);
+                tHi = std::max(tHi, spans_[static_cast<std::size_t>(i)].hi);
+            }
+            for (int t0 = tLo; t0 <= tHi; t0 += kTile)
+                for (int i = first; i < last; ++i) {
+                    const LineSpan& s = spans_[static_cast<std::size_t>(i)];
+                    const int from = std::max(s.lo, t0), to = std::min(s.hi, t0 + kTile - 1);
+                    std::ptrdiff_t at = s.start + from;
+                    std::ptrdiff_t pixel = s.pixel0 + static_cast<std::ptrdiff_t>(from) * slope_;
+                    for (int t = from; t <= to; ++t, ++at, pixel += slope_)
+                        visit(at, static_cast<std::size_t>(pixel));
+                }
+        }
+    }
+
+  private:
+    static int FloorDiv(int n, int d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
+    static int CeilDiv(int n, int d) { return -FloorDiv(-n, d); }
+
+    int w_, h_, a_, b_;
+    bool mirrored_;
+    int uMin_ = 0;
+    std::ptrdiff_t slope_ = 0;
+    std::vector<LineSpan> spans_;
+};
+
+constexpr int kFamilies = 6;
+
+struct Direction {
+    int family;
+    int step;  // along the line: 1 or 2 positions, negative backwards
+};
+
+// Family f is shape f / 2, mirrored when f is odd.
+constexpr int kShapeA[3] = {1, 2, 1};
+constexpr int kShapeB[3] = {1, 1, 2};
+
+Direction DirectionOf(int dx, int dy) {
+    const int dr = -dy;
+    const int g = (dx == dr || dx == -dr) ? (dx < 0 ? -dx : dx) : 1;
+    int p = dx / g, q = dr / g, s = g;
+    if (q < 0) {
+        p = -p;
+        q = -q;
+        s = -s;
+    }
+    const int ap = p < 0 ? -p : p;
+    const int shape = ap == q ? 0 : (ap == 2 ? 1 : 2);
+    return Direction{2 * shape + (p < 0 ? 1 : 0), s};
+}
+
+// Indexed by (dy + 2) * 5 + (dx + 2) for the picture steps dx, dy in -2, -1, 1, 2.
+struct DirectionTable {
+    Direction at[25];
+    // The start pixel's channel sum and range give dy and dx, tabled as their parts of the index.
+    std::uint8_t bySum[3 * 255 + 1], byRange[256];
+    DirectionTable() {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (dx != 0 && dy != 0) at[(dy + 2) * 5 + dx + 2] = DirectionOf(dx, dy);
+        for (int sum = 0; sum <= 3 * 255; ++sum) {
+            const int dy = sum <= 240 ? -2 : sum <= 384 ? -1 : sum <= 528 ? 1 : 2;
+            bySum[sum] = static_cast<std::uint8_t>((dy + 2) * 5);
+        }
+        for (int range = 0; range < 256; ++range) {
+            const int dx = range <= 15 ? -2 : range <= 31 ? -1 : range <= 47 ? 1 : 2;
+            byRange[range] = static_cast<std::uint8_t>(dx + 2);
+        }
+    }
+};
+
+// One stroke between the passes, packed in 64 bits: its number (22 bits), its length limit
+// (steps before the trace would leave the picture, at most 400: 9 bits), its direction (index
+// into DirectionTable: 5 bits) and its start as an offset in its family's copy (22 bits).
+// A full-size picture has 3,145,728 strokes and a copy of 3,145,744 pixels, both below 2^22.
+static_assert(std::size_t{kMaxWidth} * kMaxHeight + 2 * kPad < (std::size_t{1} << 22));
+static_assert(kMaxWidth <= 1 << 12, "a start is kept as r << 12 | x");
+struct Stroke {
+    std::uint64_t bits;
+
+    static Stroke Make(std::uint32_t k, int limit, int dir, std::uint32_t at) {
+        return Stroke{std::uint64_t{k} << 36 | std::uint64_t(limit) << 27 |
+                      std::uint64_t(dir) << 22 | at};
+    }
+    std::uint32_t Number() const { return static_cast<std::uint32_t>(bits >> 36); }
+    int Limit() const { return static_cast<int>(bits >> 27) & 0x1FF; }
+    int Dir() const { return static_cast<int>(bits >> 22) & 0x1F; }
+    std::uint32_t At() const { return static_cast<std::uint32_t>(bits) & 0x3FFFFF; }
+};
+
+// Pixels at at + kStep * (i ... i + 3), in that order.
+#if defined(__SSE2__)
+using Group = __m128i;
+
+template <int kStep>
+inline Group LoadGroup(const Packed* line, std::ptrdiff_t at, int i) {
+    const Packed* p = line + at;
+    if constexpr (kStep == 1) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    } else if constexpr (kStep == -1) {
+        return _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - i - 3)),
+                                 _MM_SHUFFLE(0, 1, 2, 3));
+    } else if constexpr (kStep == 2) {
+        const __m128 lo =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i)));
+        const __m128 hi =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 4)));
+        return _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+    } else {
+        const __m128 far =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 6)));
+        const __m128 near =
+            _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2 * i - 2)));
+        return _mm_castps_si128(_mm_shuffle_ps(near, far, _MM_SHUFFLE(0, 2, 0, 2)));
+    }
+}
+
+// The first `count` pixels of the group kept, the rest zero.
+inline Group KeepFirst(Group g, int count) {
+    alignas(16) static constexpr std::uint32_t kMasks[5][4] = {
+        {0, 0, 0, 0}, {~0u, 0, 0, 0}, {~0u, ~0u, 0, 0}, {~0u, ~0u, ~0u, 0}, {~0u, ~0u, ~0u, ~0u}};
+    return _mm_and_si128(g, _mm_load_si128(reinterpret_cast<const __m128i*>(kMasks[count])));
+}
+
+// Steps taken before the first pixel with a channel more than `tol` from c0, at most `limit`;
+// their channel sums go to sums[0 ... 2].
+template <int kStep>
+int TraceAlong(const Packed* line, std::ptrdiff_t at, int limit, Packed c0, int tol, int sums[3]) {
+    const __m128i c = _mm_set1_epi32(static_cast<int>(c0));
+    const __m128i t = _mm_set1_epi8(static_cast<char>(tol));
+    const __m128i lo = _mm_subs_epu8(c, t), hi = _mm_adds_epu8(c, t);
+    const __m128i zero = _mm_setzero_si128();
+    // Each 16-bit lane gains at most two pixels a group and a trace has at most 100 groups.
+    __m128i acc = zero;
+    const auto add = [&](Group g) {
+        acc = _mm_add_epi16(acc,
+                            _mm_add_epi16(_mm_unpacklo_epi8(g, zero), _mm_unpackhi_epi8(g, zero)));
+    };
+    const auto passing = [&](Group g) {
+        const __m128i bad = _mm_or_si128(_mm_subs_epu8(g, hi), _mm_subs_epu8(lo, g));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bad, zero)));
+    };
+    // A tolerance that reaches 0 and 255 from every channel lets nothing stop the trace, which
+    // in a busy picture is what most of the steps see.
+    const int most = std::max({c0 & 0xFF, (c0 >> 8) & 0xFF, (c0 >> 16) & 0xFFu});
+    const int least = std::min({c0 & 0xFF, (c0 >> 8) & 0xFF, (c0 >> 16) & 0xFFu});
+    const bool open = tol >= most && tol >= 255 - least;
+    int i = 1;
+    if (open)
+        for (; i + 3 <= limit; i += 4) add(LoadGroup<kStep>(line, at, i));
+    else
+        for (; i + 3 <= limit; i += 4) {
+            const Group g = LoadGroup<kStep>(line, at, i);
+            if (passing(g) != 0xFFFFu) break;
+            add(g);
+        }
+    int n = i - 1;
+    if (i <= limit) {
+        const Group g = LoadGroup<kStep>(line, at, i);
+        const unsigned failed = ~passing(g) & 0xFFFFu;
+        const int passed = std::min(failed ? __builtin_ctz(failed) >> 2 : 4, limit - i + 1);
+        add(KeepFirst(g, passed));
+        n += passed;
+    }
+    alignas(16) std::uint16_t lanes[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
+    for (int k = 0; k < 3; ++k) sums[k] = lanes[k] + lanes[k + 4];
+    return n;
+}
+
+int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0, int tol,
+          int sums[3]) {
+    switch (step) {
+        case 1:
+            return TraceAlong<1>(line, at, limit, c0, tol, sums);
+        case -1:
+            return TraceAlong<-1>(line, at, limit, c0, tol, sums);
+        case 2:
+            return TraceAlong<2>(line, at, limit, c0, tol, sums);
+        default:
+            return TraceAlong<-2>(line, at, limit, c0, tol, sums);
+    }
+}
+
+// Marks positions from ... from + count - 1 with `mark` where they hold a lower one.
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
+    // Marks stay below 2^31, so the signed comparison orders them.
+    const __m128i m = _mm_set1_epi32(static_cast<int>(mark));
+    std::uint32_t* p = painted + from;
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i lower = _mm_cmpgt_epi32(m, old);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
+                         _mm_or_si128(_mm_and_si128(lower, m), _mm_andnot_si128(lower, old)));
+    }
+    for (; i < count; ++i) p[i] = std::max(p[i], mark);
+}
+#else
+inline Packed PixelAt(const Packed* line, std::ptrdiff_t at, int step, int i) {
+    return line[at + step * i];
+}
+
+inline int ChannelSpread(Packed p, Packed c0) {
+    int m = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int d =
+            static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((c0 >> shift) & 0xFF);
+        m = std::max(m, d < 0 ? -d : d);
+    }
+    return m;
+}
+
+int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0, int tol,
+          int sums[3]) {
+    sums[0] = sums[1] = sums[2] = 0;
+    int n = 0;
+    for (; n < limit; ++n) {
+        const Packed p = PixelAt(line, at, step, n + 1);
+        if (ChannelSpread(p, c0) > tol) break;
+        for (int k = 0; k < 3; ++k) sums[k] += static_cast<int>((p >> (8 * k)) & 0xFF);
+    }
+    return n;
+}
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
+    for (int i = 0; i < count; ++i) painted[from + i] = std::max(painted[from + i], mark);
+}
+#endif
+
+// The largest channel difference from the pixel at p over the 11 steps after it, `step`
+// bytes apart in the store, all inside the picture; `room` bytes of the store lie from p on.
+int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, std::ptrdiff_t room) {
+    const std::uint8_t* last = p + (kShortStroke + 1) * step;
+#if defined(__SSE2__)
+    // Four bytes a pixel are read, the fourth ignored, unless that would pass the store's end.
+    if (std::max(step, (kShortStroke + 1) * step) + 4 <= room) {
+        const auto load = [](const std::uint8_t* q) {
+            int v;
+            std::memcpy(&v, q, 4);
+            return v;
+        };
+        const int c0 = load(p);
+        const __m128i c = _mm_set1_epi32(c0);
+        const auto differences = [&](int a, int b, int cc, int d) {
+            const __m128i v = _mm_setr_epi32(a, b, cc, d);
+            return _mm_or_si128(_mm_subs_epu8(v, c), _mm_subs_epu8(c, v));
+        };
+        __m128i m =
+            differences(load(p + step), load(p + 2 * step), load(p + 3 * step), load(p + 4 * step));
+        m = _mm_max_epu8(m, differences(load(p + 5 * step), load(p + 6 * step), load(p + 7 * step),
+                                        load(p + 8 * step)));
+        m = _mm_max_epu8(m, differences(load(p + 9 * step), load(p + 10 * step), load(last), c0));
+        m = _mm_and_si128(m, _mm_set1_epi32(0x00FFFFFF));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 8));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 4));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 2));
+        m = _mm_max_epu8(m, _mm_srli_si128(m, 1));
+        return _mm_cvtsi128_si32(m) & 0xFF;
+    }
+#endif
+    (void)room;
+    int m = 0;
+    for (const std::uint8_t* q = p + step;; q += step) {
+        m = std::max({m, std::abs(q[0] - p[0]), std::abs(q[1] - p[1]), std::abs(q[2] - p[2])});
+        if (q == last) return m;
+    }
+}
+
+// Working memory of one drawing, left uninitialised where every element is written before use.
+template <typename T>
+std::unique_ptr<T[]> Uninitialised(std::size_t n) {
+    return std::unique_ptr<T[]>(new T[n]);
+}
+
+const DirectionTable& Directions() {
+    static const DirectionTable table;
+    return table;
+}
+
+// The start points, drawn in the order the strokes would draw them, sorted by row so that the
+// pixels each start reads lie in a band of rows the cache holds. A copy of the generator
+// counts the rows first; the generator itself then places the strokes. Until MeasureStarts
+// each entry holds the stroke number in its high half and the start as r << 12 | x in its low
+// half.
+void DrawStarts(Random15& random, int w, int h, std::size_t strokes, Stroke* byRow) {
+    const auto startOf = [w, h](Random15& r) {
+        int r1, r2;
+        r.NextPair(r1, r2);
+        const int x0 = (r1 * w) >> 15;
+        const int r0 = h - 1 - ((r2 * h) >> 15);
+        return static_cast<std::uint32_t>(r0 << 12 | x0);
+    };
+    std::vector<std::size_t> rowStart(static_cast<std::size_t>(h) + 1, 0);
+    Random15 ahead = random;
+    for (std::size_t k = 0; k < strokes; ++k) ++rowStart[(startOf(ahead) >> 12) + 1];
+    for (std::size_t r = 0; r + 1 < rowStart.size(); ++r) rowStart[r + 1] += rowStart[r];
+    for (std::size_t k = 0; k < strokes; ++k) {
+        const std::uint32_t start = startOf(random);
+        byRow[rowStart[start >> 12]++].bits = std::uint64_t{k} << 32 | start;
+    }
+}
+
+constexpr std::uint16_t kNeverLonger = 0xFFFF;
+
+// Turns the entries of DrawStarts into Strokes, in place, and gives each stroke's largest
+// channel difference over its first 11 steps, which is all that decides whether it runs past
+// 10, or kNeverLonger when it cannot.
+void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* families,
+                   std::size_t strokes, Stroke* entries, std::uint16_t* spread) {
+    const DirectionTable& directions = Directions();
+    const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
+    for (std::size_t j = 0; j < strokes; ++j) {
+        const auto k = static_cast<std::uint32_t>(entries[j].bits >> 32);
+        const auto start = static_cast<std::uint32_t>(entries[j].bits);
+        const int x0 = static_cast<int>(start & 0xFFF), r0 = static_cast<int>(start >> 12);
+        const std::uint8_t* p = restore + 3 * (static_cast<std::ptrdiff_t>(r0) * w + x0);
+        const int b0 = p[0], g0 = p[1], red0 = p[2];
+        const int dir = directions.bySum[b0 + g0 + red0] +
+                        directions.byRange[std::max({b0, g0, red0}) - std::min({b0, g0, red0})];
+        const Direction d = directions.at[dir];
+        int t;
+        const LineSpan& span = families[d.family].Span(x0, r0, t);
+        const int room =
+            d.step > 0 ? (span.hi - t) >> (d.step - 1) : (t - span.lo) >> (-d.step - 1);
+        const int limit = std::min(kMaxSteps, room);
+        entries[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
+        std::uint16_t most = kNeverLonger;
+        if (limit > kShortStroke) {
+            const int dx = dir % 5 - 2, dy = dir / 5 - 2;
+            const std::ptrdiff_t room = static_cast<std::ptrdiff_t>(kStoreBytes) - (p - restore);
+            most = static_cast<std::uint16_t>(FirstStepsSpread(p, 3 * dx - dy * rowBytes, room));
+        }
+        spread[k] = most;
+    }
+}
+
+// Replaces each stroke's spread with the tolerance it is traced with, capped at 255, which
+// every difference passes.
+void SettleTolerances(std::uint16_t* spread, std::size_t strokes) {
+    int tolerance = 0;
+    for (std::size_t k = 0; k < strokes; ++k) {
+        // Half the strokes go each way, so the choice is computed rather than branched on.
+        const bool falls = (spread[k] != kNeverLonger) & (spread[k] <= tolerance) & (tolerance > 0);
+        spread[k] = static_cast<std::uint16_t>(std::min(tolerance, 255));
+        tolerance += falls ? -1 : 1;
+    }
+}
+
+// Sorts the strokes by family and by where they start along its lines, so that tracing and
+// painting sweep through the copy instead of jumping about; gives where each family begins.
+std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>& strokes,
+                                                      std::size_t count, std::size_t lineSize) {
+    const DirectionTable& directions = Directions();
+    constexpr int kBucketShift = 10;
+    const std::size_t buckets = (lineSize >> kBucketShift) + 1;
+    std::vector<std::size_t> bucketStart(kFamilies * buckets + 1, 0);
+    const auto bucketOf = [&](Stroke s) {
+        return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets +
+               (s.At() >> kBucketShift);
+    };
+    for (std::size_t j = 0; j < count; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
+    for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
+    auto sorted = Uninitialised<Stroke>(count);
+    std::vector<std::size_t> next(bucketStart.begin(), bucketStart.end() - 1);
+    for (std::size_t j = 0; j < count; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
+    strokes = std::move(sorted);
+    std::array<std::size_t, kFamilies + 1> familyStart;
+    for (int f = 0; f <= kFamilies; ++f)
+        familyStart[f] = bucketStart[static_cast<std::size_t>(f) * buckets];
+    return familyStart;
+}
+
+// Traces strokes[from ... to - 1], all of one family, along `line`, keeps each one's colour by
+// stroke number and marks the positions it paints with its number plus one. Painting keeps
+// the higher number, which makes the order of the strokes free.
+template <typename Report>
+void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, std::size_t to,
+                   const std::uint16_t* tol, std::uint32_t* colour, std::uint32_t* painted,
+                   Report report) {
+    const DirectionTable& directions = Directions();
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t j = from; j < to; ++j) {
+        if (j + kAhead < to) {
+            const std::uint32_t ahead = strokes[j + kAhead].Number();
+            __builtin_prefetch(&tol[ahead]);
+            __builtin_prefetch(&colour[ahead], 1);
+        }
+        report(j);
+        const Stroke s = strokes[j];
+        const std::uint32_t k = s.Number();
+        const int step = directions.at[s.Dir()].step;
+        int sums[3];
+        const std::ptrdiff_t at = s.At();
+        const int n = Trace(line, at, step, s.Limit(), line[at], tol[k], sums);
+        if (n == 0) continue;
+        colour[k] = static_cast<std::uint32_t>(sums[0] / n) |
+                    static_cast<std::uint32_t>(sums[1] / n) << 8 |
+                    static_cast<std::uint32_t>(sums[2] / n) << 16;
+        if (step == 1 || step == -1)
+            PaintRun(painted, step > 0 ? at : at - (n - 1), n, k + 1);
+        else
+            for (int i = 0; i < n; ++i)
+                painted[at + step * i] = std::max(painted[at + step * i], k + 1);
+    }
+}
+
+}  // namespace
+
+void PencilDraw(WendralState& state) {
+    if (!PictureFitsStores(state)) return;
+    const int w = state.DestWidth;
+    const int h = state.DestHeight;
+    const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    const std::uint8_t* restore = state.RestoreStore();
+    // The tracing and painting take most of the time; the passes before them get the first 30%.
+    const auto report = [&state](double done) {
+        if (state.Progress) state.Progress(done);
+    };
+    constexpr double kBeforeTracing = 0.3;
+
+    const LineFamily families[kFamilies] = {
+        {w, h, kShapeA[0], kShapeB[0], false}, {w, h, kShapeA[0], kShapeB[0], true},
+        {w, h, kShapeA[1], kShapeB[1], false}, {w, h, kShapeA[1], kShapeB[1], true},
+        {w, h, kShapeA[2], kShapeB[2], false}, {w, h, kShapeA[2], kShapeB[2], true}};
+
+    auto strokes = Uninitialised<Stroke>(pixels);
+    DrawStarts(state.Random, w, h, pixels, strokes.get());
+    report(0.05);
+    auto tol = Uninitialised<std::uint16_t>(pixels);
+    MeasureStarts(restore, w, families, pixels, strokes.get(), tol.get());
+    report(0.25);
+    SettleTolerances(tol.get(), pixels);
+    const std::size_t lineSize = pixels + 2 * kPad;
+    const auto familyStart = SortAlongLines(strokes, pixels, lineSize);
+    report(kBeforeTracing);
+
+    auto line = Uninitialised<Packed>(lineSize);
+    std::fill(line.get(), line.get() + kPad, 0);
+    std::fill(line.get() + lineSize - kPad, line.get() + lineSize, 0);
+    // Cleared once here and then by each merge as it reads, which touches every position again.
+    auto painted = Uninitialised<std::uint32_t>(lineSize);
+    std::fill(painted.get(), painted.get() + lineSize, 0u);
+    // Per pixel, the highest stroke number plus one any family painted there.
+    auto winner = std::make_unique<std::uint32_t[]>(pixels);
+    auto colour = Uninitialised<std::uint32_t>(pixels);
+    const auto tracingReport = [&](std::size_t j) {
+        constexpr std::size_t kEvery = std::size_t{1} << 16;
+        if (j % kEvery == 0 && j != 0)
+            report(kBeforeTracing +
+                   (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
+    };
+    for (int f = 0; f < kFamilies; ++f) {
+        if (familyStart[f] == familyStart[f + 1]) continue;
+        families[f].ForEachPixel(
+            [&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
+        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], tol.get(),
+                      colour.get(), painted.get(), tracingReport);
+        families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
+            winner[pixel] = std::max(winner[pixel], painted[at]);
+            painted[at] = 0;
+        });
+    }
+
+    std::uint8_t* dest = state.DestinationStore();
+    for (std::size_t i = 0; i < pixels; ++i) {
+        if (winner[i] == 0) continue;
+        const std::uint32_t c = colour[winner[i] - 1];
+        dest[3 * i] = static_cast<std::uint8_t>(c);
+        dest[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+        dest[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
+    }
+    report(1);
+}
+
+}  // namespace wendral
