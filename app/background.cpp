@@ -1,8 +1,8 @@
 #include "app/background.h"
 
 #include <QFile>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include "app/packet_image.h"
 #include "core/source_view.h"
@@ -14,9 +14,8 @@ PicturePacket ReadBmpPacketFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = file.readAll();
-    PicturePacket packet =
-        ReadBmpPacket(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                      static_cast<std::size_t>(bytes.size()));
+    PicturePacket packet = ReadBmpPacket(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                         static_cast<std::size_t>(bytes.size()));
     // A packet whose rows the file does not hold in full is no picture.
     if (!Rows24(packet).valid) return {};
     return packet;

@@ -9,13 +9,16 @@ namespace wendral::app {
 
 // The background picture's document: one packet, empty at first.
 class CBackDoc {
-public:
+  public:
     bool Open(const QString& path);  // false for a missing or unreadable BMP file
-    void NewDocument() { packet_.reset(); image_ = QImage(); }
+    void NewDocument() {
+        packet_.reset();
+        image_ = QImage();
+    }
     const PicturePacket& Packet() const { return packet_; }
     const QImage& Image() const { return image_; }
 
-private:
+  private:
     PicturePacket packet_;
     QImage image_;  // the packet as drawn
 };
@@ -23,11 +26,11 @@ private:
 // Paints the background picture as tiles of its own size from the top-left corner, at most
 // 100 rows and 100 columns; without a picture it paints nothing.
 class CBackview {
-public:
+  public:
     explicit CBackview(const CBackDoc& doc) : doc_(doc) {}
     void Paint(QPainter& painter, const QSize& client) const;
 
-private:
+  private:
     const CBackDoc& doc_;
 };
 
@@ -36,25 +39,26 @@ private:
 // never be activated.
 class CChildtwo : public QMdiArea {
     Q_OBJECT
-public:
+  public:
     explicit CChildtwo(QWidget* parent = nullptr);
     CBackDoc& Document() { return doc_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     CBackDoc doc_;
     CBackview view_{doc_};
 };
 
 // Template 8: opens the background picture into the area's document.
 class BackgroundTemplate : public DocTemplate {
-public:
-    explicit BackgroundTemplate(CChildtwo& area) : DocTemplate(kBackgroundTemplate, "Background picture"), area_(area) {}
+  public:
+    explicit BackgroundTemplate(CChildtwo& area)
+        : DocTemplate(kBackgroundTemplate, "Background picture"), area_(area) {}
     bool OpenDocumentFile(const QString& path) override;
 
-private:
+  private:
     CChildtwo& area_;
 };
 

@@ -19,7 +19,8 @@ namespace wendral::app {
 
 CommandTarget::~CommandTarget() = default;
 
-void CommandTarget::OnCommand(int id, std::function<void()> run, std::function<CommandState()> update) {
+void CommandTarget::OnCommand(int id, std::function<void()> run,
+                              std::function<CommandState()> update) {
     handlers_[id] = CommandHandler{std::move(run), std::move(update)};
 }
 
@@ -51,7 +52,8 @@ CommandRouter::CommandRouter(QWidget* window, CommandTarget* mainFrame, CommandT
         action->setToolTip(cut < 0 ? prompt : prompt.mid(cut + 1));
         if (info.keys) {
             QList<QKeySequence> keys;
-            for (const QString& k : QString::fromUtf8(info.keys).split(';')) keys << QKeySequence(k);
+            for (const QString& k : QString::fromUtf8(info.keys).split(';'))
+                keys << QKeySequence(k);
             action->setShortcuts(keys);
             // The menu texts carry their own hints after "\t".
             action->setShortcutVisibleInContextMenu(false);
@@ -66,7 +68,9 @@ CommandRouter::CommandRouter(QWidget* window, CommandTarget* mainFrame, CommandT
     qApp->installEventFilter(this);
 }
 
-CommandRouter::~CommandRouter() { qApp->removeEventFilter(this); }
+CommandRouter::~CommandRouter() {
+    qApp->removeEventFilter(this);
+}
 
 QAction* CommandRouter::Action(int id) const {
     auto it = actions_.find(id);
@@ -105,7 +109,9 @@ CommandState StateAlong(const std::vector<CommandTarget*>& chain, int id) {
 
 }  // namespace
 
-CommandState CommandRouter::StateOf(int id) const { return StateAlong(Chain(), id); }
+CommandState CommandRouter::StateOf(int id) const {
+    return StateAlong(Chain(), id);
+}
 
 CommandState CommandRouter::StateIn(RoutedFrame* frame, int id) const {
     return StateAlong(ChainOf(frame), id);
@@ -122,7 +128,9 @@ ViewRole CommandRouter::ActiveRole() const {
     return frame ? frame->Role() : ViewRole::Other;
 }
 
-bool CommandRouter::Busy() const { return running_ > 0 || MessageBoxOpen(); }
+bool CommandRouter::Busy() const {
+    return running_ > 0 || MessageBoxOpen();
+}
 
 bool CommandRouter::Execute(int id) {
     // What arrives while a command or a box is still on screen is dropped: it is the same key

@@ -37,13 +37,13 @@ struct CommandHandler {
 //     OnCommand(kFlip, [this] { Flip(); },
 //               [this] { return CommandState{state().SourceCount >= 1 && !brushing}; });
 class CommandTarget {
-public:
+  public:
     virtual ~CommandTarget();
 
     void OnCommand(int id, std::function<void()> run, std::function<CommandState()> update = {});
     const CommandHandler* FindHandler(int id) const;
 
-private:
+  private:
     std::map<int, CommandHandler> handlers_;
 };
 
@@ -54,7 +54,7 @@ private:
 enum class ViewRole { Destination, Source, MergeAlign, Other };
 
 class RoutedFrame {
-public:
+  public:
     virtual ~RoutedFrame();
     virtual CommandTarget* RouteView() = 0;
     virtual CommandTarget* RouteDocument() = 0;
@@ -78,7 +78,7 @@ public:
 // does nothing, as an accelerator of a disabled command does, rather than reach the view.
 class CommandRouter : public QObject {
     Q_OBJECT
-public:
+  public:
     // `window` is the main frame: the actions are added to it so that their shortcuts work in
     // every sub-window. `activeFrame` gives the active child frame, or null.
     CommandRouter(QWidget* window, CommandTarget* mainFrame, CommandTarget* application,
@@ -116,15 +116,15 @@ public:
     // The routed frame a sub-window is, or holds as its widget; null for any other.
     static RoutedFrame* FrameOf(QMdiSubWindow* window);
 
-signals:
+  signals:
     // Before and after every command the router runs.
     void CommandStarting(int id);
     void CommandRan(int id);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* window_;
     CommandTarget* mainFrame_;
     CommandTarget* application_;

@@ -12,7 +12,8 @@ QString DataFilePath(const QString& extension, const QString& directory) {
     const QDir beside(QCoreApplication::applicationDirPath());
     const QString first = beside.filePath(name);
     if (QFileInfo::exists(first)) return first;
-    const QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../share/wendral/") + name));
+    const QString installed =
+        QDir::cleanPath(beside.filePath(QStringLiteral("../share/wendral/") + name));
     if (QFileInfo::exists(installed)) return installed;
     return first;
 }

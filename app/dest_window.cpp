@@ -12,17 +12,15 @@
 #include <QToolBar>
 
 #include "app/background.h"
-#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/help_window.h"
 #include "app/mail_client.h"
 #include "app/main_frame.h"
-#include "dialogs/message_service.h"
 #include "app/packet_image.h"
 #include "app/pixel_rows.h"
 #include "app/printing.h"
-#include "app/toolbar_icons.h"
 #include "app/session_recorder.h"
+#include "app/toolbar_icons.h"
 #include "app/wendral_app.h"
 #include "core/destination_commands.h"
 #include "core/limits.h"
@@ -31,7 +29,9 @@
 #include "core/reference_colour.h"
 #include "core/sources.h"
 #include "core/zone_forming.h"
+#include "dialogs/busy_cursor.h"
 #include "dialogs/merge_dialog.h"
+#include "dialogs/message_service.h"
 #include "dialogs/ref_colour_dialog.h"
 #include "io/mail.h"
 #include "io/picture_formats.h"
@@ -45,7 +45,8 @@ namespace {
 constexpr int kBandRows = 32;
 
 // A source's pixels as the engine reads them, or null when that source is not open.
-const SourceImage* SourceImageOf(const WendralState& state, int number, std::optional<SourceImage>& keep) {
+const SourceImage* SourceImageOf(const WendralState& state, int number,
+                                 std::optional<SourceImage>& keep) {
     if (state.SourceCount < number || !state.SourceViews[number]) return nullptr;
     keep = state.SourceViews[number]->Image();
     return &*keep;
@@ -56,11 +57,13 @@ const SourceImage* SourceImageOf(const WendralState& state, int number, std::opt
 // ---- CDestdoc ----
 
 CDestdoc::CDestdoc(CWendralApp& app) : app_(app) {
-    OnCommand(kSaveDestinationAs, [this] { SaveAs(); },
-              [this] { return CommandState{app_.State().PicturePresent()}; });
+    OnCommand(
+        kSaveDestinationAs, [this] { SaveAs(); },
+        [this] { return CommandState{app_.State().PicturePresent()}; });
     const CommandRow& send = *FindCommandRow(kSendTo, Carrier::DestinationDocument);
-    OnCommand(kSendTo, [this] { SendTo(); },
-              [this, &send] { return CommandState{Available(app_.State(), send.needs)}; });
+    OnCommand(
+        kSendTo, [this] { SendTo(); },
+        [this, &send] { return CommandState{Available(app_.State(), send.needs)}; });
 }
 
 bool CDestdoc::SaveAs() {
@@ -79,8 +82,9 @@ bool CDestdoc::SaveAs() {
     }
     if (written) {
         const PictureFormatInfo* format = FormatInfo(target.format);
-        app_.Recorder().Row(*FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument),
-                            std::vector<std::string>{target.path, format ? format->extension : "bmp"});
+        app_.Recorder().Row(
+            *FindCommandRow(kSaveDestinationAs, Carrier::DestinationDocument),
+            std::vector<std::string>{target.path, format ? format->extension : "bmp"});
     }
     ShowMessages(messages);
     return written;
@@ -141,7 +145,9 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     setMouseTracking(false);
     // Steps keep only what they changed, so the default budget holds hundreds of presses.
     const qulonglong budgetMiB =
-        QSettings().value(QStringLiteral("history/budgetMiB"), qulonglong{History::kDefaultBudget >> 20}).toULongLong();
+        QSettings()
+            .value(QStringLiteral("history/budgetMiB"), qulonglong{History::kDefaultBudget >> 20})
+            .toULongLong();
     history_ = std::make_unique<History>(s, zone_, std::size_t(budgetMiB) << 20);
     RegisterCommands();
 }
@@ -152,19 +158,28 @@ void CDestview::CommitStep() {
     if (!std::exchange(redrawnAll_, false))
         part = History::Part{redrawn_.x(), redrawn_.y(), redrawn_.width(), redrawn_.height()};
     redrawn_ = QRect();
-    history_->Commit(app_.State(), zone_, (name.isEmpty() ? QStringLiteral("Change") : name).toStdString(), part);
+    history_->Commit(app_.State(), zone_,
+                     (name.isEmpty() ? QStringLiteral("Change") : name).toStdString(), part);
 }
 
 bool CDestview::GestureInProgress() const {
     return drag_->forming.Dragging() || drag_->stroke.Held() || sampling_;
 }
 
-CDestview::~CDestview() { app_.State().DestLocked = 0; }
+CDestview::~CDestview() {
+    app_.State().DestLocked = 0;
+}
 
-QSize CDestview::sizeHint() const { return QSize(560, 300); }
+QSize CDestview::sizeHint() const {
+    return QSize(560, 300);
+}
 
-bool CDestview::PicturePresent() const { return app_.State().PicturePresent(); }
-bool CDestview::NotBrushing() const { return app_.State().BrushingEnabled == 0; }
+bool CDestview::PicturePresent() const {
+    return app_.State().PicturePresent();
+}
+bool CDestview::NotBrushing() const {
+    return app_.State().BrushingEnabled == 0;
+}
 
 // Every destination command of the table runs through RunCommand; the merge opens its dialog
 // and "What now" its help page instead.
@@ -177,11 +192,13 @@ void CDestview::RegisterCommands() {
                 [this, &row] { return CommandStateOf(row); });
             continue;
         }
-        OnCommand(row.id, [this, &row] { RunCommand(row); }, [this, &row] { return CommandStateOf(row); });
+        OnCommand(
+            row.id, [this, &row] { RunCommand(row); },
+            [this, &row] { return CommandStateOf(row); });
     }
     const CommandRow& whatNow = *FindCommandRow(kWhatNow, Carrier::DestinationView);
-    OnCommand(kWhatNow, [this] { WhatNow(); },
-              [this, &whatNow] { return CommandStateOf(whatNow); });
+    OnCommand(
+        kWhatNow, [this] { WhatNow(); }, [this, &whatNow] { return CommandStateOf(whatNow); });
     app_.Printing().AddViewCommands(
         *this, this, [] { return QStringLiteral("Destination"); },
         [this](QPainter& p, const PageMetrics& page) {
@@ -199,23 +216,26 @@ CommandState CDestview::CommandStateOf(const CommandRow& row) const {
 CommandContext CDestview::Context() {
     WendralState& s = app_.State();
     SourceWindows* windows = app_.Sources();
-    return CommandContext{s,
-                          zone_,
-                          engine_,
-                          drag_->sampling,
-                          [this] {
-                              const WendralState& st = app_.State();
-                              return ShownSources{SourceImageOf(st, 1, shown_[1]), SourceImageOf(st, 2, shown_[2])};
-                          },
-                          ClientArea{width(), height()},
-                          windows ? windows->Loader() : PictureLoader(),
-                          &SaveScriptedDestination,
-                          windows,
-                          OpenRefColourModel(),
-                          history_.get()};
+    return CommandContext{
+        s,
+        zone_,
+        engine_,
+        drag_->sampling,
+        [this] {
+            const WendralState& st = app_.State();
+            return ShownSources{SourceImageOf(st, 1, shown_[1]), SourceImageOf(st, 2, shown_[2])};
+        },
+        ClientArea{width(), height()},
+        windows ? windows->Loader() : PictureLoader(),
+        &SaveScriptedDestination,
+        windows,
+        OpenRefColourModel(),
+        history_.get()};
 }
 
-void CDestview::RunCommand(const CommandRow& row, Args args) { Present(row, Perform(row, args)); }
+void CDestview::RunCommand(const CommandRow& row, Args args) {
+    Present(row, Perform(row, args));
+}
 
 CommandOutcome CDestview::Perform(const CommandRow& row, Args args) {
     CommandContext context = Context();
@@ -356,7 +376,9 @@ void CDestview::UpdateDestinationTitle() {
     }
 }
 
-void CDestview::RedrawDestination() { RedrawDestination(QRect()); }
+void CDestview::RedrawDestination() {
+    RedrawDestination(QRect());
+}
 
 void CDestview::RedrawDestination(const QRect& changed) {
     if (changed.isNull()) {
@@ -474,7 +496,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
         p.fillRect(r, Qt::white);
         p.fillRect(r, QBrush(hatch, Qt::DiagCrossPattern));
     };
-    if (s.DestWidth < client.width()) margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
+    if (s.DestWidth < client.width())
+        margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
     // Only the exposed part of the picture is converted and copied to the screen.
@@ -504,8 +527,11 @@ void CDestview::paintEvent(QPaintEvent* event) {
         band = BandBetween(Point{zone_.x1, zone_.y1}, Point{zone_.x2, zone_.y2});
     if (band) {
         const RubberBand& b = *band;
-        p.drawRect(QRect(QPoint(b.anchor.x, b.anchor.y), QPoint(b.pointer.x, b.pointer.y)).normalized().adjusted(0, 0, -1, -1));
-        p.drawLine(b.centre.x - b.horizontalArm, b.centre.y, b.centre.x + b.horizontalArm, b.centre.y);
+        p.drawRect(QRect(QPoint(b.anchor.x, b.anchor.y), QPoint(b.pointer.x, b.pointer.y))
+                       .normalized()
+                       .adjusted(0, 0, -1, -1));
+        p.drawLine(b.centre.x - b.horizontalArm, b.centre.y, b.centre.x + b.horizontalArm,
+                   b.centre.y);
         p.drawLine(b.centre.x, b.centre.y - b.verticalArm, b.centre.x, b.centre.y + b.verticalArm);
     }
     if (brushOutline_ && s.BrushingEnabled == 1) {
@@ -517,7 +543,8 @@ void CDestview::paintEvent(QPaintEvent* event) {
 namespace {
 
 unsigned ButtonFlags(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? kLeftButton : 0u) | (buttons & Qt::RightButton ? kRightButton : 0u);
+    return (buttons & Qt::LeftButton ? kLeftButton : 0u) |
+           (buttons & Qt::RightButton ? kRightButton : 0u);
 }
 
 Point At(const QMouseEvent* event) {
@@ -593,12 +620,13 @@ void CDestview::mouseMoveEvent(QMouseEvent* event) {
         gesture_.push_back(pointer);
         std::optional<SourceImage> one, two;
         const std::optional<BrushOutline> outline =
-            drag_->stroke.Move(s, zone_, pointer, buttons, SourceImageOf(s, 1, one), SourceImageOf(s, 2, two),
-                               ClientArea{width(), height()});
+            drag_->stroke.Move(s, zone_, pointer, buttons, SourceImageOf(s, 1, one),
+                               SourceImageOf(s, 2, two), ClientArea{width(), height()});
         if (outline) {
             brushOutline_ = outline;
             // Only the pixels under the brush changed.
-            RedrawDestination(QRect(QPoint(outline->left, outline->top), QPoint(outline->right, outline->bottom)));
+            RedrawDestination(QRect(QPoint(outline->left, outline->top),
+                                    QPoint(outline->right, outline->bottom)));
         }
         return;
     }
@@ -664,7 +692,9 @@ CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
     });
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
-        [this] { return CommandState{true, toolbar_->isVisible()}; });
+        [this] {
+            return CommandState{true, toolbar_->isVisible()};
+        });
     auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, view_, &CDestview::WhatNow);
     QSize screen(1024, 768);

@@ -1,7 +1,7 @@
 #pragma once
 #include <QImage>
-#include <QRegion>
 #include <QMdiSubWindow>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -9,16 +9,16 @@
 
 #include "app/command_router.h"
 #include "app/doc_template.h"
-#include "dialogs/destination_preview.h"
-#include "dialogs/save_destination_dialog.h"
 #include "core/brushing.h"
 #include "core/command_table.h"
 #include "core/distortion_engine.h"
 #include "core/history.h"
-#include "core/sources.h"
 #include "core/picture_packet.h"
 #include "core/pixel.h"
+#include "core/sources.h"
 #include "core/zone.h"
+#include "dialogs/destination_preview.h"
+#include "dialogs/save_destination_dialog.h"
 
 class QPainter;
 class QToolBar;
@@ -28,7 +28,8 @@ namespace wendral::app {
 class CWendralApp;
 class CDestview;
 
-inline constexpr const char* kDestinationClosing = "Not allowed to close this destination window !.";
+inline constexpr const char* kDestinationClosing =
+    "Not allowed to close this destination window !.";
 inline constexpr const char* kStartupHelpTitle = "Start up help screen";
 inline constexpr const char* kEmptyLine1 = "This destination window is empty.";
 inline constexpr const char* kEmptyLine2 = "Please load a source picture from the file menu.";
@@ -41,7 +42,7 @@ using SaveDialogFunction = std::function<std::optional<SaveDialogAnswer>()>;
 // The destination document: the start-up help picture while it is shown, and the last saved
 // file. It carries "Save Destination As..." and "Send to ...".
 class CDestdoc : public CommandTarget {
-public:
+  public:
     explicit CDestdoc(CWendralApp& app);
 
     // Opens the start-up help picture; false for a missing or unreadable BMP file.
@@ -63,7 +64,7 @@ public:
     QString SavedPath;
     QString SavedName;
 
-private:
+  private:
     CWendralApp& app_;
     PicturePacket startupHelp_;
     QImage startupHelpImage_;
@@ -75,7 +76,7 @@ private:
 // commands.
 class CDestview : public QWidget, public CommandTarget, public DestinationPreview {
     Q_OBJECT
-public:
+  public:
     CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent = nullptr);
     ~CDestview() override;
 
@@ -139,17 +140,17 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+  signals:
     void TitleChanged(const QString& title);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void RegisterCommands();
     CommandState CommandStateOf(const CommandRow& row) const;
     // Right-button sampling of the reference colour.
@@ -175,12 +176,12 @@ private:
     // changed; the whole picture once any redraw named no part.
     QRect redrawn_;
     bool redrawnAll_ = false;
-    bool sampling_ = false;  // the right button is held
+    bool sampling_ = false;       // the right button is held
     std::vector<Point> gesture_;  // the points of the drag under way, for a recorded session
     void RecordGesture(const char* word, std::vector<std::string> words);
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
-    QImage image_;   // DestinationStore as shown
-    QRegion stale_;  // the part of image_ behind DestinationStore
+    QImage image_;                         // DestinationStore as shown
+    QRegion stale_;                        // the part of image_ behind DestinationStore
     // While a live preview paints: its stale part goes to the screen through passBand_ and
     // stays stale.
     bool passingThrough_ = false;
@@ -197,7 +198,7 @@ private:
 // be closed.
 class CDestchild : public QMdiSubWindow, public RoutedFrame, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     explicit CDestchild(CWendralApp& app);
     ~CDestchild() override;
 
@@ -210,10 +211,10 @@ public:
     CommandTarget* RouteFrame() override { return this; }
     ViewRole Role() const override { return ViewRole::Destination; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     CWendralApp& app_;
     CDestdoc doc_;
     QToolBar* toolbar_;
@@ -223,11 +224,12 @@ private:
 // Template 130: makes the destination document, view and frame, and opens the start-up help
 // picture in it (an empty path opens none).
 class DestinationTemplate : public DocTemplate {
-public:
-    explicit DestinationTemplate(CWendralApp& app) : DocTemplate(kDestinationTemplate, "Destination"), app_(app) {}
+  public:
+    explicit DestinationTemplate(CWendralApp& app)
+        : DocTemplate(kDestinationTemplate, "Destination"), app_(app) {}
     bool OpenDocumentFile(const QString& path) override;
 
-private:
+  private:
     CWendralApp& app_;
 };
 

@@ -7,7 +7,7 @@ namespace wendral::app {
 // registers one per kind of window, in the order source (258), destination (130),
 // merge-align (250), background (8).
 class DocTemplate {
-public:
+  public:
     DocTemplate(int resourceId, QString documentString)
         : resourceId_(resourceId), documentString_(std::move(documentString)) {}
     virtual ~DocTemplate() = default;
@@ -22,7 +22,7 @@ public:
     // template has already told the user why where that is its job.
     virtual bool OpenDocumentFile(const QString& path) = 0;
 
-private:
+  private:
     int resourceId_;
     QString documentString_;
 };

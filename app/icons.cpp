@@ -21,7 +21,7 @@ namespace wendral::app {
 namespace {
 
 class SvgIconEngine final : public QIconEngine {
-public:
+  public:
     SvgIconEngine(QString path, std::shared_ptr<QSvgRenderer> renderer)
         : path_(std::move(path)), renderer_(std::move(renderer)) {}
 
@@ -67,7 +67,7 @@ public:
         painter->drawPixmap(rect, pm);
     }
 
-private:
+  private:
     QString path_;
     std::shared_ptr<QSvgRenderer> renderer_;
 };

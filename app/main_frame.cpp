@@ -10,8 +10,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPointer>
 #include <QPainter>
+#include <QPointer>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -25,14 +25,14 @@
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/help_window.h"
-#include "dialogs/message_service.h"
 #include "app/session_recorder.h"
 #include "app/wendral_app.h"
-#include "dialogs/busy_cursor.h"
 #include "core/command_table.h"
 #include "core/effect_commands.h"
 #include "core/sources.h"
 #include "dialogs/brightness_dialog.h"
+#include "dialogs/busy_cursor.h"
+#include "dialogs/message_service.h"
 #include "dialogs/ref_colour_dialog.h"
 #include "dialogs/rotate_dialog.h"
 #include "dialogs/special_effects_dialog.h"
@@ -55,7 +55,7 @@ bool IsSourceWindow(QMdiSubWindow* window) {
 
 // Pane 3: a swatch of the reference colour.
 class ReferenceSwatch : public QWidget {
-public:
+  public:
     explicit ReferenceSwatch(CWendralApp& app) : app_(app) { setFixedWidth(20); }
     // Repaints when the colour is not the one shown.
     void Refresh() {
@@ -65,13 +65,13 @@ public:
         update();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         const Bgr c = app_.State().ReferenceColour;
         QPainter(this).fillRect(rect(), QColor(c.r, c.g, c.b));
     }
 
-private:
+  private:
     CWendralApp& app_;
     std::optional<Bgr> shown_;
 };
@@ -80,7 +80,7 @@ private:
 // under the sample. Its size does not follow its text, so a new text only repaints the pane and
 // the status bar is not laid out again.
 class ReadoutPane : public QWidget {
-public:
+  public:
     explicit ReadoutPane(QString text) : text_(std::move(text)) {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
@@ -90,25 +90,28 @@ public:
         text_ = text;
         update();
     }
-    QSize sizeHint() const override { return QSize(fontMetrics().horizontalAdvance(kWidest), fontMetrics().height()); }
+    QSize sizeHint() const override {
+        return QSize(fontMetrics().horizontalAdvance(kWidest), fontMetrics().height());
+    }
     QSize minimumSizeHint() const override { return QSize(1, fontMetrics().height()); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setPen(palette().color(QPalette::WindowText));
         p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text_);
     }
 
-private:
-    static constexpr const char* kWidest = "RGB = 255 255 255  Average REF. Color RGB = 255 255 255";
+  private:
+    static constexpr const char* kWidest =
+        "RGB = 255 255 255  Average REF. Color RGB = 255 255 255";
     QString text_;
 };
 
 // While a slow effect runs, pane 2 shows how far it has got. Only the pane is repainted: a turn
 // of the event loop would let the idle update put its questions and a click start a command.
 class PaneProgress {
-public:
+  public:
     PaneProgress(WendralState& state, ReadoutPane& pane, QString what) : state_(state) {
         state_.Progress = [&pane, what = std::move(what), shown = -1](double done) mutable {
             const int percent = static_cast<int>(done * 100);
@@ -122,7 +125,7 @@ public:
     PaneProgress(const PaneProgress&) = delete;
     PaneProgress& operator=(const PaneProgress&) = delete;
 
-private:
+  private:
     WendralState& state_;
 };
 
@@ -139,14 +142,14 @@ CMainFrame::CMainFrame(CWendralApp& app) : app_(app) {
     setAcceptDrops(true);
     area_ = new CChildtwo(this);
     setCentralWidget(area_);
-    router_ = new CommandRouter(
-        this, this, &app, [this] { return ActiveFrame(); });
+    router_ = new CommandRouter(this, this, &app, [this] { return ActiveFrame(); });
 
     promptPane_ = new QLabel(kReady);
     promptPane_->setFixedWidth(200);
     lockPane_ = new QLabel("Dest Lock");
     // 75 pixels, or what the longer of its two texts needs in this font.
-    lockPane_->setFixedWidth(std::max(75, lockPane_->fontMetrics().horizontalAdvance("Dest. Unlocked") + 8));
+    lockPane_->setFixedWidth(
+        std::max(75, lockPane_->fontMetrics().horizontalAdvance("Dest. Unlocked") + 8));
     readoutPane_ = new ReadoutPane("Progress");
     swatch_ = new ReferenceSwatch(app);
     statusBar()->addWidget(promptPane_);
@@ -231,7 +234,9 @@ void CMainFrame::RegisterCommands() {
     OnCommand(kPreviousPane, [this] { area_->activatePreviousSubWindow(); });
     OnCommand(
         kViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
-        [this] { return CommandState{true, statusBar()->isVisible()}; });
+        [this] {
+            return CommandState{true, statusBar()->isVisible()};
+        });
     // Help on its own says nothing when its pages cannot be found; the keys page does.
     OnCommand(kHelp, [this] { ShowHelp(kContentsPage, this); });
     OnCommand(kHotKeys, [this] {
@@ -307,8 +312,9 @@ void CMainFrame::RegisterCommands() {
                 const History* history = view ? &view->UndoHistory() : nullptr;
                 const bool undo = id == kUndo;
                 const bool can = history && (undo ? history->CanUndo() : history->CanRedo());
-                const QString step = can ? QString::fromStdString(undo ? history->UndoName() : history->RedoName())
-                                         : QString();
+                const QString step =
+                    can ? QString::fromStdString(undo ? history->UndoName() : history->RedoName())
+                        : QString();
                 const QString verb = undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo");
                 QString text = step.isEmpty() ? verb : verb + ' ' + step;
                 text.replace(QStringLiteral("& "), QStringLiteral("&& "));
@@ -331,7 +337,8 @@ void CMainFrame::OpenRefColourDialog() {
     connect(dialog, &QDialog::finished, this, [this] { refColourDialog_ = nullptr; });
     connect(dialog, &CRefColourDlg::ColourChanged, this, [this] {
         const Bgr c = app_.State().ReferenceColour;
-        app_.Recorder().Words({"refcolour", std::to_string(c.r), std::to_string(c.g), std::to_string(c.b)});
+        app_.Recorder().Words(
+            {"refcolour", std::to_string(c.r), std::to_string(c.g), std::to_string(c.b)});
         QueueIdleUpdate();
     });
     dialog->show();
@@ -344,10 +351,13 @@ CRefColourDlg* CMainFrame::RefColourDialog() const {
 
 bool CMainFrame::EffectsEnabled(unsigned needs) const {
     switch (router_->ActiveRole()) {
-        case ViewRole::Destination: return Available(app_.State(), needs);
+        case ViewRole::Destination:
+            return Available(app_.State(), needs);
         case ViewRole::Source:
-        case ViewRole::MergeAlign: return false;
-        case ViewRole::Other: break;
+        case ViewRole::MergeAlign:
+            return false;
+        case ViewRole::Other:
+            break;
     }
     return true;
 }
@@ -498,7 +508,8 @@ void CMainFrame::RunIdleUpdate() {
 void CMainFrame::CommitStepWhenOver() {
     CDestview* view = app_.DestView();
     if (!view) return;
-    if (QApplication::activeModalWidget() || view->GestureInProgress() || QApplication::mouseButtons() != Qt::NoButton) {
+    if (QApplication::activeModalWidget() || view->GestureInProgress() ||
+        QApplication::mouseButtons() != Qt::NoButton) {
         quiet_.start();
         return;
     }
@@ -529,7 +540,8 @@ QString CMainFrame::ColourReadoutText() const {
     if (s.DestWidth == 0 || s.DestHeight == 0) return kEmptyDestination;
     const Point at = s.CursorSample;
     // A sample left over from a larger picture reads as out of range too: there is no pixel.
-    if (at.x < 0 || at.y < 0 || at.x >= s.DestWidth || at.y >= s.DestHeight) return kCursorOutOfRange;
+    if (at.x < 0 || at.y < 0 || at.x >= s.DestWidth || at.y >= s.DestHeight)
+        return kCursorOutOfRange;
     const Bgr p = s.DestPixel(at.x, at.y);
     const Bgr ref = s.ReferenceColour;
     return QStringLiteral("RGB = %1 %2 %3  Average REF. Color RGB = %4 %5 %6")
@@ -557,7 +569,8 @@ void CMainFrame::AskOverwriteQuestion() {
     // Not on top of a box or a command still on screen: the next idle pass after it asks.
     if (router_->Busy()) return;
     LastAskedChange = s.PendingSourceChange;
-    if (ShowMessage(kOverwriteQuestion, MessageButtons::YesNo, MessageIcon::Stop) == MessageAnswer::Yes) {
+    if (ShowMessage(kOverwriteQuestion, MessageButtons::YesNo, MessageIcon::Stop) ==
+        MessageAnswer::Yes) {
         ShowMessage(kOverwriteYes);
         s.OverwriteConsent = 1;
     } else {
@@ -593,11 +606,14 @@ void CMainFrame::ListWindows() {
 
 void CMainFrame::UpdateTitle() {
     QMdiSubWindow* sub = area_->activeSubWindow();
-    QString title = sub && !sub->windowTitle().isEmpty() ? QStringLiteral("%1 - %2").arg(kMainTitle, sub->windowTitle())
-                                                         : QString(kMainTitle);
+    QString title = sub && !sub->windowTitle().isEmpty()
+                        ? QStringLiteral("%1 - %2").arg(kMainTitle, sub->windowTitle())
+                        : QString(kMainTitle);
     const SessionRecorder& recorder = app_.Recorder();
-    const QString recording = recorder.Recording() ? QStringLiteral("[recording %1]").arg(QFileInfo(recorder.Path()).fileName())
-                                                   : QString();
+    const QString recording =
+        recorder.Recording()
+            ? QStringLiteral("[recording %1]").arg(QFileInfo(recorder.Path()).fileName())
+            : QString();
     if (!recording.isEmpty()) title += QStringLiteral("  ") + recording;
     if (windowTitle() != title) setWindowTitle(title);
     if (recordingPane_->text() != recording) recordingPane_->setText(recording);
@@ -606,10 +622,14 @@ void CMainFrame::UpdateTitle() {
 
 QString CMainFrame::PaneText(int pane) const {
     switch (pane) {
-        case 0: return promptPane_->text();
-        case 1: return lockPane_->text();
-        case 2: return readoutPane_->text();
-        default: return {};
+        case 0:
+            return promptPane_->text();
+        case 1:
+            return lockPane_->text();
+        case 2:
+            return readoutPane_->text();
+        default:
+            return {};
     }
 }
 
@@ -646,7 +666,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
             QueueIdleUpdate();
             break;
-        default: break;
+        default:
+            break;
     }
     return QMainWindow::eventFilter(watched, event);
 }

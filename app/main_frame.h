@@ -23,9 +23,11 @@ inline constexpr const char* kMainTitle = "Wendral Application";
 inline constexpr const char* kReady = "Ready";
 inline constexpr const char* kCursorOutOfRange = "Cursor out of range.";
 inline constexpr const char* kEmptyDestination = "Empty destination window";
-inline constexpr const char* kOverwriteYes = "The next change to a source WILL overwrite your destination changes.";
+inline constexpr const char* kOverwriteYes =
+    "The next change to a source WILL overwrite your destination changes.";
 inline constexpr const char* kOverwriteNo =
-    "You have elected to retain the destination changes.\nYour options are therefore to save the destination to a "
+    "You have elected to retain the destination changes.\nYour options are therefore to save the "
+    "destination to a "
     "file or send it to a source window";
 
 // The multiple-document main window: the sub-window area with the background picture behind
@@ -34,7 +36,7 @@ inline constexpr const char* kOverwriteNo =
 // every change queues (QueueIdleUpdate), and after every input event.
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     explicit CMainFrame(CWendralApp& app);
     ~CMainFrame() override;
 
@@ -81,13 +83,13 @@ public:
     // The open reference colour dialog, or null.
     CRefColourDlg* RefColourDialog() const;
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildMenus();
     void RegisterCommands();
     void RefreshPanes();

@@ -14,7 +14,8 @@ QImage BottomUpImage(const std::uint8_t* rows, std::size_t stride, int width, in
     // The last stored row is the top one.
     const std::size_t bytes = 3 * static_cast<std::size_t>(width);
     for (int y = 0; y < height; ++y)
-        std::memcpy(image.scanLine(y), rows + stride * static_cast<std::size_t>(height - 1 - y), bytes);
+        std::memcpy(image.scanLine(y), rows + stride * static_cast<std::size_t>(height - 1 - y),
+                    bytes);
     return image;
 }
 
@@ -24,7 +25,8 @@ QImage PacketImage(const PicturePacket& packet) {
     return rows.valid ? BottomUpImage(rows.bits, rows.stride, rows.width, rows.height) : QImage();
 }
 
-int DrawPicturePacket(QPainter& painter, const QRect& target, const QImage& picture, const QRect& source) {
+int DrawPicturePacket(QPainter& painter, const QRect& target, const QImage& picture,
+                      const QRect& source) {
     if (picture.isNull()) return 0;
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -33,7 +35,8 @@ int DrawPicturePacket(QPainter& painter, const QRect& target, const QImage& pict
     return source.intersected(picture.rect()).height();
 }
 
-int DrawPicturePacket(QPainter& painter, const QRect& target, const PicturePacket& packet, const QRect& source) {
+int DrawPicturePacket(QPainter& painter, const QRect& target, const PicturePacket& packet,
+                      const QRect& source) {
     return DrawPicturePacket(painter, target, PacketImage(packet), source);
 }
 

@@ -18,7 +18,9 @@ QImage PacketImage(const PicturePacket& packet);
 
 // Draws the source rectangle of the packet into the target rectangle, stretched without
 // blending when the sizes differ. Returns the number of rows drawn, 0 without a picture.
-int DrawPicturePacket(QPainter& painter, const QRect& target, const PicturePacket& packet, const QRect& source);
-int DrawPicturePacket(QPainter& painter, const QRect& target, const QImage& picture, const QRect& source);
+int DrawPicturePacket(QPainter& painter, const QRect& target, const PicturePacket& packet,
+                      const QRect& source);
+int DrawPicturePacket(QPainter& painter, const QRect& target, const QImage& picture,
+                      const QRect& source);
 
 }  // namespace wendral::app

@@ -37,8 +37,10 @@ WENDRAL_TARGET_SSSE3 void WidenRowSsse3(const std::uint8_t* from, std::uint32_t*
     for (; x + 8 + 2 <= columns; x += 8, from += 24) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 12));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), _mm_or_si128(_mm_shuffle_epi8(a, spread), opaque));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x + 4), _mm_or_si128(_mm_shuffle_epi8(b, spread), opaque));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x),
+                         _mm_or_si128(_mm_shuffle_epi8(a, spread), opaque));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x + 4),
+                         _mm_or_si128(_mm_shuffle_epi8(b, spread), opaque));
     }
     WidenRowPlain(from, to + x, columns - x);
 }
@@ -61,7 +63,8 @@ QImage WidenPart(const std::uint8_t* rows, std::size_t stride, const QRect& area
     if (image.isNull()) return image;
     const std::size_t columns = static_cast<std::size_t>(area.width());
     for (int y = 0; y < area.height(); ++y)
-        WidenRow(rows + stride * static_cast<std::size_t>(area.top() + y) + 3 * static_cast<std::size_t>(area.left()),
+        WidenRow(rows + stride * static_cast<std::size_t>(area.top() + y) +
+                     3 * static_cast<std::size_t>(area.left()),
                  reinterpret_cast<std::uint32_t*>(image.scanLine(y)), columns);
     return image;
 }

@@ -15,7 +15,9 @@ namespace {
 
 // Words of wendral-batch that report on its output or stand for the windows' own size: the
 // windows have these already.
-bool WindowsOwnWord(const std::string& word) { return word == "info" || word == "pixel" || word == "view"; }
+bool WindowsOwnWord(const std::string& word) {
+    return word == "info" || word == "pixel" || word == "view";
+}
 
 }  // namespace
 
@@ -27,7 +29,8 @@ std::optional<std::string> RunScriptWords(CWendralApp& app, const std::vector<st
     if (!view || !row || !row->run) return "unknown command: " + words[0];
     if (!row->argumentsOk(args)) return "bad arguments: " + JoinScriptWords(words);
     const std::string name = row->firstArgument ? words[0] + " " + row->firstArgument : words[0];
-    if (const std::optional<std::string> why = Unavailability(app.State(), row->needs)) return name + ": " + *why;
+    if (const std::optional<std::string> why = Unavailability(app.State(), row->needs))
+        return name + ": " + *why;
     CommandOutcome outcome = view->Perform(*row, args);
     if (outcome.throughSources && outcome.source.heldBack) {
         app.State().OverwriteConsent = 1;
@@ -35,8 +38,10 @@ std::optional<std::string> RunScriptWords(CWendralApp& app, const std::vector<st
     }
     std::string failure;
     if (!outcome.refusal.empty()) failure = name + ": " + outcome.refusal;
-    for (const std::string& m : outcome.source.messages) failure += (failure.empty() ? "" : "\n") + m;
-    if (outcome.zone == ZoneOutcome::AskZoneQuestion) failure += (failure.empty() ? "" : "\n") + std::string(kZoneQuestion);
+    for (const std::string& m : outcome.source.messages)
+        failure += (failure.empty() ? "" : "\n") + m;
+    if (outcome.zone == ZoneOutcome::AskZoneQuestion)
+        failure += (failure.empty() ? "" : "\n") + std::string(kZoneQuestion);
     if (failure.empty() && outcome.source.failed) failure = name + " is not available now";
     outcome.source.messages.clear();
     if (outcome.zone == ZoneOutcome::AskZoneQuestion) outcome.zone = ZoneOutcome::Nothing;
@@ -48,21 +53,26 @@ std::optional<std::string> RunScriptWords(CWendralApp& app, const std::vector<st
 bool RunScriptFile(CWendralApp& app, const QString& path, QWidget* parent) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("The script \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        ShowMessage(
+            QStringLiteral("The script \"%1\" cannot be read: %2").arg(path, file.errorString()));
         return false;
     }
     const QByteArray text = file.readAll();
-    const std::vector<ScriptLine> lines = SplitScript(std::string_view(text.constData(), std::size_t(text.size())));
-    QProgressDialog progress(QStringLiteral("Running %1").arg(path), QStringLiteral("Stop"), 0, int(lines.size()),
-                             parent);
+    const std::vector<ScriptLine> lines =
+        SplitScript(std::string_view(text.constData(), std::size_t(text.size())));
+    QProgressDialog progress(QStringLiteral("Running %1").arg(path), QStringLiteral("Stop"), 0,
+                             int(lines.size()), parent);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         progress.setValue(int(i));
         if (progress.wasCanceled()) return false;
-        if (const std::optional<std::string> failure = RunScriptWords(app, SplitScriptWords(lines[i].text))) {
+        if (const std::optional<std::string> failure =
+                RunScriptWords(app, SplitScriptWords(lines[i].text))) {
             progress.reset();
-            ShowMessage(QStringLiteral("Line %1: %2").arg(lines[i].line).arg(QString::fromStdString(*failure)));
+            ShowMessage(QStringLiteral("Line %1: %2")
+                            .arg(lines[i].line)
+                            .arg(QString::fromStdString(*failure)));
             return false;
         }
     }

@@ -13,14 +13,18 @@ namespace wendral::app {
 
 namespace {
 
-std::string Number(long long v) { return std::to_string(v); }
+std::string Number(long long v) {
+    return std::to_string(v);
+}
 
 }  // namespace
 
 SessionRecorder::SessionRecorder(CWendralApp& app) : app_(app) {}
 SessionRecorder::~SessionRecorder() = default;
 
-QString SessionRecorder::Path() const { return file_ ? file_->fileName() : QString(); }
+QString SessionRecorder::Path() const {
+    return file_ ? file_->fileName() : QString();
+}
 
 bool SessionRecorder::Start(const QString& path, QString* error) {
     Stop();
@@ -54,7 +58,10 @@ std::string SessionRecorder::Beside(const PicturePacket& packet, const std::stri
     const QString base = QFileInfo(file_ ? file_->fileName() : QString()).completeBaseName();
     QString name;
     do {
-        name = QStringLiteral("%1-%2-%3.bmp").arg(base).arg(QString::fromStdString(stem)).arg(++pictures_);
+        name = QStringLiteral("%1-%2-%3.bmp")
+                   .arg(base)
+                   .arg(QString::fromStdString(stem))
+                   .arg(++pictures_);
     } while (folder_.exists(name));
     const std::vector<std::uint8_t> bytes = BmpFileOfPacket(packet);
     QFile out(folder_.filePath(name));
@@ -116,38 +123,43 @@ void SessionRecorder::StartingState() {
     Write({"settings", Number(s.MergeMode), Number(s.MergeBias), Number(s.ContrastThreshold)});
     if (s.DestModified || s.DestLocked) {
         if (s.PicturePresent()) {
-            const std::string picture =
-                Beside(MakePicturePacket(s.DestWidth, s.DestHeight, s.DestinationStore()), "destination");
-            const std::string base = Beside(MakePicturePacket(s.DestWidth, s.DestHeight, s.RestoreStore()), "base");
+            const std::string picture = Beside(
+                MakePicturePacket(s.DestWidth, s.DestHeight, s.DestinationStore()), "destination");
+            const std::string base =
+                Beside(MakePicturePacket(s.DestWidth, s.DestHeight, s.RestoreStore()), "base");
             Write({"destination", picture, base, Number(s.DestModified)});
         }
     } else if (s.SourceCount > 0) {
         Write({"restore"});
     }
-    Write({"refcolour", Number(s.ReferenceColour.r), Number(s.ReferenceColour.g), Number(s.ReferenceColour.b)});
+    Write({"refcolour", Number(s.ReferenceColour.r), Number(s.ReferenceColour.g),
+           Number(s.ReferenceColour.b)});
     if (CDestview* dest = app_.DestView()) {
         const Zone& z = dest->DestZone();
         if (z.HasZone() && s.BrushingEnabled == 0) {
             Write({"zone", Number(z.x1), Number(z.y1), Number(z.x2), Number(z.y2)});
-            Write({"levels", Number(z.PortionLevel), Number(z.ColourLevel), Number(z.HorizontalNudgeLevel),
-                   Number(z.VerticalNudgeLevel), Number(z.ImplodeLevel), Number(static_cast<long long>(z.TwistLevel))});
+            Write({"levels", Number(z.PortionLevel), Number(z.ColourLevel),
+                   Number(z.HorizontalNudgeLevel), Number(z.VerticalNudgeLevel),
+                   Number(z.ImplodeLevel), Number(static_cast<long long>(z.TwistLevel))});
         }
         Write({"view", Number(dest->width()), Number(dest->height())});
     }
     if (s.DestLocked) Write({"lock"});
 }
 
-void RecordCommand(CWendralApp& app, const CommandRow& row, Args args, const CommandOutcome& outcome) {
+void RecordCommand(CWendralApp& app, const CommandRow& row, Args args,
+                   const CommandOutcome& outcome) {
     SessionRecorder& recorder = app.Recorder();
-    if (!recorder.Recording() || outcome.source.heldBack || outcome.source.failed || !outcome.refusal.empty() ||
-        outcome.zone == ZoneOutcome::AskZoneQuestion)
+    if (!recorder.Recording() || outcome.source.heldBack || outcome.source.failed ||
+        !outcome.refusal.empty() || outcome.zone == ZoneOutcome::AskZoneQuestion)
         return;
     std::vector<std::string> words(args.begin(), args.end());
     // The application runs "brushing on" or "dest-to 2" by their ids alone.
     if (row.firstArgument && (words.empty() || words[0] != row.firstArgument))
         words.insert(words.begin(), row.firstArgument);
     const WendralState& s = app.State();
-    const bool made = row.id == kOpenSource || row.id == kNewSource || row.id == kDestinationToSource2;
+    const bool made =
+        row.id == kOpenSource || row.id == kNewSource || row.id == kDestinationToSource2;
     if (made && outcome.source.keepWindow && s.SourceCount >= 1 && s.SourceViews[s.SourceCount]) {
         const ClientSize client = s.SourceViews[s.SourceCount]->Client();
         words.push_back(Number(client.cx));

@@ -18,7 +18,7 @@ class CWendralApp;
 // loses nothing and the script replays to the same bytes. Each line ends one undo step, as a
 // script's line does.
 class SessionRecorder {
-public:
+  public:
     explicit SessionRecorder(CWendralApp& app);
     ~SessionRecorder();
     SessionRecorder(const SessionRecorder&) = delete;
@@ -41,7 +41,7 @@ public:
     // A file's path as the script names it: relative to the script's folder when inside it.
     std::string PathWord(const std::string& path) const;
 
-private:
+  private:
     void StartingState();
     void Write(const std::vector<std::string>& words);
 
@@ -54,6 +54,7 @@ private:
 // Writes a command that ran into the recorded session, if one runs: nothing when it changed
 // nothing (a question held it back, a refusal, the zone question) or failed; a source window
 // it made is given its size.
-void RecordCommand(CWendralApp& app, const CommandRow& row, Args args, const CommandOutcome& outcome);
+void RecordCommand(CWendralApp& app, const CommandRow& row, Args args,
+                   const CommandOutcome& outcome);
 
 }  // namespace wendral::app

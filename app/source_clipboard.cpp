@@ -41,7 +41,9 @@ QMimeData* PictureMimeData(const PicturePacket& packet) {
     return data;
 }
 
-bool OffersPicture(const QMimeData* data) { return data && (data->hasFormat(kBmpMime) || data->hasImage()); }
+bool OffersPicture(const QMimeData* data) {
+    return data && (data->hasFormat(kBmpMime) || data->hasImage());
+}
 
 PicturePacket PictureFromMimeData(const QMimeData* data) {
     if (!data) return {};

@@ -9,20 +9,22 @@
 #include <QScreen>
 
 #include "app/background.h"
-#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "dialogs/message_service.h"
 #include "app/session_recorder.h"
 #include "app/source_window.h"
+#include "dialogs/busy_cursor.h"
+#include "dialogs/message_service.h"
 #include "dialogs/save_destination_dialog.h"
 #include "io/picture_file.h"
 
 namespace wendral::app {
 namespace {
 
-QString AbsolutePath(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+QString AbsolutePath(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
 
 std::optional<QString> RunOpenDialog(QWidget* parent) {
     QFileDialog dialog(parent, "Open");
@@ -45,7 +47,8 @@ QStringList OpenFilters() {
     return filters;
 }
 
-SourceTemplate::SourceTemplate(CWendralApp& app) : DocTemplate(kSourceTemplate, "Source"), app_(app) {
+SourceTemplate::SourceTemplate(CWendralApp& app)
+    : DocTemplate(kSourceTemplate, "Source"), app_(app) {
     loader_ = [](const std::string& path, int sourceCount, SourceDocument& doc, Messages& out) {
         BusyCursor busy;
         return LoadPictureFile(path, sourceCount, doc, out);
@@ -80,8 +83,8 @@ CChildFrame* SourceTemplate::Frame(int number) const {
 bool SourceTemplate::OpenDocumentFile(const QString& path) {
     if (path.isEmpty()) return NewSourceWindow();
     for (CChildFrame* f : Frames()) {
-        if (f->SourceNumber() != 0 && AbsolutePath(QString::fromStdString(f->Model().Document.SourcePath)) ==
-                                          AbsolutePath(path)) {
+        if (f->SourceNumber() != 0 && AbsolutePath(QString::fromStdString(
+                                          f->Model().Document.SourcePath)) == AbsolutePath(path)) {
             app_.MainFrame()->BringToTop(f);
             return true;
         }
@@ -94,7 +97,8 @@ void SourceTemplate::OpenSourceCommand() {
         ShowMessage(kTwoSourcesMessage);
         return;
     }
-    const std::optional<QString> path = openDialog_ ? openDialog_() : RunOpenDialog(app_.MainFrame());
+    const std::optional<QString> path =
+        openDialog_ ? openDialog_() : RunOpenDialog(app_.MainFrame());
     if (path && !path->isEmpty()) OpenInNewWindow(*path);
 }
 
@@ -139,16 +143,18 @@ bool SourceTemplate::NewSourceWindow() {
         ShowMessage(kTwoSourcesMessage);
         return false;
     }
-    const SourceOutcome outcome = RunSourceCommand(*FindCommandRow(kNewSource, Carrier::Application), {});
+    const SourceOutcome outcome =
+        RunSourceCommand(*FindCommandRow(kNewSource, Carrier::Application), {});
     Report(outcome);
     return outcome.keepWindow;
 }
 
 SourceOutcome SourceTemplate::RunSourceCommand(const CommandRow& row, Args args) {
     CDestview* dest = app_.DestView();
-    CommandContext context = dest ? dest->Context()
-                                  : CommandContext{State(), spareZone_, spareEngine_, spareSampling_, nullptr,
-                                                   ClientArea{}, loader_, nullptr, this, nullptr};
+    CommandContext context =
+        dest ? dest->Context()
+             : CommandContext{State(),      spareZone_, spareEngine_, spareSampling_, nullptr,
+                              ClientArea{}, loader_,    nullptr,      this,           nullptr};
     const CommandOutcome outcome = row.run(context, args);
     SettleNewWindows(outcome.source);
     RecordCommand(app_, row, args, outcome);
@@ -195,7 +201,8 @@ void SourceTemplate::SourcesChanged(const SourceOutcome& outcome) {
 void SourceTemplate::Report(const SourceOutcome& outcome) {
     for (const std::string& m : outcome.messages) {
         // The bitmap reader's own refusal is a plain information box.
-        const MessageIcon icon = m == kCantLoadFile ? MessageIcon::Information : MessageIcon::Warning;
+        const MessageIcon icon =
+            m == kCantLoadFile ? MessageIcon::Information : MessageIcon::Warning;
         ShowMessage(QString::fromStdString(m), MessageButtons::Ok, icon);
     }
     SourceOutcome rest = outcome;

@@ -27,7 +27,7 @@ using OpenDialogFunction = std::function<std::optional<QString>()>;
 // the open and new commands on the application; and reports every source outcome: messages,
 // the destination's redraw, the source windows' scroll bars, titles and numbering.
 class SourceTemplate : public DocTemplate, public SourceWindows {
-public:
+  public:
     explicit SourceTemplate(CWendralApp& app);
     ~SourceTemplate() override;
 
@@ -67,7 +67,7 @@ public:
     // The frame of source `number` (1 or 2), or null.
     CChildFrame* Frame(int number) const;
 
-private:
+  private:
     // A frame sized as new source window `number` and shown in the area.
     void ShowNewFrame(CChildFrame& frame, int number);
     void Adopt(CChildFrame* frame);

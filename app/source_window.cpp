@@ -14,20 +14,20 @@
 #include <climits>
 #include <cstdlib>
 
-#include "dialogs/busy_cursor.h"
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/pixel_rows.h"
 #include "app/printing.h"
+#include "app/session_recorder.h"
 #include "app/source_clipboard.h"
 #include "app/source_template.h"
-#include "app/session_recorder.h"
 #include "app/toolbar_icons.h"
-#include "core/command_table.h"
 #include "app/wendral_app.h"
+#include "core/command_table.h"
 #include "core/sources.h"
+#include "dialogs/busy_cursor.h"
 #include "dialogs/message_service.h"
 #include "dialogs/scaling_dialog.h"
 #include "io/picture_file.h"
@@ -36,19 +36,23 @@ namespace wendral::app {
 namespace {
 
 // A scroll bar holds an int; a scale set by fitting can make the area larger than that.
-int BarValue(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT_MAX)); }
+int BarValue(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT_MAX));
+}
 
 }  // namespace
 
 // ---- CWendralDoc ----
 
 CWendralDoc::CWendralDoc(SourceDocument& document) : document_(document) {
-    OnCommand(kSaveDestinationAs, [] {}, [] { return CommandState{false}; });
+    OnCommand(
+        kSaveDestinationAs, [] {}, [] { return CommandState{false}; });
 }
 
 // ---- CWendralView ----
 
-CWendralView::CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& model, QWidget* parent)
+CWendralView::CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& model,
+                           QWidget* parent)
     : QAbstractScrollArea(parent), app_(app), owner_(owner), model_(model) {
     // The scroll area always exceeds the client area (it has a margin of the client's size on
     // each side), so both bars are always there and the client size does not depend on them.
@@ -63,25 +67,36 @@ CWendralView::CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& 
 // copy and paste go through the clipboard.
 void CWendralView::RegisterCommands() {
     const auto numberedRule = [this](const CommandRow& row) {
-        return [this, &row] { return CommandState{Available(app_.State(), row.needs) && model_.SourceNumber != 0}; };
+        return [this, &row] {
+            return CommandState{Available(app_.State(), row.needs) && model_.SourceNumber != 0};
+        };
     };
     for (const CommandRow& row : CommandTable()) {
-        if (row.carrier != Carrier::SourceView || !row.run || row.id == kSetScale || row.id == kPaste) continue;
+        if (row.carrier != Carrier::SourceView || !row.run || row.id == kSetScale ||
+            row.id == kPaste)
+            continue;
         if (row.id == kRestoreDestination) {
-            OnCommand(row.id, [this, &row] { owner_.Report(owner_.RunSourceCommand(row, {})); },
-                      [this, &row] { return CommandState{Available(app_.State(), row.needs)}; });
+            OnCommand(
+                row.id, [this, &row] { owner_.Report(owner_.RunSourceCommand(row, {})); },
+                [this, &row] { return CommandState{Available(app_.State(), row.needs)}; });
             continue;
         }
-        OnCommand(row.id, [this, &row] { RunOnThisSource(row); }, numberedRule(row));
+        OnCommand(
+            row.id, [this, &row] { RunOnThisSource(row); }, numberedRule(row));
     }
-    OnCommand(kSetScale, [this] { SetScale(); }, numberedRule(*FindCommandRow(kSetScale, Carrier::SourceView)));
+    OnCommand(
+        kSetScale, [this] { SetScale(); },
+        numberedRule(*FindCommandRow(kSetScale, Carrier::SourceView)));
     // The merge runs from a source window whatever the state; it says itself what it lacks.
     OnCommand(kMergeSources, [this] {
         if (CDestview* dest = app_.DestView()) dest->MergeSourcesCommand();
     });
-    OnCommand(kCopy, [this] { Copy(); }, [this] { return CommandState{!model_.Document.packet.empty()}; });
-    OnCommand(kPaste, [this] { Paste(); },
-              [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
+    OnCommand(
+        kCopy, [this] { Copy(); },
+        [this] { return CommandState{!model_.Document.packet.empty()}; });
+    OnCommand(
+        kPaste, [this] { Paste(); },
+        [] { return CommandState{OffersPicture(QGuiApplication::clipboard()->mimeData())}; });
     app_.Printing().AddViewCommands(
         *this, this,
         [this] {
@@ -116,7 +131,9 @@ void CWendralView::SetScale() {
     }
     CScalingDialog dialog(
         model_.WidthScale, model_.HeightScale,
-        [this, n](int w, int h) { owner_.Report(wendral::SetSourceScale(owner_.State(), owner_.CurrentZone(), n, w, h)); },
+        [this, n](int w, int h) {
+            owner_.Report(wendral::SetSourceScale(owner_.State(), owner_.CurrentZone(), n, w, h));
+        },
         window());
     dialog.exec();
     const SourceOutcome end = EndSourceScale(owner_.State(), owner_.CurrentZone(), n);
@@ -125,7 +142,8 @@ void CWendralView::SetScale() {
     const ScrollPoint at = model_.ScrollPosition();
     app_.Recorder().Words({"scale", std::to_string(n), std::to_string(model_.WidthScale),
                            std::to_string(model_.HeightScale)});
-    app_.Recorder().Words({"scroll-to", std::to_string(n), std::to_string(at.x), std::to_string(at.y)});
+    app_.Recorder().Words(
+        {"scroll-to", std::to_string(n), std::to_string(at.x), std::to_string(at.y)});
 }
 
 void CWendralView::Copy() {
@@ -143,7 +161,8 @@ void CWendralView::Paste() {
         picture = PictureFromMimeData(QGuiApplication::clipboard()->mimeData());
     }
     if (picture.empty()) return;
-    const SourceOutcome outcome = PasteSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, picture);
+    const SourceOutcome outcome =
+        PasteSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, picture);
     SessionRecorder& recorder = app_.Recorder();
     // The clipboard is no file: what it gave is kept beside the script.
     if (recorder.Recording() && !outcome.failed && !outcome.heldBack)
@@ -152,7 +171,9 @@ void CWendralView::Paste() {
     owner_.Report(outcome);
 }
 
-void CWendralView::TakeClientSize() { model_.SetClientSize(viewport()->width(), viewport()->height()); }
+void CWendralView::TakeClientSize() {
+    model_.SetClientSize(viewport()->width(), viewport()->height());
+}
 
 void CWendralView::MirrorModel() {
     mirroring_ = true;
@@ -160,8 +181,8 @@ void CWendralView::MirrorModel() {
     const ScrollPoint page = model_.PageStep();
     const ScrollPoint line = model_.LineStep();
     const ScrollPoint at = model_.ScrollPosition();
-    const auto mirror = [](QScrollBar* bar, std::int64_t max, std::int64_t pageStep, std::int64_t lineStep,
-                           std::int64_t value) {
+    const auto mirror = [](QScrollBar* bar, std::int64_t max, std::int64_t pageStep,
+                           std::int64_t lineStep, std::int64_t value) {
         bar->setRange(0, BarValue(max));
         bar->setPageStep(std::max(1, BarValue(pageStep)));
         // A line step of 0 (an area under 100 pixels) would make the arrows dead.
@@ -184,9 +205,9 @@ void CWendralView::ShowModel() {
     const ScrollPoint at = model_.ScrollPosition();
     if (renders == shownRenders_ && size == shownSize_) return;
     const std::int64_t dx = shownScroll_.x - at.x, dy = shownScroll_.y - at.y;
-    const bool shifted = scrolling_ && renders == shownRenders_ + 1 && size == shownSize_ && !outline_ &&
-                         (dx == 0 || model_.WidthScale == 100) && std::abs(dx) < size.width() &&
-                         std::abs(dy) < size.height();
+    const bool shifted = scrolling_ && renders == shownRenders_ + 1 && size == shownSize_ &&
+                         !outline_ && (dx == 0 || model_.WidthScale == 100) &&
+                         std::abs(dx) < size.width() && std::abs(dy) < size.height();
     shownRenders_ = renders;
     shownSize_ = size;
     shownScroll_ = at;
@@ -208,9 +229,11 @@ void CWendralView::scrollContentsBy(int, int) {
     // A held-back scroll puts the bars back where the model still is.
     scrolling_ = true;
     if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Scroll"));
-    const SourceOutcome outcome = ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y);
+    const SourceOutcome outcome =
+        ScrollSource(owner_.State(), owner_.CurrentZone(), n, wanted.x, wanted.y);
     if (!outcome.heldBack && !outcome.failed)
-        app_.Recorder().Words({"scroll-to", std::to_string(n), std::to_string(wanted.x), std::to_string(wanted.y)});
+        app_.Recorder().Words(
+            {"scroll-to", std::to_string(n), std::to_string(wanted.x), std::to_string(wanted.y)});
     owner_.Report(outcome);
     scrolling_ = false;
 }
@@ -228,10 +251,11 @@ void CWendralView::ViewportResized() {
     }
     if (now == model_.Client()) return;
     if (CDestview* dest = app_.DestView()) dest->NoteStep(QStringLiteral("Window Size"));
-    const SourceOutcome outcome = ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy);
+    const SourceOutcome outcome =
+        ResizeSource(owner_.State(), owner_.CurrentZone(), model_.SourceNumber, now.cx, now.cy);
     if (!outcome.heldBack && !outcome.failed)
-        app_.Recorder().Words({"window", std::to_string(model_.SourceNumber), std::to_string(now.cx),
-                               std::to_string(now.cy)});
+        app_.Recorder().Words({"window", std::to_string(model_.SourceNumber),
+                               std::to_string(now.cx), std::to_string(now.cy)});
     owner_.Report(outcome);
 }
 
@@ -244,7 +268,8 @@ void CWendralView::paintEvent(QPaintEvent* event) {
     const int w = model_.SourceShownWidth;
     const int h = model_.SourceShownHeight;
     const QRect part = exposed.intersected(QRect(0, 0, w, h));
-    if (!part.isEmpty()) p.drawImage(part.topLeft(), WidenPart(model_.SourcePixels(), kSourceStride, part));
+    if (!part.isEmpty())
+        p.drawImage(part.topLeft(), WidenPart(model_.SourcePixels(), kSourceStride, part));
     if (outline_) {
         p.setPen(QPen(Qt::black, 0, Qt::DotLine));
         p.setBrush(Qt::NoBrush);
@@ -289,36 +314,44 @@ CChildFrame::CChildFrame(CWendralApp& app, SourceTemplate& owner)
     : app_(app), owner_(owner), model_(std::make_unique<SourceView>()), doc_(model_->Document) {
     setAttribute(Qt::WA_DeleteOnClose);
     // Source windows are never maximised: their size is part of what they show.
-    setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    toolbar_ = PutViewUnderToolBar(*this, "Source", app.MainFrame()->Router(), SourceToolbar(),
-                                   kSourceButton, [&](QMainWindow* inner) {
-                                       return view_ = new CWendralView(app, owner, *model_, inner);
-                                   });
+    setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    toolbar_ = PutViewUnderToolBar(
+        *this, "Source", app.MainFrame()->Router(), SourceToolbar(), kSourceButton,
+        [&](QMainWindow* inner) { return view_ = new CWendralView(app, owner, *model_, inner); });
     RegisterCommands();
     // From the first source frame on, the destination window shows the destination picture.
-    if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1) dest->DropStartupHelp();
+    if (CDestview* dest = app.DestView(); dest && dest->ShowingStartupHelp == 1)
+        dest->DropStartupHelp();
 }
 
 // A frame closed by the user has left the engine already (closeEvent); one destroyed with the
 // application or never kept reports that it is gone.
-CChildFrame::~CChildFrame() { DetachSource(app_.State(), *model_); }
+CChildFrame::~CChildFrame() {
+    DetachSource(app_.State(), *model_);
+}
 
 void CChildFrame::RegisterCommands() {
     OnCommand(kCloseSource, [this] { close(); });
     OnCommand(kReloadSource, [this] {
         if (SourceNumber() == 0) return;
-        const SourceOutcome outcome = view_->RunOnThisSource(*FindCommandRow(kReloadSource, Carrier::SourceFrame));
+        const SourceOutcome outcome =
+            view_->RunOnThisSource(*FindCommandRow(kReloadSource, Carrier::SourceFrame));
         // The bitmap reader enters its file in the recent-file list again.
         if (!outcome.failed && FormatFromName(model_->Document.SourcePath) == PictureFormat::Bmp)
             app_.AddRecentFile(QString::fromStdString(model_->Document.SourcePath));
     });
-    OnCommand(kSynchroniseSize, [this] { SynchroniseSize(); }, [this] {
-        return CommandState{Available(app_.State(), FindCommandRow(kSynchroniseSize, Carrier::SourceFrame)->needs)};
-    });
+    OnCommand(
+        kSynchroniseSize, [this] { SynchroniseSize(); },
+        [this] {
+            return CommandState{Available(
+                app_.State(), FindCommandRow(kSynchroniseSize, Carrier::SourceFrame)->needs)};
+        });
     OnCommand(
         kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
-        [this] { return CommandState{true, toolbar_->isVisible()}; });
+        [this] {
+            return CommandState{true, toolbar_->isVisible()};
+        });
     auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, view_, &CWendralView::ExplainButtons);
 }

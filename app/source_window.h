@@ -18,12 +18,12 @@ class SourceTemplate;
 // The source document: the engine's SourceDocument, which lives in the window's model. While a
 // source window is active it keeps "Save Destination As..." off.
 class CWendralDoc : public CommandTarget {
-public:
+  public:
     explicit CWendralDoc(SourceDocument& document);
     SourceDocument& Document() { return document_; }
     bool HoldsPicture() const { return !document_.packet.empty(); }
 
-private:
+  private:
     SourceDocument& document_;
 };
 
@@ -32,8 +32,9 @@ private:
 // outcome the template reports.
 class CWendralView : public QAbstractScrollArea, public CommandTarget {
     Q_OBJECT
-public:
-    CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& model, QWidget* parent = nullptr);
+  public:
+    CWendralView(CWendralApp& app, SourceTemplate& owner, SourceView& model,
+                 QWidget* parent = nullptr);
 
     SourceView& Model() { return model_; }
     int SourceNumber() const { return model_.SourceNumber; }
@@ -59,7 +60,7 @@ public:
     // Runs a command of the table on this view's source and reports its outcome.
     SourceOutcome RunOnThisSource(const CommandRow& row);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -67,7 +68,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void RegisterCommands();
     void ViewportResized();
     std::optional<QRect> OtherSourceOutline() const;
@@ -94,7 +95,7 @@ private:
 // source in the engine, which renumbers source 2 as source 1.
 class CChildFrame : public QMdiSubWindow, public RoutedFrame, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     CChildFrame(CWendralApp& app, SourceTemplate& owner);
     ~CChildFrame() override;
 
@@ -112,10 +113,10 @@ public:
     CommandTarget* RouteFrame() override { return this; }
     ViewRole Role() const override { return ViewRole::Source; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void RegisterCommands();
     void SynchroniseSize();
 

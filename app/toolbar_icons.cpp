@@ -58,7 +58,8 @@ QIcon CommandIcon(int id) {
     return {};
 }
 
-void FillToolBar(QToolBar& bar, const CommandRouter& router, std::span<const int> ids, const QSize& size) {
+void FillToolBar(QToolBar& bar, const CommandRouter& router, std::span<const int> ids,
+                 const QSize& size) {
     bar.setIconSize(size);
     for (int id : ids) {
         if (id == 0) {

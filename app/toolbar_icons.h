@@ -20,7 +20,8 @@ class CommandRouter;
 QIcon CommandIcon(int id);
 
 // Fills `bar` with the router's actions for `ids` (0: a separator), buttons of `size`.
-void FillToolBar(QToolBar& bar, const CommandRouter& router, std::span<const int> ids, const QSize& size);
+void FillToolBar(QToolBar& bar, const CommandRouter& router, std::span<const int> ids,
+                 const QSize& size);
 
 // A child frame with a toolbar of its own: the frame's widget is an inner main window holding
 // the toolbar, filled as FillToolBar does, over the view `makeView` builds as a child of that

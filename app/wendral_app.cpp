@@ -19,8 +19,8 @@
 #include "app/printing.h"
 #include "app/script_runner.h"
 #include "app/session_recorder.h"
-#include "dialogs/message_service.h"
 #include "app/source_template.h"
+#include "dialogs/message_service.h"
 #include "dialogs/support_dialog.h"
 
 namespace wendral::app {
@@ -49,7 +49,9 @@ CWendralApp::~CWendralApp() {
     if (g_instance == this) g_instance = nullptr;
 }
 
-CWendralApp* CWendralApp::Instance() { return g_instance; }
+CWendralApp* CWendralApp::Instance() {
+    return g_instance;
+}
 
 PrintService& CWendralApp::Printing() {
     if (!printing_) printing_ = std::make_unique<PrintService>();
@@ -69,8 +71,12 @@ DocTemplate* CWendralApp::Template(int resourceId) {
     return nullptr;
 }
 
-QString CWendralApp::BackgroundPath() const { return DataFilePath("bmy", options_.dataDirectory); }
-QString CWendralApp::StartupHelpPath() const { return DataFilePath("bmx", options_.dataDirectory); }
+QString CWendralApp::BackgroundPath() const {
+    return DataFilePath("bmy", options_.dataDirectory);
+}
+QString CWendralApp::StartupHelpPath() const {
+    return DataFilePath("bmx", options_.dataDirectory);
+}
 
 bool CWendralApp::InitInstance() {
     // Before any window exists: every window without an icon of its own shows this one.
@@ -103,8 +109,12 @@ bool CWendralApp::InitInstance() {
     return true;
 }
 
-CDestview* CWendralApp::DestView() { return destFrame_ ? &destFrame_->View() : nullptr; }
-CDestdoc* CWendralApp::DestDoc() { return destFrame_ ? &destFrame_->Document() : nullptr; }
+CDestview* CWendralApp::DestView() {
+    return destFrame_ ? &destFrame_->View() : nullptr;
+}
+CDestdoc* CWendralApp::DestDoc() {
+    return destFrame_ ? &destFrame_->Document() : nullptr;
+}
 
 bool CWendralApp::OpenSourceFile(const QString& path) {
     DocTemplate* source = Template(kSourceTemplate);
@@ -125,7 +135,8 @@ void CWendralApp::BringToTop(QMdiSubWindow* frame) {
 bool CWendralApp::StartRecording(const QString& path) {
     QString error;
     const bool started = recorder_->Start(path, &error);
-    if (!started) ShowMessage(QStringLiteral("The script \"%1\" cannot be written: %2").arg(path, error));
+    if (!started)
+        ShowMessage(QStringLiteral("The script \"%1\" cannot be written: %2").arg(path, error));
     StateChanged();
     return started;
 }
@@ -140,9 +151,11 @@ void CWendralApp::RegisterCommands() {
     OnCommand(kShowDestination, [this] { BringToTop(destFrame_); });
     OnCommand(kPrintSetup, [this] { Printing().Setup(mainFrame_.get()); });
     OnCommand(kRecordScript, [this] {
-        const QString path = QFileDialog::getSaveFileName(mainFrame_.get(), QStringLiteral("Record Script"), QString(),
-                                                          QStringLiteral("Wendral scripts (*.wbs)"));
-        if (!path.isEmpty()) StartRecording(path.endsWith(QStringLiteral(".wbs")) ? path : path + ".wbs");
+        const QString path =
+            QFileDialog::getSaveFileName(mainFrame_.get(), QStringLiteral("Record Script"),
+                                         QString(), QStringLiteral("Wendral scripts (*.wbs)"));
+        if (!path.isEmpty())
+            StartRecording(path.endsWith(QStringLiteral(".wbs")) ? path : path + ".wbs");
     });
     OnCommand(
         kStopRecording,
@@ -152,8 +165,9 @@ void CWendralApp::RegisterCommands() {
         },
         [this] { return CommandState{recorder_->Recording()}; });
     OnCommand(kRunScript, [this] {
-        const QString path = QFileDialog::getOpenFileName(mainFrame_.get(), QStringLiteral("Run Script"), QString(),
-                                                          QStringLiteral("Wendral scripts (*.wbs);;All files (*)"));
+        const QString path =
+            QFileDialog::getOpenFileName(mainFrame_.get(), QStringLiteral("Run Script"), QString(),
+                                         QStringLiteral("Wendral scripts (*.wbs);;All files (*)"));
         if (!path.isEmpty()) RunScriptFile(*this, path, mainFrame_.get());
         StateChanged();
     });
@@ -182,7 +196,10 @@ void CWendralApp::RegisterCommands() {
                 // open the file was not even tried: its entry stays.
                 if (!OpenSourceFile(files[n]) && state_.SourceCount < 2) RemoveRecentFile(files[n]);
             },
-            [this, n] { return CommandState{n < RecentFiles().size() && Template(kSourceTemplate) != nullptr}; });
+            [this, n] {
+                return CommandState{n < RecentFiles().size() &&
+                                    Template(kSourceTemplate) != nullptr};
+            });
     }
     connect(this, &CWendralApp::RecentFilesChanged, this, [this] {
         if (!mainFrame_) return;

@@ -1,19 +1,19 @@
 #pragma once
 #include <QObject>
-#include <QSize>
-#include <optional>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/command_router.h"
 #include "app/doc_template.h"
-#include "core/dest_state.h"
 #include "core/command_table.h"
+#include "core/dest_state.h"
 #include "core/sources.h"
 
 class QMdiSubWindow;
@@ -29,13 +29,14 @@ class PrintService;
 inline constexpr const char* kBackgroundMissing =
     "Problem with opening the background image ?\nWENDRAL will proceed loading anyway.";
 inline constexpr const char* kStartupHelpMissing =
-    "Problem with opening the start up help in the destination window ?\nWENDRAL will proceed loading anyway.";
+    "Problem with opening the start up help in the destination window ?\nWENDRAL will proceed "
+    "loading anyway.";
 inline constexpr const char* kAboutText = "WENDRAL Version 1.7";
 
 // What the destination needs of the source windows, which live elsewhere in the application:
 // the source side registers one with SetSourceWindows. Each call shows its own messages.
 class SourceWindows : public SourceWindowMaker {
-public:
+  public:
     // The engine changed what the source windows hold or show (a restore, a transfer): they
     // redraw, retitle, and the merge-align window redraws, as `outcome` says.
     virtual void SourcesChanged(const SourceOutcome& outcome) = 0;
@@ -61,10 +62,10 @@ class SessionRecorder;
 
 class CWendralApp : public QObject, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     struct Options {
-        QString dataDirectory;  // empty: beside the executable, then ../share/wendral/
-        bool show = true;       // tests run without showing the main frame
+        QString dataDirectory;        // empty: beside the executable, then ../share/wendral/
+        bool show = true;             // tests run without showing the main frame
         std::optional<QSize> screen;  // the screen to place the frame by; none: the primary screen
     };
 
@@ -113,10 +114,10 @@ public:
     void AddRecentFile(const QString& path);
     void RemoveRecentFile(const QString& path);
 
-signals:
+  signals:
     void RecentFilesChanged();
 
-private:
+  private:
     mutable std::optional<QStringList> recentFiles_;
     void StoreRecentFiles(QStringList files);
     void MakeTemplates();

@@ -25,12 +25,13 @@ BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 
 // Collects the median of every benchmark, then prints the ratio table.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            const double ms = r.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
+            const double ms = r.GetAdjustedRealTime() *
+                              benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
                               benchmark::GetTimeUnitMultiplier(r.time_unit);
             std::string name = r.run_name.function_name;
             if (!r.run_name.args.empty()) name += "/" + r.run_name.args;
@@ -58,8 +59,8 @@ public:
             (one ? cells[operation].first : cells[operation].second) = order_[n];
         }
         const std::string all = std::to_string(wendral::ThreadCount()) + " threads";
-        std::printf("\n%-48s %12s %9s %12s %9s\n", "operation", "1 thread ms", "x memcpy", (all + " ms").c_str(),
-                    "x memcpy");
+        std::printf("\n%-48s %12s %9s %12s %9s\n", "operation", "1 thread ms", "x memcpy",
+                    (all + " ms").c_str(), "x memcpy");
         for (const std::string& o : operations) {
             std::printf("%-48s", o.c_str());
             for (const double ms : {cells[o].first, cells[o].second}) {
@@ -72,7 +73,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<std::string> names_;
     std::map<std::string, double> order_;
 };

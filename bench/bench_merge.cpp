@@ -26,7 +26,8 @@ void BM_MergeSources(benchmark::State& st) {
     static WendralState state;
     Zone zone;
     const Sources& s = TheSources();
-    state.MergeMode = kMergeRules[static_cast<std::size_t>(st.range(0))].bit | static_cast<unsigned>(st.range(1));
+    state.MergeMode =
+        kMergeRules[static_cast<std::size_t>(st.range(0))].bit | static_cast<unsigned>(st.range(1));
     state.MergeBias = 100;
     state.ContrastThreshold = 127;
     Messages out;
@@ -38,7 +39,8 @@ void BM_MergeSources(benchmark::State& st) {
     st.SetLabel(kMergeRules[static_cast<std::size_t>(st.range(0))].batchName);
 }
 BENCHMARK(BM_MergeSources)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8}, {kContrastNormalBit, kContrastRgbBit, kContrastBwBit},
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8},
+                   {kContrastNormalBit, kContrastRgbBit, kContrastBwBit},
                    bench::ThreadCounts()})
     ->ArgNames({"", "", "threads"})
     ->Unit(benchmark::kMillisecond);

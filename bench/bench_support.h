@@ -43,7 +43,7 @@ inline std::vector<std::int64_t> ThreadCounts() {
 }
 // Runs a benchmark on the count its argument names; the next one starts from the default.
 class ThreadsFor {
-public:
+  public:
     ThreadsFor(const benchmark::State& st, int argument) {
         SetThreadCount(static_cast<int>(st.range(argument)));
     }

@@ -10,9 +10,13 @@ namespace wendral {
 
 namespace {
 
-int Saturate(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX)); }
+int Saturate(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
 
-int Span(int a, int b) { return Saturate(std::llabs(std::int64_t{b} - a)); }
+int Span(int a, int b) {
+    return Saturate(std::llabs(std::int64_t{b} - a));
+}
 
 }  // namespace
 
@@ -39,7 +43,8 @@ void StopBrushing(WendralState& state, Zone& zone) {
     zone.y2 = zone.y1;
 }
 
-std::optional<BrushOutline> PlaceBrush(const WendralState& state, Zone& zone, Point& at, ClientArea client) {
+std::optional<BrushOutline> PlaceBrush(const WendralState& state, Zone& zone, Point& at,
+                                       ClientArea client) {
     if (!state.PicturePresent()) return std::nullopt;
     zone.BrushWidth = Span(zone.x1, zone.x2);
     zone.BrushHeight = Span(zone.y1, zone.y2);
@@ -82,8 +87,10 @@ void Paint(WendralState& state, const Zone& zone, Point at, const SourceImage* s
         std::int64_t in = 0, out = hw + 1;
         while (out - in > 1) {
             const std::int64_t mid = in + (out - in) / 2;
-            if (inside(mid, dy)) in = mid;
-            else out = mid;
+            if (inside(mid, dy))
+                in = mid;
+            else
+                out = mid;
         }
         const std::int64_t ja = std::max(left, px - in);
         const std::int64_t jb = std::min(right, px + in + 1);
@@ -96,15 +103,16 @@ void Paint(WendralState& state, const Zone& zone, Point at, const SourceImage* s
 
 Messages BrushStroke::Press(const WendralState& state, unsigned button) {
     Messages messages;
-    if (!state.BrushingEnabled || (button != kLeftButton && button != kRightButton)) return messages;
+    if (!state.BrushingEnabled || (button != kLeftButton && button != kRightButton))
+        return messages;
     held_ = true;
     if (button == kRightButton && state.SourceCount < 2) messages.emplace_back(kNoSource2Message);
     return messages;
 }
 
-std::optional<BrushOutline> BrushStroke::Move(WendralState& state, Zone& zone, Point& pointer, unsigned buttons,
-                                              const SourceImage* source1, const SourceImage* source2,
-                                              ClientArea client) {
+std::optional<BrushOutline> BrushStroke::Move(WendralState& state, Zone& zone, Point& pointer,
+                                              unsigned buttons, const SourceImage* source1,
+                                              const SourceImage* source2, ClientArea client) {
     if (!held_) return std::nullopt;
     std::optional<BrushOutline> outline = PlaceBrush(state, zone, pointer, client);
     if (!outline) return outline;
@@ -121,7 +129,8 @@ void BrushStroke::Release(Zone& zone, unsigned button) {
 }
 
 Messages BrushAlong(WendralState& state, Zone& zone, int source, const std::vector<Point>& points,
-                    const SourceImage* source1, const SourceImage* source2, std::optional<ClientArea> client) {
+                    const SourceImage* source1, const SourceImage* source2,
+                    std::optional<ClientArea> client) {
     if (points.empty() || (source != 1 && source != 2)) return {};
     const unsigned button = source == 1 ? kLeftButton : kRightButton;
     BrushStroke stroke;

@@ -18,7 +18,9 @@ struct ClientArea {
     int bottom = 0;
 };
 // Without a window (wendral-batch) the client area is the picture itself.
-inline ClientArea PictureArea(const WendralState& state) { return {state.DestWidth, state.DestHeight}; }
+inline ClientArea PictureArea(const WendralState& state) {
+    return {state.DestWidth, state.DestHeight};
+}
 
 // The dotted rectangle drawn around the brush ellipse: corners (left, top) and (right, bottom),
 // both on the outline.
@@ -46,7 +48,8 @@ void StopBrushing(WendralState& state, Zone& zone);
 
 // Takes the brush size from the zone and moves `at` (for the caller too) so that the brush
 // stays inside the client area and the picture; nothing without a picture.
-std::optional<BrushOutline> PlaceBrush(const WendralState& state, Zone& zone, Point& at, ClientArea client);
+std::optional<BrushOutline> PlaceBrush(const WendralState& state, Zone& zone, Point& at,
+                                       ClientArea client);
 
 // Copies the source pixels under the brush ellipse centred on `at` into the destination, at the
 // same positions; no snapshot, no level. Only pixels inside the picture are painted, whatever
@@ -57,17 +60,18 @@ void Paint(WendralState& state, const Zone& zone, Point at, const SourceImage* s
 // from source 1, the right one from source 2. The view repaints the picture before each move
 // and then draws the outline the move returns.
 class BrushStroke {
-public:
+  public:
     // `button` is kLeftButton or kRightButton. Returns the message to show, if any.
     Messages Press(const WendralState& state, unsigned button);
     // Painting happens only while a press holds the stroke, with one button alone down.
-    std::optional<BrushOutline> Move(WendralState& state, Zone& zone, Point& pointer, unsigned buttons,
-                                     const SourceImage* source1, const SourceImage* source2, ClientArea client);
+    std::optional<BrushOutline> Move(WendralState& state, Zone& zone, Point& pointer,
+                                     unsigned buttons, const SourceImage* source1,
+                                     const SourceImage* source2, ClientArea client);
     // A right-button release also starts the distortions afresh on the current picture.
     void Release(Zone& zone, unsigned button);
     bool Held() const { return held_; }
 
-private:
+  private:
     bool held_ = false;
 };
 

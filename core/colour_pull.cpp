@@ -24,8 +24,9 @@ struct Run {
 // serves the up to four pixels at the same |dx| and |dy|); the share s of a press is worked out
 // once per cell from it. Allocated once at the largest zone; untouched pages cost nothing.
 class PullCache {
-public:
-    PullCache() : q_(new double[kGridPixels]), s_(new double[kGridPixels]), runs_(new Run[kMaxHeight]) {}
+  public:
+    PullCache()
+        : q_(new double[kGridPixels]), s_(new double[kGridPixels]), runs_(new Run[kMaxHeight]) {}
 
     void Prepare(const InscribedEllipse& e) {
         if (valid_ && e_.SameWork(e)) return;
@@ -61,7 +62,7 @@ public:
         }
     }
 
-private:
+  private:
     // Diverge's products grow without bound with the level; limiting them to ±512 before the
     // conversion changes no clamped result and keeps the conversion defined. Converge's stay
     // below 255 and are not affected.
@@ -71,7 +72,8 @@ private:
     }
 
     void Apply(WendralState& state) {
-        const int ref[3] = {state.ReferenceColour.b, state.ReferenceColour.g, state.ReferenceColour.r};
+        const int ref[3] = {state.ReferenceColour.b, state.ReferenceColour.g,
+                            state.ReferenceColour.r};
         const std::uint8_t* restore = state.RestoreStore();
         std::uint8_t* dest = state.DestinationStore();
         const std::int64_t adx0 = cells_.adx0, cx = e_.xc;
@@ -97,11 +99,15 @@ private:
                 const std::size_t at = 3 * static_cast<std::size_t>(x);
                 std::int32_t four;
                 std::memcpy(&four, in + at, 4);
-                const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
+                const __m128i v =
+                    _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
                 const __m128i diff = _mm_sub_epi32(v, refs);
-                const __m128d m0 = _mm_min_pd(_mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(diff), share), lo), hi);
+                const __m128d m0 =
+                    _mm_min_pd(_mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(diff), share), lo), hi);
                 const __m128d m1 = _mm_min_pd(
-                    _mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(diff, 0x0E)), share), lo), hi);
+                    _mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(diff, 0x0E)), share),
+                               lo),
+                    hi);
                 const __m128i t = _mm_unpacklo_epi64(_mm_cvttpd_epi32(m0), _mm_cvttpd_epi32(m1));
                 const __m128i res = _mm_sub_epi32(v, t);
                 const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(res, zero), zero);

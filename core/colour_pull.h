@@ -14,7 +14,7 @@ namespace wendral {
 // A zone left over from a larger picture keeps its geometry; only its pixels inside the current
 // picture are read or written.
 class PullRenderer {
-public:
+  public:
     PullRenderer();
     ~PullRenderer();
     PullRenderer(const PullRenderer&) = delete;
@@ -22,7 +22,7 @@ public:
 
     void Render(WendralState& state, const Zone& zone, int level);
 
-private:
+  private:
     class Cache;
     std::unique_ptr<Cache> cache_;
 };

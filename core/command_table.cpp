@@ -15,7 +15,9 @@
 
 namespace wendral {
 
-bool Available(const WendralState& state, unsigned needs) { return !Unavailability(state, needs); }
+bool Available(const WendralState& state, unsigned needs) {
+    return !Unavailability(state, needs);
+}
 
 std::optional<std::string> Unavailability(const WendralState& state, unsigned needs) {
     if ((needs & kNeedsSource) && state.SourceCount < 1) return "no source is open";
@@ -28,9 +30,12 @@ std::optional<std::string> Unavailability(const WendralState& state, unsigned ne
 
 bool Checked(const WendralState& state, Check check) {
     switch (check) {
-        case Check::None: return false;
-        case Check::WhileBrushing: return state.BrushingEnabled == 1;
-        case Check::WhileNotBrushing: return state.BrushingEnabled == 0;
+        case Check::None:
+            return false;
+        case Check::WhileBrushing:
+            return state.BrushingEnabled == 1;
+        case Check::WhileNotBrushing:
+            return state.BrushingEnabled == 0;
     }
     return false;
 }
@@ -48,11 +53,14 @@ int ToInt(std::string_view word) {
     return v;
 }
 
-int Presses(Args args) { return args.empty() ? 1 : ToInt(args[0]); }
+int Presses(Args args) {
+    return args.empty() ? 1 : ToInt(args[0]);
+}
 
 std::vector<Point> ToPoints(Args args) {
     std::vector<Point> points;
-    for (std::size_t i = 0; i + 1 < args.size(); i += 2) points.push_back(Point{ToInt(args[i]), ToInt(args[i + 1])});
+    for (std::size_t i = 0; i + 1 < args.size(); i += 2)
+        points.push_back(Point{ToInt(args[i]), ToInt(args[i + 1])});
     return points;
 }
 
@@ -60,10 +68,18 @@ namespace {
 
 using Bounds = std::vector<std::pair<long long, long long>>;
 
-bool NoArguments(Args a) { return a.empty(); }
-bool PressCount(Args a) { return a.empty() || (a.size() == 1 && IsInt(a[0], 1, kMaxPresses)); }
-bool IsSourceNumber(std::string_view word) { return word == "1" || word == "2"; }
-bool OneSource(Args a) { return a.size() == 1 && IsSourceNumber(a[0]); }
+bool NoArguments(Args a) {
+    return a.empty();
+}
+bool PressCount(Args a) {
+    return a.empty() || (a.size() == 1 && IsInt(a[0], 1, kMaxPresses));
+}
+bool IsSourceNumber(std::string_view word) {
+    return word == "1" || word == "2";
+}
+bool OneSource(Args a) {
+    return a.size() == 1 && IsSourceNumber(a[0]);
+}
 
 // Exactly one integer within its bounds per word.
 std::function<bool(Args)> Ints(Bounds bounds) {
@@ -77,7 +93,9 @@ std::function<bool(Args)> Ints(Bounds bounds) {
 
 // A source number, then integers within their bounds.
 std::function<bool(Args)> SourceAnd(Bounds bounds) {
-    return [ints = Ints(std::move(bounds))](Args a) { return !a.empty() && IsSourceNumber(a[0]) && ints(a.subspan(1)); };
+    return [ints = Ints(std::move(bounds))](Args a) {
+        return !a.empty() && IsSourceNumber(a[0]) && ints(a.subspan(1));
+    };
 }
 
 // At least `minPoints` pairs X Y of picture coordinates.
@@ -110,10 +128,13 @@ CommandOutcome FromMessages(Messages messages) {
     return out;
 }
 
-ShownSources Shown(const CommandContext& c) { return c.sources ? c.sources() : ShownSources{}; }
+ShownSources Shown(const CommandContext& c) {
+    return c.sources ? c.sources() : ShownSources{};
+}
 
 // A source command on source N, which must be open.
-CommandOutcome OnSource(CommandContext& c, Args a, const std::function<SourceOutcome(int)>& command) {
+CommandOutcome OnSource(CommandContext& c, Args a,
+                        const std::function<SourceOutcome(int)>& command) {
     const int n = ToInt(a[0]);
     if (n < 1 || n > c.state.SourceCount || !c.state.SourceViews[n]) {
         SourceOutcome out;
@@ -126,15 +147,32 @@ CommandOutcome OnSource(CommandContext& c, Args a, const std::function<SourceOut
 
 // A distortion key: one press, or K from a script.
 CommandRow Press(int id, const char* word, Distortion key, unsigned needs, Changes changes) {
-    return CommandRow{id, word, nullptr, "[K]", needs, Carrier::DestinationView, Check::None, changes, PressCount,
-                      [key](CommandContext& c, Args a) {
-                          return FromZone(c.engine.Press(key, c.state, c.zone, Shown(c), Presses(a)));
-                      }};
+    return CommandRow{
+        id,
+        word,
+        nullptr,
+        "[K]",
+        needs,
+        Carrier::DestinationView,
+        Check::None,
+        changes,
+        PressCount,
+        [key](CommandContext& c, Args a) {
+            return FromZone(c.engine.Press(key, c.state, c.zone, Shown(c), Presses(a)));
+        }};
 }
 
 CommandRow Effect(const EffectCommand& effect) {
-    return CommandRow{effect.commandId, effect.name, nullptr, "", kNeedsPicture, Carrier::MainFrame, Check::None,
-                      Changes::Picture, NoArguments, [&effect](CommandContext& c, Args) {
+    return CommandRow{effect.commandId,
+                      effect.name,
+                      nullptr,
+                      "",
+                      kNeedsPicture,
+                      Carrier::MainFrame,
+                      Check::None,
+                      Changes::Picture,
+                      NoArguments,
+                      [&effect](CommandContext& c, Args) {
                           RunEffectCommand(c.state, c.zone, effect);
                           return FromZone(ZoneOutcome::Redraw);
                       }};
@@ -188,9 +226,10 @@ CommandOutcome Merge(CommandContext& c, Args a) {
 
 std::function<bool(Args)> ToneArguments() {
     Bounds bounds;
-    for (ToneSlider s : {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness,
-                         ToneSlider::RedContrast, ToneSlider::GreenContrast, ToneSlider::BlueContrast,
-                         ToneSlider::GammaBend}) {
+    for (ToneSlider s :
+         {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness,
+          ToneSlider::RedContrast, ToneSlider::GreenContrast, ToneSlider::BlueContrast,
+          ToneSlider::GammaBend}) {
         const ToneSliderInfo& info = kToneSliders[static_cast<std::size_t>(s)];
         bounds.emplace_back(info.minimum, info.maximum);
     }
@@ -215,7 +254,8 @@ CommandOutcome StartBrushingCommand(CommandContext& c, Args) {
 
 // A new source window's client size: given by a recorded session ("open PATH W H"), or as the
 // caller lays out new windows.
-void PlaceNewWindow(CommandContext& c, SourceView& view, int number, WindowPurpose purpose, Args size) {
+void PlaceNewWindow(CommandContext& c, SourceView& view, int number, WindowPurpose purpose,
+                    Args size) {
     if (size.size() == 2) {
         view.SetClientSize(ToInt(size[0]), ToInt(size[1]));
     } else {
@@ -224,7 +264,8 @@ void PlaceNewWindow(CommandContext& c, SourceView& view, int number, WindowPurpo
 }
 
 bool ClientSize(Args a) {
-    return a.empty() || (a.size() == 2 && IsInt(a[0], 0, kMaxClientSide) && IsInt(a[1], 0, kMaxClientSide));
+    return a.empty() ||
+           (a.size() == 2 && IsInt(a[0], 0, kMaxClientSide) && IsInt(a[1], 0, kMaxClientSide));
 }
 
 CommandOutcome DestinationToSecond(CommandContext& c, Args a) {
@@ -259,14 +300,17 @@ CommandOutcome DestinationCommand(CommandContext& c, Args a) {
     SourceDocument picture, base;
     Messages messages;
     if (!c.load || !c.load(a[0], 1, picture, messages) || !c.load(a[1], 1, base, messages))
-        return FromMessages(messages.empty() ? Messages{"cannot read " + a[0]} : std::move(messages));
+        return FromMessages(messages.empty() ? Messages{"cannot read " + a[0]}
+                                             : std::move(messages));
     const int w = picture.PictureWidth, h = picture.PictureHeight;
-    if (w != base.PictureWidth || h != base.PictureHeight || w > kMaxWidth || h > kMaxHeight || w % 4 != 0)
+    if (w != base.PictureWidth || h != base.PictureHeight || w > kMaxWidth || h > kMaxHeight ||
+        w % 4 != 0)
         return FromMessages({"destination: the two pictures must be of one destination's size"});
     c.state.DestWidth = w;
     c.state.DestHeight = h;
     const std::size_t bytes = c.state.DestBytes();
-    std::memcpy(c.state.DestinationStore(), picture.packet.data() + PicturePacket::kHeaderSize, bytes);
+    std::memcpy(c.state.DestinationStore(), picture.packet.data() + PicturePacket::kHeaderSize,
+                bytes);
     std::memcpy(c.state.RestoreStore(), base.packet.data() + PicturePacket::kHeaderSize, bytes);
     c.state.DestModified = ToInt(a[2]);
     return FromZone(ZoneOutcome::Redraw);
@@ -299,7 +343,8 @@ CommandOutcome PasteCommand(CommandContext& c, Args a) {
 
 CommandOutcome SaveCommand(CommandContext& c, Args a) {
     Messages messages;
-    if (c.save && !c.save(c.state, a[0], a.size() == 2 ? a[1] : std::string(), messages) && messages.empty())
+    if (c.save && !c.save(c.state, a[0], a.size() == 2 ? a[1] : std::string(), messages) &&
+        messages.empty())
         messages.push_back("cannot write " + a[0]);
     return FromMessages(std::move(messages));
 }
@@ -311,15 +356,16 @@ CommandOutcome Brush(CommandContext& c, Args a) {
         return out;
     }
     const ShownSources shown = Shown(c);
-    return FromMessages(
-        BrushAlong(c.state, c.zone, ToInt(a[0]), ToPoints(a.subspan(1)), shown.one, shown.two, c.client));
+    return FromMessages(BrushAlong(c.state, c.zone, ToInt(a[0]), ToPoints(a.subspan(1)), shown.one,
+                                   shown.two, c.client));
 }
 
 // Undo or redo K steps; a script is told when there is none to take.
 CommandOutcome UndoRedo(CommandContext& c, Args a, bool undo) {
     CommandOutcome out;
     for (int k = Presses(a); k > 0; --k) {
-        if (!c.history || !(undo ? c.history->Undo(c.state, c.zone) : c.history->Redo(c.state, c.zone))) {
+        if (!c.history ||
+            !(undo ? c.history->Undo(c.state, c.zone) : c.history->Redo(c.state, c.zone))) {
             out.refusal = undo ? "nothing to undo" : "nothing to redo";
             break;
         }
@@ -332,7 +378,9 @@ using Run = std::function<CommandOutcome(CommandContext&, Args)>;
 
 // A source command whose engine call takes only the source number.
 Run SourceCall(SourceOutcome (*call)(WendralState&, Zone&, int)) {
-    return [call](CommandContext& c, Args a) { return OnSource(c, a, [&](int n) { return call(c.state, c.zone, n); }); };
+    return [call](CommandContext& c, Args a) {
+        return OnSource(c, a, [&](int n) { return call(c.state, c.zone, n); });
+    };
 }
 
 std::vector<CommandRow> MakeTable() {
@@ -350,55 +398,66 @@ std::vector<CommandRow> MakeTable() {
         Press(kExplode, "explode", Distortion::Explode, zoneKey, Changes::Zone),
         Press(kDiverge, "diverge", Distortion::Diverge, zoneKey, Changes::Zone),
         Press(kConverge, "converge", Distortion::Converge, zoneKey, Changes::Zone),
-        Press(kPortion1, "portion1", Distortion::Portion1, kNeedsSource | kNeedsNoBrushing, Changes::Picture),
-        Press(kPortion2, "portion2", Distortion::Portion2, kNeedsTwoSources | kNeedsNoBrushing, Changes::Picture),
-        {kFlip, "flip", nullptr, "", kNeedsSource | kNeedsNoBrushing, Carrier::DestinationView, Check::None,
-         Changes::Picture, NoArguments, [](CommandContext& c, Args) { return FromZone(Flip(c.state, c.zone)); }},
-        {kRestoreDestination, nullptr, nullptr, "", zoneKey, Carrier::DestinationView, Check::None, Changes::Picture,
-         NoArguments, [](CommandContext& c, Args) { return FromSources(ForcedRebuild(c.state, c.zone)); }},
-        {kLockDestination, "lock", nullptr, "", kNeedsPicture, Carrier::DestinationView, Check::None, Changes::Nothing,
-         NoArguments,
+        Press(kPortion1, "portion1", Distortion::Portion1, kNeedsSource | kNeedsNoBrushing,
+              Changes::Picture),
+        Press(kPortion2, "portion2", Distortion::Portion2, kNeedsTwoSources | kNeedsNoBrushing,
+              Changes::Picture),
+        {kFlip, "flip", nullptr, "", kNeedsSource | kNeedsNoBrushing, Carrier::DestinationView,
+         Check::None, Changes::Picture, NoArguments,
+         [](CommandContext& c, Args) { return FromZone(Flip(c.state, c.zone)); }},
+        {kRestoreDestination, nullptr, nullptr, "", zoneKey, Carrier::DestinationView, Check::None,
+         Changes::Picture, NoArguments,
+         [](CommandContext& c, Args) { return FromSources(ForcedRebuild(c.state, c.zone)); }},
+        {kLockDestination, "lock", nullptr, "", kNeedsPicture, Carrier::DestinationView,
+         Check::None, Changes::Nothing, NoArguments,
          [](CommandContext& c, Args) {
              ToggleLock(c.state);
              return CommandOutcome{};
          }},
-        {kEnableBrushing, "brushing", "on", "on|off", kNeedsNothing, Carrier::DestinationView, Check::WhileBrushing,
-         Changes::Nothing, [](Args a) { return a.size() == 1 && a[0] == "on"; },
+        {kEnableBrushing, "brushing", "on", "on|off", kNeedsNothing, Carrier::DestinationView,
+         Check::WhileBrushing, Changes::Nothing,
+         [](Args a) { return a.size() == 1 && a[0] == "on"; },
          [](CommandContext& c, Args a) { return StartBrushingCommand(c, a); }},
         {kDisableBrushing, "brushing", "off", "on|off", kNeedsNothing, Carrier::DestinationView,
-         Check::WhileNotBrushing, Changes::Nothing, [](Args a) { return a.size() == 1 && a[0] == "off"; },
+         Check::WhileNotBrushing, Changes::Nothing,
+         [](Args a) { return a.size() == 1 && a[0] == "off"; },
          [](CommandContext& c, Args) {
              StopBrushing(c.state, c.zone);
              return CommandOutcome{};
          }},
-        {kDestinationToSource1, "dest-to", "1", "1|2 [W H]", zoneKey, Carrier::DestinationView, Check::None,
-         Changes::Picture, OneSource,
-         [](CommandContext& c, Args) { return FromSources(DestinationToSource1(c.state, c.zone)); }},
-        {kDestinationToSource2, "dest-to", "2", "N", kNeedsSource | kNeedsNoBrushing, Carrier::DestinationView,
-         Check::None, Changes::Picture, [](Args a) { return !a.empty() && a[0] == "2" && ClientSize(a.subspan(1)); },
+        {kDestinationToSource1, "dest-to", "1", "1|2 [W H]", zoneKey, Carrier::DestinationView,
+         Check::None, Changes::Picture, OneSource,
+         [](CommandContext& c, Args) {
+             return FromSources(DestinationToSource1(c.state, c.zone));
+         }},
+        {kDestinationToSource2, "dest-to", "2", "N", kNeedsSource | kNeedsNoBrushing,
+         Carrier::DestinationView, Check::None, Changes::Picture,
+         [](Args a) { return !a.empty() && a[0] == "2" && ClientSize(a.subspan(1)); },
          DestinationToSecond},
         {kMergeSources, "merge", nullptr,
-         "average|greatest|least|sub12|sub21|copy1|copy2|ref12|ref21 [bias K] [contrast normal|bw|rgb] [threshold P]",
+         "average|greatest|least|sub12|sub21|copy1|copy2|ref12|ref21 [bias K] [contrast "
+         "normal|bw|rgb] [threshold P]",
          kNeedsSource | kNeedsNoBrushing, Carrier::DestinationView, Check::None, Changes::Picture,
          [](Args a) { return ParseMerge(a).has_value(); }, Merge},
-        {kWhatNow, nullptr, nullptr, "", kNeedsNothing, Carrier::DestinationView, Check::None, Changes::Nothing,
-         NoArguments, nullptr},
+        {kWhatNow, nullptr, nullptr, "", kNeedsNothing, Carrier::DestinationView, Check::None,
+         Changes::Nothing, NoArguments, nullptr},
 
         // The destination document.
-        {kSaveDestinationAs, "save", nullptr, "PATH [FORMAT]", kNeedsPicture, Carrier::DestinationDocument,
-         Check::None, Changes::Nothing, [](Args a) { return a.size() == 1 || a.size() == 2; }, SaveCommand},
-        {kSendTo, nullptr, nullptr, "", kNeedsPicture, Carrier::DestinationDocument, Check::None, Changes::Nothing,
-         NoArguments, nullptr},
+        {kSaveDestinationAs, "save", nullptr, "PATH [FORMAT]", kNeedsPicture,
+         Carrier::DestinationDocument, Check::None, Changes::Nothing,
+         [](Args a) { return a.size() == 1 || a.size() == 2; }, SaveCommand},
+        {kSendTo, nullptr, nullptr, "", kNeedsPicture, Carrier::DestinationDocument, Check::None,
+         Changes::Nothing, NoArguments, nullptr},
 
         // The Edit menu's dialogs: the rows run what their OK gives.
-        {kReferenceColour, "refcolour", nullptr, "R G B", kNeedsNothing, Carrier::MainFrame, Check::None,
-         Changes::Nothing, Ints({{0, 255}, {0, 255}, {0, 255}}),
+        {kReferenceColour, "refcolour", nullptr, "R G B", kNeedsNothing, Carrier::MainFrame,
+         Check::None, Changes::Nothing, Ints({{0, 255}, {0, 255}, {0, 255}}),
          [](CommandContext& c, Args a) {
              RefColourCommand(c.state, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]));
              return CommandOutcome{};
          }},
-        {kRotateDestination, "rotate", nullptr, "DEG", kNeedsPicture, Carrier::MainFrame, Check::None,
-         Changes::Picture, Ints({{-2147483647LL, 2147483647LL}}),
+        {kRotateDestination, "rotate", nullptr, "DEG", kNeedsPicture, Carrier::MainFrame,
+         Check::None, Changes::Picture, Ints({{-2147483647LL, 2147483647LL}}),
          [](CommandContext& c, Args a) {
              // The dialog's field takes any integer; one outside 0..359 rotates and gives the
              // field's range message.
@@ -409,14 +468,14 @@ std::vector<CommandRow> MakeTable() {
              return out;
          }},
         // "cancel": the dialog closed with Escape, its preview kept uncommitted.
-        {kBrightnessContrast, "tone", nullptr, "BR BG BB KR KG KB G [cancel]", kNeedsPicture, Carrier::MainFrame,
-         Check::None, Changes::Picture,
+        {kBrightnessContrast, "tone", nullptr, "BR BG BB KR KG KB G [cancel]", kNeedsPicture,
+         Carrier::MainFrame, Check::None, Changes::Picture,
          [seven = ToneArguments()](Args a) {
              return seven(a) || (a.size() == 8 && a[7] == "cancel" && seven(a.first(7)));
          },
          [](CommandContext& c, Args a) {
-             ToneCommand(c.state, c.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]),
-                         ToInt(a[5]), ToInt(a[6]), a.size() == 7);
+             ToneCommand(c.state, c.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]),
+                         ToInt(a[4]), ToInt(a[5]), ToInt(a[6]), a.size() == 7);
              return FromZone(ZoneOutcome::Redraw);
          }},
         // The spin buttons top to bottom are XorShift, SumShift, OrDrop, StreakRun, Jitter.
@@ -429,88 +488,105 @@ std::vector<CommandRow> MakeTable() {
          },
          [](CommandContext& c, Args a) {
              if (a.size() == 5) {
-                 SpecialCommand(c.state, c.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4]));
+                 SpecialCommand(c.state, c.zone, ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]),
+                                ToInt(a[4]));
              } else {
                  ReplaySpecialSession(c.state, c.zone,
-                                      SpecialEffectParams{ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), ToInt(a[3]), ToInt(a[4])},
+                                      SpecialEffectParams{ToInt(a[0]), ToInt(a[1]), ToInt(a[2]),
+                                                          ToInt(a[3]), ToInt(a[4])},
                                       std::stoll(a[5]));
              }
              return FromZone(ZoneOutcome::Redraw);
          }},
     };
-    t.push_back({kUndo, "undo", nullptr, "[K]", kNeedsNothing, Carrier::MainFrame, Check::None, Changes::Picture,
-                 PressCount, [](CommandContext& c, Args a) { return UndoRedo(c, a, true); }});
-    t.push_back({kRedo, "redo", nullptr, "[K]", kNeedsNothing, Carrier::MainFrame, Check::None, Changes::Picture,
-                 PressCount, [](CommandContext& c, Args a) { return UndoRedo(c, a, false); }});
+    t.push_back({kUndo, "undo", nullptr, "[K]", kNeedsNothing, Carrier::MainFrame, Check::None,
+                 Changes::Picture, PressCount,
+                 [](CommandContext& c, Args a) { return UndoRedo(c, a, true); }});
+    t.push_back({kRedo, "redo", nullptr, "[K]", kNeedsNothing, Carrier::MainFrame, Check::None,
+                 Changes::Picture, PressCount,
+                 [](CommandContext& c, Args a) { return UndoRedo(c, a, false); }});
     // The Edit menu's effects that run at once.
     for (const EffectCommand& effect : kEffectCommands) t.push_back(Effect(effect));
 
     const std::vector<CommandRow> sources{
-        {kOpenSource, "open", nullptr, "PATH [W H]", kNeedsNothing, Carrier::Application, Check::None,
-         Changes::Picture, [](Args a) { return !a.empty() && ClientSize(a.subspan(1)); }, OpenCommand},
-        {kNewSource, "new", nullptr, "[W H]", kNeedsNothing, Carrier::Application, Check::None, Changes::Picture,
-         ClientSize, NewCommand},
-        {kSetScale, "scale", nullptr, "N WS HS", kNeedsSource, Carrier::SourceView, Check::None, Changes::Picture,
-         SourceAnd({{kMinScalePercent, kMaxScalePercent}, {kMinScalePercent, kMaxScalePercent}}), ScaleCommand},
-        {kTopLeftJustify, "justify", nullptr, "N", kNeedsSource, Carrier::SourceView, Check::None, Changes::Picture,
-         OneSource, SourceCall(TopLeftJustify)},
-        {kScaleToFit, "fit", nullptr, "N", kNeedsNothing, Carrier::SourceView, Check::None, Changes::Picture,
-         OneSource, SourceCall(FitSourceToWindow)},
-        {kEmptySource, "empty", nullptr, "N", kNeedsNothing, Carrier::SourceView, Check::None, Changes::Picture,
-         OneSource, SourceCall(EmptySourceWindow)},
-        {kRestoreDestination, "restore", nullptr, "", kNeedsSource, Carrier::SourceView, Check::None,
-         Changes::Picture, NoArguments,
+        {kOpenSource, "open", nullptr, "PATH [W H]", kNeedsNothing, Carrier::Application,
+         Check::None, Changes::Picture,
+         [](Args a) { return !a.empty() && ClientSize(a.subspan(1)); }, OpenCommand},
+        {kNewSource, "new", nullptr, "[W H]", kNeedsNothing, Carrier::Application, Check::None,
+         Changes::Picture, ClientSize, NewCommand},
+        {kSetScale, "scale", nullptr, "N WS HS", kNeedsSource, Carrier::SourceView, Check::None,
+         Changes::Picture,
+         SourceAnd({{kMinScalePercent, kMaxScalePercent}, {kMinScalePercent, kMaxScalePercent}}),
+         ScaleCommand},
+        {kTopLeftJustify, "justify", nullptr, "N", kNeedsSource, Carrier::SourceView, Check::None,
+         Changes::Picture, OneSource, SourceCall(TopLeftJustify)},
+        {kScaleToFit, "fit", nullptr, "N", kNeedsNothing, Carrier::SourceView, Check::None,
+         Changes::Picture, OneSource, SourceCall(FitSourceToWindow)},
+        {kEmptySource, "empty", nullptr, "N", kNeedsNothing, Carrier::SourceView, Check::None,
+         Changes::Picture, OneSource, SourceCall(EmptySourceWindow)},
+        {kRestoreDestination, "restore", nullptr, "", kNeedsSource, Carrier::SourceView,
+         Check::None, Changes::Picture, NoArguments,
          [](CommandContext& c, Args) { return FromSources(ForcedRebuild(c.state, c.zone)); }},
-        {kPaste, "paste", nullptr, "N PATH", kNeedsNothing, Carrier::SourceView, Check::None, Changes::Picture,
-         [](Args a) { return a.size() == 2 && IsSourceNumber(a[0]); }, PasteCommand},
-        {kCopy, nullptr, nullptr, "", kNeedsNothing, Carrier::SourceView, Check::None, Changes::Nothing,
-         NoArguments, nullptr},
-        {kReloadSource, "reload", nullptr, "N", kNeedsNothing, Carrier::SourceFrame, Check::None, Changes::Picture,
-         OneSource,
+        {kPaste, "paste", nullptr, "N PATH", kNeedsNothing, Carrier::SourceView, Check::None,
+         Changes::Picture, [](Args a) { return a.size() == 2 && IsSourceNumber(a[0]); },
+         PasteCommand},
+        {kCopy, nullptr, nullptr, "", kNeedsNothing, Carrier::SourceView, Check::None,
+         Changes::Nothing, NoArguments, nullptr},
+        {kReloadSource, "reload", nullptr, "N", kNeedsNothing, Carrier::SourceFrame, Check::None,
+         Changes::Picture, OneSource,
          [](CommandContext& c, Args a) {
              return OnSource(c, a, [&](int n) { return ReloadSource(c.state, c.zone, n, c.load); });
          }},
-        {kCloseSource, "close", nullptr, "N", kNeedsNothing, Carrier::SourceFrame, Check::None, Changes::Picture,
-         OneSource, SourceCall(CloseSource)},
-        {kSynchroniseSize, nullptr, nullptr, "", kNeedsTwoSources, Carrier::SourceFrame, Check::None,
-         Changes::Picture, NoArguments, nullptr},
+        {kCloseSource, "close", nullptr, "N", kNeedsNothing, Carrier::SourceFrame, Check::None,
+         Changes::Picture, OneSource, SourceCall(CloseSource)},
+        {kSynchroniseSize, nullptr, nullptr, "", kNeedsTwoSources, Carrier::SourceFrame,
+         Check::None, Changes::Picture, NoArguments, nullptr},
 
         // What the mouse does: dragging a zone, sampling, brushing, scrolling, resizing.
-        {0, "zone", nullptr, "X1 Y1 X2 Y2", kNeedsNoBrushing, Carrier::Mouse, Check::None, Changes::Nothing,
-         Ints({{-xy, xy}, {-xy, xy}, {-xy, xy}, {-xy, xy}}),
+        {0, "zone", nullptr, "X1 Y1 X2 Y2", kNeedsNoBrushing, Carrier::Mouse, Check::None,
+         Changes::Nothing, Ints({{-xy, xy}, {-xy, xy}, {-xy, xy}, {-xy, xy}}),
          [](CommandContext& c, Args a) {
-             FormZone(c.state, c.zone, Point{ToInt(a[0]), ToInt(a[1])}, Point{ToInt(a[2]), ToInt(a[3])});
+             FormZone(c.state, c.zone, Point{ToInt(a[0]), ToInt(a[1])},
+                      Point{ToInt(a[2]), ToInt(a[3])});
              return CommandOutcome{};
          }},
         // While brushing the right button paints from source 2 instead.
-        {0, "refdrag", nullptr, "X Y [X Y ...]", kNeedsNoBrushing, Carrier::Mouse, Check::None, Changes::Nothing,
-         Points(1),
+        {0, "refdrag", nullptr, "X Y [X Y ...]", kNeedsNoBrushing, Carrier::Mouse, Check::None,
+         Changes::Nothing, Points(1),
          [](CommandContext& c, Args a) {
              RefDragCommand(c.state, c.zone, c.sampling, ToPoints(a), c.refColourDialog);
              return CommandOutcome{};
          }},
-        {0, "brush", nullptr, "N X Y [X Y ...]", kNeedsNothing, Carrier::Mouse, Check::None, Changes::Picture,
-         [points = Points(1)](Args a) { return !a.empty() && IsSourceNumber(a[0]) && points(a.subspan(1)); }, Brush},
-        {0, "scroll", nullptr, "N DX DY", kNeedsNothing, Carrier::Mouse, Check::None, Changes::Picture,
+        {0, "brush", nullptr, "N X Y [X Y ...]", kNeedsNothing, Carrier::Mouse, Check::None,
+         Changes::Picture,
+         [points = Points(1)](Args a) {
+             return !a.empty() && IsSourceNumber(a[0]) && points(a.subspan(1));
+         },
+         Brush},
+        {0, "scroll", nullptr, "N DX DY", kNeedsNothing, Carrier::Mouse, Check::None,
+         Changes::Picture,
          SourceAnd({{-2147483647LL, 2147483647LL}, {-2147483647LL, 2147483647LL}}),
          [](CommandContext& c, Args a) {
              return OnSource(c, a, [&](int n) {
                  const ScrollPoint origin = c.state.SourceViews[n]->PictureOrigin;
-                 return ScrollSource(c.state, c.zone, n, origin.x + ToInt(a[1]), origin.y + ToInt(a[2]));
+                 return ScrollSource(c.state, c.zone, n, origin.x + ToInt(a[1]),
+                                     origin.y + ToInt(a[2]));
              });
          }},
-        {0, "window", nullptr, "N W H", kNeedsNothing, Carrier::Mouse, Check::None, Changes::Picture,
-         SourceAnd({{0, kMaxClientSide}, {0, kMaxClientSide}}),
+        {0, "window", nullptr, "N W H", kNeedsNothing, Carrier::Mouse, Check::None,
+         Changes::Picture, SourceAnd({{0, kMaxClientSide}, {0, kMaxClientSide}}),
          [](CommandContext& c, Args a) {
-             return OnSource(c, a, [&](int n) { return ResizeSource(c.state, c.zone, n, ToInt(a[1]), ToInt(a[2])); });
+             return OnSource(c, a, [&](int n) {
+                 return ResizeSource(c.state, c.zone, n, ToInt(a[1]), ToInt(a[2]));
+             });
          }},
     };
     t.insert(t.end(), sources.begin(), sources.end());
 
     // What a session recorded from the middle starts with: the state the application was in.
     const std::vector<CommandRow> script{
-        {0, "random", nullptr, "STATE", kNeedsNothing, Carrier::Script, Check::None, Changes::Nothing,
-         Ints({{0, 4294967295LL}}),
+        {0, "random", nullptr, "STATE", kNeedsNothing, Carrier::Script, Check::None,
+         Changes::Nothing, Ints({{0, 4294967295LL}}),
          [](CommandContext& c, Args a) {
              c.state.Random.SetState(static_cast<std::uint32_t>(std::stoull(a[0])));
              return CommandOutcome{};
@@ -523,18 +599,21 @@ std::vector<CommandRow> MakeTable() {
              c.state.ContrastThreshold = ToInt(a[2]);
              return CommandOutcome{};
          }},
-        {0, "destination", nullptr, "PICTURE BASE MODIFIED", kNeedsNothing, Carrier::Script, Check::None,
-         Changes::Picture, [](Args a) { return a.size() == 3 && IsInt(a[2], 0, 1); }, DestinationCommand},
+        {0, "destination", nullptr, "PICTURE BASE MODIFIED", kNeedsNothing, Carrier::Script,
+         Check::None, Changes::Picture, [](Args a) { return a.size() == 3 && IsInt(a[2], 0, 1); },
+         DestinationCommand},
         // Where a source window is scrolled to, as its scroll bars say.
-        {0, "scroll-to", nullptr, "N X Y", kNeedsNothing, Carrier::Script, Check::None, Changes::Picture,
-         SourceAnd({{-(1LL << 40), 1LL << 40}, {-(1LL << 40), 1LL << 40}}),
+        {0, "scroll-to", nullptr, "N X Y", kNeedsNothing, Carrier::Script, Check::None,
+         Changes::Picture, SourceAnd({{-(1LL << 40), 1LL << 40}, {-(1LL << 40), 1LL << 40}}),
          [](CommandContext& c, Args a) {
-             return OnSource(c, a, [&](int n) { return ScrollSource(c.state, c.zone, n, std::stoll(a[1]), std::stoll(a[2])); });
+             return OnSource(c, a, [&](int n) {
+                 return ScrollSource(c.state, c.zone, n, std::stoll(a[1]), std::stoll(a[2]));
+             });
          }},
         // The levels of the zone's presses: portion, colour, horizontal and vertical nudge,
         // implode, twist.
-        {0, "levels", nullptr, "P C H V I T", kNeedsNothing, Carrier::Script, Check::None, Changes::Nothing,
-         Ints(Bounds(6, {-2147483647LL, 2147483647LL})),
+        {0, "levels", nullptr, "P C H V I T", kNeedsNothing, Carrier::Script, Check::None,
+         Changes::Nothing, Ints(Bounds(6, {-2147483647LL, 2147483647LL})),
          [](CommandContext& c, Args a) {
              Zone& z = c.zone;
              z.PortionLevel = ToInt(a[0]);
@@ -577,7 +656,8 @@ const CommandRow* FindCommandWord(std::string_view word, Args args) {
 std::vector<std::string> CommandWords() {
     std::vector<std::string> words;
     for (const CommandRow& row : CommandTable())
-        if (row.word && std::find(words.begin(), words.end(), row.word) == words.end()) words.emplace_back(row.word);
+        if (row.word && std::find(words.begin(), words.end(), row.word) == words.end())
+            words.emplace_back(row.word);
     return words;
 }
 

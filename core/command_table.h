@@ -60,7 +60,7 @@ enum class WindowPurpose { Opened, Blank, FromDestination };
 
 // How new source windows come to be: the application makes frames, wendral-batch plain views.
 class SourceWindowMaker {
-public:
+  public:
     virtual ~SourceWindowMaker() = default;
     // A new window that is to become source `number`; not attached until a command keeps it
     // (SourceOutcome::keepWindow), and released by the maker otherwise.
@@ -71,8 +71,8 @@ public:
 
 // Saves the destination under `path`; `format` is one of the save formats' words or empty for
 // the default. Bound to io by the callers.
-using PictureSaver =
-    std::function<bool(const WendralState& state, const std::string& path, const std::string& format, Messages& out)>;
+using PictureSaver = std::function<bool(const WendralState& state, const std::string& path,
+                                        const std::string& format, Messages& out)>;
 
 // Everything a command works on: the destination view's state and what it keeps between
 // presses and drags, and what the sources show.

@@ -68,9 +68,12 @@ void UnpickMaskedRow(const std::uint8_t* row, const MaskedChannel (&rgb)[3], std
 
 // A kept packet must be what every reader of a source picture expects: 24 bits, no
 // compression, bottom-up rows right after the colour table.
-bool KeptAsItIs(const PacketLayout& l) { return l.bits == 24 && l.compression == 0 && !l.topDown; }
+bool KeptAsItIs(const PacketLayout& l) {
+    return l.bits == 24 && l.compression == 0 && !l.topDown;
+}
 
-void ExpandPaletteRow(const std::uint8_t* row, const Bgr* lut, int bits, std::int64_t width, std::uint8_t* dst) {
+void ExpandPaletteRow(const std::uint8_t* row, const Bgr* lut, int bits, std::int64_t width,
+                      std::uint8_t* dst) {
     for (std::int64_t x = 0; x < width; ++x) {
         unsigned index;
         if (bits == 8) {
@@ -93,7 +96,8 @@ std::optional<PacketLayout> DescribePacket(const PicturePacket& packet) {
     if (packet.size() < 4) return std::nullopt;
     PacketLayout l;
     l.headerSize = packet.HeaderSize();
-    if ((l.headerSize != 12 && l.headerSize < 40) || l.headerSize > packet.size()) return std::nullopt;
+    if ((l.headerSize != 12 && l.headerSize < 40) || l.headerSize > packet.size())
+        return std::nullopt;
     const std::int32_t width = packet.Width();
     const std::int32_t height = packet.Height();
     if (width <= 0 || height == 0 || height == INT32_MIN) return std::nullopt;
@@ -153,9 +157,11 @@ PicturePacket RepackTo24Bit(const PicturePacket& packet) {
                                   MaskedChannel(l.masks[2])};
 
     for (std::int64_t r = 0; r < l.height; ++r) {
-        const std::uint8_t* row = packet.data() + l.pixelOffset + static_cast<std::uint64_t>(r) * l.rowBytes;
+        const std::uint8_t* row =
+            packet.data() + l.pixelOffset + static_cast<std::uint64_t>(r) * l.rowBytes;
         const std::int64_t outRow = l.topDown ? l.height - 1 - r : r;
-        std::uint8_t* dst = out.data() + PicturePacket::kHeaderSize + static_cast<std::size_t>(outRow) * stride;
+        std::uint8_t* dst =
+            out.data() + PicturePacket::kHeaderSize + static_cast<std::size_t>(outRow) * stride;
         switch (l.bits) {
             case 4:
             case 8:

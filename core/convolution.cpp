@@ -72,9 +72,12 @@ bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelS
                 for (; p + 16 <= last; p += 16) {
                     __m128i lo = bias, hi = bias;
                     for (int t = 0; t < tapCount; ++t) {
-                        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src[t] + p));
-                        lo = _mm_add_epi16(lo, _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), weight[t]));
-                        hi = _mm_add_epi16(hi, _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), weight[t]));
+                        const __m128i v =
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(src[t] + p));
+                        lo = _mm_add_epi16(lo,
+                                           _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), weight[t]));
+                        hi = _mm_add_epi16(hi,
+                                           _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), weight[t]));
                     }
                     alignas(16) std::uint16_t index[16];
                     _mm_store_si128(reinterpret_cast<__m128i*>(index), lo);

@@ -7,7 +7,8 @@ namespace wendral {
 
 // Pages the picture never reaches are never touched: a process that works on a small picture,
 // or opens and saves one, does not pay for clearing 18 MB.
-WendralState::WendralState() : destination_(ZeroedLargeBuffer(kStoreBytes)), restore_(ZeroedLargeBuffer(kStoreBytes)) {}
+WendralState::WendralState()
+    : destination_(ZeroedLargeBuffer(kStoreBytes)), restore_(ZeroedLargeBuffer(kStoreBytes)) {}
 
 Bgr WendralState::DestPixel(int x, int y) const {
     const std::uint8_t* p = destination_.get() + DestOffset(x, y);

@@ -16,7 +16,7 @@ class SourceView;
 // The state that travels with the destination picture, shared by every command. The
 // application owns one; tests and wendral-batch make their own.
 class WendralState {
-public:
+  public:
     WendralState();
     WendralState(const WendralState&) = delete;
     WendralState& operator=(const WendralState&) = delete;
@@ -29,8 +29,9 @@ public:
 
     // Byte offset of pixel (x, y), y counted from the top of the picture.
     std::size_t DestOffset(int x, int y) const {
-        return 3 * (static_cast<std::size_t>(DestHeight - 1 - y) * static_cast<std::size_t>(DestWidth) +
-                    static_cast<std::size_t>(x));
+        return 3 *
+               (static_cast<std::size_t>(DestHeight - 1 - y) * static_cast<std::size_t>(DestWidth) +
+                static_cast<std::size_t>(x));
     }
     std::size_t DestBytes() const {
         return 3 * static_cast<std::size_t>(DestWidth) * static_cast<std::size_t>(DestHeight);
@@ -80,12 +81,14 @@ public:
     // compares RestoreStore only when this has moved.
     std::uint64_t SnapshotCount = 0;
 
-private:
+  private:
     LargeBuffer destination_;
     LargeBuffer restore_;
 };
 
 // DestWidth for a shown width w (already cut to the grid): w + 1 rounded down to a multiple of 4.
-inline int DestinationWidthFor(int w) { return (w + 1) & ~3; }
+inline int DestinationWidthFor(int w) {
+    return (w + 1) & ~3;
+}
 
 }  // namespace wendral

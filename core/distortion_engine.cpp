@@ -55,26 +55,39 @@ const SourceImage* SourceOfLevel(int level, ShownSources sources) {
 DistortionEngine::DistortionEngine() = default;
 DistortionEngine::~DistortionEngine() = default;
 
-ZoneOutcome DistortionEngine::Press(Distortion key, WendralState& state, Zone& zone, ShownSources sources) {
+ZoneOutcome DistortionEngine::Press(Distortion key, WendralState& state, Zone& zone,
+                                    ShownSources sources) {
     switch (key) {
-        case Distortion::NudgeDownward: return Nudge(state, zone, true, -1);
-        case Distortion::NudgeUpward: return Nudge(state, zone, true, +1);
-        case Distortion::NudgeRight: return Nudge(state, zone, false, -1);
-        case Distortion::NudgeLeft: return Nudge(state, zone, false, +1);
-        case Distortion::TwistRight: return Twist(state, zone, +1.0);
-        case Distortion::TwistLeft: return Twist(state, zone, -1.0);
-        case Distortion::Implode: return Radial(state, zone, -1);
-        case Distortion::Explode: return Radial(state, zone, +1);
-        case Distortion::Diverge: return Pull(state, zone, -1);
-        case Distortion::Converge: return Pull(state, zone, +1);
-        case Distortion::Portion1: return Portion(state, zone, sources, +1);
-        case Distortion::Portion2: return Portion(state, zone, sources, -1);
+        case Distortion::NudgeDownward:
+            return Nudge(state, zone, true, -1);
+        case Distortion::NudgeUpward:
+            return Nudge(state, zone, true, +1);
+        case Distortion::NudgeRight:
+            return Nudge(state, zone, false, -1);
+        case Distortion::NudgeLeft:
+            return Nudge(state, zone, false, +1);
+        case Distortion::TwistRight:
+            return Twist(state, zone, +1.0);
+        case Distortion::TwistLeft:
+            return Twist(state, zone, -1.0);
+        case Distortion::Implode:
+            return Radial(state, zone, -1);
+        case Distortion::Explode:
+            return Radial(state, zone, +1);
+        case Distortion::Diverge:
+            return Pull(state, zone, -1);
+        case Distortion::Converge:
+            return Pull(state, zone, +1);
+        case Distortion::Portion1:
+            return Portion(state, zone, sources, +1);
+        case Distortion::Portion2:
+            return Portion(state, zone, sources, -1);
     }
     return ZoneOutcome::Nothing;
 }
 
-ZoneOutcome DistortionEngine::Press(Distortion key, WendralState& state, Zone& zone, ShownSources sources,
-                                    int presses) {
+ZoneOutcome DistortionEngine::Press(Distortion key, WendralState& state, Zone& zone,
+                                    ShownSources sources, int presses) {
     bool redrawn = false;
     for (int i = 0; i < presses; ++i) {
         const ZoneOutcome outcome = Press(key, state, zone, sources);

@@ -42,7 +42,7 @@ struct ShownSources {
 // else: every cache is allocated once with the engine (address space only; pages are touched
 // as zones need them), and two engines share nothing.
 class DistortionEngine {
-public:
+  public:
     DistortionEngine();
     ~DistortionEngine();
     DistortionEngine(const DistortionEngine&) = delete;
@@ -56,7 +56,7 @@ public:
     ZoneOutcome Press(Distortion key, WendralState& state, Zone& zone, ShownSources sources,
                       int presses);
 
-private:
+  private:
     ZoneOutcome Nudge(WendralState& state, Zone& zone, bool vertical, int step);
     ZoneOutcome Twist(WendralState& state, Zone& zone, double step);
     ZoneOutcome Radial(WendralState& state, Zone& zone, int step);

@@ -4,14 +4,15 @@
 
 #include <algorithm>
 #include <chrono>
-#include <future>
 #include <cstring>
+#include <future>
 
 namespace wendral {
 
 DestinationFields DestinationFields::Of(const WendralState& s, const Zone& zone) {
-    return DestinationFields{s.DestWidth, s.DestHeight,    s.DestModified, s.DestLocked,        s.BrushingEnabled,
-                             s.ReferenceColour, s.MergeMode, s.MergeBias, s.ContrastThreshold, zone};
+    return DestinationFields{
+        s.DestWidth,       s.DestHeight, s.DestModified, s.DestLocked,        s.BrushingEnabled,
+        s.ReferenceColour, s.MergeMode,  s.MergeBias,    s.ContrastThreshold, zone};
 }
 
 void DestinationFields::ApplyTo(WendralState& s, Zone& z) const {
@@ -28,9 +29,10 @@ void DestinationFields::ApplyTo(WendralState& s, Zone& z) const {
 }
 
 bool operator==(const DestinationFields& a, const DestinationFields& b) {
-    return a.DestWidth == b.DestWidth && a.DestHeight == b.DestHeight && a.DestModified == b.DestModified &&
-           a.DestLocked == b.DestLocked && a.BrushingEnabled == b.BrushingEnabled &&
-           a.ReferenceColour == b.ReferenceColour && a.MergeMode == b.MergeMode && a.MergeBias == b.MergeBias &&
+    return a.DestWidth == b.DestWidth && a.DestHeight == b.DestHeight &&
+           a.DestModified == b.DestModified && a.DestLocked == b.DestLocked &&
+           a.BrushingEnabled == b.BrushingEnabled && a.ReferenceColour == b.ReferenceColour &&
+           a.MergeMode == b.MergeMode && a.MergeBias == b.MergeBias &&
            a.ContrastThreshold == b.ContrastThreshold && a.zone == b.zone;
 }
 
@@ -60,7 +62,8 @@ struct History::Step {
         packing = std::async(std::launch::async, [raw, size] {
             uLongf packed = compressBound(static_cast<uLong>(size));
             std::vector<std::uint8_t> out(packed);
-            if (compress2(out.data(), &packed, raw, static_cast<uLong>(size), 1) != Z_OK) return std::vector<std::uint8_t>();
+            if (compress2(out.data(), &packed, raw, static_cast<uLong>(size), 1) != Z_OK)
+                return std::vector<std::uint8_t>();
             out.resize(packed);
             out.shrink_to_fit();
             return out;
@@ -86,7 +89,9 @@ struct History::Step {
         data = std::move(raw);
         deflated = false;
     }
-    std::size_t Bytes() const { return sizeof(Step) + name.size() + runs.size() * sizeof(Run) + data.capacity(); }
+    std::size_t Bytes() const {
+        return sizeof(Step) + name.size() + runs.size() * sizeof(Run) + data.capacity();
+    }
 
     static constexpr std::size_t kPackFrom = std::size_t{2} << 20;
 };
@@ -99,8 +104,10 @@ constexpr std::size_t kBlock = 64;
 // Most of a store is unchanged after a press: whole pages are compared first.
 constexpr std::size_t kPage = 4096;
 
-void AddRun(std::vector<History::Step::Run>& runs, int store, std::size_t offset, std::size_t length) {
-    if (!runs.empty() && runs.back().store == store && runs.back().offset + runs.back().length == offset) {
+void AddRun(std::vector<History::Step::Run>& runs, int store, std::size_t offset,
+            std::size_t length) {
+    if (!runs.empty() && runs.back().store == store &&
+        runs.back().offset + runs.back().length == offset) {
         runs.back().length += length;
     } else {
         runs.push_back({store, offset, length});
@@ -108,8 +115,8 @@ void AddRun(std::vector<History::Step::Run>& runs, int store, std::size_t offset
 }
 
 // The runs of [0, length) where `before` and `now` differ, at `base` in their store.
-void FindRuns(int store, const std::uint8_t* before, const std::uint8_t* now, std::size_t length, std::size_t base,
-              std::vector<History::Step::Run>& runs) {
+void FindRuns(int store, const std::uint8_t* before, const std::uint8_t* now, std::size_t length,
+              std::size_t base, std::vector<History::Step::Run>& runs) {
     for (std::size_t page = 0; page < length; page += kPage) {
         const std::size_t pageEnd = std::min(length, page + kPage);
         if (std::memcmp(before + page, now + page, pageEnd - page) == 0) continue;
@@ -148,24 +155,27 @@ std::size_t History::LastStepBytes() const {
     return undo_.back()->Bytes();
 }
 
-bool History::Commit(const WendralState& state, const Zone& zone, std::string name, std::optional<Part> part) {
+bool History::Commit(const WendralState& state, const Zone& zone, std::string name,
+                     std::optional<Part> part) {
     const DestinationFields now = DestinationFields::Of(state, zone);
     // Commands write inside the picture of the new size; what lay beyond the old one counts too.
     const std::size_t length = std::max(destinationBytes_, state.DestBytes());
     auto step = std::make_unique<Step>();
     if (part && state.DestBytes() == destinationBytes_) {
         const int x0 = std::max(0, part->x), x1 = std::min(state.DestWidth, part->x + part->width);
-        const int y0 = std::max(0, part->y), y1 = std::min(state.DestHeight, part->y + part->height);
+        const int y0 = std::max(0, part->y),
+                  y1 = std::min(state.DestHeight, part->y + part->height);
         // Rows are kept bottom-up: compare from the last row of the part up, so runs come in order.
         for (int y = y1 - 1; y >= y0 && x0 < x1; --y) {
             const std::size_t at = state.DestOffset(x0, y);
-            FindRuns(0, destination_.data() + at, state.DestinationStore() + at, 3 * std::size_t(x1 - x0), at,
-                     step->runs);
+            FindRuns(0, destination_.data() + at, state.DestinationStore() + at,
+                     3 * std::size_t(x1 - x0), at, step->runs);
         }
     } else {
         FindRuns(0, destination_.data(), state.DestinationStore(), length, 0, step->runs);
     }
-    if (state.SnapshotCount != snapshots_) FindRuns(1, restore_.data(), state.RestoreStore(), length, 0, step->runs);
+    if (state.SnapshotCount != snapshots_)
+        FindRuns(1, restore_.data(), state.RestoreStore(), length, 0, step->runs);
     snapshots_ = state.SnapshotCount;
     if (step->runs.empty() && now == fields_) return false;
 
@@ -183,7 +193,8 @@ bool History::Commit(const WendralState& state, const Zone& zone, std::string na
 
     for (const Step::Run& r : step->runs)
         std::memcpy((r.store == 0 ? destination_ : restore_).data() + r.offset,
-                    (r.store == 0 ? state.DestinationStore() : state.RestoreStore()) + r.offset, r.length);
+                    (r.store == 0 ? state.DestinationStore() : state.RestoreStore()) + r.offset,
+                    r.length);
     fields_ = now;
     destinationBytes_ = state.DestBytes();
 
@@ -197,7 +208,8 @@ void History::Apply(Step& step, bool forward, WendralState& state, Zone& zone) {
     step.Unpack();
     std::uint8_t* bytes = step.data.data();
     for (const Step::Run& r : step.runs) {
-        std::uint8_t* store = (r.store == 0 ? state.DestinationStore() : state.RestoreStore()) + r.offset;
+        std::uint8_t* store =
+            (r.store == 0 ? state.DestinationStore() : state.RestoreStore()) + r.offset;
         std::swap_ranges(store, store + r.length, bytes);
         std::memcpy((r.store == 0 ? destination_ : restore_).data() + r.offset, store, r.length);
         bytes += r.length;

@@ -44,7 +44,7 @@ struct DestinationFields {
 // They do not touch the sources or the random generator. A step committed after an undo
 // drops what could be redone.
 class History {
-public:
+  public:
     static constexpr std::size_t kDefaultBudget = std::size_t{256} << 20;
 
     // `state` as it is now is the starting point; nothing can be undone before it.
@@ -84,7 +84,7 @@ public:
 
     struct Step;
 
-private:
+  private:
     void Apply(Step& step, bool forward, WendralState& state, Zone& zone);
     void Recount();
     void Trim();

@@ -8,7 +8,8 @@ namespace wendral {
 namespace {
 
 // Smallest and largest distance from c over the integers [lo, hi).
-void DistanceRange(std::int64_t lo, std::int64_t hi, std::int64_t c, std::int64_t* nearest, std::int64_t* farthest) {
+void DistanceRange(std::int64_t lo, std::int64_t hi, std::int64_t c, std::int64_t* nearest,
+                   std::int64_t* farthest) {
     if (c < lo)
         *nearest = lo - c;
     else if (c >= hi)
@@ -57,12 +58,16 @@ void InscribedEllipse::RowSpan(int y, int* xa, int* xb) const {
     DistanceRange(x0, x1, xc, &nearest, &farthest);
     if (Margin(static_cast<double>(nearest), dy) < 0) return;
     std::int64_t in = nearest, out = farthest + 1;  // Margin(in) >= 0; out is beyond every column
-    if (Margin(static_cast<double>(farthest), dy) >= 0) in = farthest;
-    else out = farthest;
+    if (Margin(static_cast<double>(farthest), dy) >= 0)
+        in = farthest;
+    else
+        out = farthest;
     while (out - in > 1) {
         const std::int64_t mid = in + (out - in) / 2;
-        if (Margin(static_cast<double>(mid), dy) < 0) out = mid;
-        else in = mid;
+        if (Margin(static_cast<double>(mid), dy) < 0)
+            out = mid;
+        else
+            in = mid;
     }
     *xa = static_cast<int>(std::max<std::int64_t>(x0, xc - in));
     *xb = static_cast<int>(std::min<std::int64_t>(x1, xc + in + 1));

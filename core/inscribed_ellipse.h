@@ -49,8 +49,12 @@ struct QuadrantCells {
         return static_cast<std::size_t>((x < e.xc ? e.xc - x : x - e.xc) - adx0);
     }
     // The |dx| and |dy| of cell (i % cols, i / cols).
-    double Adx(std::size_t i) const { return static_cast<double>(adx0 + static_cast<std::int64_t>(i) % cols); }
-    double Ady(std::size_t i) const { return static_cast<double>(ady0 + static_cast<std::int64_t>(i) / cols); }
+    double Adx(std::size_t i) const {
+        return static_cast<double>(adx0 + static_cast<std::int64_t>(i) % cols);
+    }
+    double Ady(std::size_t i) const {
+        return static_cast<double>(ady0 + static_cast<std::int64_t>(i) / cols);
+    }
 };
 
 // Never more cells than pixels of the picture part of the zone.

@@ -26,7 +26,9 @@ LargeBuffer ZeroedLargeBuffer(std::size_t bytes) {
 
 #else
 
-void LargeBufferRelease::operator()(std::uint8_t* p) const noexcept { std::free(p); }
+void LargeBufferRelease::operator()(std::uint8_t* p) const noexcept {
+    std::free(p);
+}
 
 LargeBuffer ZeroedLargeBuffer(std::size_t bytes) {
     auto* p = static_cast<std::uint8_t*>(std::calloc(bytes, 1));

@@ -9,7 +9,7 @@ namespace wendral {
 inline constexpr int kMaxWidth = 2048;
 inline constexpr int kMaxHeight = 1536;
 inline constexpr std::size_t kStoreBytes = std::size_t{kMaxWidth} * kMaxHeight * 3;  // 9,437,184
-inline constexpr std::size_t kSourceStride = std::size_t{kMaxWidth} * 3;            // 6144
+inline constexpr std::size_t kSourceStride = std::size_t{kMaxWidth} * 3;             // 6144
 
 // A picture file may be larger than the grid (the source window scales and scrolls it), but
 // its 24-bit form has to fit in memory. Loads beyond these limits fail with kTooLargeMessage
@@ -17,6 +17,7 @@ inline constexpr std::size_t kSourceStride = std::size_t{kMaxWidth} * 3;        
 inline constexpr std::int64_t kMaxLoadSide = 65535;
 inline constexpr std::int64_t kMaxLoadPixels = std::int64_t{256} * 1024 * 1024;
 inline constexpr const char* kTooLargeMessage =
-    "This picture is too large: Wendral reads pictures of up to 256 megapixels and 65535 pixels a side.";
+    "This picture is too large: Wendral reads pictures of up to 256 megapixels and 65535 pixels a "
+    "side.";
 
 }  // namespace wendral

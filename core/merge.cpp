@@ -138,11 +138,13 @@ WENDRAL_TARGET_SSSE3 inline __m128i Control(const std::int8_t* c) {
 
 WENDRAL_TARGET_SSSE3 inline Block LoadBlock(const Byte* p) {
     Block b;
-    for (int v = 0; v < 3; ++v) b.raw[v] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v));
+    for (int v = 0; v < 3; ++v)
+        b.raw[v] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v));
     for (int c = 0; c < 3; ++c)
-        b.plane[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b.raw[0], Control(kShuffles.split[c][0])),
-                                               _mm_shuffle_epi8(b.raw[1], Control(kShuffles.split[c][1]))),
-                                  _mm_shuffle_epi8(b.raw[2], Control(kShuffles.split[c][2])));
+        b.plane[c] =
+            _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b.raw[0], Control(kShuffles.split[c][0])),
+                                      _mm_shuffle_epi8(b.raw[1], Control(kShuffles.split[c][1]))),
+                         _mm_shuffle_epi8(b.raw[2], Control(kShuffles.split[c][2])));
     return b;
 }
 
@@ -151,7 +153,8 @@ WENDRAL_TARGET_SSSE3 inline void StoreSelected(const Block& a, const Block& b, _
                                                Byte* o) {
     for (int v = 0; v < 3; ++v) {
         const __m128i m = _mm_shuffle_epi8(takeA, Control(kShuffles.spread[v]));
-        const __m128i out = _mm_xor_si128(b.raw[v], _mm_and_si128(_mm_xor_si128(a.raw[v], b.raw[v]), m));
+        const __m128i out =
+            _mm_xor_si128(b.raw[v], _mm_and_si128(_mm_xor_si128(a.raw[v], b.raw[v]), m));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16 * v), out);
     }
 }
@@ -160,8 +163,10 @@ WENDRAL_TARGET_SSSE3 inline void StoreSelected(const Block& a, const Block& b, _
 // q + m / 25 is the weight's value 7.04, 37.76 or 19.2 and floor(n / 25) is (n x 41944) >> 20;
 // both agree with the double products for every y in 0..510, and every sum fits 16 bits.
 WENDRAL_TARGET_SSSE3 inline __m128i Product(__m128i y, short q, short m) {
-    const __m128i fraction = _mm_srli_epi16(
-        _mm_mulhi_epu16(_mm_mullo_epi16(y, _mm_set1_epi16(m)), _mm_set1_epi16(static_cast<short>(41944))), 4);
+    const __m128i fraction =
+        _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(y, _mm_set1_epi16(m)),
+                                       _mm_set1_epi16(static_cast<short>(41944))),
+                       4);
     return _mm_add_epi16(_mm_mullo_epi16(y, _mm_set1_epi16(q)), fraction);
 }
 
@@ -171,21 +176,28 @@ WENDRAL_TARGET_SSSE3 inline __m128i Brightness(const Block& b, __m128i shift) {
     const __m128i zero = _mm_setzero_si128();
     __m128i y[3];
     for (int c = 0; c < 3; ++c)
-        y[c] = _mm_add_epi16(High ? _mm_unpackhi_epi8(b.plane[c], zero) : _mm_unpacklo_epi8(b.plane[c], zero), shift);
-    return _mm_add_epi16(_mm_add_epi16(Product(y[0], 7, 1), Product(y[1], 37, 19)), Product(y[2], 19, 5));
+        y[c] = _mm_add_epi16(
+            High ? _mm_unpackhi_epi8(b.plane[c], zero) : _mm_unpacklo_epi8(b.plane[c], zero),
+            shift);
+    return _mm_add_epi16(_mm_add_epi16(Product(y[0], 7, 1), Product(y[1], 37, 19)),
+                         Product(y[2], 19, 5));
 }
 
 // The pixels of a row in whole blocks; returns how many it did.
 template <bool KeepOneWhenDimmer>
 WENDRAL_TARGET_SSSE3 int BrightnessRowWide(const Byte* a, const Byte* b, Byte* o, int width,
                                            int shiftOne, int shiftTwo) {
-    const __m128i s1 = _mm_set1_epi16(static_cast<short>(shiftOne)), s2 = _mm_set1_epi16(static_cast<short>(shiftTwo));
+    const __m128i s1 = _mm_set1_epi16(static_cast<short>(shiftOne)),
+                  s2 = _mm_set1_epi16(static_cast<short>(shiftTwo));
     int j = 0;
     for (; j + 16 <= width; j += 16) {
         const Block one = LoadBlock(a + 3 * j), two = LoadBlock(b + 3 * j);
-        const __m128i dimmer = _mm_packs_epi16(_mm_cmplt_epi16(Brightness<false>(one, s1), Brightness<false>(two, s2)),
-                                               _mm_cmplt_epi16(Brightness<true>(one, s1), Brightness<true>(two, s2)));
-        StoreSelected(one, two, KeepOneWhenDimmer ? dimmer : _mm_xor_si128(dimmer, _mm_set1_epi8(-1)), o + 3 * j);
+        const __m128i dimmer =
+            _mm_packs_epi16(_mm_cmplt_epi16(Brightness<false>(one, s1), Brightness<false>(two, s2)),
+                            _mm_cmplt_epi16(Brightness<true>(one, s1), Brightness<true>(two, s2)));
+        StoreSelected(one, two,
+                      KeepOneWhenDimmer ? dimmer : _mm_xor_si128(dimmer, _mm_set1_epi8(-1)),
+                      o + 3 * j);
     }
     return j;
 }
@@ -208,16 +220,18 @@ WENDRAL_TARGET_AVX2 inline PairBlock LoadPair(const Byte* p) {
             _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v))),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48 + 16 * v)), 1);
     for (int c = 0; c < 3; ++c)
-        b.plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b.raw[0], Control2(kShuffles.split[c][0])),
-                                                     _mm256_shuffle_epi8(b.raw[1], Control2(kShuffles.split[c][1]))),
-                                     _mm256_shuffle_epi8(b.raw[2], Control2(kShuffles.split[c][2])));
+        b.plane[c] = _mm256_or_si256(
+            _mm256_or_si256(_mm256_shuffle_epi8(b.raw[0], Control2(kShuffles.split[c][0])),
+                            _mm256_shuffle_epi8(b.raw[1], Control2(kShuffles.split[c][1]))),
+            _mm256_shuffle_epi8(b.raw[2], Control2(kShuffles.split[c][2])));
     return b;
 }
 
 WENDRAL_TARGET_AVX2 inline __m256i Product2(__m256i y, short q, short m) {
-    const __m256i fraction = _mm256_srli_epi16(
-        _mm256_mulhi_epu16(_mm256_mullo_epi16(y, _mm256_set1_epi16(m)), _mm256_set1_epi16(static_cast<short>(41944))),
-        4);
+    const __m256i fraction =
+        _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_mullo_epi16(y, _mm256_set1_epi16(m)),
+                                             _mm256_set1_epi16(static_cast<short>(41944))),
+                          4);
     return _mm256_add_epi16(_mm256_mullo_epi16(y, _mm256_set1_epi16(q)), fraction);
 }
 
@@ -226,9 +240,11 @@ WENDRAL_TARGET_AVX2 inline __m256i Brightness2(const PairBlock& b, __m256i shift
     const __m256i zero = _mm256_setzero_si256();
     __m256i y[3];
     for (int c = 0; c < 3; ++c)
-        y[c] = _mm256_add_epi16(High ? _mm256_unpackhi_epi8(b.plane[c], zero) : _mm256_unpacklo_epi8(b.plane[c], zero),
-                                shift);
-    return _mm256_add_epi16(_mm256_add_epi16(Product2(y[0], 7, 1), Product2(y[1], 37, 19)), Product2(y[2], 19, 5));
+        y[c] = _mm256_add_epi16(
+            High ? _mm256_unpackhi_epi8(b.plane[c], zero) : _mm256_unpacklo_epi8(b.plane[c], zero),
+            shift);
+    return _mm256_add_epi16(_mm256_add_epi16(Product2(y[0], 7, 1), Product2(y[1], 37, 19)),
+                            Product2(y[2], 19, 5));
 }
 
 template <bool KeepOneWhenDimmer>
@@ -240,16 +256,19 @@ WENDRAL_TARGET_AVX2 int BrightnessRowWidest(const Byte* a, const Byte* b, Byte* 
     for (; j + 32 <= width; j += 32) {
         const PairBlock one = LoadPair(a + 3 * j), two = LoadPair(b + 3 * j);
         // x < y is y > x.
-        const __m256i dimmer =
-            _mm256_packs_epi16(_mm256_cmpgt_epi16(Brightness2<false>(two, s2), Brightness2<false>(one, s1)),
-                               _mm256_cmpgt_epi16(Brightness2<true>(two, s2), Brightness2<true>(one, s1)));
-        const __m256i takeA = KeepOneWhenDimmer ? dimmer : _mm256_xor_si256(dimmer, _mm256_set1_epi8(-1));
+        const __m256i dimmer = _mm256_packs_epi16(
+            _mm256_cmpgt_epi16(Brightness2<false>(two, s2), Brightness2<false>(one, s1)),
+            _mm256_cmpgt_epi16(Brightness2<true>(two, s2), Brightness2<true>(one, s1)));
+        const __m256i takeA =
+            KeepOneWhenDimmer ? dimmer : _mm256_xor_si256(dimmer, _mm256_set1_epi8(-1));
         for (int v = 0; v < 3; ++v) {
             const __m256i m = _mm256_shuffle_epi8(takeA, Control2(kShuffles.spread[v]));
-            const __m256i out =
-                _mm256_xor_si256(two.raw[v], _mm256_and_si256(_mm256_xor_si256(one.raw[v], two.raw[v]), m));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 16 * v), _mm256_castsi256_si128(out));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 48 + 16 * v), _mm256_extracti128_si256(out, 1));
+            const __m256i out = _mm256_xor_si256(
+                two.raw[v], _mm256_and_si256(_mm256_xor_si256(one.raw[v], two.raw[v]), m));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 16 * v),
+                             _mm256_castsi256_si128(out));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 48 + 16 * v),
+                             _mm256_extracti128_si256(out, 1));
         }
     }
     return j;
@@ -272,24 +291,30 @@ WENDRAL_TARGET_SSSE3 int ReferenceRowWide(const Byte* a, const Byte* b, Byte* o,
         const Block one = LoadBlock(a + 3 * j), two = LoadBlock(b + 3 * j);
         __m128i all = enable;
         for (int c = 0; c < 3; ++c)
-            all = _mm_and_si128(all, _mm_cmpeq_epi8(_mm_max_epu8(one.plane[c], above[c]), one.plane[c]));
-        StoreSelected(one, two, OneWhenAbove ? all : _mm_xor_si128(all, _mm_set1_epi8(-1)), o + 3 * j);
+            all = _mm_and_si128(all,
+                                _mm_cmpeq_epi8(_mm_max_epu8(one.plane[c], above[c]), one.plane[c]));
+        StoreSelected(one, two, OneWhenAbove ? all : _mm_xor_si128(all, _mm_set1_epi8(-1)),
+                      o + 3 * j);
     }
     return j;
 }
 
 // The b/w contrast in whole blocks; 3t is held within -1..765, which keeps its outcome.
 WENDRAL_TARGET_SSSE3 int BlackWhiteRowWide(Byte* o, int width, int t) {
-    const __m128i limit = _mm_set1_epi16(static_cast<short>(std::clamp<std::int64_t>(3 * std::int64_t{t}, -1, 765)));
+    const __m128i limit =
+        _mm_set1_epi16(static_cast<short>(std::clamp<std::int64_t>(3 * std::int64_t{t}, -1, 765)));
     const __m128i zero = _mm_setzero_si128();
     int j = 0;
     for (; j + 16 <= width; j += 16) {
         const Block p = LoadBlock(o + 3 * j);
-        const __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(p.plane[0], zero), _mm_unpacklo_epi8(p.plane[1], zero)),
-                                         _mm_unpacklo_epi8(p.plane[2], zero));
-        const __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(p.plane[0], zero), _mm_unpackhi_epi8(p.plane[1], zero)),
-                                         _mm_unpackhi_epi8(p.plane[2], zero));
-        const __m128i white = _mm_packs_epi16(_mm_cmpgt_epi16(lo, limit), _mm_cmpgt_epi16(hi, limit));
+        const __m128i lo = _mm_add_epi16(
+            _mm_add_epi16(_mm_unpacklo_epi8(p.plane[0], zero), _mm_unpacklo_epi8(p.plane[1], zero)),
+            _mm_unpacklo_epi8(p.plane[2], zero));
+        const __m128i hi = _mm_add_epi16(
+            _mm_add_epi16(_mm_unpackhi_epi8(p.plane[0], zero), _mm_unpackhi_epi8(p.plane[1], zero)),
+            _mm_unpackhi_epi8(p.plane[2], zero));
+        const __m128i white =
+            _mm_packs_epi16(_mm_cmpgt_epi16(lo, limit), _mm_cmpgt_epi16(hi, limit));
         for (int v = 0; v < 3; ++v)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * j + 16 * v),
                              _mm_shuffle_epi8(white, Control(kShuffles.spread[v])));
@@ -348,7 +373,8 @@ void ThresholdRow(Byte* o, int bytes, int t, InstructionSet set) {
     const __m128i above = _mm_set1_epi8(static_cast<char>(t + 1));
     for (; set >= InstructionSet::Sse2 && n + 16 <= bytes; n += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + n));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n), _mm_cmpeq_epi8(_mm_max_epu8(v, above), v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + n),
+                         _mm_cmpeq_epi8(_mm_max_epu8(v, above), v));
     }
 #endif
     for (; n < bytes; ++n) o[n] = InfiniteContrastRgb(o[n], t);
@@ -365,7 +391,8 @@ void MergeWith(const Kernel& kernel, unsigned mode, int t, const SourceImage& s1
                const SourceImage& s2, Byte* dest, int width, int height, InstructionSet set) {
     ForEachRowBand(height, width, [&](int first, int end) {
         for (int i = first; i < end; ++i) {
-            Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
+            Byte* o = dest + 3 * static_cast<std::size_t>(height - 1 - i) *
+                                 static_cast<std::size_t>(width);
             kernel.Row(s1.At(0, i), s2.At(0, i), o, width);
             // The rgb step before the b/w step, as on one pixel.
             if (mode & kContrastRgbBit) ThresholdRow(o, 3 * width, t, set);
@@ -417,13 +444,18 @@ void MergePicture(const WendralState& state, unsigned ruleBit, const SourceImage
         case kMergeRef21Bit:
             merge(ReferenceKernel<false>{Reference21Rule{k, ref}, set});
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
 // A source without pixels (a closed window) shows nothing.
-int ShownWidth(const SourceImage& s) { return s.pixels ? s.shownWidth : 0; }
-int ShownHeight(const SourceImage& s) { return s.pixels ? s.shownHeight : 0; }
+int ShownWidth(const SourceImage& s) {
+    return s.pixels ? s.shownWidth : 0;
+}
+int ShownHeight(const SourceImage& s) {
+    return s.pixels ? s.shownHeight : 0;
+}
 
 }  // namespace
 

@@ -24,7 +24,7 @@ bool PrepareMerge(WendralState& state, Messages& out);
 // What the merge settings dialog does to the merge settings. The Qt dialog forwards its
 // clicks and slider notifications here and runs MergeSources whenever a call returns true.
 class MergeDialogModel {
-public:
+  public:
     static constexpr int kBiasStart = 127;
     static constexpr int kThresholdSliderStart = 50;
 
@@ -49,7 +49,7 @@ public:
     // merge: MergeMode then only went back to Average, which no script command does alone.
     std::optional<std::vector<std::string>> OutcomeArguments() const;
 
-private:
+  private:
     bool AfterButton();
     // Every change that merges ends here: the threshold from its percentage, and the
     // settings remembered as the dialog's outcome.

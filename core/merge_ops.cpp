@@ -5,11 +5,15 @@
 
 namespace wendral {
 
-int RuleBias(const WendralState& state) { return std::clamp(state.MergeBias, 0, 255); }
+int RuleBias(const WendralState& state) {
+    return std::clamp(state.MergeBias, 0, 255);
+}
 
 namespace {
 
-int Channel(std::uint32_t p, int c) { return static_cast<int>((p >> (8 * c)) & 0xFFu); }
+int Channel(std::uint32_t p, int c) {
+    return static_cast<int>((p >> (8 * c)) & 0xFFu);
+}
 
 template <class Rule>
 void PerChannel(const Rule& rule, std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0,
@@ -42,7 +46,8 @@ std::unique_ptr<CMergeOp> Make(const WendralState& state) {
 }  // namespace
 
 CMergeOp::~CMergeOp() = default;
-void CMergeOp::Combine(std::uint32_t, std::uint32_t, std::uint8_t&, std::uint8_t&, std::uint8_t&) const {}
+void CMergeOp::Combine(std::uint32_t, std::uint32_t, std::uint8_t&, std::uint8_t&,
+                       std::uint8_t&) const {}
 
 #define WENDRAL_COMBINE(Name, Form, Rule)                                                      \
     Name::~Name() = default;                                                                   \

@@ -130,23 +130,23 @@ inline std::uint8_t InfiniteContrastBw(int o0, int o1, int o2, int t) {
 // The merge rules. Each reads MergeBias and ReferenceColour from the state it was made for at
 // every call and keeps nothing between calls, so one instance serves a whole picture.
 class CMergeOp {
-public:
+  public:
     explicit CMergeOp(const WendralState& state) : state_(state) {}
     virtual ~CMergeOp();
     virtual void Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,
                          std::uint8_t& o2) const;
 
-protected:
+  protected:
     const WendralState& state_;
 };
 
-#define WENDRAL_MERGE_RULE(Name)                                                                  \
-    class Name final : public CMergeOp {                                                          \
-    public:                                                                                       \
-        using CMergeOp::CMergeOp;                                                                 \
-        ~Name() override;                                                                         \
-        void Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1,      \
-                     std::uint8_t& o2) const override;                                            \
+#define WENDRAL_MERGE_RULE(Name)                                                             \
+    class Name final : public CMergeOp {                                                     \
+      public:                                                                                \
+        using CMergeOp::CMergeOp;                                                            \
+        ~Name() override;                                                                    \
+        void Combine(std::uint32_t p1, std::uint32_t p2, std::uint8_t& o0, std::uint8_t& o1, \
+                     std::uint8_t& o2) const override;                                       \
     };
 WENDRAL_MERGE_RULE(CMergeAverage)
 WENDRAL_MERGE_RULE(CMergeGreatest)
@@ -186,6 +186,8 @@ const ContrastMethod* ContrastMethodNamed(const char* batchName);
 void ApplyContrast(unsigned mode, int t, std::uint8_t& o0, std::uint8_t& o1, std::uint8_t& o2);
 
 // ContrastThreshold for a threshold percentage 0..100 (50 gives 127).
-inline int ThresholdFromPercent(int percent) { return percent * 255 / 100; }
+inline int ThresholdFromPercent(int percent) {
+    return percent * 255 / 100;
+}
 
 }  // namespace wendral

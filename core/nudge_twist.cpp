@@ -49,7 +49,9 @@ void CopyPixel(std::uint8_t* d, const std::uint8_t* s) {
 
 constexpr int kPrefetchRows = 4;
 
-int HalfExtent(int lo, int hi, int centre) { return hi > lo ? std::max(centre - lo, hi - 1 - centre) + 1 : 0; }
+int HalfExtent(int lo, int hi, int centre) {
+    return hi > lo ? std::max(centre - lo, hi - 1 - centre) + 1 : 0;
+}
 
 }  // namespace
 
@@ -69,7 +71,7 @@ struct NudgeGeometry {
 // that a few fixed buffers cover any depth; a way back that finds neither recomputes from the
 // nearest checkpoint and spreads the free checkpoints over that stretch for the presses after.
 class NudgeLevelCache {
-public:
+  public:
     static constexpr std::size_t kKeys = kMaxWidth / 2 + 1;
     static constexpr std::size_t kCapacity = kKeys * kMaxHeight;
     static constexpr int kCheckpoints = 6;
@@ -99,13 +101,15 @@ public:
     }
     int Keys() const { return keys_; }
 
-private:
+  private:
     struct Slot {
         int level;  // -1: free
         float* data;
     };
 
-    std::size_t Size() const { return static_cast<std::size_t>(keys_) * static_cast<std::size_t>(count_); }
+    std::size_t Size() const {
+        return static_cast<std::size_t>(keys_) * static_cast<std::size_t>(count_);
+    }
 
     void Reset(const NudgeGeometry& g, bool forward) {
         valid_ = true;
@@ -138,7 +142,8 @@ private:
         if (geometry_.vertical) {
             for (int i = 0; i < count_; ++i) {
                 const float j = static_cast<float>(start_ + i);
-                std::fill(out + static_cast<std::size_t>(i) * keys_, out + static_cast<std::size_t>(i + 1) * keys_, j);
+                std::fill(out + static_cast<std::size_t>(i) * keys_,
+                          out + static_cast<std::size_t>(i + 1) * keys_, j);
             }
         } else {
             for (int k = 0; k < keys_; ++k) {
@@ -156,14 +161,16 @@ private:
             for (int i = 0; i < count_; ++i) {
                 const float* a = in + static_cast<std::size_t>(i) * keys_;
                 float* b = out + static_cast<std::size_t>(i) * keys_;
-                for (int k = 0; k < keys_; ++k) b[k] = StepSource<Forward>(a[k], f[k], lo, hi, centre);
+                for (int k = 0; k < keys_; ++k)
+                    b[k] = StepSource<Forward>(a[k], f[k], lo, hi, centre);
             }
         } else {
             for (int k = 0; k < keys_; ++k) {
                 const float* a = in + static_cast<std::size_t>(k) * count_;
                 float* b = out + static_cast<std::size_t>(k) * count_;
                 const float fk = f[k];
-                for (int i = 0; i < count_; ++i) b[i] = StepSource<Forward>(a[i], fk, lo, hi, centre);
+                for (int i = 0; i < count_; ++i)
+                    b[i] = StepSource<Forward>(a[i], fk, lo, hi, centre);
             }
         }
     }
@@ -257,14 +264,14 @@ private:
     float lo_ = 0, hi_ = 0, centre_ = 0;
     int count_ = 0;  // positions visited along the axis
     int start_ = 0;  // the first of them
-    int keys_ = 0;   // distinct bump factors: lines at equal distance from the centre line share one
+    int keys_ = 0;  // distinct bump factors: lines at equal distance from the centre line share one
 };
 
 // The twist's per-pixel geometry of one zone: the fall-off q (negative outside the inscribed
 // ellipse) and the distance rho depend on |dx| and |dy| only and are kept for one quadrant; the
 // angle theta is kept for every pixel of the zone.
 class TwistGeometryCache {
-public:
+  public:
     static constexpr std::size_t kHalfX = kMaxWidth / 2 + 1;
     static constexpr std::size_t kHalfY = kMaxHeight / 2 + 1;
 
@@ -286,7 +293,8 @@ public:
         const int halfY = HalfExtent(ymin, ymax, yc);
         if (halfX_ == 0 || halfY == 0) return;  // no column or no row: nothing is ever drawn
         const double h = std::abs(static_cast<double>(y2_ - y1_));
-        const double k = static_cast<double>(y2_ - y1_) / static_cast<double>(x2_ - x1_);  // x2 != x1 here
+        const double k =
+            static_cast<double>(y2_ - y1_) / static_cast<double>(x2_ - x1_);  // x2 != x1 here
         for (int ady = 0; ady < halfY; ++ady) {
             const double dy = ady;
             for (int adx = 0; adx < halfX_; ++adx) {
@@ -311,16 +319,23 @@ public:
             for (int x = xmin; x < xmax; ++x) {
                 const int dx = x - xc;
                 if (fallRow[std::abs(dx)] >= 0)
-                    thetaRow[x - xmin] = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
+                    thetaRow[x - xmin] =
+                        std::atan2(static_cast<double>(dy), static_cast<double>(dx));
             }
         }
     }
 
-    const double* Fall(int ady) const { return fall_.get() + static_cast<std::size_t>(ady) * halfX_; }
-    const double* Radius(int ady) const { return radius_.get() + static_cast<std::size_t>(ady) * halfX_; }
-    const double* Theta(int row, int nx) const { return theta_.get() + static_cast<std::size_t>(row) * nx; }
+    const double* Fall(int ady) const {
+        return fall_.get() + static_cast<std::size_t>(ady) * halfX_;
+    }
+    const double* Radius(int ady) const {
+        return radius_.get() + static_cast<std::size_t>(ady) * halfX_;
+    }
+    const double* Theta(int row, int nx) const {
+        return theta_.get() + static_cast<std::size_t>(row) * nx;
+    }
 
-private:
+  private:
     std::unique_ptr<double[]> theta_;
     std::unique_ptr<double[]> fall_;
     std::unique_ptr<double[]> radius_;

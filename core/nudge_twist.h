@@ -16,7 +16,7 @@ class TwistGeometryCache;
 // The cache depends only on the zone's corners, never on pixels, and is allocated once with
 // this object (address space only; pages are touched as zones need them).
 class NudgeRenderer {
-public:
+  public:
     NudgeRenderer();
     ~NudgeRenderer();
     NudgeRenderer(const NudgeRenderer&) = delete;
@@ -25,7 +25,7 @@ public:
     // `area` is the zone clamped into the picture (ZoneInPicture), with y1 != y2.
     void Render(WendralState& state, const Zone& area, bool vertical, int level);
 
-private:
+  private:
     std::unique_ptr<NudgeLevelCache> cache_;
 };
 
@@ -33,7 +33,7 @@ private:
 // keeping the zone's geometry (angle, distance and fall-off of every pixel) from press to
 // press. Allocated once, as the nudge's.
 class TwistRenderer {
-public:
+  public:
     TwistRenderer();
     ~TwistRenderer();
     TwistRenderer(const TwistRenderer&) = delete;
@@ -42,7 +42,7 @@ public:
     // `area` is the zone clamped into the picture (ZoneInPicture), with y1 != y2.
     void Render(WendralState& state, const Zone& area, double level);
 
-private:
+  private:
     std::unique_ptr<TwistGeometryCache> cache_;
 };
 

@@ -40,7 +40,9 @@ int ThreadCount() {
     return chosen > 0 ? chosen : EnvironmentCount();
 }
 
-void SetThreadCount(int n) { chosenCount.store(n > 0 ? n : 0, std::memory_order_relaxed); }
+void SetThreadCount(int n) {
+    chosenCount.store(n > 0 ? n : 0, std::memory_order_relaxed);
+}
 
 namespace parallel_detail {
 
@@ -58,7 +60,8 @@ void RunBands(int rows, int rowsPerBand, BandCall call, void* body) {
 #if defined(_OPENMP)
 #pragma omp parallel for schedule(dynamic, 1) num_threads(std::min(threads, bands))
 #endif
-    for (int b = 0; b < bands; ++b) call(body, b * rowsPerBand, std::min(rows, (b + 1) * rowsPerBand));
+    for (int b = 0; b < bands; ++b)
+        call(body, b * rowsPerBand, std::min(rows, (b + 1) * rowsPerBand));
 }
 
 }  // namespace parallel_detail

@@ -34,17 +34,25 @@ std::int32_t PicturePacket::Height() const {
     return static_cast<std::int32_t>(U32(8));
 }
 
-std::uint16_t PicturePacket::Planes() const { return IsCoreHeader() ? U16(8) : U16(12); }
+std::uint16_t PicturePacket::Planes() const {
+    return IsCoreHeader() ? U16(8) : U16(12);
+}
 
-std::uint16_t PicturePacket::BitsPerPixel() const { return IsCoreHeader() ? U16(10) : U16(14); }
+std::uint16_t PicturePacket::BitsPerPixel() const {
+    return IsCoreHeader() ? U16(10) : U16(14);
+}
 
 std::uint64_t PicturePacket::ColourTableEntries() const {
     if (HeaderSize() >= 40 && ColoursUsed() != 0) return ColoursUsed();
     switch (BitsPerPixel()) {
-        case 1: return 2;
-        case 4: return 16;
-        case 8: return 256;
-        default: return 0;
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
     }
 }
 
@@ -62,6 +70,8 @@ PicturePacket MakePicturePacket(int width, int height, const std::uint8_t* pixel
     return p;
 }
 
-PicturePacket DuplicatePacket(const PicturePacket& packet) { return packet; }
+PicturePacket DuplicatePacket(const PicturePacket& packet) {
+    return packet;
+}
 
 }  // namespace wendral

@@ -11,7 +11,7 @@ namespace wendral {
 // An empty block is "no packet". The field readers never read past the block: a field that
 // lies beyond its end reads as 0.
 class PicturePacket {
-public:
+  public:
     PicturePacket() = default;
     explicit PicturePacket(std::vector<std::uint8_t> block) : block_(std::move(block)) {}
 
@@ -23,7 +23,10 @@ public:
     const std::uint8_t* data() const { return block_.data(); }
     std::uint8_t* data() { return block_.data(); }
     const std::vector<std::uint8_t>& block() const { return block_; }
-    void reset() { block_.clear(); block_.shrink_to_fit(); }
+    void reset() {
+        block_.clear();
+        block_.shrink_to_fit();
+    }
 
     std::uint32_t HeaderSize() const { return U32(0); }
     std::int32_t Width() const;  // 16-bit for the 12-byte header
@@ -49,7 +52,7 @@ public:
 
     friend bool operator==(const PicturePacket&, const PicturePacket&) = default;
 
-private:
+  private:
     bool IsCoreHeader() const { return HeaderSize() == 12; }
     std::vector<std::uint8_t> block_;
 };

@@ -14,7 +14,8 @@ namespace wendral {
 namespace {
 
 // The offsets |v - centre| of the values v in [from, to), as the range [nearest, farthest].
-void OffsetRange(std::int64_t centre, int from, int to, std::int64_t& nearest, std::int64_t& farthest) {
+void OffsetRange(std::int64_t centre, int from, int to, std::int64_t& nearest,
+                 std::int64_t& farthest) {
     if (centre < from) {
         nearest = from - centre;
         farthest = to - 1 - centre;
@@ -29,7 +30,8 @@ void OffsetRange(std::int64_t centre, int from, int to, std::int64_t& nearest, s
 
 // The weights k x ((h - 2r) / h)^2, at most 8, of the column offsets from the centre along one
 // row, up to the first offset outside the ellipse; returns how many lie inside.
-int InsideWeights(const double* columnTerm, int columns, double rowTerm, double h, double k, double* weight) {
+int InsideWeights(const double* columnTerm, int columns, double rowTerm, double h, double k,
+                  double* weight) {
     int o = 0;
 #if defined(WENDRAL_X86_SIMD)
     const __m128d vr = _mm_set1_pd(rowTerm), vh = _mm_set1_pd(h), vk = _mm_set1_pd(k);
@@ -100,9 +102,11 @@ void BlendPortion(WendralState& state, const Zone& zone, const SourceImage& sour
     const double h = std::abs(static_cast<double>(zone.y2) - zone.y1);
     const int left = zone.xmin(), right = zone.xmax(), top = zone.ymin(), bottom = zone.ymax();
     // In 64 bits: corners left from an earlier picture may lie anywhere.
-    const std::int64_t cx = (std::int64_t{left} + right) >> 1, cy = (std::int64_t{top} + bottom) >> 1;
+    const std::int64_t cx = (std::int64_t{left} + right) >> 1,
+                       cy = (std::int64_t{top} + bottom) >> 1;
     const double k = std::abs(static_cast<double>(level));
-    const double s = (static_cast<double>(zone.y2) - zone.y1) / (static_cast<double>(zone.x2) - zone.x1);
+    const double s =
+        (static_cast<double>(zone.y2) - zone.y1) / (static_cast<double>(zone.x2) - zone.x1);
 
     // A zone is formed inside the picture; one left from an earlier, larger picture is cut to it
     // so that no pixel outside the stores is read or written.

@@ -28,7 +28,9 @@ Position ExactPosition(double dx, double dy) {
     return {std::cos(theta) * rho, std::sin(theta) * rho};
 }
 
-bool SameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
 
 // Pixels whose position the compact form does not give back bit for bit.
 struct Exception {
@@ -40,11 +42,11 @@ struct Exception {
 // their columns, their cells and (checked pixel by pixel) their positions up to the sign of y.
 struct CellRow {
     double ady;
-    int xa, xb;                // columns inside the ellipse and the picture
-    int rowPlus, rowMinus;    // yc + |dy| and yc - |dy|, or -1 outside the picture (or a repeat)
-    std::size_t cellBase;      // index of (|dx| = adx0, |dy|) in the per-cell arrays
-    std::size_t cellsUsed;     // cells from adx0 to the largest |dx| of the columns
-    std::size_t first;         // index of (xa, |dy|) in the compact positions
+    int xa, xb;             // columns inside the ellipse and the picture
+    int rowPlus, rowMinus;  // yc + |dy| and yc - |dy|, or -1 outside the picture (or a repeat)
+    std::size_t cellBase;   // index of (|dx| = adx0, |dy|) in the per-cell arrays
+    std::size_t cellsUsed;  // cells from adx0 to the largest |dx| of the columns
+    std::size_t first;      // index of (xa, |dy|) in the compact positions
     std::size_t excPlus, excMinus, excEnd;  // exceptions of rowPlus, then of rowMinus
 };
 
@@ -62,7 +64,7 @@ struct CellRow {
 // exceptions. The factors of a cell row are brought to the level just before its rows use them,
 // while they are in cache.
 class RadialCache {
-public:
+  public:
     RadialCache()
         : u_(new double[kGridPixels]),
           g_(new double[kGridPixels]),
@@ -119,8 +121,8 @@ public:
             CopyBack(state);
             return;
         }
-        const Step step = !gValid_ ? Step::Anew
-                          : level == gLevel_ ? Step::None
+        const Step step = !gValid_                            ? Step::Anew
+                          : level == gLevel_                  ? Step::None
                           : level > 0 && level == gLevel_ + 1 ? Step::Explode
                           : level < 0 && level == gLevel_ - 1 ? Step::Implode
                                                               : Step::Anew;
@@ -149,7 +151,8 @@ public:
             // First every source offset of the row (-1: keep the pixel), then the copies, so
             // that the loads of source pixels do not wait on the arithmetic.
             const bool plus = row.rowPlus >= 0, minus = row.rowMinus >= 0;
-            const RowJob job{f, row, g, adx0, cx, offsets_.get() + 2 * row.first, fromPlus, fromMinus, restore};
+            const RowJob job{f,        row,       g,      adx0, cx, offsets_.get() + 2 * row.first,
+                             fromPlus, fromMinus, restore};
             if (plus && minus)
                 RowSources<true, true>(job);
             else if (plus)
@@ -173,7 +176,7 @@ public:
         gLevel_ = level;
     }
 
-private:
+  private:
     enum class Step { None, Explode, Implode, Anew };
 
     struct Frame {
@@ -236,35 +239,45 @@ private:
         const __m128d xc = _mm_set1_pd(f.xc), yc = _mm_set1_pd(f.yc);
         const __m128d loX = _mm_set1_pd(f.loX), hiX = _mm_set1_pd(f.hiX);
         const __m128d loY = _mm_set1_pd(f.loY), hiY = _mm_set1_pd(f.hiY);
-        const __m128d lastRow = _mm_set1_pd(f.lastRow), width = _mm_set1_pd(f.width), three = _mm_set1_pd(3.0);
+        const __m128d lastRow = _mm_set1_pd(f.lastRow), width = _mm_set1_pd(f.width),
+                      three = _mm_set1_pd(3.0);
         const __m128d two = _mm_set1_pd(2.0);
         const __m128i none = _mm_set1_epi32(-1);
         __m128d iv = _mm_set_pd(i0 + 1, i0);
         for (int i = i0; i + 1 < i1; i += 2, iv = _mm_add_pd(iv, two)) {
             const std::int64_t c = Cell(j.row.xa + i - j.cx) - j.adx0;
-            const __m128d gx = kLeft ? _mm_shuffle_pd(_mm_loadu_pd(j.g + c - 1), _mm_loadu_pd(j.g + c - 1), 1)
-                                     : _mm_loadu_pd(j.g + c);
-            const __m128d ex = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(j.ox + i))));
-            const __m128d ey = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(oy + i))));
+            const __m128d gx =
+                kLeft ? _mm_shuffle_pd(_mm_loadu_pd(j.g + c - 1), _mm_loadu_pd(j.g + c - 1), 1)
+                      : _mm_loadu_pd(j.g + c);
+            const __m128d ex = _mm_cvtps_pd(
+                _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(j.ox + i))));
+            const __m128d ey = _mm_cvtps_pd(
+                _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(oy + i))));
             const __m128d px = _mm_mul_pd(_mm_add_pd(_mm_add_pd(dxa, iv), ex), gx);
             const __m128d py = _mm_mul_pd(_mm_add_pd(ady, ey), gx);
             const __m128d vx = _mm_add_pd(px, xc);
             const __m128d inX = _mm_and_pd(_mm_cmpge_pd(vx, loX), _mm_cmplt_pd(vx, hiX));
             const __m128d sx = _mm_cvtepi32_pd(_mm_cvttpd_epi32(vx));
             auto offsets = [&](__m128d vy) {
-                const __m128d in = _mm_and_pd(inX, _mm_and_pd(_mm_cmpge_pd(vy, loY), _mm_cmplt_pd(vy, hiY)));
+                const __m128d in =
+                    _mm_and_pd(inX, _mm_and_pd(_mm_cmpge_pd(vy, loY), _mm_cmplt_pd(vy, hiY)));
                 const __m128d sy = _mm_cvtepi32_pd(_mm_cvttpd_epi32(vy));
                 // Exact in double: every product and sum stays below 2^24.
-                const __m128d at = _mm_mul_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(lastRow, sy), width), sx), three);
-                const __m128i keep = _mm_shuffle_epi32(_mm_castpd_si128(in), _MM_SHUFFLE(2, 0, 2, 0));
-                return _mm_or_si128(_mm_and_si128(keep, _mm_cvttpd_epi32(at)), _mm_andnot_si128(keep, none));
+                const __m128d at =
+                    _mm_mul_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(lastRow, sy), width), sx), three);
+                const __m128i keep =
+                    _mm_shuffle_epi32(_mm_castpd_si128(in), _MM_SHUFFLE(2, 0, 2, 0));
+                return _mm_or_si128(_mm_and_si128(keep, _mm_cvttpd_epi32(at)),
+                                    _mm_andnot_si128(keep, none));
             };
             if constexpr (kPlus) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(j.fromPlus + i), offsets(_mm_add_pd(py, yc)));
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(j.fromPlus + i),
+                                 offsets(_mm_add_pd(py, yc)));
                 __builtin_prefetch(j.restore + (j.fromPlus[i] < 0 ? 0 : j.fromPlus[i]));
             }
             if constexpr (kMinus) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(j.fromMinus + i), offsets(_mm_sub_pd(yc, py)));
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(j.fromMinus + i),
+                                 offsets(_mm_sub_pd(yc, py)));
                 __builtin_prefetch(j.restore + (j.fromMinus[i] < 0 ? 0 : j.fromMinus[i]));
             }
         }
@@ -294,7 +307,8 @@ private:
             const Position exact = ExactPosition(dx, sign * row.ady);
             const double px = dx + static_cast<double>(ox[i]);
             const double py = sign * (row.ady + static_cast<double>(oy[i]));
-            if (!SameBits(px, exact.x) || !SameBits(py, exact.y)) exceptions_[x++] = Exception{i, exact};
+            if (!SameBits(px, exact.x) || !SameBits(py, exact.y))
+                exceptions_[x++] = Exception{i, exact};
         }
         return x;
     }
@@ -353,8 +367,9 @@ private:
 #if defined(WENDRAL_X86_SIMD)
                 const __m128d eight = _mm_set1_pd(8.0), one = _mm_set1_pd(1.0);
                 for (; i + 1 < n; i += 2)
-                    _mm_storeu_pd(g + i, _mm_mul_pd(_mm_loadu_pd(g + i),
-                                                    _mm_add_pd(_mm_div_pd(_mm_loadu_pd(u + i), eight), one)));
+                    _mm_storeu_pd(
+                        g + i, _mm_mul_pd(_mm_loadu_pd(g + i),
+                                          _mm_add_pd(_mm_div_pd(_mm_loadu_pd(u + i), eight), one)));
 #endif
                 for (; i < n; ++i) g[i] = g[i] * (u[i] / 8 + 1);
                 return;

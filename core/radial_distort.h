@@ -15,7 +15,7 @@ namespace wendral {
 // A zone left over from a larger picture keeps its geometry; only its pixels inside the current
 // picture are read or written.
 class RadialRenderer {
-public:
+  public:
     RadialRenderer();
     ~RadialRenderer();
     RadialRenderer(const RadialRenderer&) = delete;
@@ -23,7 +23,7 @@ public:
 
     void Render(WendralState& state, const Zone& zone, int level);
 
-private:
+  private:
     class Cache;
     std::unique_ptr<Cache> cache_;
 };

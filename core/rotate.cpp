@@ -41,8 +41,8 @@ void MarkReachable(int dy, int width, int height, double c, double s, std::uint8
 // angles atan2(m, dx) and radii of that distance. atan2 is odd in its first argument, so the
 // row above the centre takes the negated angles, which are the very values atan2(-m, dx) gives.
 template <bool Above>
-void TurnRow(const double* angle, const double* radius, const std::uint8_t* reachable, double theta, int width,
-             int height, const std::uint8_t* restore, std::uint8_t* row) {
+void TurnRow(const double* angle, const double* radius, const std::uint8_t* reachable, double theta,
+             int width, int height, const std::uint8_t* restore, std::uint8_t* row) {
     const int cx = width / 2, cy = height / 2;
     const std::size_t stride = 3 * static_cast<std::size_t>(width);
     for (int x = 0; x < width; ++x) {
@@ -51,8 +51,10 @@ void TurnRow(const double* angle, const double* radius, const std::uint8_t* reac
         // Both of the same argument, which lets the compiler form them in one call.
         const double c = std::cos(turned), s = std::sin(turned);
         int sx = 0, sy = 0;
-        if (TruncInRange(c * radius[x] + cx, width, sx) && TruncInRange(s * radius[x] + cy, height, sy))
-            std::memcpy(row + 3 * x, restore + static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx, 3);
+        if (TruncInRange(c * radius[x] + cx, width, sx) &&
+            TruncInRange(s * radius[x] + cy, height, sy))
+            std::memcpy(row + 3 * x,
+                        restore + static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx, 3);
     }
 }
 
@@ -68,7 +70,8 @@ ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) 
     std::uint8_t* dest = state.DestinationStore();
     if (theta == 0) {
         for (int y = 0; y < height; ++y)
-            std::memcpy(dest + state.DestOffset(0, y), restore + state.DestOffset(0, y), 3 * static_cast<std::size_t>(width));
+            std::memcpy(dest + state.DestOffset(0, y), restore + state.DestOffset(0, y),
+                        3 * static_cast<std::size_t>(width));
     } else {
         // The two rows at the same distance below and above the centre share one row of
         // angles and radii, which halves the arc tangents; pixels whose source lies clearly
@@ -80,7 +83,7 @@ ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) 
             std::array<double, kMaxWidth> angle, radius;
             std::array<std::uint8_t, kMaxWidth> below, above;
             for (int m = first; m < end; ++m) {
-                const bool hasBelow = cy + m < height, hasAbove = m > 0 && cy - m >= 0;
+                const bool hasBelow = cy + m<height, hasAbove = m> 0 && cy - m >= 0;
                 MarkReachable(m, width, height, c, s, below.data());
                 MarkReachable(-m, width, height, c, s, above.data());
                 for (int x = 0; x < width; ++x) {
@@ -107,12 +110,16 @@ std::optional<int> PointToAngle(int p, int q) {
     const std::int64_t dp = std::int64_t{p} - kDialCentreX, dq = std::int64_t{q} - kDialCentreY;
     const std::int64_t d2 = dp * dp + dq * dq;
     if (d2 <= kDialRingInnerSquared || d2 >= kDialRingOuterSquared) return std::nullopt;
-    int angle = static_cast<int>(std::atan2(static_cast<double>(dq), static_cast<double>(dp)) * 180 / kRotatePi) + 90;
+    int angle = static_cast<int>(std::atan2(static_cast<double>(dq), static_cast<double>(dp)) *
+                                 180 / kRotatePi) +
+                90;
     if (angle < 0) angle += 360;
     return angle;
 }
 
-double RotateMarkerAngle(int rotateAngle) { return rotateAngle * kRotatePi / 180 + kRotateMarkerZero; }
+double RotateMarkerAngle(int rotateAngle) {
+    return rotateAngle * kRotatePi / 180 + kRotateMarkerZero;
+}
 
 MarkerBox RotateMarkerBox(double markerAngle) {
     const int left = kMarkerOriginX - static_cast<int>(kMarkerRadius * std::cos(markerAngle));
@@ -158,13 +165,17 @@ bool RotateDialogState::Press(int p, int q) {
     return PointTo(p, q);
 }
 
-bool RotateDialogState::Move(int p, int q) { return dragging_ && PointTo(p, q); }
+bool RotateDialogState::Move(int p, int q) {
+    return dragging_ && PointTo(p, q);
+}
 
 std::optional<MarkerBox> RotateDialogState::Marker() const {
     if (!markerShown_) return std::nullopt;
     return RotateMarkerBox(markerAngle_);
 }
 
-std::vector<std::string> RotateDialogState::RowArguments() const { return {std::to_string(rotated_)}; }
+std::vector<std::string> RotateDialogState::RowArguments() const {
+    return {std::to_string(rotated_)};
+}
 
 }  // namespace wendral

@@ -54,7 +54,7 @@ MarkerBox RotateMarkerBox(double markerAngle);
 // The engine side of the rotate dialog: the angle its field holds, the dial's marker, the drag
 // on the dial's ring, and the snapshot taken when it opened, which every rotation turns afresh.
 class RotateDialogState {
-public:
+  public:
     // Takes the snapshot.
     RotateDialogState(WendralState& state, Zone& zone);
 
@@ -88,7 +88,7 @@ public:
     // however many came before.
     std::vector<std::string> RowArguments() const;
 
-private:
+  private:
     bool PointTo(int p, int q);
 
     WendralState& state_;

@@ -6,7 +6,9 @@ namespace wendral {
 
 namespace {
 
-bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 bool NeedsQuotes(const std::string& word) {
     if (word.empty()) return true;

@@ -4,14 +4,17 @@
 namespace wendral {
 
 PicturePacket CopySource(const WendralState& state, int number) {
-    if (number < 1 || number > state.SourceCount || number > 2 || !state.SourceViews[number]) return {};
+    if (number < 1 || number > state.SourceCount || number > 2 || !state.SourceViews[number])
+        return {};
     return DuplicatePacket(state.SourceViews[number]->Document.packet);
 }
 
-SourceOutcome PasteSource(WendralState& state, Zone& zone, int number, const PicturePacket& picture) {
+SourceOutcome PasteSource(WendralState& state, Zone& zone, int number,
+                          const PicturePacket& picture) {
     SourceOutcome out;
-    SourceView* view =
-        number >= 1 && number <= state.SourceCount && number <= 2 ? state.SourceViews[number] : nullptr;
+    SourceView* view = number >= 1 && number <= state.SourceCount && number <= 2
+                           ? state.SourceViews[number]
+                           : nullptr;
     if (!view || picture.empty()) {
         out.failed = true;
         return out;

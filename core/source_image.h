@@ -15,7 +15,8 @@ struct SourceImage {
     int shownHeight = 0;
 
     const std::uint8_t* At(int x, int y) const {
-        return pixels + kSourceStride * static_cast<std::size_t>(y) + 3 * static_cast<std::size_t>(x);
+        return pixels + kSourceStride * static_cast<std::size_t>(y) +
+               3 * static_cast<std::size_t>(x);
     }
 };
 

@@ -142,15 +142,16 @@ void SourceView::RenderSourceView() {
         std::int64_t previousRow = -1;
         for (std::int64_t r = 0; r < rows; ++r) {
             const std::int64_t pictureRow = (r + skipRows) * 100 / HeightScale;
-            std::uint8_t* dst =
-                px + kSourceStride * static_cast<std::size_t>(rowStart + r) + static_cast<std::size_t>(3 * colStart);
+            std::uint8_t* dst = px + kSourceStride * static_cast<std::size_t>(rowStart + r) +
+                                static_cast<std::size_t>(3 * colStart);
             if (pictureRow == previousRow) {
                 std::memcpy(dst, dst - kSourceStride, runBytes);
                 continue;
             }
             previousRow = pictureRow;
             const std::uint8_t* src =
-                packet.bits + packet.stride * static_cast<std::size_t>(packet.height - pictureRow - 1);
+                packet.bits +
+                packet.stride * static_cast<std::size_t>(packet.height - pictureRow - 1);
             if (direct) {
                 std::memcpy(dst, src + 3 * firstCol, runBytes);
             } else {

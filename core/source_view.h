@@ -39,7 +39,7 @@ inline constexpr int kMaxScalePercent = 600;
 // position, white around it, cut to the grid). The Qt view drives it and mirrors its scroll
 // range; the destination is built from SourcePixels.
 class SourceView {
-public:
+  public:
     SourceView();
     SourceView(const SourceView&) = delete;
     SourceView& operator=(const SourceView&) = delete;
@@ -91,9 +91,11 @@ public:
 
     std::uint8_t* SourcePixels() { return pixels_.get(); }
     const std::uint8_t* SourcePixels() const { return pixels_.get(); }
-    SourceImage Image() const { return SourceImage{pixels_.get(), SourceShownWidth, SourceShownHeight}; }
+    SourceImage Image() const {
+        return SourceImage{pixels_.get(), SourceShownWidth, SourceShownHeight};
+    }
 
-private:
+  private:
     LargeBuffer pixels_;
     std::unique_ptr<std::size_t[]> columnOffsets_;  // per client column, for the rendering
     ClientSize client_;

@@ -136,8 +136,9 @@ void DetachSource(WendralState& state, SourceView& view) {
     if (state.SourceCount > 0) --state.SourceCount;
 }
 
-SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, const std::string& path,
-                         const PictureLoader& load, const std::function<void(SourceView&)>& sizeWindow) {
+SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh,
+                         const std::string& path, const PictureLoader& load,
+                         const std::function<void(SourceView&)>& sizeWindow) {
     SourceOutcome out;
     if (state.SourceCount >= 2) {
         out.failed = true;
@@ -213,10 +214,12 @@ SourceOutcome CloseSource(WendralState& state, Zone& zone, int number) {
     return out;
 }
 
-SourceOutcome ScrollSource(WendralState& state, Zone& zone, int number, std::int64_t x, std::int64_t y) {
+SourceOutcome ScrollSource(WendralState& state, Zone& zone, int number, std::int64_t x,
+                           std::int64_t y) {
     SourceView* view = ViewOf(state, number);
     if (!view) return Disabled();
-    const int code = x != view->ScrollPosition().x ? kChangeScrollHorizontal : kChangeScrollVertical;
+    const int code =
+        x != view->ScrollPosition().x ? kChangeScrollHorizontal : kChangeScrollVertical;
     if (!SourceChangeAllowed(state, number, code)) return HeldBack();
     view->ScrollTo(x, y);
     SourceOutcome out = RebuildAndRedraw(state, zone);
@@ -224,7 +227,8 @@ SourceOutcome ScrollSource(WendralState& state, Zone& zone, int number, std::int
     return out;
 }
 
-SourceOutcome ScrollSourceTo(WendralState& state, Zone& zone, int number, std::int64_t x, std::int64_t y) {
+SourceOutcome ScrollSourceTo(WendralState& state, Zone& zone, int number, std::int64_t x,
+                             std::int64_t y) {
     SourceView* view = ViewOf(state, number);
     if (!view) return Disabled();
     view->ScrollTo(x, y);
@@ -233,7 +237,8 @@ SourceOutcome ScrollSourceTo(WendralState& state, Zone& zone, int number, std::i
     return out;
 }
 
-SourceOutcome ResizeSource(WendralState& state, Zone& zone, int number, int clientWidth, int clientHeight) {
+SourceOutcome ResizeSource(WendralState& state, Zone& zone, int number, int clientWidth,
+                           int clientHeight) {
     SourceView* view = ViewOf(state, number);
     if (!view) return Disabled();
     // The window changes size whatever the guard says; only the view's response waits.
@@ -249,7 +254,8 @@ SourceOutcome BeginSourceScale(WendralState& state, int number) {
     return SourceOutcome{};
 }
 
-SourceOutcome SetSourceScale(WendralState& state, Zone& zone, int number, int widthPercent, int heightPercent) {
+SourceOutcome SetSourceScale(WendralState& state, Zone& zone, int number, int widthPercent,
+                             int heightPercent) {
     SourceView* view = ViewOf(state, number);
     if (!view || !view->SetScales(widthPercent, heightPercent)) return Disabled();
     return RebuildAndRedraw(state, zone);
@@ -352,17 +358,21 @@ SourceOutcome DestinationToSource2(WendralState& state, Zone& zone, SourceView* 
     return out;
 }
 
-void EmptySource(SourceDocument& doc) { doc.packet.reset(); }
+void EmptySource(SourceDocument& doc) {
+    doc.packet.reset();
+}
 
 void FillFromDestination(const WendralState& state, SourceDocument& doc, bool white) {
     // DestWidth is a multiple of 4, so the destination's rows are already the packet's rows.
-    doc.packet = MakePicturePacket(state.DestWidth, state.DestHeight, white ? nullptr : state.DestinationStore());
+    doc.packet = MakePicturePacket(state.DestWidth, state.DestHeight,
+                                   white ? nullptr : state.DestinationStore());
     if (white) std::memset(doc.packet.data() + PicturePacket::kHeaderSize, 0xFF, state.DestBytes());
     doc.PictureWidth = state.DestWidth;
     doc.PictureHeight = state.DestHeight;
 }
 
-std::string InitialSourceTitle(int number, const SourceDocument& doc, const std::string& currentTitle) {
+std::string InitialSourceTitle(int number, const SourceDocument& doc,
+                               const std::string& currentTitle) {
     const std::string start = "Source " + std::to_string(number % 10) + "        ";
     const std::string name =
         doc.PictureWidth == 1 && doc.PictureHeight == 1 ? std::string("(untitled)") : currentTitle;

@@ -76,7 +76,9 @@ bool SourceChangeAllowed(WendralState& state, int sourceNumber, int code);
 
 // "Restore Destination" from either window: one rebuild even when locked, then ResetZone.
 SourceOutcome ForcedRebuild(WendralState& state, Zone& zone);
-inline SourceOutcome Restore(WendralState& state, Zone& zone) { return ForcedRebuild(state, zone); }
+inline SourceOutcome Restore(WendralState& state, Zone& zone) {
+    return ForcedRebuild(state, zone);
+}
 // Toggles DestLocked; returns the status text the main frame shows.
 const char* ToggleLock(WendralState& state);
 
@@ -88,8 +90,8 @@ int AttachSource(WendralState& state, SourceView& view);
 
 // Opens `path` into `fresh`, a new unattached view whose client size the caller has set (or
 // sets in `sizeWindow`, which runs after a successful load and before the first layout).
-SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh, const std::string& path,
-                         const PictureLoader& load,
+SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh,
+                         const std::string& path, const PictureLoader& load,
                          const std::function<void(SourceView&)>& sizeWindow = nullptr);
 
 // A blank white source of the destination's size in `fresh` (client size set by the caller).
@@ -108,13 +110,17 @@ SourceOutcome CloseSource(WendralState& state, Zone& zone, int number);
 
 // --- Commands of one source window (number 1 or 2; guarded ones may be held back) ---
 
-SourceOutcome ScrollSource(WendralState& state, Zone& zone, int number, std::int64_t x, std::int64_t y);
-SourceOutcome ScrollSourceTo(WendralState& state, Zone& zone, int number, std::int64_t x, std::int64_t y);
-SourceOutcome ResizeSource(WendralState& state, Zone& zone, int number, int clientWidth, int clientHeight);
+SourceOutcome ScrollSource(WendralState& state, Zone& zone, int number, std::int64_t x,
+                           std::int64_t y);
+SourceOutcome ScrollSourceTo(WendralState& state, Zone& zone, int number, std::int64_t x,
+                             std::int64_t y);
+SourceOutcome ResizeSource(WendralState& state, Zone& zone, int number, int clientWidth,
+                           int clientHeight);
 // The scaling dialog: Begin asks the guard, each applied scale is SetSourceScale (unguarded,
 // live), and the dialog's close lays the view out keeping the picture's position.
 SourceOutcome BeginSourceScale(WendralState& state, int number);
-SourceOutcome SetSourceScale(WendralState& state, Zone& zone, int number, int widthPercent, int heightPercent);
+SourceOutcome SetSourceScale(WendralState& state, Zone& zone, int number, int widthPercent,
+                             int heightPercent);
 SourceOutcome EndSourceScale(WendralState& state, Zone& zone, int number);
 SourceOutcome FitSourceToWindow(WendralState& state, Zone& zone, int number);
 SourceOutcome TopLeftJustify(WendralState& state, Zone& zone, int number);
@@ -123,7 +129,8 @@ SourceOutcome ReloadSource(WendralState& state, Zone& zone, int number, const Pi
 // The clipboard: Copy gives the whole source picture as loaded; Paste stores `picture` as the
 // source's picture (brought to 24 bits), keeping scale, path and title.
 PicturePacket CopySource(const WendralState& state, int number);
-SourceOutcome PasteSource(WendralState& state, Zone& zone, int number, const PicturePacket& picture);
+SourceOutcome PasteSource(WendralState& state, Zone& zone, int number,
+                          const PicturePacket& picture);
 
 // --- From the destination back to a source ---
 
@@ -141,7 +148,8 @@ void FillFromDestination(const WendralState& state, SourceDocument& doc, bool wh
 // --- Window titles ---
 
 // The title at the view's initial update, from the document and the window's current title.
-std::string InitialSourceTitle(int number, const SourceDocument& doc, const std::string& currentTitle);
+std::string InitialSourceTitle(int number, const SourceDocument& doc,
+                               const std::string& currentTitle);
 std::string EmptiedSourceTitle(int number);
 // The title of source 2 once source 1 has closed and it has become source 1.
 std::string RenumberedSourceTitle(const std::string& oldTitle);

@@ -144,11 +144,16 @@ SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state, Zone& 
 
 int& ParamValue(SpecialEffectParams& params, SpecialParam p) {
     switch (p) {
-        case SpecialParam::XorShift: return params.XorShift;
-        case SpecialParam::SumShift: return params.SumShift;
-        case SpecialParam::OrDrop: return params.OrDrop;
-        case SpecialParam::StreakRun: return params.StreakRun;
-        case SpecialParam::Jitter: break;
+        case SpecialParam::XorShift:
+            return params.XorShift;
+        case SpecialParam::SumShift:
+            return params.SumShift;
+        case SpecialParam::OrDrop:
+            return params.OrDrop;
+        case SpecialParam::StreakRun:
+            return params.StreakRun;
+        case SpecialParam::Jitter:
+            break;
     }
     return params.Jitter;
 }
@@ -157,7 +162,9 @@ int ParamValue(const SpecialEffectParams& params, SpecialParam p) {
     return ParamValue(const_cast<SpecialEffectParams&>(params), p);
 }
 
-int SpecialEffectsDialogState::Position(SpecialParam p) const { return ParamValue(params_, p); }
+int SpecialEffectsDialogState::Position(SpecialParam p) const {
+    return ParamValue(params_, p);
+}
 
 void SpecialEffectsDialogState::SetPosition(SpecialParam p, int position) {
     ParamValue(params_, p) = std::clamp(position, 0, kSpecialParams[static_cast<int>(p)].maximum);
@@ -198,7 +205,8 @@ std::vector<std::string> SpecialEffectsDialogState::RowArguments() const {
 void ReplaySpecialSession(WendralState& state, Zone& zone, const SpecialEffectParams& params,
                           long long renders) {
     SpecialEffectsDialogState dialog(state, zone);
-    for (const SpecialParamInfo& info : kSpecialParams) dialog.SetPosition(info.param, ParamValue(params, info.param));
+    for (const SpecialParamInfo& info : kSpecialParams)
+        dialog.SetPosition(info.param, ParamValue(params, info.param));
     for (long long r = 0; r < renders; ++r) dialog.Render();
     dialog.Ok(zone);
 }

@@ -37,7 +37,8 @@ BrightnessDialogState::BrightnessDialogState(WendralState& state) : state_(state
     if (PictureFitsStores(state_)) state_.SnapshotDestination();
 }
 
-BrightnessDialogState::BrightnessDialogState(WendralState& state, Zone& zone) : BrightnessDialogState(state) {
+BrightnessDialogState::BrightnessDialogState(WendralState& state, Zone& zone)
+    : BrightnessDialogState(state) {
     zone.ResetLevels();
 }
 
@@ -98,8 +99,8 @@ void BrightnessDialogState::Reset() {
 std::vector<std::string> BrightnessDialogState::RowArguments() const {
     const ToneSettings& t = shown_;
     std::vector<std::string> words;
-    for (int v : {t.Brightness[2], t.Brightness[1], t.Brightness[0], t.Contrast[2], t.Contrast[1], t.Contrast[0],
-                  t.GammaBend})
+    for (int v : {t.Brightness[2], t.Brightness[1], t.Brightness[0], t.Contrast[2], t.Contrast[1],
+                  t.Contrast[0], t.GammaBend})
         words.push_back(std::to_string(v));
     return words;
 }

@@ -9,13 +9,19 @@ namespace wendral {
 namespace {
 
 // Into 0 .. extent - 1; an empty extent gives -1, the corner of no zone.
-int IntoPicture(int v, int extent) { return std::min(std::max(v, 0), extent - 1); }
+int IntoPicture(int v, int extent) {
+    return std::min(std::max(v, 0), extent - 1);
+}
 
 // Rounds towards minus infinity, unlike integer division, so a cross drawn up or left of the
 // anchor is as long as one drawn down or right for an odd extent plus one.
-int FloorHalf(int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
+int FloorHalf(int v) {
+    return v >= 0 ? v / 2 : -((1 - v) / 2);
+}
 
-int CrossArm(int extent) { return std::min(std::abs(FloorHalf(extent)), kMaxCrossArm); }
+int CrossArm(int extent) {
+    return std::min(std::abs(FloorHalf(extent)), kMaxCrossArm);
+}
 
 }  // namespace
 
@@ -27,8 +33,8 @@ bool ZoneForming::Press(const WendralState& state, Zone& zone, Point at) {
     return true;
 }
 
-std::optional<RubberBand> ZoneForming::Move(const WendralState& state, const Zone& zone, Point at, int clientWidth,
-                                            int clientHeight) const {
+std::optional<RubberBand> ZoneForming::Move(const WendralState& state, const Zone& zone, Point at,
+                                            int clientWidth, int clientHeight) const {
     if (!dragging_ || !state.PicturePresent()) return std::nullopt;
     // While moving the pointer may reach the client's right and bottom edge itself; the release
     // stops one pixel short of it. Either way the picture's edge comes first when it is nearer.
@@ -47,7 +53,8 @@ RubberBand BandBetween(Point anchor, Point pointer) {
     return band;
 }
 
-bool ZoneForming::Release(const WendralState& state, Zone& zone, Point at, int clientWidth, int clientHeight) {
+bool ZoneForming::Release(const WendralState& state, Zone& zone, Point at, int clientWidth,
+                          int clientHeight) {
     if (!dragging_) return false;
     dragging_ = false;
     if (state.BrushingEnabled != 0) return false;

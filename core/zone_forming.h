@@ -12,8 +12,8 @@ inline constexpr int kMaxCrossArm = 20;
 // What the view draws over the picture while the left button is held: a dotted rectangle from
 // the anchor corner to the pointer and a cross at the rectangle's centre.
 struct RubberBand {
-    Point anchor;           // (x1, y1)
-    Point pointer;          // the pointer clamped to the client area, then to the picture
+    Point anchor;   // (x1, y1)
+    Point pointer;  // the pointer clamped to the client area, then to the picture
     Point centre;
     int horizontalArm = 0;  // half-lengths, drawn from the centre both ways, at most kMaxCrossArm
     int verticalArm = 0;
@@ -31,20 +31,21 @@ RubberBand BandBetween(Point anchor, Point pointer);
 // an empty picture every corner is -1, which is no zone. A release that no press of this object
 // preceded is ignored: it neither forms nor clears a zone.
 class ZoneForming {
-public:
+  public:
     // Left button down. Ignored (false) while brushing, which owns the left button then.
     bool Press(const WendralState& state, Zone& zone, Point at);
     // Mouse move while the button is held: the rubber band to draw, or none when no press is
     // being dragged or there is no picture. The zone does not change while moving.
-    std::optional<RubberBand> Move(const WendralState& state, const Zone& zone, Point at, int clientWidth,
-                                   int clientHeight) const;
+    std::optional<RubberBand> Move(const WendralState& state, const Zone& zone, Point at,
+                                   int clientWidth, int clientHeight) const;
     // Left button up: sets the zone (every level back to 0) and returns true, after which the
     // view updates the destination title. False when there was no press to end, or brushing was
     // switched on during the drag (the drag is then dropped).
-    bool Release(const WendralState& state, Zone& zone, Point at, int clientWidth, int clientHeight);
+    bool Release(const WendralState& state, Zone& zone, Point at, int clientWidth,
+                 int clientHeight);
     bool Dragging() const { return dragging_; }
 
-private:
+  private:
     bool dragging_ = false;
 };
 

@@ -6,21 +6,21 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
-
 namespace wendral::app {
 
 namespace {
 
 // The marker of a row of channel sliders: a swatch of the channel's colour.
 class RowMarker : public QWidget {
-public:
-    RowMarker(QColor colour, const QString& name, QWidget* parent) : QWidget(parent), colour_(colour) {
+  public:
+    RowMarker(QColor colour, const QString& name, QWidget* parent)
+        : QWidget(parent), colour_(colour) {
         setAccessibleName(name);
         const int side = fontMetrics().height();
         setFixedSize(side, side);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
@@ -30,21 +30,30 @@ protected:
         p.drawRoundedRect(r, 3, 3);
     }
 
-private:
+  private:
     QColor colour_;
 };
 
 const char* SliderName(ToneSlider s) {
     switch (s) {
-        case ToneSlider::MasterBrightness: return "Brightness of all channels";
-        case ToneSlider::RedBrightness: return "Red brightness";
-        case ToneSlider::GreenBrightness: return "Green brightness";
-        case ToneSlider::BlueBrightness: return "Blue brightness";
-        case ToneSlider::MasterContrast: return "Contrast of all channels";
-        case ToneSlider::RedContrast: return "Red contrast";
-        case ToneSlider::GreenContrast: return "Green contrast";
-        case ToneSlider::BlueContrast: return "Blue contrast";
-        case ToneSlider::GammaBend: break;
+        case ToneSlider::MasterBrightness:
+            return "Brightness of all channels";
+        case ToneSlider::RedBrightness:
+            return "Red brightness";
+        case ToneSlider::GreenBrightness:
+            return "Green brightness";
+        case ToneSlider::BlueBrightness:
+            return "Blue brightness";
+        case ToneSlider::MasterContrast:
+            return "Contrast of all channels";
+        case ToneSlider::RedContrast:
+            return "Red contrast";
+        case ToneSlider::GreenContrast:
+            return "Green contrast";
+        case ToneSlider::BlueContrast:
+            return "Blue contrast";
+        case ToneSlider::GammaBend:
+            break;
     }
     return "Gamma adjustment";
 }

@@ -15,12 +15,12 @@ inline constexpr const char* kBrightnessDialogTitle = "Adjust Brightness & Contr
 // at once; the sliders mirror the model's positions (a moved master carries its column).
 class CBrightnessDlg : public SnapshotDialog<BrightnessDialogState> {
     Q_OBJECT
-public:
+  public:
     CBrightnessDlg(WendralState& state, DestinationPreview& view, QWidget* parent = nullptr);
 
     QSlider* Slider(ToneSlider s) const { return sliders_[static_cast<int>(s)]; }
 
-private:
+  private:
     void ShowPositions() override;
 
     std::array<QSlider*, 9> sliders_{};

@@ -6,7 +6,7 @@ namespace wendral::app {
 
 // The wait cursor for the life of the scope.
 class BusyCursor {
-public:
+  public:
     BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
     BusyCursor(const BusyCursor&) = delete;

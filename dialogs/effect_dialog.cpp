@@ -3,13 +3,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-
 namespace wendral::app {
 
-EffectDialog::EffectDialog(const QString& title, DestinationPreview& view, QWidget* parent) : QDialog(parent), view_(view) {
+EffectDialog::EffectDialog(const QString& title, DestinationPreview& view, QWidget* parent)
+    : QDialog(parent), view_(view) {
     setWindowTitle(title);
     setModal(true);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
 }
 
 QVBoxLayout* EffectDialog::TopLayout() {
@@ -18,7 +19,8 @@ QVBoxLayout* EffectDialog::TopLayout() {
     // Title bars use a bolder font and put an icon and buttons beside the title.
     QFont bold = font();
     bold.setBold(true);
-    const int titleWidth = QFontMetrics(bold).horizontalAdvance(windowTitle()) + 6 * fontMetrics().height();
+    const int titleWidth =
+        QFontMetrics(bold).horizontalAdvance(windowTitle()) + 6 * fontMetrics().height();
     top->addSpacerItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed));
     return top;
 }

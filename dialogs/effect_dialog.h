@@ -16,13 +16,13 @@ class DestinationPreview;
 // `view` shows, and shows every new preview at once.
 class EffectDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     EffectDialog(const QString& title, DestinationPreview& view, QWidget* parent);
 
     // A button by its control id, or null.
     QPushButton* Button(int id) const;
 
-protected:
+  protected:
     QPushButton* AddButton(int id, const QString& text);
     // The dialog's top layout: the dialog keeps the size its contents need, and is never so
     // narrow that a title bar cuts its title short.
@@ -33,7 +33,7 @@ protected:
 
     DestinationPreview& view_;
 
-private:
+  private:
     std::map<int, QPushButton*> buttons_;
 };
 

@@ -25,7 +25,7 @@ int& OpenBoxes() {
 
 // Counts a box for the life of the scope.
 class OpenBox {
-public:
+  public:
     OpenBox() { ++OpenBoxes(); }
     ~OpenBox() { --OpenBoxes(); }
     OpenBox(const OpenBox&) = delete;
@@ -34,11 +34,16 @@ public:
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::Stop: return QMessageBox::Critical;
-        case MessageIcon::Program: return QMessageBox::NoIcon;
-        case MessageIcon::Warning: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::Program:
+            return QMessageBox::NoIcon;
+        case MessageIcon::Warning:
+            break;
     }
     return QMessageBox::Warning;
 }
@@ -46,7 +51,9 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
 }  // namespace
 
 MessageAnswer ShowMessage(const QString& text, MessageButtons buttons) {
-    return ShowMessage(text, buttons, buttons == MessageButtons::Ok ? MessageIcon::Warning : MessageIcon::Question);
+    return ShowMessage(
+        text, buttons,
+        buttons == MessageButtons::Ok ? MessageIcon::Warning : MessageIcon::Question);
 }
 
 MessageAnswer ShowMessage(const QString& text, MessageButtons buttons, MessageIcon icon) {
@@ -57,9 +64,10 @@ MessageAnswer ShowMessage(const QString& text, MessageButtons buttons, MessageIc
         if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
         return answer == MessageAnswer::No ? MessageAnswer::No : MessageAnswer::Yes;
     }
-    QMessageBox box(BoxIcon(icon), kMessageCaption, text,
-                    buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
-                    Parent().data());
+    QMessageBox box(
+        BoxIcon(icon), kMessageCaption, text,
+        buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
+        Parent().data());
     if (icon == MessageIcon::Program) box.setIconPixmap(QApplication::windowIcon().pixmap(48, 48));
     const int result = box.exec();
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -70,18 +78,25 @@ void ShowMessages(const Messages& messages) {
     for (const std::string& m : messages) ShowMessage(QString::fromStdString(m));
 }
 
-void SetMessageParent(QWidget* parent) { Parent() = parent; }
+void SetMessageParent(QWidget* parent) {
+    Parent() = parent;
+}
 
-bool MessageBoxOpen() { return OpenBoxes() > 0; }
+bool MessageBoxOpen() {
+    return OpenBoxes() > 0;
+}
 
 ScopedMessageHook::ScopedMessageHook(MessageAnswer answer)
     : ScopedMessageHook(MessageHook([answer](const MessageRecord&) { return answer; })) {}
 
-ScopedMessageHook::ScopedMessageHook(MessageHook answer) : answer_(std::move(answer)), previous_(CurrentHook()) {
+ScopedMessageHook::ScopedMessageHook(MessageHook answer)
+    : answer_(std::move(answer)), previous_(CurrentHook()) {
     CurrentHook() = [this](const MessageRecord& record) { return Answer(record); };
 }
 
-ScopedMessageHook::~ScopedMessageHook() { CurrentHook() = previous_; }
+ScopedMessageHook::~ScopedMessageHook() {
+    CurrentHook() = previous_;
+}
 
 MessageAnswer ScopedMessageHook::Answer(const MessageRecord& record) {
     records_.push_back(record);

@@ -44,7 +44,7 @@ using MessageHook = std::function<MessageAnswer(const MessageRecord&)>;
 // taken as OK whatever it says; by default questions are answered Yes). Hooks nest: the
 // previous one comes back when this one ends.
 class ScopedMessageHook {
-public:
+  public:
     explicit ScopedMessageHook(MessageAnswer answer = MessageAnswer::Yes);
     explicit ScopedMessageHook(MessageHook answer);
     ~ScopedMessageHook();
@@ -55,7 +55,7 @@ public:
     QStringList Texts() const;
     void Clear() { records_.clear(); }
 
-private:
+  private:
     MessageAnswer Answer(const MessageRecord& record);
 
     MessageHook answer_;

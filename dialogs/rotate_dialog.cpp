@@ -35,9 +35,12 @@ const QColor kBusyRed(255, 0, 0);
 const QColor kDoneBrown(128, 64, 0);
 
 // The centre of the track: the marker's box lies at kMarkerOrigin less the radius vector.
-constexpr QPointF kTrackCentre(kMarkerOriginX + kMarkerSize / 2.0, kMarkerOriginY + kMarkerSize / 2.0);
+constexpr QPointF kTrackCentre(kMarkerOriginX + kMarkerSize / 2.0,
+                               kMarkerOriginY + kMarkerSize / 2.0);
 
-QRectF BoxRect(const DialBox& b) { return QRectF(b.left, b.top, b.right - b.left, b.bottom - b.top); }
+QRectF BoxRect(const DialBox& b) {
+    return QRectF(b.left, b.top, b.right - b.left, b.bottom - b.top);
+}
 
 // A point at `radius` from the centre in the direction of `degrees`: 0 up, growing clockwise
 // as the dial's angles do.
@@ -46,13 +49,16 @@ QPointF OnDial(double degrees, double radius) {
     return kTrackCentre + QPointF(radius * std::sin(a), -radius * std::cos(a));
 }
 
-QRectF Circle(double radius) { return QRectF(kTrackCentre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)); }
+QRectF Circle(double radius) {
+    return QRectF(kTrackCentre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
+}
 
 }  // namespace
 
 // ---- CRotateDial ----
 
-CRotateDial::CRotateDial(const RotateDialogState& model, QWidget* parent) : QWidget(parent), model_(model) {
+CRotateDial::CRotateDial(const RotateDialogState& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
     setObjectName("dial167");
     setAccessibleName("Rotation dial");
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -60,14 +66,20 @@ CRotateDial::CRotateDial(const RotateDialogState& model, QWidget* parent) : QWid
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-QSize CRotateDial::sizeHint() const { return QSize(kSide, kSide); }
+QSize CRotateDial::sizeHint() const {
+    return QSize(kSide, kSide);
+}
 
 QPoint CRotateDial::Offset() const {
     return QPoint(width() / 2, height() / 2) - kTrackCentre.toPoint();
 }
 
-QPoint CRotateDial::ToDial(const QPoint& widgetPoint) const { return widgetPoint - Offset(); }
-QPoint CRotateDial::FromDial(const QPoint& dialPoint) const { return dialPoint + Offset(); }
+QPoint CRotateDial::ToDial(const QPoint& widgetPoint) const {
+    return widgetPoint - Offset();
+}
+QPoint CRotateDial::FromDial(const QPoint& dialPoint) const {
+    return dialPoint + Offset();
+}
 
 void CRotateDial::SetLight(Light light) {
     light_ = light;
@@ -102,9 +114,16 @@ void CRotateDial::paintEvent(QPaintEvent*) {
     // Ticks every 10 degrees, longer every 30, longest at the four quarters.
     for (int degrees = 0; degrees < 360; degrees += 10) {
         const bool quarter = degrees % 90 == 0, major = degrees % 30 == 0;
-        const double inner = quarter ? kTrackOuter + 0.5 : major ? kTrackOuter + 2 : kTrackOuter + 4;
-        p.setPen(QPen(quarter ? QColor(255, 255, 255) : major ? QColor(214, 218, 224) : QColor(150, 156, 166),
-                      quarter ? 2.2 : major ? 1.5 : 1.0, Qt::SolidLine, Qt::FlatCap));
+        const double inner = quarter ? kTrackOuter + 0.5
+                             : major ? kTrackOuter + 2
+                                     : kTrackOuter + 4;
+        p.setPen(QPen(quarter ? QColor(255, 255, 255)
+                      : major ? QColor(214, 218, 224)
+                              : QColor(150, 156, 166),
+                      quarter ? 2.2
+                      : major ? 1.5
+                              : 1.0,
+                      Qt::SolidLine, Qt::FlatCap));
         p.drawLine(OnDial(degrees, inner), OnDial(degrees, kTickOuter - 1));
     }
 
@@ -182,8 +201,9 @@ CRotateDlg::CRotateDlg(WendralState& state, DestinationPreview& view, QWidget* p
     });
 
     // OK, the field and Cancel share one width, as in a row of equal keys.
-    const int cell = std::max({ok->sizeHint().width(), cancel->sizeHint().width(),
-                               edit_->fontMetrics().horizontalAdvance(QStringLiteral("-0000000")) + 12});
+    const int cell =
+        std::max({ok->sizeHint().width(), cancel->sizeHint().width(),
+                  edit_->fontMetrics().horizontalAdvance(QStringLiteral("-0000000")) + 12});
     for (QWidget* w : std::initializer_list<QWidget*>{ok, edit_, cancel}) w->setFixedWidth(cell);
     apply->setFixedWidth(cell + cell / 4);
 
@@ -272,7 +292,8 @@ void CRotateDlg::mouseReleaseEvent(QMouseEvent* event) {
 bool CRotateDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edit_ && event->type() == QEvent::FocusOut && !exchanging_) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason)
             Exchange();
     }
     return EffectDialog::eventFilter(watched, event);

@@ -20,7 +20,7 @@ inline constexpr const char* kRotateWarning = "Warning: offside corners/edges ca
 // ring and the light are where the engine says, whatever the dialog's layout.
 class CRotateDial : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class Light { Off, Busy, Done };
 
     explicit CRotateDial(const RotateDialogState& model, QWidget* parent = nullptr);
@@ -36,10 +36,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QPoint Offset() const;
 
     const RotateDialogState& model_;
@@ -52,7 +52,7 @@ private:
 // picture live), OK by the typed angle as it closes, Cancel (Escape, the close box) by 0.
 class CRotateDlg : public EffectDialog {
     Q_OBJECT
-public:
+  public:
     CRotateDlg(WendralState& state, DestinationPreview& view, QWidget* parent = nullptr);
 
     QLineEdit* AngleEdit() const { return edit_; }
@@ -62,13 +62,13 @@ public:
     void accept() override;
     void reject() override;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // Reads the field into RotateAngle as the framework's integer exchange does: an integer out
     // of 0..359 is taken all the same, other text leaves the angle. A refusal is shown and the
     // field gets the focus back; false then.

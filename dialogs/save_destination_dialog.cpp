@@ -27,7 +27,8 @@ std::optional<SaveDialogAnswer> RunSaveDestinationDialog(QWidget* parent) {
     dialog.selectNameFilter(filters.value(0));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
-    return SaveDialogAnswer{dialog.selectedFiles().first(), index < 0 ? 1 : static_cast<int>(index) + 1};
+    return SaveDialogAnswer{dialog.selectedFiles().first(),
+                            index < 0 ? 1 : static_cast<int>(index) + 1};
 }
 
 }  // namespace wendral::app

@@ -14,7 +14,8 @@ IntegerField ReadIntegerField(const QString& text, int low, int high) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok) return {std::nullopt, kEnterAnInteger};
-    if (value < low || value > high) return {std::nullopt, QString(kEnterAnIntegerBetween).arg(low).arg(high)};
+    if (value < low || value > high)
+        return {std::nullopt, QString(kEnterAnIntegerBetween).arg(low).arg(high)};
     return {value, {}};
 }
 
@@ -81,8 +82,10 @@ void CScalingDialog::ShowValues() {
 }
 
 bool CScalingDialog::Exchange() {
-    for (auto [edit, value] : {std::pair{widthEdit_, &WidthValue}, std::pair{heightEdit_, &HeightValue}}) {
-        const IntegerField field = ReadIntegerField(edit->text(), kMinScalePercent, kMaxScalePercent);
+    for (auto [edit, value] :
+         {std::pair{widthEdit_, &WidthValue}, std::pair{heightEdit_, &HeightValue}}) {
+        const IntegerField field =
+            ReadIntegerField(edit->text(), kMinScalePercent, kMaxScalePercent);
         if (!field.value) {
             ShowMessage(field.refusal);
             edit->setFocus();

@@ -27,7 +27,7 @@ IntegerField ReadIntegerField(const QString& text, int low, int high);
 // destination follows the dialog live.
 class CScalingDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     using ApplyScale = std::function<void(int widthPercent, int heightPercent)>;
     CScalingDialog(int widthScale, int heightScale, ApplyScale apply, QWidget* parent = nullptr);
 
@@ -50,7 +50,7 @@ public:
     void accept() override;
     void reject() override;
 
-private:
+  private:
     // Edits into WidthValue and HeightValue; on a refusal the message is shown, the focus goes
     // back to that edit and false is returned.
     bool Exchange();

@@ -16,7 +16,7 @@ namespace wendral::app {
 // box leave the last preview uncommitted.
 template <class State>
 class SnapshotDialog : public EffectDialog {
-public:
+  public:
     const State& Model() const { return model_; }
 
     void accept() override {
@@ -25,7 +25,7 @@ public:
         QDialog::accept();
     }
 
-protected:
+  protected:
     enum class ResetSide { Left, Right };
 
     SnapshotDialog(const QString& title, WendralState& state, DestinationPreview& view,

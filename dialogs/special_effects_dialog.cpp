@@ -47,7 +47,8 @@ void CSpinButton::paintEvent(QPaintEvent*) {
     for (int direction : {-1, 1}) {
         QStyleOptionButton button;
         button.initFrom(this);
-        button.rect = ArrowRect(direction).adjusted(direction < 0 ? 0 : 1, 0, direction < 0 ? -1 : 0, 0);
+        button.rect =
+            ArrowRect(direction).adjusted(direction < 0 ? 0 : 1, 0, direction < 0 ? -1 : 0, 0);
         button.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
         button.state |= pressed_ == direction ? QStyle::State_Sunken : QStyle::State_Raised;
         if (hovered_ == direction && isEnabled()) button.state |= QStyle::State_MouseOver;
@@ -57,7 +58,8 @@ void CSpinButton::paintEvent(QPaintEvent*) {
         const int inset = button.rect.height() / 4;
         arrow.rect = button.rect.adjusted(inset, inset, -inset, -inset);
         if (pressed_ == direction) arrow.rect.translate(1, 1);
-        p.drawPrimitive(direction < 0 ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight, arrow);
+        p.drawPrimitive(
+            direction < 0 ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight, arrow);
     }
     // The style's dotted focus rectangle is hard to see on two small buttons: a ring in the
     // highlight colour round both, as line edits show focus.
@@ -123,10 +125,10 @@ namespace {
 
 // Picture 235, behind the spin buttons: a glass-like panel that names what each button does.
 class EffectsPicture : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
@@ -141,24 +143,31 @@ protected:
         // Light streaks across the panel, as through ribbed glass.
         p.setClipRect(r.adjusted(2, 2, -2, -2));
         p.setPen(QPen(QColor(255, 255, 255, 90), 3));
-        for (qreal x = -r.height(); x < r.width(); x += 23) p.drawLine(QPointF(x, r.bottom()), QPointF(x + r.height() * 0.6, r.top()));
+        for (qreal x = -r.height(); x < r.width(); x += 23)
+            p.drawLine(QPointF(x, r.bottom()), QPointF(x + r.height() * 0.6, r.top()));
     }
 };
 
 const char* Caption(SpecialParam p) {
     switch (p) {
-        case SpecialParam::XorShift: return "Colour shear";
-        case SpecialParam::SumShift: return "Brightness shear";
-        case SpecialParam::OrDrop: return "Colour drop";
-        case SpecialParam::StreakRun: return "Vitreous streaks";
-        case SpecialParam::Jitter: break;
+        case SpecialParam::XorShift:
+            return "Colour shear";
+        case SpecialParam::SumShift:
+            return "Brightness shear";
+        case SpecialParam::OrDrop:
+            return "Colour drop";
+        case SpecialParam::StreakRun:
+            return "Vitreous streaks";
+        case SpecialParam::Jitter:
+            break;
     }
     return "Vitreous jitter";
 }
 
 }  // namespace
 
-CSpecialEffectsDlg::CSpecialEffectsDlg(WendralState& state, DestinationPreview& view, QWidget* parent)
+CSpecialEffectsDlg::CSpecialEffectsDlg(WendralState& state, DestinationPreview& view,
+                                       QWidget* parent)
     : SnapshotDialog(kSpecialEffectsDialogTitle, state, view, parent) {
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(fontMetrics().height() / 2);

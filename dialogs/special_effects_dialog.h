@@ -10,14 +10,15 @@ class QLabel;
 namespace wendral::app {
 
 inline constexpr const char* kSpecialEffectsDialogTitle = "Special Effects";
-inline constexpr const char* kVitreousNote = "Note that 'vitreous' buttons are best with close up portraits";
+inline constexpr const char* kVitreousNote =
+    "Note that 'vitreous' buttons are best with close up portraits";
 
 // A horizontal spin button: a left and a right arrow side by side, stepping its value by one
 // per click (repeating while held) or per arrow key. Each step is a position notification
 // (valueChanged); letting go of the arrow or the key is the end notification (StepEnded).
 class CSpinButton : public QAbstractSlider {
     Q_OBJECT
-public:
+  public:
     explicit CSpinButton(QWidget* parent = nullptr);
 
     // The left (-1) or right (+1) arrow.
@@ -26,10 +27,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-signals:
+  signals:
     void StepEnded();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -37,7 +38,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
-private:
+  private:
     int ArrowAt(const QPoint& at) const;
 
     int pressed_ = 0;  // the arrow held down, 0 for none
@@ -51,13 +52,13 @@ private:
 // preview uncommitted.
 class CSpecialEffectsDlg : public SnapshotDialog<SpecialEffectsDialogState> {
     Q_OBJECT
-public:
+  public:
     CSpecialEffectsDlg(WendralState& state, DestinationPreview& view, QWidget* parent = nullptr);
 
     CSpinButton* Spin(SpecialParam p) const { return spins_[static_cast<int>(p)]; }
     QLabel* Value(SpecialParam p) const { return values_[static_cast<int>(p)]; }
 
-private:
+  private:
     void Render();
     void ShowPositions() override;
 

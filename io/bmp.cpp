@@ -18,7 +18,8 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint64_t kLargestColourTable = 256 * 4;
 
 std::uint32_t Le32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
 }
 
 void PutLe32(std::uint8_t* p, std::uint32_t v) {
@@ -37,7 +38,8 @@ void PutFileHeader(std::uint8_t* h, std::uint64_t fileSize, std::uint64_t pixelO
 // Run-length and embedded-file compressions hide how long the rows are; those pictures are
 // refused later by their depth and compression, not by their length.
 bool RowLengthKnown(const PacketLayout& l) {
-    return l.compression == 0 || l.compression == 3 || l.compression == 6 || l.bits == 24 || l.bits == 32;
+    return l.compression == 0 || l.compression == 3 || l.compression == 6 || l.bits == 24 ||
+           l.bits == 32;
 }
 
 }  // namespace
@@ -75,9 +77,12 @@ PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
         const std::uint64_t from = fileOffset - kFileHeaderSize;
         const std::uint64_t rest = bodySize - from;
         if (!rowsKnown || layout->pixelBytes <= rest) {
-            std::vector<std::uint8_t> moved(static_cast<std::size_t>(layout->pixelOffset + rest), 0);
-            std::memcpy(moved.data(), body, static_cast<std::size_t>(std::min(layout->pixelOffset, from)));
-            std::memcpy(moved.data() + layout->pixelOffset, body + from, static_cast<std::size_t>(rest));
+            std::vector<std::uint8_t> moved(static_cast<std::size_t>(layout->pixelOffset + rest),
+                                            0);
+            std::memcpy(moved.data(), body,
+                        static_cast<std::size_t>(std::min(layout->pixelOffset, from)));
+            std::memcpy(moved.data() + layout->pixelOffset, body + from,
+                        static_cast<std::size_t>(rest));
             packet = PicturePacket(std::move(moved));
         }
     }
@@ -87,7 +92,8 @@ PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
     return packet;
 }
 
-std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width, int height) {
+std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width,
+                                       int height) {
     const std::size_t rowBytes = RowStride24(width);
     const std::size_t image = rowBytes * static_cast<std::size_t>(height);
     std::vector<std::uint8_t> file(54 + image, 0);
@@ -102,7 +108,8 @@ std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t str
     // The destination's rows are packed; when its width is a multiple of 4 (the usual case) they
     // are already the file's padded rows, otherwise each row gets its padding here.
     for (int r = 0; r < height; ++r)
-        std::memcpy(h + 54 + static_cast<std::size_t>(r) * rowBytes, rows + static_cast<std::size_t>(r) * stride,
+        std::memcpy(h + 54 + static_cast<std::size_t>(r) * rowBytes,
+                    rows + static_cast<std::size_t>(r) * stride,
                     static_cast<std::size_t>(width) * 3);
     return file;
 }
@@ -136,8 +143,8 @@ bool LoadBmpFile(const std::string& path, SourceDocument& doc, Messages& out) {
 bool WriteBmpFile(const WendralState& state, const std::string& path) {
     if (state.DestWidth < 0 || state.DestHeight < 0) return false;
     const std::vector<std::uint8_t> file =
-        BmpFileBytes(state.DestinationStore(), static_cast<std::size_t>(state.DestWidth) * 3, state.DestWidth,
-                     state.DestHeight);
+        BmpFileBytes(state.DestinationStore(), static_cast<std::size_t>(state.DestWidth) * 3,
+                     state.DestWidth, state.DestHeight);
     return WriteFileAtomically(path, file.data(), file.size());
 }
 

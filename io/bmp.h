@@ -29,6 +29,7 @@ bool LoadBmpBytes(const std::uint8_t* data, std::size_t size, SourceDocument& do
 
 // The bytes of a 24-bit BMP file (54-byte headers, then the rows) of a picture whose rows lie
 // bottom-up in `rows` at `stride` bytes each; rows are padded to 4 bytes in the file.
-std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width, int height);
+std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width,
+                                       int height);
 
 }  // namespace wendral

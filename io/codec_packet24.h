@@ -18,7 +18,8 @@ struct PacketRows24 {
 
     // Row y counted from the top of the picture, blue, green, red.
     const std::uint8_t* TopRow(int y) const {
-        const std::size_t index = bottomUp ? static_cast<std::size_t>(height - 1 - y) : static_cast<std::size_t>(y);
+        const std::size_t index =
+            bottomUp ? static_cast<std::size_t>(height - 1 - y) : static_cast<std::size_t>(y);
         return first + index * stride;
     }
 };

@@ -75,8 +75,8 @@ bool ReadPngLayout(png_structp png, png_infop info, PngLayout& layout) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_read_info(png, info);
     int interlace = 0;
-    png_get_IHDR(png, info, &layout.width, &layout.height, &layout.fileBitDepth, &layout.colourType, &interlace,
-                 nullptr, nullptr);
+    png_get_IHDR(png, info, &layout.width, &layout.height, &layout.fileBitDepth, &layout.colourType,
+                 &interlace, nullptr, nullptr);
     layout.fileChannels = png_get_channels(png, info);
     if (layout.colourType == PNG_COLOR_TYPE_PALETTE) {
         png_set_packing(png);
@@ -84,7 +84,8 @@ bool ReadPngLayout(png_structp png, png_infop info, PngLayout& layout) {
         int count = 0;
         if (png_get_PLTE(png, info, &entries, &count) && entries) {
             layout.paletteSize = count > 256 ? 256 : count;
-            std::memcpy(layout.palette, entries, sizeof(png_color) * static_cast<std::size_t>(layout.paletteSize));
+            std::memcpy(layout.palette, entries,
+                        sizeof(png_color) * static_cast<std::size_t>(layout.paletteSize));
         }
     } else if ((layout.colourType & PNG_COLOR_MASK_COLOR) == 0) {
         if (layout.fileBitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -175,7 +176,8 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
     guard.info = png_create_info_struct(guard.png);
     if (!guard.info) return DecodeFailure(kPngNoMemory);
     png_set_read_fn(guard.png, &state, ReadPngBytes);
-    png_set_user_limits(guard.png, static_cast<png_uint_32>(kMaxLoadSide), static_cast<png_uint_32>(kMaxLoadSide));
+    png_set_user_limits(guard.png, static_cast<png_uint_32>(kMaxLoadSide),
+                        static_cast<png_uint_32>(kMaxLoadSide));
     png_set_chunk_malloc_max(guard.png, kMaxChunkBytes);
     png_set_chunk_cache_max(guard.png, kMaxCachedChunks);
     png_set_keep_unknown_chunks(guard.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
@@ -191,15 +193,19 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
         layout.rowBytes != std::size_t{layout.width} * static_cast<std::size_t>(layout.outChannels))
         return DecodeFailure(kPngDamaged);
 
-    const auto fileRowBits = CheckedMul(layout.width, static_cast<std::uint64_t>(layout.fileBitDepth),
-                                        static_cast<std::uint64_t>(layout.fileChannels));
-    const auto rawBytes = fileRowBits ? CheckedMul((*fileRowBits + 7) / 8 + 1, layout.height) : std::nullopt;
+    const auto fileRowBits =
+        CheckedMul(layout.width, static_cast<std::uint64_t>(layout.fileBitDepth),
+                   static_cast<std::uint64_t>(layout.fileChannels));
+    const auto rawBytes =
+        fileRowBits ? CheckedMul((*fileRowBits + 7) / 8 + 1, layout.height) : std::nullopt;
     if (!rawBytes || *rawBytes / kMaxDeflateRatio > size) return DecodeFailure(kPngTruncated);
 
     const std::size_t tableBytes = indexed ? 256 * 4 : 0;
-    const auto stride = PaddedRowBytes(layout.width, static_cast<std::uint64_t>(layout.outChannels) * 8);
+    const auto stride =
+        PaddedRowBytes(layout.width, static_cast<std::uint64_t>(layout.outChannels) * 8);
     const auto image = stride ? CheckedMul(*stride, layout.height) : std::nullopt;
-    const auto total = image ? CheckedAdd(PicturePacket::kHeaderSize + tableBytes, *image) : std::nullopt;
+    const auto total =
+        image ? CheckedAdd(PicturePacket::kHeaderSize + tableBytes, *image) : std::nullopt;
     if (!total || *total > 0xFFFFFFFFu) return DecodeFailure(kTooLargeMessage);
 
     std::vector<std::uint8_t> block;
@@ -231,7 +237,8 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size) {
     }
     std::uint8_t* pixels = table + tableBytes;
     for (png_uint_32 y = 0; y < layout.height; ++y)
-        rows[y] = pixels + static_cast<std::size_t>(layout.height - 1 - y) * static_cast<std::size_t>(*stride);
+        rows[y] = pixels + static_cast<std::size_t>(layout.height - 1 - y) *
+                               static_cast<std::size_t>(*stride);
 
     if (!ReadPngRows(guard.png, rows.data())) {
         if (state.tooLarge) return DecodeFailure(kTooLargeMessage);
@@ -247,7 +254,9 @@ struct PngWriteState {
     bool noMemory = false;
 };
 
-void OnPngWriteError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void OnPngWriteError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 
 void WritePngBytes(png_structp png, png_bytep bytes, std::size_t count) {
     auto* state = static_cast<PngWriteState*>(png_get_io_ptr(png));
@@ -267,8 +276,9 @@ void FlushPngBytes(png_structp) {}
 
 bool WritePngRows(png_structp png, png_infop info, const PacketRows24& rows) {
     if (setjmp(png_jmpbuf(png))) return false;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(rows.width), static_cast<png_uint_32>(rows.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(rows.width),
+                 static_cast<png_uint_32>(rows.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_set_bgr(png);
     for (int y = 0; y < rows.height; ++y) png_write_row(png, rows.TopRow(y));
@@ -289,7 +299,8 @@ std::string EncodePng(const PicturePacket& packet, std::vector<std::uint8_t>& ou
     PngWriteState state;
     state.out = &out;
     PngWriteGuard guard;
-    guard.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, OnPngWriteError, OnPngWarning);
+    guard.png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, OnPngWriteError, OnPngWarning);
     if (!guard.png) return kPngWriteNoMemory;
     guard.info = png_create_info_struct(guard.png);
     if (!guard.info) return kPngWriteNoMemory;

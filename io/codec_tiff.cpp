@@ -43,7 +43,9 @@ int RecordTiffError(TIFF*, void* user, const char*, const char* format, va_list 
     return 1;
 }
 
-int IgnoreTiffWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int IgnoreTiffWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 // Messages that libtiff sends before a handle exists (or from code that has none) go to the
 // process-wide handlers, which would print them.
@@ -67,9 +69,12 @@ TIFFOpenOptions* MakeTiffOptions(TiffReport& report) {
 
 toff_t SeekTo(std::uint64_t& pos, toff_t offset, int whence, std::uint64_t size) {
     std::uint64_t base = 0;
-    if (whence == SEEK_CUR) base = pos;
-    else if (whence == SEEK_END) base = size;
-    else if (whence != SEEK_SET) return static_cast<toff_t>(-1);
+    if (whence == SEEK_CUR)
+        base = pos;
+    else if (whence == SEEK_END)
+        base = size;
+    else if (whence != SEEK_SET)
+        return static_cast<toff_t>(-1);
     const auto target = CheckedAdd(base, offset);
     // libtiff passes negative relative offsets as huge unsigned values; none of them is valid.
     if (!target || *target > (std::uint64_t{1} << 62)) return static_cast<toff_t>(-1);
@@ -77,9 +82,13 @@ toff_t SeekTo(std::uint64_t& pos, toff_t offset, int whence, std::uint64_t size)
     return pos;
 }
 
-int NoMap(thandle_t, void**, toff_t*) { return 0; }
+int NoMap(thandle_t, void**, toff_t*) {
+    return 0;
+}
 void NoUnmap(thandle_t, void*, toff_t) {}
-int CloseNothing(thandle_t) { return 0; }
+int CloseNothing(thandle_t) {
+    return 0;
+}
 
 struct TiffSource {
     const std::uint8_t* data = nullptr;
@@ -102,7 +111,9 @@ tmsize_t ReadSource(thandle_t handle, void* out, tmsize_t count) {
     return static_cast<tmsize_t>(n);
 }
 
-tmsize_t RefuseWrite(thandle_t, void*, tmsize_t) { return -1; }
+tmsize_t RefuseWrite(thandle_t, void*, tmsize_t) {
+    return -1;
+}
 
 // libtiff reads directly from the bytes it is handed; it only ever reads through a mapping
 // opened for reading. (Without a mapping, libtiff 4.5 cannot read uncompressed tiles stored in
@@ -119,7 +130,9 @@ toff_t SeekSource(thandle_t handle, toff_t offset, int whence) {
     return SeekTo(src->pos, offset, whence, src->size);
 }
 
-toff_t SourceSize(thandle_t handle) { return static_cast<TiffSource*>(handle)->size; }
+toff_t SourceSize(thandle_t handle) {
+    return static_cast<TiffSource*>(handle)->size;
+}
 
 bool HasTiffMagic(const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t kMagics[4][4] = {
@@ -156,19 +169,41 @@ struct OrientationMap {
 OrientationMap MapOrientation(int orientation, std::int64_t w, std::int64_t h) {
     OrientationMap m;
     switch (orientation) {
-        case ORIENTATION_TOPRIGHT: m.x0 = w - 1; m.dxc = -1; break;
-        case ORIENTATION_BOTRIGHT: m.x0 = w - 1; m.dxc = -1; m.y0 = h - 1; m.dyr = -1; break;
-        case ORIENTATION_BOTLEFT: m.y0 = h - 1; m.dyr = -1; break;
-        case ORIENTATION_LEFTTOP: m = {true, 0, 0, 1, 0, 1, 0}; break;
-        case ORIENTATION_RIGHTTOP: m = {true, h - 1, 0, -1, 0, 1, 0}; break;
-        case ORIENTATION_RIGHTBOT: m = {true, h - 1, 0, -1, w - 1, -1, 0}; break;
-        case ORIENTATION_LEFTBOT: m = {true, 0, 0, 1, w - 1, -1, 0}; break;
-        default: break;  // top-left, and any value the tag should not hold
+        case ORIENTATION_TOPRIGHT:
+            m.x0 = w - 1;
+            m.dxc = -1;
+            break;
+        case ORIENTATION_BOTRIGHT:
+            m.x0 = w - 1;
+            m.dxc = -1;
+            m.y0 = h - 1;
+            m.dyr = -1;
+            break;
+        case ORIENTATION_BOTLEFT:
+            m.y0 = h - 1;
+            m.dyr = -1;
+            break;
+        case ORIENTATION_LEFTTOP:
+            m = {true, 0, 0, 1, 0, 1, 0};
+            break;
+        case ORIENTATION_RIGHTTOP:
+            m = {true, h - 1, 0, -1, 0, 1, 0};
+            break;
+        case ORIENTATION_RIGHTBOT:
+            m = {true, h - 1, 0, -1, w - 1, -1, 0};
+            break;
+        case ORIENTATION_LEFTBOT:
+            m = {true, 0, 0, 1, w - 1, -1, 0};
+            break;
+        default:
+            break;  // top-left, and any value the tag should not hold
     }
     return m;
 }
 
-const char* ReadFailure(const TiffSource& src) { return src.readPastEnd ? kTiffTruncated : kTiffDamaged; }
+const char* ReadFailure(const TiffSource& src) {
+    return src.readPastEnd ? kTiffTruncated : kTiffDamaged;
+}
 
 }  // namespace
 
@@ -185,16 +220,16 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
     {
         TIFFOpenOptions* options = MakeTiffOptions(report);
         if (!options) return DecodeFailure(kTiffNoMemory);
-        file.tif = TIFFClientOpenExt("picture", "r", &src, ReadSource, RefuseWrite, SeekSource, CloseNothing,
-                                     SourceSize, MapSource, NoUnmap, options);
+        file.tif = TIFFClientOpenExt("picture", "r", &src, ReadSource, RefuseWrite, SeekSource,
+                                     CloseNothing, SourceSize, MapSource, NoUnmap, options);
         TIFFOpenOptionsFree(options);
     }
     if (!file.tif) return DecodeFailure(ReadFailure(src));
     TIFF* tif = file.tif;
 
     std::uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) ||
-        width == 0 || height == 0)
+    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) ||
+        !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0)
         return DecodeFailure(kTiffDamaged);
     if (!PictureSizeAllowed(width, height)) return DecodeFailure(kTooLargeMessage);
 
@@ -226,8 +261,10 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
     // Bands follow the strips or tiles so each is decoded once, unless one unit of rows alone
     // would make the raster too large.
     std::uint32_t unitRows = 0;
-    if (TIFFIsTiled(tif)) TIFFGetField(tif, TIFFTAG_TILELENGTH, &unitRows);
-    else TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unitRows);
+    if (TIFFIsTiled(tif))
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &unitRows);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unitRows);
     if (unitRows == 0 || unitRows > height) unitRows = height;
     const std::uint64_t rowRasterBytes = std::uint64_t{width} * 4;
     std::uint64_t bandRows = unitRows;
@@ -251,13 +288,15 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
         const std::uint64_t rows = first + bandRows > height ? height - first : bandRows;
         img.row_offset = static_cast<int>(first);
         img.col_offset = 0;
-        if (!TIFFRGBAImageGet(&img, raster.data(), width, static_cast<std::uint32_t>(rows)) || report.error)
+        if (!TIFFRGBAImageGet(&img, raster.data(), width, static_cast<std::uint32_t>(rows)) ||
+            report.error)
             return DecodeFailure(ReadFailure(src));
         // The picture is allocated only once the first band has been read, so that a few
         // bytes claiming a large picture fail before its memory is taken.
         if (picture.empty()) {
             try {
-                picture = MakePicturePacket(static_cast<int>(pictureWidth), static_cast<int>(pictureHeight), nullptr);
+                picture = MakePicturePacket(static_cast<int>(pictureWidth),
+                                            static_cast<int>(pictureHeight), nullptr);
             } catch (const std::bad_alloc&) {
                 return DecodeFailure(kTiffNoMemory);
             }
@@ -267,7 +306,8 @@ DecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size) {
         const auto offsetOf = [&](std::int64_t x, std::int64_t y) {
             return (pictureHeight - 1 - y) * static_cast<std::int64_t>(stride) + 3 * x;
         };
-        const std::int64_t stepPerColumn = 3 * map.dxc - static_cast<std::int64_t>(stride) * map.dyc;
+        const std::int64_t stepPerColumn =
+            3 * map.dxc - static_cast<std::int64_t>(stride) * map.dyc;
         for (std::uint64_t i = 0; i < rows; ++i) {
             const std::int64_t r = static_cast<std::int64_t>(first + i);
             std::int64_t at = offsetOf(map.x0 + r * map.dxr, map.y0 + r * map.dyr);
@@ -305,7 +345,9 @@ tmsize_t WriteSink(thandle_t handle, void* bytes, tmsize_t count) {
             return -1;
         }
     }
-    if (count) std::memcpy(sink->out->data() + sink->base + sink->pos, bytes, static_cast<std::size_t>(count));
+    if (count)
+        std::memcpy(sink->out->data() + sink->base + sink->pos, bytes,
+                    static_cast<std::size_t>(count));
     sink->pos += static_cast<std::uint64_t>(count);
     return count;
 }
@@ -335,12 +377,14 @@ bool WriteTiffPicture(TIFF* tif, const PacketRows24& rows, std::vector<std::uint
     const auto w = static_cast<std::uint32_t>(rows.width);
     const auto h = static_cast<std::uint32_t>(rows.height);
     if (!TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w) || !TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h) ||
-        !TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) || !TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3) ||
+        !TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) ||
+        !TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3) ||
         !TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) ||
         !TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) ||
         !TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) ||
         !TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW) ||
-        !TIFFSetField(tif, TIFFTAG_XRESOLUTION, 72.0) || !TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0) ||
+        !TIFFSetField(tif, TIFFTAG_XRESOLUTION, 72.0) ||
+        !TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0) ||
         !TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) ||
         !TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0)))
         return false;
@@ -376,8 +420,8 @@ std::string EncodeTiff(const PicturePacket& packet, std::vector<std::uint8_t>& o
     sink.base = out.size();
     TIFFOpenOptions* options = MakeTiffOptions(report);
     if (!options) return kTiffWriteNoMemory;
-    TIFF* tif = TIFFClientOpenExt("picture", "w", &sink, ReadSink, WriteSink, SeekSink, CloseNothing, SinkSize,
-                                  NoMap, NoUnmap, options);
+    TIFF* tif = TIFFClientOpenExt("picture", "w", &sink, ReadSink, WriteSink, SeekSink,
+                                  CloseNothing, SinkSize, NoMap, NoUnmap, options);
     TIFFOpenOptionsFree(options);
     if (!tif) return sink.noMemory ? kTiffWriteNoMemory : kTiffWriteFailed;
     const bool written = WriteTiffPicture(tif, rows, rgb);

@@ -42,7 +42,9 @@ FileReadStatus ReadWholeFile(const std::string& path, std::vector<std::uint8_t>&
 
 std::string LoadFailureReport(const std::string& path, FileReadStatus status) {
     if (status == FileReadStatus::NotFound)
-        return path + "\nCannot find this file.\nPlease verify that the correct path and file name are given.";
+        return path +
+               "\nCannot find this file.\nPlease verify that the correct path and file name are "
+               "given.";
     return "Failed to open document.";
 }
 
@@ -59,8 +61,10 @@ bool WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
     while (ok && done < size) {
         const ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     // A replaced file keeps the permissions an ordinary new file would get.
     if (ok) {

@@ -56,7 +56,8 @@ struct ScanBound {
 void CheckScanCount(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
     const auto* bound = reinterpret_cast<const ScanBound*>(cinfo->progress);
-    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > bound->maxScans) JumpOut(cinfo);
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > bound->maxScans)
+        JumpOut(cinfo);
 }
 
 struct JpegReader {
@@ -65,7 +66,8 @@ struct JpegReader {
     ScanBound bound;
 };
 
-bool BeginDecode(JpegReader* r, const std::uint8_t* data, std::size_t size, long maxMemory, int maxScans) {
+bool BeginDecode(JpegReader* r, const std::uint8_t* data, std::size_t size, long maxMemory,
+                 int maxScans) {
     r->cinfo.err = jpeg_std_error(&r->trap.pub);
     r->trap.pub.error_exit = JumpOut;
     r->trap.pub.emit_message = OnMessage;
@@ -105,7 +107,9 @@ struct ReaderRelease {
 // the inks leave. Files with the Adobe marker store every ink inverted, that is already as its
 // complement; plain CMYK files store the inks themselves.
 void InksToBgr(const std::uint8_t* inks, std::size_t width, bool inverted, std::uint8_t* out) {
-    const auto complement = [inverted](std::uint8_t ink) { return inverted ? int{ink} : 255 - int{ink}; };
+    const auto complement = [inverted](std::uint8_t ink) {
+        return inverted ? int{ink} : 255 - int{ink};
+    };
     for (std::size_t x = 0; x < width; ++x) {
         const int r = complement(inks[4 * x]);
         const int g = complement(inks[4 * x + 1]);
@@ -121,7 +125,8 @@ void PutLe32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-JpegDecoded DecodeRows(JpegReader* r, const JpegLimits& limits, const std::uint8_t* data, std::size_t size) {
+JpegDecoded DecodeRows(JpegReader* r, const JpegLimits& limits, const std::uint8_t* data,
+                       std::size_t size) {
     JpegDecoded result;
     if (!BeginDecode(r, data, size, limits.maxDecoderMemory, limits.maxScans)) return result;
     const int channels = r->cinfo.num_components;
@@ -165,7 +170,8 @@ JpegDecoded DecodeRows(JpegReader* r, const JpegLimits& limits, const std::uint8
     // The decoder gives the top row first; packets hold the bottom row first.
     std::uint8_t* rows = block.data() + PicturePacket::kHeaderSize;
     for (std::int64_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(rows + static_cast<std::size_t>(top) * stride, rows + static_cast<std::size_t>(top + 1) * stride,
+        std::swap_ranges(rows + static_cast<std::size_t>(top) * stride,
+                         rows + static_cast<std::size_t>(top + 1) * stride,
                          rows + static_cast<std::size_t>(bottom) * stride);
     std::uint8_t* h = block.data();
     PutLe32(h, 40);
@@ -234,11 +240,13 @@ JpegDecoded DecodeJpeg(const std::uint8_t* data, std::size_t size, const JpegLim
     }
 }
 
-bool EncodeJpeg(const std::uint8_t* rows, std::size_t stride, int width, int height, std::vector<std::uint8_t>& out) {
+bool EncodeJpeg(const std::uint8_t* rows, std::size_t stride, int width, int height,
+                std::vector<std::uint8_t>& out) {
     if (width <= 0 || height <= 0) return false;
     // The output buffer is ours and large enough for any picture of this size at this quality,
     // so the encoder never has to replace it; should it still grow, the final buffer is its.
-    const std::size_t capacity = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 + 65536;
+    const std::size_t capacity =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 + 65536;
     unsigned char* const own = static_cast<unsigned char*>(std::malloc(capacity));
     if (!own) return false;
     JpegWriter writer;
@@ -296,9 +304,10 @@ bool LoadJpegFile(const std::string& path, SourceDocument& doc, Messages& out) {
 
 bool WriteJpegFile(const WendralState& state, const std::string& path, Messages& out) {
     std::vector<std::uint8_t> file;
-    const bool ok = EncodeJpeg(state.DestinationStore(), static_cast<std::size_t>(state.DestWidth) * 3,
-                               state.DestWidth, state.DestHeight, file) &&
-                    WriteFileAtomically(path, file.data(), file.size());
+    const bool ok =
+        EncodeJpeg(state.DestinationStore(), static_cast<std::size_t>(state.DestWidth) * 3,
+                   state.DestWidth, state.DestHeight, file) &&
+        WriteFileAtomically(path, file.data(), file.size());
     if (!ok) out.emplace_back(kJpegStoreError);
     return ok;
 }

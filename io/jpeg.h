@@ -21,8 +21,8 @@ struct JpegLimits {
 
 enum class JpegStatus {
     Ok,
-    Failed,               // not a JPEG stream, corrupt or truncated data, or a limit reached
-    TooLarge,             // beyond the load limits (kTooLargeMessage) or maxPixels, found from the header
+    Failed,    // not a JPEG stream, corrupt or truncated data, or a limit reached
+    TooLarge,  // beyond the load limits (kTooLargeMessage) or maxPixels, found from the header
     UnsupportedChannels,  // neither 1, 3 nor 4 channels
 };
 
@@ -38,6 +38,7 @@ JpegDecoded DecodeJpeg(const std::uint8_t* data, std::size_t size, const JpegLim
 
 // Encodes a picture whose rows lie bottom-up at `stride` bytes (blue, green, red) as a baseline
 // JPEG: 3 components, YCbCr, chroma subsampled 2 x 2, quality 75. Appends to `out`.
-bool EncodeJpeg(const std::uint8_t* rows, std::size_t stride, int width, int height, std::vector<std::uint8_t>& out);
+bool EncodeJpeg(const std::uint8_t* rows, std::size_t stride, int width, int height,
+                std::vector<std::uint8_t>& out);
 
 }  // namespace wendral

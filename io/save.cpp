@@ -11,8 +11,9 @@ PicturePacket DestinationPacket(const WendralState& state) {
     const std::size_t packed = static_cast<std::size_t>(state.DestWidth) * 3;
     const std::size_t stride = RowStride24(state.DestWidth);
     for (int r = 0; r < state.DestHeight; ++r)
-        std::memcpy(packet.data() + PicturePacket::kHeaderSize + static_cast<std::size_t>(r) * stride,
-                    state.DestinationStore() + static_cast<std::size_t>(r) * packed, packed);
+        std::memcpy(
+            packet.data() + PicturePacket::kHeaderSize + static_cast<std::size_t>(r) * stride,
+            state.DestinationStore() + static_cast<std::size_t>(r) * packed, packed);
     return packet;
 }
 
@@ -41,7 +42,8 @@ SaveTarget ResolveSaveTarget(const std::string& path, int filterIndex) {
     return target;
 }
 
-bool SaveDestination(const WendralState& state, const std::string& path, PictureFormat format, Messages& out) {
+bool SaveDestination(const WendralState& state, const std::string& path, PictureFormat format,
+                     Messages& out) {
     if (const PictureFormatInfo* info = FormatInfo(format)) return info->write(state, path, out);
     out.emplace_back(kCodecSaveError);
     return false;
@@ -54,8 +56,8 @@ bool SaveWithCodec(const WendralState& state, const std::string& path, CodecEnco
     return false;
 }
 
-bool SaveScriptedDestination(const WendralState& state, const std::string& path, const std::string& format,
-                             Messages& out) {
+bool SaveScriptedDestination(const WendralState& state, const std::string& path,
+                             const std::string& format, Messages& out) {
     const SaveTarget target = ResolveSaveTarget(path, format.empty() ? 1 : FilterIndexOf(format));
     if (SaveDestination(state, target.path, target.format, out)) return true;
     if (out.empty()) out.push_back("save: cannot write " + target.path);

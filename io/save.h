@@ -32,8 +32,8 @@ bool SaveDestination(const WendralState& state, const std::string& path, Picture
 // The script command's save: `format` is a format's word ("png"), empty for Bitmap; a name
 // without one of the six extensions gets that format's. A failure that the writer leaves
 // silent is reported as "save: cannot write PATH".
-bool SaveScriptedDestination(const WendralState& state, const std::string& path, const std::string& format,
-                             Messages& out);
+bool SaveScriptedDestination(const WendralState& state, const std::string& path,
+                             const std::string& format, Messages& out);
 
 bool WriteBmpFile(const WendralState& state, const std::string& path);
 bool WriteJpegFile(const WendralState& state, const std::string& path, Messages& out);

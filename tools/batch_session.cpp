@@ -1,9 +1,9 @@
 #include "tools/batch_session.h"
 
 #include <algorithm>
-#include <optional>
 #include <charconv>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -13,11 +13,17 @@
 
 namespace wendral::batch {
 
-CommandResult Ok() { return CommandResult{}; }
+CommandResult Ok() {
+    return CommandResult{};
+}
 
-CommandResult Fail(std::string message) { return CommandResult{Status::Failed, Messages{std::move(message)}}; }
+CommandResult Fail(std::string message) {
+    return CommandResult{Status::Failed, Messages{std::move(message)}};
+}
 
-CommandResult Fail(Messages messages) { return CommandResult{Status::Failed, std::move(messages)}; }
+CommandResult Fail(Messages messages) {
+    return CommandResult{Status::Failed, std::move(messages)};
+}
 
 CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages) {
     if (outcome == ZoneOutcome::AskZoneQuestion) messages.push_back(kZoneQuestion);
@@ -25,7 +31,8 @@ CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages) {
     return Fail(std::move(messages));
 }
 
-Session::Session(std::ostream& output) : out(output), load(&LoadPictureFile), save(&SaveScriptedDestination) {}
+Session::Session(std::ostream& output)
+    : out(output), load(&LoadPictureFile), save(&SaveScriptedDestination) {}
 
 SourceView* Session::Source(int number) {
     if (number < 1 || number > 2 || number > state.SourceCount) return nullptr;
@@ -45,7 +52,9 @@ void Session::SizeSourceWindow(SourceView& view, int, WindowPurpose purpose) {
             view.SetClientSize(std::min(view.Document.PictureWidth, kMaxWidth),
                                std::min(view.Document.PictureHeight, kMaxHeight));
             break;
-        case WindowPurpose::Blank: view.SetClientSize(state.DestWidth, state.DestHeight); break;
+        case WindowPurpose::Blank:
+            view.SetClientSize(state.DestWidth, state.DestHeight);
+            break;
         case WindowPurpose::FromDestination: {
             const ClientSize c = state.SourceViews[1]->Client();
             view.SetClientSize(c.cx, c.cy);
@@ -66,7 +75,9 @@ CommandContext Session::Context() {
                           zone,
                           engine,
                           sampling,
-                          [this] { return ShownSources{Shown(1), Shown(2)}; },
+                          [this] {
+                              return ShownSources{Shown(1), Shown(2)};
+                          },
                           view.value_or(PictureArea(state)),
                           load,
                           save,
@@ -88,7 +99,8 @@ void Session::ReleaseDetached() {
 }
 
 CommandResult Session::Run(const CommandRow& row, const std::string& name, const Args& args) {
-    if (const std::optional<std::string> why = Unavailability(state, row.needs)) return Fail(name + ": " + *why);
+    if (const std::optional<std::string> why = Unavailability(state, row.needs))
+        return Fail(name + ": " + *why);
     CommandContext context = Context();
     CommandOutcome outcome = row.run(context, args);
     if (outcome.throughSources && outcome.source.heldBack) {
@@ -98,7 +110,8 @@ CommandResult Session::Run(const CommandRow& row, const std::string& name, const
     ReleaseDetached();
     if (history_ && row.id != kUndo && row.id != kRedo) history_->Commit(state, zone, name);
     if (!outcome.refusal.empty()) return Fail(name + ": " + outcome.refusal);
-    if (outcome.source.failed && outcome.source.messages.empty()) return Fail(name + " is not available now");
+    if (outcome.source.failed && outcome.source.messages.empty())
+        return Fail(name + " is not available now");
     return FromZoneOutcome(outcome.zone, std::move(outcome.source.messages));
 }
 
@@ -125,8 +138,10 @@ namespace {
 std::string OneLine(const std::string& text) {
     std::string s;
     for (char c : text) {
-        if (c == '\n') s += "\\n";
-        else s += c;
+        if (c == '\n')
+            s += "\\n";
+        else
+            s += c;
     }
     return s;
 }
@@ -142,7 +157,8 @@ std::optional<std::vector<Step>> CheckCommands(const std::vector<ScriptLine>& li
         if (words.empty()) continue;
         const Command* command = table.Find(words[0]);
         if (!command) {
-            err << "line " << line.line << ": unknown command: " << words[0] << '\n' << kUsage << '\n';
+            err << "line " << line.line << ": unknown command: " << words[0] << '\n'
+                << kUsage << '\n';
             return std::nullopt;
         }
         Args args(words.begin() + 1, words.end());
@@ -165,7 +181,8 @@ int RunSteps(const std::vector<Step>& steps, Session& session, std::ostream& err
     for (const Step& step : steps) {
         const CommandResult result = step.command->run(session, step.args);
         if (result.status == Status::Ok) continue;
-        for (const std::string& m : result.messages) err << "line " << step.line->line << ": " << OneLine(m) << '\n';
+        for (const std::string& m : result.messages)
+            err << "line " << step.line->line << ": " << OneLine(m) << '\n';
         if (result.status == Status::BadArguments) {
             err << "usage: " << step.command->usage << '\n';
             return 2;

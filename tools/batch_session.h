@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "core/dest_state.h"
-#include "core/messages.h"
 #include "core/command_table.h"
-#include "core/script_words.h"
+#include "core/dest_state.h"
 #include "core/distortion_engine.h"
 #include "core/history.h"
+#include "core/messages.h"
 #include "core/reference_colour.h"
+#include "core/script_words.h"
 #include "core/source_image.h"
 #include "core/source_view.h"
 #include "core/sources.h"
@@ -41,7 +41,7 @@ CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages);
 // it keeps between presses and drags, and the source windows. Every command reaches the engine
 // through the core command table with this session's context.
 class Session : public SourceWindowMaker {
-public:
+  public:
     explicit Session(std::ostream& out);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -76,7 +76,7 @@ public:
     SourceView& MakeSourceWindow(int number) override;
     void SizeSourceWindow(SourceView& view, int number, WindowPurpose purpose) override;
 
-private:
+  private:
     void ReleaseDetached();
     std::unique_ptr<History> history_;
     std::vector<std::unique_ptr<SourceView>> windows_;
@@ -92,13 +92,13 @@ struct Command {
 };
 
 class Vocabulary {
-public:
+  public:
     void Add(Command command);
     const Command* Find(const std::string& name) const;
     // Every command's usage, one a line, in the order added.
     std::string Usage() const;
 
-private:
+  private:
     std::map<std::string, Command> commands_;
     std::vector<std::string> order_;
 };
@@ -110,7 +110,6 @@ void RegisterFileCommands(Vocabulary& vocabulary);
 const Vocabulary& AllCommands();
 
 // --- Running scripts ---
-
 
 inline constexpr const char* kUsage =
     "usage: wendral-batch [-e COMMANDS] [SCRIPT ...]\n"

@@ -26,7 +26,6 @@
 #include "app/commands.h"
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "dialogs/message_service.h"
 #include "app/source_window.h"
 #include "app/wendral_app.h"
 #include "core/dest_state.h"
@@ -42,6 +41,7 @@
 #include "core/zone.h"
 #include "dialogs/brightness_dialog.h"
 #include "dialogs/merge_dialog.h"
+#include "dialogs/message_service.h"
 #include "dialogs/rotate_dialog.h"
 #include "dialogs/special_effects_dialog.h"
 #include "io/bmp.h"
@@ -72,7 +72,9 @@ void FillBytes(std::uint8_t* d, std::size_t n) {
     }
 }
 
-void FillPicture(std::uint8_t* d) { FillBytes(d, kStoreBytes); }
+void FillPicture(std::uint8_t* d) {
+    FillBytes(d, kStoreBytes);
+}
 
 void PlaceZone(Zone& zone) {
     zone.ResetZone();
@@ -84,7 +86,7 @@ void PlaceZone(Zone& zone) {
 
 // Counts the paint events a widget receives, to prove each press reached the screen.
 class PaintCounter : public QObject {
-public:
+  public:
     int paints = 0;
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) ++paints;
@@ -126,7 +128,7 @@ std::int64_t ScrollStepOffset(int i, std::int64_t line) {
 // The windows, with a source window the size of the largest destination, and beside them an
 // engine of its own holding the same source.
 class Bench {
-public:
+  public:
     Bench() {
         CWendralApp::Options options;
         options.dataDirectory = WENDRAL_DATA_DIR;
@@ -158,8 +160,9 @@ public:
 
     bool Ready() const {
         const WendralState& s = app_->State();
-        return sourceFrame_ && s.PicturePresent() && s.DestWidth == kMaxWidth && s.DestHeight == kMaxHeight &&
-               engineState_->DestWidth == kMaxWidth && engineState_->DestHeight == kMaxHeight;
+        return sourceFrame_ && s.PicturePresent() && s.DestWidth == kMaxWidth &&
+               s.DestHeight == kMaxHeight && engineState_->DestWidth == kMaxWidth &&
+               engineState_->DestHeight == kMaxHeight;
     }
 
     CDestview& view() { return *app_->DestView(); }
@@ -201,13 +204,15 @@ public:
 
     void WindowScroll() {
         const std::int64_t line = sourceFrame_->Model().LineStep().y;
-        sourceView().verticalScrollBar()->setValue(kMaxHeight + static_cast<int>(ScrollStepOffset(++windowStep_, line)));
+        sourceView().verticalScrollBar()->setValue(
+            kMaxHeight + static_cast<int>(ScrollStepOffset(++windowStep_, line)));
         QApplication::processEvents();
     }
 
     void EngineScroll() {
         const std::int64_t line = engineSource_->LineStep().y;
-        ScrollSource(*engineState_, engineZone_, 1, kMaxWidth, kMaxHeight + ScrollStepOffset(++engineStep_, line));
+        ScrollSource(*engineState_, engineZone_, 1, kMaxWidth,
+                     kMaxHeight + ScrollStepOffset(++engineStep_, line));
     }
 
     std::vector<Phase> Phases() {
@@ -257,19 +262,25 @@ public:
     // A drag of the master contrast slider: every move is a notification.
     static int ContrastAt(int step) { return 64 + 3 * step; }
     Phase ToneSliderPhase() {
-        return {"tone slider", 50,
+        return {"tone slider",
+                50,
                 [this] {
                     ResetEffectDialog();
-                    toneDialog_ = std::make_unique<CBrightnessDlg>(app_->State(), view(), app_->MainFrame());
-                    engineTone_ = std::make_unique<BrightnessDialogState>(*engineState_, engineZone_);
+                    toneDialog_ =
+                        std::make_unique<CBrightnessDlg>(app_->State(), view(), app_->MainFrame());
+                    engineTone_ =
+                        std::make_unique<BrightnessDialogState>(*engineState_, engineZone_);
                     ResetDialog(toneDialog_.get());
                     toneDialog_->Slider(ToneSlider::MasterContrast)->setSliderDown(true);
                 },
                 [this] {
-                    toneDialog_->Slider(ToneSlider::MasterContrast)->setSliderPosition(ContrastAt(++dialogStep_));
+                    toneDialog_->Slider(ToneSlider::MasterContrast)
+                        ->setSliderPosition(ContrastAt(++dialogStep_));
                     QApplication::processEvents();
                 },
-                [this] { engineTone_->SliderMoved(ToneSlider::MasterContrast, ContrastAt(++engineStep_)); },
+                [this] {
+                    engineTone_->SliderMoved(ToneSlider::MasterContrast, ContrastAt(++engineStep_));
+                },
                 [this] { return destPaints_.paints; }};
     }
 
@@ -283,17 +294,21 @@ public:
         CRotateDlg& d = *rotateDialog_;
         const QPoint at = d.Dial()->mapTo(&d, d.Dial()->FromDial(dialPoint));
         const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, QPointF(at), d.mapToGlobal(QPointF(at)), button, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent event(type, QPointF(at), d.mapToGlobal(QPointF(at)), button, Qt::LeftButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(&d, &event);
     }
     Phase RotateMarkerPhase() {
-        return {"rotate marker", 20,
+        return {"rotate marker",
+                20,
                 [this] {
                     ResetEffectDialog();
-                    rotateDialog_ = std::make_unique<CRotateDlg>(app_->State(), view(), app_->MainFrame());
+                    rotateDialog_ =
+                        std::make_unique<CRotateDlg>(app_->State(), view(), app_->MainFrame());
                     engineRotate_ = std::make_unique<RotateDialogState>(*engineState_, engineZone_);
                     ResetDialog(rotateDialog_.get());
-                    SendToRotateDialog(QEvent::MouseButtonPress, QPoint(kDialCentreX, kDialCentreY));
+                    SendToRotateDialog(QEvent::MouseButtonPress,
+                                       QPoint(kDialCentreX, kDialCentreY));
                     engineRotate_->Press(kDialCentreX, kDialCentreY);
                 },
                 [this] {
@@ -312,15 +327,19 @@ public:
         CSpinButton* spin = specialDialog_->Spin(SpecialParam::XorShift);
         const QPointF at = spin->ArrowRect(1).center();
         QMouseEvent event(type, at, spin->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(spin, &event);
     }
     Phase SpecialSpinPhase() {
-        return {"special spin", 20,
+        return {"special spin",
+                20,
                 [this] {
                     ResetEffectDialog();
-                    specialDialog_ = std::make_unique<CSpecialEffectsDlg>(app_->State(), view(), app_->MainFrame());
-                    engineSpecial_ = std::make_unique<SpecialEffectsDialogState>(*engineState_, engineZone_);
+                    specialDialog_ = std::make_unique<CSpecialEffectsDlg>(app_->State(), view(),
+                                                                          app_->MainFrame());
+                    engineSpecial_ =
+                        std::make_unique<SpecialEffectsDialogState>(*engineState_, engineZone_);
                     ResetDialog(specialDialog_.get());
                 },
                 [this] {
@@ -338,9 +357,13 @@ public:
     // The window's last picture must be the engine's: the same presses did the same work.
     bool SamePictures() const {
         const WendralState& s = app_->State();
-        if (s.DestWidth != engineState_->DestWidth || s.DestHeight != engineState_->DestHeight) return false;
-        if (sourceFrame_ && sourceFrame_->Model().ScrollPosition() != engineSource_->ScrollPosition()) return false;
-        return std::memcmp(s.DestinationStore(), engineState_->DestinationStore(), s.DestBytes()) == 0;
+        if (s.DestWidth != engineState_->DestWidth || s.DestHeight != engineState_->DestHeight)
+            return false;
+        if (sourceFrame_ &&
+            sourceFrame_->Model().ScrollPosition() != engineSource_->ScrollPosition())
+            return false;
+        return std::memcmp(s.DestinationStore(), engineState_->DestinationStore(), s.DestBytes()) ==
+               0;
     }
 
     // The zone converted and repainted with no engine work: what the window adds to a press
@@ -393,7 +416,7 @@ public:
     QSize SourceClientSize() { return sourceView().viewport()->size(); }
     QSize PictureSize() { return QSize(app_->State().DestWidth, app_->State().DestHeight); }
 
-private:
+  private:
     void WriteSourceFile() {
         std::vector<std::uint8_t> rows(std::size_t{kSourceWidth} * 3 * kSourceHeight);
         FillBytes(rows.data(), rows.size());
@@ -453,7 +476,8 @@ private:
 
     void OpenEngineSource() {
         engineSource_->SetClientSize(kMaxWidth, kMaxHeight);
-        const PictureLoader loader = [](const std::string& path, int count, SourceDocument& doc, Messages& out) {
+        const PictureLoader loader = [](const std::string& path, int count, SourceDocument& doc,
+                                        Messages& out) {
             return LoadPictureFile(path, count, doc, out);
         };
         OpenSource(*engineState_, engineZone_, *engineSource_, sourcePath_.toStdString(), loader);
@@ -493,13 +517,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the windows do not hold the full-size source and destination\n");
         return 1;
     }
-    std::printf("destination %d x %d, zone 600 x 400, view %d x %d, source %d x %d in a %d x %d window, "
-                "median of %d rounds\n",
-                bench.PictureSize().width(), bench.PictureSize().height(), bench.ViewSize().width(),
-                bench.ViewSize().height(), kSourceWidth, kSourceHeight, bench.SourceClientSize().width(),
-                bench.SourceClientSize().height(), kRounds);
-    std::printf("%-14s %8s %12s %12s %8s %15s\n", "phase", "presses", "window ms", "engine ms", "ratio",
-                "rows per press");
+    std::printf(
+        "destination %d x %d, zone 600 x 400, view %d x %d, source %d x %d in a %d x %d window, "
+        "median of %d rounds\n",
+        bench.PictureSize().width(), bench.PictureSize().height(), bench.ViewSize().width(),
+        bench.ViewSize().height(), kSourceWidth, kSourceHeight, bench.SourceClientSize().width(),
+        bench.SourceClientSize().height(), kRounds);
+    std::printf("%-14s %8s %12s %12s %8s %15s\n", "phase", "presses", "window ms", "engine ms",
+                "ratio", "rows per press");
     bool sound = true, withinTarget = true;
     // A phase named on the command line runs alone, for profiling.
     const std::string only = argc > 1 ? argv[1] : "";
@@ -523,12 +548,13 @@ int main(int argc, char** argv) {
             }
             rowsPerPress = double(bench.ConvertedRows() - rows) / phase.presses;
             if (phase.paints() - paints < phase.presses) {
-                std::fprintf(stderr, "%s: %d repaints for %d presses\n", phase.name.c_str(), phase.paints() - paints,
-                             phase.presses);
+                std::fprintf(stderr, "%s: %d repaints for %d presses\n", phase.name.c_str(),
+                             phase.paints() - paints, phase.presses);
                 sound = false;
             }
             if (!bench.SamePictures()) {
-                std::fprintf(stderr, "%s: the window's picture is not the engine's\n", phase.name.c_str());
+                std::fprintf(stderr, "%s: the window's picture is not the engine's\n",
+                             phase.name.c_str());
                 sound = false;
             }
             windows.push_back(w);
@@ -540,11 +566,13 @@ int main(int argc, char** argv) {
                     Median(windows) * 1e3, Median(engines) * 1e3, ratio, rowsPerPress);
         withinTarget = withinTarget && ratio <= kTargetRatio;
     }
-    std::printf("zone conversion and repaint alone: %.3f ms per press\n", bench.ZoneRedrawAlone(100) * 1e3);
+    std::printf("zone conversion and repaint alone: %.3f ms per press\n",
+                bench.ZoneRedrawAlone(100) * 1e3);
     if (!messages.Texts().isEmpty()) {
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(messages.Texts().front()));
         sound = false;
     }
-    std::printf("windows within %.0f %% of the engine: %s\n", (kTargetRatio - 1) * 100, withinTarget ? "yes" : "no");
+    std::printf("windows within %.0f %% of the engine: %s\n", (kTargetRatio - 1) * 100,
+                withinTarget ? "yes" : "no");
     return sound ? 0 : 1;
 }

@@ -37,7 +37,8 @@ PictureLoader PictureOf(int width, int height, std::function<Bgr(int, int)> colo
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const Bgr c = colour(x, y);
-                std::uint8_t* p = bits + stride * static_cast<std::size_t>(height - 1 - y) + 3 * std::size_t(x);
+                std::uint8_t* p =
+                    bits + stride * static_cast<std::size_t>(height - 1 - y) + 3 * std::size_t(x);
                 p[0] = c.b;
                 p[1] = c.g;
                 p[2] = c.r;
@@ -72,8 +73,8 @@ void AppFixture::ActivateDestination() {
 
 void AppFixture::Drag(QPoint from, QPoint to, Qt::MouseButton button) {
     QTest::mousePress(&view(), button, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), view().mapToGlobal(QPointF(to)), Qt::NoButton, button,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), view().mapToGlobal(QPointF(to)), Qt::NoButton,
+                     button, Qt::NoModifier);
     QApplication::sendEvent(&view(), &move);
     QTest::mouseRelease(&view(), button, Qt::NoModifier, to);
 }

@@ -14,11 +14,11 @@
 
 #include "app/dest_window.h"
 #include "app/main_frame.h"
-#include "dialogs/message_service.h"
 #include "app/wendral_app.h"
 #include "core/pixel.h"
 #include "core/source_view.h"
 #include "core/sources.h"
+#include "dialogs/message_service.h"
 
 namespace wendral::app::testing {
 
@@ -26,7 +26,7 @@ namespace wendral::app::testing {
 // source pictures attached to the engine as the source windows would attach them.
 // The parts of a widget painted since the last Take (a grab paints too).
 class PaintRecorder : public QObject {
-public:
+  public:
     explicit PaintRecorder(QWidget& widget) : widget_(widget) { widget.installEventFilter(this); }
     ~PaintRecorder() override { widget_.removeEventFilter(this); }
     QRegion Take() { return std::exchange(painted_, QRegion()); }
@@ -35,7 +35,7 @@ public:
         return false;
     }
 
-private:
+  private:
     QWidget& widget_;
     QRegion painted_;
 };
@@ -44,7 +44,7 @@ private:
 PictureLoader PictureOf(int width, int height, std::function<Bgr(int, int)> colour);
 
 class AppFixture {
-public:
+  public:
     explicit AppFixture(QString dataDirectory = WENDRAL_DATA_DIR);
     ~AppFixture();
 
@@ -70,7 +70,7 @@ public:
     bool Enabled(int id);
     bool Checked(int id);
 
-private:
+  private:
     std::unique_ptr<ScopedMessageHook> startupMessages_;
     std::unique_ptr<CWendralApp> app_;
     std::vector<std::unique_ptr<SourceView>> sources_;

@@ -10,8 +10,8 @@
 
 #include "app/background.h"
 #include "app/commands.h"
-#include "core/command_table.h"
 #include "app_test_support.h"
+#include "core/command_table.h"
 
 using namespace wendral;
 using namespace wendral::app;
@@ -21,8 +21,7 @@ namespace {
 
 std::vector<int> MenuIds(QMenu* menu) {
     std::vector<int> ids;
-    for (QAction* a : menu->actions())
-        ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
+    for (QAction* a : menu->actions()) ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
     return ids;
 }
 
@@ -36,12 +35,13 @@ std::vector<int> ToolbarIds(QToolBar& bar) {
 
 class CommandsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void theVocabularyHasOneEntryPerId() {
         std::set<int> ids;
-        for (const CommandInfo& c : AllCommands()) QVERIFY2(ids.insert(c.id).second, qPrintable(QString::number(c.id)));
+        for (const CommandInfo& c : AllCommands())
+            QVERIFY2(ids.insert(c.id).second, qPrintable(QString::number(c.id)));
         for (const MenuInfo& m : MainMenus())
             for (int id : m.items) QVERIFY(id == 0 || FindCommand(id));
         for (int id : DestinationToolbar()) QVERIFY(id == 0 || FindCommand(id));
@@ -54,10 +54,12 @@ private slots:
         QCOMPARE(menus.size(), 5);
         QCOMPARE(menus[1]->text(), QString("Edit"));
         const std::vector<int> edit = MenuIds(menus[1]->menu());
-        const std::vector<int> expected = {kUndo, kRedo, 0,     kCopy,  kPaste, 0,     32741, 32740, 32730, 32731,
-                                           32732, 32733, 32734, 32735, 32736, 32737, 32738, 32739};
+        const std::vector<int> expected = {kUndo, kRedo, 0,     kCopy, kPaste, 0,
+                                           32741, 32740, 32730, 32731, 32732,  32733,
+                                           32734, 32735, 32736, 32737, 32738,  32739};
         QCOMPARE(edit, expected);
-        QCOMPARE(f.router().Action(kSaveDestinationAs)->text(), QString("Save Destination As...\tS"));
+        QCOMPARE(f.router().Action(kSaveDestinationAs)->text(),
+                 QString("Save Destination As...\tS"));
         QCOMPARE(f.router().Action(kBrightnessContrast)->text(), QString("Brightness && Contrast"));
 
         const std::vector<int> bar = ToolbarIds(f.app().DestFrame()->ToolBar());
@@ -75,7 +77,8 @@ private slots:
         QAction* sharpen = f.router().Action(kSharpen);
         QCOMPARE(sharpen->statusTip(), QString("Sharpen the Image"));
         QCOMPARE(f.router().Action(kExit)->statusTip(), QString("Exits 'WENDRAL'"));
-        QCOMPARE(f.router().Action(kExplainButtons)->toolTip(), QString("Description of this source window buttons"));
+        QCOMPARE(f.router().Action(kExplainButtons)->toolTip(),
+                 QString("Description of this source window buttons"));
     }
 
     void keysAreTheAcceleratorTable() {
@@ -83,7 +86,8 @@ private slots:
         QCOMPARE(f.router().Action(kCopy)->shortcuts(),
                  QList<QKeySequence>({QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}));
         QCOMPARE(f.router().Action(kPortion2)->shortcut(), QKeySequence("Ctrl+2"));
-        QCOMPARE(f.router().Action(kRestoreDestination)->shortcut(), QKeySequence(Qt::Key_Backspace));
+        QCOMPARE(f.router().Action(kRestoreDestination)->shortcut(),
+                 QKeySequence(Qt::Key_Backspace));
         QCOMPARE(f.router().Action(kConverge)->shortcut(), QKeySequence("Ctrl+Up"));
         QCOMPARE(CommandRouter::TypedCommand("."), int(kExplode));
         QCOMPARE(CommandRouter::TypedCommand(">"), int(kTwistRight));
@@ -99,21 +103,39 @@ private slots:
         f.AddSource(32, 16, Bgr{9, 9, 9});
         for (int id : {kExplainButtons, kCut, kRedo})
             QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
-        for (int id : {kAbout, kExit, kCascade, kShowDestination, kSharpen, kPencilDraw, kSaveDestinationAs,
-                       kBrightnessContrast, kSpecialEffects, kRotateDestination, kHelp, kHotKeys, kWhatNow,
-                       kSendTo, kSupport, kPrint, kPrintPreview, kPrintSetup, kMergeAlign, kMergeSources,
+        for (int id : {kAbout,
+                       kExit,
+                       kCascade,
+                       kShowDestination,
+                       kSharpen,
+                       kPencilDraw,
+                       kSaveDestinationAs,
+                       kBrightnessContrast,
+                       kSpecialEffects,
+                       kRotateDestination,
+                       kHelp,
+                       kHotKeys,
+                       kWhatNow,
+                       kSendTo,
+                       kSupport,
+                       kPrint,
+                       kPrintPreview,
+                       kPrintSetup,
+                       kMergeAlign,
+                       kMergeSources,
                        kReferenceColour})
             QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
     }
 
     void destinationCommandsFollowTheirRules() {
         AppFixture f;
-        const int distortions[] = {kNudgeDownward, kNudgeUpward, kNudgeRight, kNudgeLeft, kTwistRight,
-                                   kTwistLeft,     kImplode,     kExplode,    kDiverge,   kConverge,
-                                   kRestoreDestination};
+        const int distortions[] = {kNudgeDownward, kNudgeUpward, kNudgeRight,        kNudgeLeft,
+                                   kTwistRight,    kTwistLeft,   kImplode,           kExplode,
+                                   kDiverge,       kConverge,    kRestoreDestination};
         // No picture: the distortions, lock, save and the effects are off; brushing always on.
         for (int id : distortions) QVERIFY(!f.Enabled(id));
-        for (int id : {kLockDestination, kSaveDestinationAs, kFlip, kSharpen, kBlackWhite}) QVERIFY(!f.Enabled(id));
+        for (int id : {kLockDestination, kSaveDestinationAs, kFlip, kSharpen, kBlackWhite})
+            QVERIFY(!f.Enabled(id));
         QVERIFY(f.Enabled(kEnableBrushing));
         QVERIFY(f.Enabled(kDisableBrushing));
         QVERIFY(f.Checked(kDisableBrushing));
@@ -129,7 +151,8 @@ private slots:
 
         f.AddSource(64, 32, [](int x, int y) { return Bgr{std::uint8_t(x), std::uint8_t(y), 7}; });
         for (int id : distortions) QVERIFY(f.Enabled(id));
-        for (int id : {kLockDestination, kSaveDestinationAs, kFlip, kSharpen, kBlackWhite}) QVERIFY(f.Enabled(id));
+        for (int id : {kLockDestination, kSaveDestinationAs, kFlip, kSharpen, kBlackWhite})
+            QVERIFY(f.Enabled(id));
         followsTheTable();
 
         // Brushing on: the distortions, restore and flip are off, the lock stays.
@@ -154,7 +177,7 @@ private slots:
         QVERIFY(f.Enabled(kBlur));
         // A source view active: off.
         class SourceLike : public QMdiSubWindow, public RoutedFrame {
-        public:
+          public:
             CommandTarget* RouteView() override { return &target; }
             CommandTarget* RouteDocument() override { return nullptr; }
             CommandTarget* RouteFrame() override { return nullptr; }

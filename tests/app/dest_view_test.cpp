@@ -21,10 +21,13 @@ using wendral::app::testing::PaintRecorder;
 
 namespace {
 
-Bgr Gradient(int x, int y) { return Bgr{std::uint8_t(x * 3), std::uint8_t(y * 5), std::uint8_t((x + y) & 0xff)}; }
+Bgr Gradient(int x, int y) {
+    return Bgr{std::uint8_t(x * 3), std::uint8_t(y * 5), std::uint8_t((x + y) & 0xff)};
+}
 
 QByteArray Store(const WendralState& s) {
-    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
+    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()),
+                      qsizetype(s.DestBytes()));
 }
 
 // The first pixel where the view's image and DestinationStore part, or (-1, -1).
@@ -42,7 +45,7 @@ QPoint FirstDifference(const QImage& shown, const WendralState& s) {
 
 class DestViewTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void anEmptyDestinationShowsItsTwoLines() {
@@ -101,8 +104,9 @@ private slots:
         f.zone().y2 = 40;
         const QByteArray base = Store(f.state());
         ScopedMessageHook messages;
-        const int presses[] = {kExplode, kExplode, kNudgeUpward, kNudgeUpward, kTwistRight, kImplode, kDiverge,
-                               kConverge, kNudgeLeft, kNudgeDownward, kNudgeRight, kTwistLeft};
+        const int presses[] = {kExplode,    kExplode,       kNudgeUpward, kNudgeUpward,
+                               kTwistRight, kImplode,       kDiverge,     kConverge,
+                               kNudgeLeft,  kNudgeDownward, kNudgeRight,  kTwistLeft};
         PaintRecorder painted(f.view());
         QApplication::processEvents();  // what the new source asked for
         for (int id : presses) {
@@ -134,7 +138,8 @@ private slots:
         f.AddSource(300, 200, Gradient);
         QMdiSubWindow* frame = f.app().DestFrame();
         frame->showNormal();
-        frame->resize(frame->width() - f.view().width() + 120, frame->height() - f.view().height() + 70);
+        frame->resize(frame->width() - f.view().width() + 120,
+                      frame->height() - f.view().height() + 70);
         QApplication::processEvents();
         QCOMPARE(f.view().size(), QSize(120, 70));
         std::memset(f.state().DestinationStore(), 90, f.state().DestBytes());
@@ -184,10 +189,12 @@ private slots:
         AppFixture f;
         f.AddSource(40, 20, Gradient);
         QTest::mousePress(&f.view(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
-        QMouseEvent move(QEvent::MouseMove, QPointF(20, 300), f.view().mapToGlobal(QPointF(20, 300)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(20, 300),
+                         f.view().mapToGlobal(QPointF(20, 300)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&f.view(), &move);
-        QCOMPARE(f.view().RubberBandRect(), std::optional<QRect>(QRect(QPoint(4, 4), QPoint(20, 19))));
+        QCOMPARE(f.view().RubberBandRect(),
+                 std::optional<QRect>(QRect(QPoint(4, 4), QPoint(20, 19))));
         // The corners do not change while moving.
         QCOMPARE(f.zone().y2, 4);
         QTest::mouseRelease(&f.view(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 300));
@@ -215,8 +222,8 @@ private slots:
             QCOMPARE(FirstDifference(f.view().ShownImage(), f.state()), QPoint(-1, -1));
         }
         const PicturePacket packet = f.app().DestFrame()->Document().MakePacket();
-        QCOMPARE(std::memcmp(packet.data() + PicturePacket::kHeaderSize, f.state().DestinationStore(),
-                             f.state().DestBytes()),
+        QCOMPARE(std::memcmp(packet.data() + PicturePacket::kHeaderSize,
+                             f.state().DestinationStore(), f.state().DestBytes()),
                  0);
     }
 
@@ -234,7 +241,8 @@ private slots:
         QCOMPARE(messages.Records()[0].buttons, MessageButtons::YesNo);
         QCOMPARE(Store(f.state()), before);
         QCOMPARE(f.state().DestModified, 1);
-        QCOMPARE(f.app().DestFrame()->windowTitle(), QString("Destination Window  <modified>  <no zone set>"));
+        QCOMPARE(f.app().DestFrame()->windowTitle(),
+                 QString("Destination Window  <modified>  <no zone set>"));
         // Yes shows the zone's help page.
         ScopedMessageHook yes(MessageAnswer::Yes);
         QTest::keyClicks(&f.view(), ",");
@@ -300,7 +308,8 @@ private slots:
         QCOMPARE(f.state().ReferenceColour, (Bgr{10, 20, 30}));
         QCOMPARE(f.state().CursorSample, (Point{12, 9}));
         f.frame().RunIdleUpdate();
-        QCOMPARE(f.frame().PaneText(2), QString("RGB = 30 20 10  Average REF. Color RGB = 30 20 10"));
+        QCOMPARE(f.frame().PaneText(2),
+                 QString("RGB = 30 20 10  Average REF. Color RGB = 30 20 10"));
         // A right click outside the picture puts the cursor out of range.
         f.Click(QPoint(200, 200), Qt::RightButton);
         f.frame().RunIdleUpdate();

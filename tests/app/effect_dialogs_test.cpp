@@ -37,7 +37,8 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int kWidth = 64, kHeight = 48;
 
 Bgr Varied(int x, int y) {
-    return Bgr{std::uint8_t(x * 5 + y * 3), std::uint8_t(x * y + 40), std::uint8_t(250 - 3 * x + y)};
+    return Bgr{std::uint8_t(x * 5 + y * 3), std::uint8_t(x * y + 40),
+               std::uint8_t(250 - 3 * x + y)};
 }
 
 Bytes Destination(const WendralState& s) {
@@ -69,7 +70,8 @@ struct Start {
         Zone zone;
         DistortionEngine engine;
         ReferenceSampling sampling;
-        CommandContext context{*s, zone, engine, sampling, {}, ClientArea{}, {}, {}, nullptr, nullptr};
+        CommandContext context{*s,           zone, engine, sampling, {},
+                               ClientArea{}, {},   {},     nullptr,  nullptr};
         const CommandRow* row = FindCommandWord(word, args);
         if (!row || !row->argumentsOk(args)) qFatal("%s: arguments the row refuses", word);
         row->run(context, args);
@@ -96,12 +98,14 @@ void ClickArrow(CSpinButton* spin, int direction) {
 }
 
 // The left button at a point of the dial given in the dial's client pixels.
-QPoint OnDialog(CRotateDlg& d, QPoint dialPoint) { return d.Dial()->mapTo(&d, d.Dial()->FromDial(dialPoint)); }
+QPoint OnDialog(CRotateDlg& d, QPoint dialPoint) {
+    return d.Dial()->mapTo(&d, d.Dial()->FromDial(dialPoint));
+}
 
 void MoveTo(CRotateDlg& d, QPoint dialPoint) {
     const QPoint at = OnDialog(d, dialPoint);
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), d.mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), d.mapToGlobal(QPointF(at)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&d, &move);
 }
 
@@ -109,7 +113,7 @@ void MoveTo(CRotateDlg& d, QPoint dialPoint) {
 
 class EffectDialogsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void brightnessSlidersRenderWhatTheToneRowRenders() {
@@ -277,7 +281,8 @@ private slots:
             QCOMPARE(painted.Take().isEmpty(), std::string(c.name) == "nothing clicked");
             QCOMPARE(d.Model().RowArguments(), c.args);
             for (const SpecialParamInfo& info : kSpecialParams)
-                QCOMPARE(d.Value(info.param)->text(), QString::number(d.Model().Position(info.param)));
+                QCOMPARE(d.Value(info.param)->text(),
+                         QString::number(d.Model().Position(info.param)));
             d.Button(1)->click();
             QVERIFY(!d.isVisible());
             QCOMPARE(f.state().DestModified, 1);
@@ -285,8 +290,10 @@ private slots:
 
             SpecialEffectParams params;
             for (const SpecialParamInfo& info : kSpecialParams)
-                ParamValue(params, info.param) = std::stoi(c.args[static_cast<std::size_t>(info.param)]);
-            const long long renders = c.args.size() == 6 ? std::stoll(c.args[5]) : (c.args[0] == "0" ? 0 : 1);
+                ParamValue(params, info.param) =
+                    std::stoi(c.args[static_cast<std::size_t>(info.param)]);
+            const long long renders =
+                c.args.size() == 6 ? std::stoll(c.args[5]) : (c.args[0] == "0" ? 0 : 1);
             const std::unique_ptr<WendralState> replay = start.Fresh();
             Zone zone;
             ReplaySpecialSession(*replay, zone, params, renders);
@@ -296,7 +303,8 @@ private slots:
             // same picture, whatever the number of previews.
             if (params.Jitter == 0) {
                 const Words five(c.args.begin(), c.args.begin() + 5);
-                QVERIFY2(Destination(f.state()) == Destination(*start.Run("special", five)), c.name);
+                QVERIFY2(Destination(f.state()) == Destination(*start.Run("special", five)),
+                         c.name);
             }
         }
     }
@@ -362,8 +370,8 @@ private slots:
         const struct {
             QPoint at;
             int angle;  // -1: off the ring
-        } points[] = {{{108, 113}, 0},   {{156, 161}, 90}, {{108, 209}, 180}, {{60, 161}, 270},
-                      {{70, 130}, 310},  {{108, 106}, -1}, {{108, 122}, -1}};
+        } points[] = {{{108, 113}, 0},  {{156, 161}, 90}, {{108, 209}, 180}, {{60, 161}, 270},
+                      {{70, 130}, 310}, {{108, 106}, -1}, {{108, 122}, -1}};
         AppFixture f;
         OpenPicture(f);
         const Start start(f.state());
@@ -374,7 +382,8 @@ private slots:
         struct LightRecorder : QObject {
             std::vector<CRotateDial::Light> lights;
             bool eventFilter(QObject* dial, QEvent* event) override {
-                if (event->type() == QEvent::Paint) lights.push_back(static_cast<CRotateDial*>(dial)->LightShown());
+                if (event->type() == QEvent::Paint)
+                    lights.push_back(static_cast<CRotateDial*>(dial)->LightShown());
                 return false;
             }
         } recorder;
@@ -387,7 +396,8 @@ private slots:
             if (p.angle >= 0) shown = p.angle;
             QCOMPARE(d.AngleEdit()->text(), QString::number(shown));
             QCOMPARE(d.Model().RowArguments(), Words{std::to_string(shown)});
-            QVERIFY(Destination(f.state()) == Destination(*start.Run("rotate", {std::to_string(shown)})));
+            QVERIFY(Destination(f.state()) ==
+                    Destination(*start.Run("rotate", {std::to_string(shown)})));
         }
         // Red reached the screen once per point on the ring, while the picture turned.
         QVERIFY(recorder.lights == std::vector<CRotateDial::Light>(5, CRotateDial::Light::Busy));
@@ -465,14 +475,24 @@ private slots:
         QTest::addColumn<bool>("open");
         const QString integer = "Please enter an integer.";
         const QString range = "Please enter an integer between 0 and 359.";
-        QTest::newRow("text, Apply") << "ten" << "apply" << integer << 7 << 7 << true;
-        QTest::newRow("360, Apply") << "360" << "apply" << range << 360 << 360 << true;
-        QTest::newRow("-1, OK") << "-1" << "ok" << range << -1 << -1 << true;
-        QTest::newRow("empty, OK") << "" << "ok" << integer << 7 << 7 << true;
-        QTest::newRow("359, OK") << " 359 " << "ok" << "" << 359 << 359 << false;
-        QTest::newRow("text, Tab") << "1.5" << "tab" << integer << 7 << 7 << true;
-        QTest::newRow("400, Tab") << "400" << "tab" << range << 400 << 7 << true;
-        QTest::newRow("12, Tab") << "12" << "tab" << "" << 12 << 7 << true;
+        QTest::newRow("text, Apply") << "ten"
+                                     << "apply" << integer << 7 << 7 << true;
+        QTest::newRow("360, Apply") << "360"
+                                    << "apply" << range << 360 << 360 << true;
+        QTest::newRow("-1, OK") << "-1"
+                                << "ok" << range << -1 << -1 << true;
+        QTest::newRow("empty, OK") << ""
+                                   << "ok" << integer << 7 << 7 << true;
+        QTest::newRow("359, OK") << " 359 "
+                                 << "ok"
+                                 << "" << 359 << 359 << false;
+        QTest::newRow("text, Tab") << "1.5"
+                                   << "tab" << integer << 7 << 7 << true;
+        QTest::newRow("400, Tab") << "400"
+                                  << "tab" << range << 400 << 7 << true;
+        QTest::newRow("12, Tab") << "12"
+                                 << "tab"
+                                 << "" << 12 << 7 << true;
     }
 
     void theDegreeFieldIsCheckedAsIntegerFieldsAre() {
@@ -499,8 +519,10 @@ private slots:
         QCOMPARE(d.isVisible(), open);
         QCOMPARE(d.Model().RotateAngle(), angle);
         if (!message.isEmpty()) QCOMPARE(QApplication::focusWidget(), d.AngleEdit());
-        if (action == "tab" && message.isEmpty()) QCOMPARE(QApplication::focusWidget(), d.Button(2));
-        QVERIFY(Destination(f.state()) == Destination(*start.Run("rotate", {std::to_string(shown)})));
+        if (action == "tab" && message.isEmpty())
+            QCOMPARE(QApplication::focusWidget(), d.Button(2));
+        QVERIFY(Destination(f.state()) ==
+                Destination(*start.Run("rotate", {std::to_string(shown)})));
     }
 
     void theThreeCommandsFollowTheEffectRuleAndOpenTheirDialogs() {
@@ -522,15 +544,17 @@ private slots:
             titles += d.windowTitle() + (d.isModal() ? " modal;" : ";");
             d.Button(1)->click();
         }));
-        QVERIFY(RunDialogCommand<CSpecialEffectsDlg>(f, kSpecialEffects, [&](CSpecialEffectsDlg& d) {
-            titles += d.windowTitle() + (d.isModal() ? " modal;" : ";");
-            d.reject();
-        }));
+        QVERIFY(
+            RunDialogCommand<CSpecialEffectsDlg>(f, kSpecialEffects, [&](CSpecialEffectsDlg& d) {
+                titles += d.windowTitle() + (d.isModal() ? " modal;" : ";");
+                d.reject();
+            }));
         QVERIFY(RunDialogCommand<CRotateDlg>(f, kRotateDestination, [&](CRotateDlg& d) {
             titles += d.windowTitle() + (d.isModal() ? " modal;" : ";");
             d.reject();
         }));
-        QCOMPARE(titles, QString("Adjust Brightness & Contrast modal;Special Effects modal;Rotate Destination Image modal;"));
+        QCOMPARE(titles, QString("Adjust Brightness & Contrast modal;Special Effects modal;Rotate "
+                                 "Destination Image modal;"));
         QCOMPARE(f.state().DestModified, 1);
         QVERIFY(f.view().Title().contains("<modified>"));
     }

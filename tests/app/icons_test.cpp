@@ -19,7 +19,7 @@ using wendral::app::testing::AppFixture;
 
 class IconsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void everyButtonHasItsOwnImageAtEveryScale_data() {

@@ -1,12 +1,10 @@
 // The main frame's status panes, the overwrite question and saving through the dialog.
 #include <QFile>
-#include <algorithm>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
-#include "app/background.h"
-#include "app/commands.h"
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -15,6 +13,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include "app/background.h"
+#include "app/commands.h"
 #include "core/sources.h"
 #include "dialogs/save_destination_dialog.h"
 #include "io/save.h"
@@ -52,13 +52,15 @@ void Hover(QWidget* widget, bool enter) {
     }
 }
 
-QMenu* WindowMenu(AppFixture& f) { return f.frame().menuBar()->actions()[3]->menu(); }
+QMenu* WindowMenu(AppFixture& f) {
+    return f.frame().menuBar()->actions()[3]->menu();
+}
 
 }  // namespace
 
 class MainFrameTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void panesOfAnEmptyDestination() {
@@ -78,7 +80,8 @@ private slots:
         f.AddSource(16, 8, Bgr{56, 34, 12});
         f.state().CursorSample = Point{3, 2};
         f.frame().RunIdleUpdate();
-        QCOMPARE(f.frame().PaneText(2), QString("RGB = 12 34 56  Average REF. Color RGB = 127 127 127"));
+        QCOMPARE(f.frame().PaneText(2),
+                 QString("RGB = 12 34 56  Average REF. Color RGB = 127 127 127"));
         f.state().CursorSample = Point{-1, 4};
         QCOMPARE(f.frame().ColourReadoutText(), QString("Cursor out of range."));
         // A sample left beyond a picture that has shrunk reads no pixel.
@@ -360,7 +363,9 @@ private slots:
         f.AddSource(644, 10, [](int x, int y) { return Bgr{std::uint8_t(x), std::uint8_t(y), 9}; });
         QTemporaryDir dir;
         CDestdoc& doc = *f.app().DestDoc();
-        doc.SetSaveDialog([&] { return std::optional<SaveDialogAnswer>({dir.filePath(name), filter}); });
+        doc.SetSaveDialog([&] {
+            return std::optional<SaveDialogAnswer>({dir.filePath(name), filter});
+        });
         ScopedMessageHook messages;
         QTest::keyClicks(&f.view(), "s");
         QVERIFY(messages.Texts().isEmpty());
@@ -389,7 +394,9 @@ private slots:
         AppFixture f;
         f.AddSource(16, 8, Bgr{1, 2, 3});
         CDestdoc& doc = *f.app().DestDoc();
-        doc.SetSaveDialog([] { return std::optional<SaveDialogAnswer>({"/nonexistent-dir/x.png", 3}); });
+        doc.SetSaveDialog([] {
+            return std::optional<SaveDialogAnswer>({"/nonexistent-dir/x.png", 3});
+        });
         ScopedMessageHook messages;
         QVERIFY(f.router().Execute(kSaveDestinationAs));
         QCOMPARE(messages.Texts(), QStringList({kCodecSaveError}));

@@ -36,7 +36,9 @@ QByteArray Contents(const QString& path) {
 // Save Destination As, its dialog answering with `name` in the format of its extension.
 void SaveAs(AppFixture& f, const QDir& dir, const QString& name) {
     const int filter = FilterIndexOf(name.section('.', -1).toStdString());
-    f.app().DestDoc()->SetSaveDialog([path = dir.filePath(name), filter] { return SaveDialogAnswer{path, filter}; });
+    f.app().DestDoc()->SetSaveDialog([path = dir.filePath(name), filter] {
+        return SaveDialogAnswer{path, filter};
+    });
     QVERIFY(f.router().Execute(kSaveDestinationAs));
 }
 
@@ -57,11 +59,13 @@ void ReplayElsewhere(const QDir& dir, const QString& script, const QStringList& 
     batch.setWorkingDirectory(copy.path());
     batch.start(WENDRAL_BATCH, {script});
     QVERIFY(batch.waitForFinished(120000));
-    QVERIFY2(batch.exitCode() == 0, (batch.readAllStandardError() + Contents(dir.filePath(script))).constData());
+    QVERIFY2(batch.exitCode() == 0,
+             (batch.readAllStandardError() + Contents(dir.filePath(script))).constData());
     for (const QString& name : saved) {
         const QByteArray made = Contents(dir.filePath(name));
         QVERIFY2(!made.isEmpty(), qPrintable(name));
-        QVERIFY2(Contents(copy.filePath(name)) == made, qPrintable(name + " differs\n" + Contents(dir.filePath(script))));
+        QVERIFY2(Contents(copy.filePath(name)) == made,
+                 qPrintable(name + " differs\n" + Contents(dir.filePath(script))));
     }
 }
 
@@ -69,7 +73,7 @@ void ReplayElsewhere(const QDir& dir, const QString& script, const QStringList& 
 
 class RecordingTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void aRecordedSessionReplaysToTheSameFiles() {
@@ -105,7 +109,8 @@ private slots:
             f.Drag(QPoint(100, 20), QPoint(60, 90), Qt::RightButton);
             QVERIFY(f.router().Execute(kDisableBrushing));
             QVERIFY(RunDialogCommand<CBrightnessDlg>(f, kBrightnessContrast, [](CBrightnessDlg& d) {
-                for (int i = 0; i < 3; ++i) QTest::keyClick(d.Slider(ToneSlider::MasterBrightness), Qt::Key_PageUp);
+                for (int i = 0; i < 3; ++i)
+                    QTest::keyClick(d.Slider(ToneSlider::MasterBrightness), Qt::Key_PageUp);
                 d.Button(1)->click();
             }));
             QVERIFY(f.router().Execute(kBlur));
@@ -157,7 +162,8 @@ private slots:
             f.app().Recorder().Stop();
         }
         const QByteArray script = Contents(dir.filePath("midway.wbs"));
-        for (const char* line : {"\nrandom ", "\nopen midway-source1-", "\ndestination midway-destination-", "\nlevels "})
+        for (const char* line : {"\nrandom ", "\nopen midway-source1-",
+                                 "\ndestination midway-destination-", "\nlevels "})
             QVERIFY2(script.contains(line), script.constData());
         ReplayElsewhere(dir, "midway.wbs", saved);
     }
@@ -169,8 +175,9 @@ private slots:
         const QString path = QDir(folder.path()).filePath("run.wbs");
         QFile script(path);
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("# two presses, then a word the vocabulary lacks\nzone 5 5 40 30\nexplode 2 # keys\n\n"
-                     "implode sideways\nexplode\n");
+        script.write(
+            "# two presses, then a word the vocabulary lacks\nzone 5 5 40 30\nexplode 2 # keys\n\n"
+            "implode sideways\nexplode\n");
         script.close();
         AppFixture f;
         f.AddSource(64, 48, Rings);

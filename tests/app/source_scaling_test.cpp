@@ -31,7 +31,9 @@ struct Recorded {
     }
 };
 
-void Click(CScalingDialog& d, int id) { d.Button(id)->click(); }
+void Click(CScalingDialog& d, int id) {
+    d.Button(id)->click();
+}
 
 // A 16-bit bitmap packet: no reader or paste takes that depth.
 PicturePacket SixteenBitPacket() {
@@ -44,7 +46,7 @@ PicturePacket SixteenBitPacket() {
 
 class SourceScalingTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings().clear(); }
 
@@ -113,11 +115,21 @@ private slots:
         QTest::addColumn<QString>("height");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("widthFocused");
-        QTest::newRow("601") << "601" << "100" << "Please enter an integer between 8 and 600." << true;
-        QTest::newRow("7 in height") << "100" << "7" << "Please enter an integer between 8 and 600." << false;
-        QTest::newRow("text") << "abc" << "100" << "Please enter an integer." << true;
-        QTest::newRow("empty") << "" << "100" << "Please enter an integer." << true;
-        QTest::newRow("8 and 8") << "8" << " 8 " << "" << false;
+        QTest::newRow("601") << "601"
+                             << "100"
+                             << "Please enter an integer between 8 and 600." << true;
+        QTest::newRow("7 in height") << "100"
+                                     << "7"
+                                     << "Please enter an integer between 8 and 600." << false;
+        QTest::newRow("text") << "abc"
+                              << "100"
+                              << "Please enter an integer." << true;
+        QTest::newRow("empty") << ""
+                               << "100"
+                               << "Please enter an integer." << true;
+        QTest::newRow("8 and 8") << "8"
+                                 << " 8 "
+                                 << "" << false;
     }
 
     void entriesAreValidatedBeforeAnythingIsApplied() {
@@ -178,7 +190,9 @@ private slots:
         const QDir d(dir.path());
         AppFixture f;
         OpenThroughCommand(f, WritePicture(d, "a.bmp", 24, 10));
-        OpenThroughCommand(f, WritePicture(d, "b.bmp", 8, 8, [](int, int) { return Bgr{0, 0, 0}; }));
+        OpenThroughCommand(f, WritePicture(d, "b.bmp", 8, 8, [](int, int) {
+                               return Bgr{0, 0, 0};
+                           }));
         QVERIFY(RunInSource(f, 1, kCopy));
         const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
         QVERIFY(offered->hasFormat(kBmpMime));

@@ -2,10 +2,10 @@
 // resizing as source changes, the overwrite guard, the outline, and the transfers.
 #include <QGuiApplication>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QScreen>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -28,7 +28,8 @@ using namespace wendral::app::testing;
 namespace {
 
 QByteArray Store(const WendralState& s) {
-    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
+    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()),
+                      qsizetype(s.DestBytes()));
 }
 
 // The destination as one source's SourcePixels would make it.
@@ -47,10 +48,11 @@ QPoint FirstStaleScreenPixel(CWendralView& view) {
     const QRect visible = port->visibleRegion().boundingRect();
     if (visible.isEmpty()) return QPoint(0, 0);
     const QPoint at = port->mapTo(port->window(), visible.topLeft());
-    const QImage screen = QGuiApplication::primaryScreen()
-                              ->grabWindow(port->window()->winId(), at.x(), at.y(), visible.width(), visible.height())
-                              .toImage()
-                              .convertToFormat(QImage::Format_RGB32);
+    const QImage screen =
+        QGuiApplication::primaryScreen()
+            ->grabWindow(port->window()->winId(), at.x(), at.y(), visible.width(), visible.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
     const QImage fresh = port->grab(visible).toImage().convertToFormat(QImage::Format_RGB32);
     if (screen.size() != fresh.size()) return QPoint(0, 0);
     for (int y = 0; y < fresh.height(); ++y)
@@ -74,7 +76,7 @@ QAction* ToolAction(QToolBar& bar, int id) {
 
 class SourceWindowsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings().clear(); }
 
@@ -94,7 +96,9 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, exact);
         QTemporaryDir dir;
-        const QString path = WritePicture(QDir(dir.path()), name, 40, 30, [](int, int) { return Bgr{40, 90, 160}; });
+        const QString path = WritePicture(QDir(dir.path()), name, 40, 30, [](int, int) {
+            return Bgr{40, 90, 160};
+        });
         AppFixture f;
         ScopedMessageHook messages;
         QVERIFY(OpenThroughCommand(f, path));
@@ -118,7 +122,8 @@ private slots:
         if (exact)
             QVERIFY(inside == (Bgr{40, 90, 160}));
         else
-            QVERIFY(std::abs(inside.b - 40) < 6 && std::abs(inside.g - 90) < 6 && std::abs(inside.r - 160) < 6);
+            QVERIFY(std::abs(inside.b - 40) < 6 && std::abs(inside.g - 90) < 6 &&
+                    std::abs(inside.r - 160) < 6);
         QVERIFY(f.state().DestPixel(45, 5) == (Bgr{255, 255, 255}));
     }
 
@@ -174,7 +179,9 @@ private slots:
         const QDir d(dir.path());
         AppFixture f;
         OpenThroughCommand(f, WritePicture(d, "a.bmp", 16, 8));
-        OpenThroughCommand(f, WritePicture(d, "dog.png", 20, 12, [](int, int) { return Bgr{1, 2, 3}; }));
+        OpenThroughCommand(f, WritePicture(d, "dog.png", 20, 12, [](int, int) {
+                               return Bgr{1, 2, 3};
+                           }));
         CChildFrame* second = Sources(f).Frame(2);
         // The second window starts as large as the first.
         QCOMPARE(second->size(), Sources(f).Frame(1)->size());
@@ -400,7 +407,8 @@ private slots:
         painted.Take();
         h->setValue(h->value() + 5);
         QApplication::processEvents();
-        QVERIFY((QRegion(0, 0, model.SourceShownWidth, model.SourceShownHeight) - painted.Take()).isEmpty());
+        QVERIFY((QRegion(0, 0, model.SourceShownWidth, model.SourceShownHeight) - painted.Take())
+                    .isEmpty());
         QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
 
         // A repaint still pending when the scroll comes is not lost.
@@ -472,7 +480,8 @@ private slots:
         two->resize(two->width() - 100, two->height() - 60);
         const SourceView& other = two->Model();
         QTest::mousePress(one.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
-        QCOMPARE(one.Outline(), std::optional<QRect>(QRect(0, 0, other.Client().cx, other.Client().cy)));
+        QCOMPARE(one.Outline(),
+                 std::optional<QRect>(QRect(0, 0, other.Client().cx, other.Client().cy)));
         QCOMPARE(one.MarkPosition(), Sources(f).Frame(1)->Model().ScrollPosition());
         const QImage shown = one.viewport()->grab().toImage();
         QCOMPARE(shown.pixelColor(other.Client().cx - 1, 40).lightness() < 128 ||
@@ -492,10 +501,12 @@ private slots:
             const Bgr want = ShownPixel(view.Model(), p.x(), p.y());
             QCOMPARE(shown.pixelColor(p), QColor(want.r, want.g, want.b));
         }
-        // With a second picture the whole frame can be looked at: WENDRAL_SCREENSHOT names the file.
-        OpenThroughCommand(f, WritePicture(QDir(dir.path()), "b.png", 200, 120, [](int x, int y) {
-            return Bgr{std::uint8_t(255 - x), std::uint8_t(y * 2), std::uint8_t(x)};
-        }));
+        // With a second picture the whole frame can be looked at: WENDRAL_SCREENSHOT names the
+        // file.
+        OpenThroughCommand(
+            f, WritePicture(QDir(dir.path()), "b.png", 200, 120, [](int x, int y) {
+                return Bgr{std::uint8_t(255 - x), std::uint8_t(y * 2), std::uint8_t(x)};
+            }));
         QCOMPARE(f.state().SourceCount, 2);
         if (const QByteArray shot = qgetenv("WENDRAL_SCREENSHOT"); !shot.isEmpty()) {
             QTest::qWait(200);

@@ -15,7 +15,7 @@ using wendral::app::testing::AppFixture;
 
 class StartupTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void missingDataFilesAreReportedInOrderAndTheProgramRuns() {
@@ -81,7 +81,8 @@ private slots:
         QTest::keyClicks(&f.frame(), "12");
         QCOMPARE(f.frame().MdiArea().activeSubWindow(), other);
         QTest::keyClicks(&f.frame(), "3");
-        QCOMPARE(f.frame().MdiArea().activeSubWindow(), static_cast<QMdiSubWindow*>(f.app().DestFrame()));
+        QCOMPARE(f.frame().MdiArea().activeSubWindow(),
+                 static_cast<QMdiSubWindow*>(f.app().DestFrame()));
 
         f.AddSource(16, 8, Bgr{1, 2, 3});
         f.app().SourceFrames[1] = other;

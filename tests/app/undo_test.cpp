@@ -13,17 +13,20 @@ using wendral::app::testing::AppFixture;
 
 namespace {
 
-Bgr Gradient(int x, int y) { return Bgr{std::uint8_t(x * 5), std::uint8_t(y * 3), std::uint8_t(x ^ y)}; }
+Bgr Gradient(int x, int y) {
+    return Bgr{std::uint8_t(x * 5), std::uint8_t(y * 3), std::uint8_t(x ^ y)};
+}
 
 QByteArray Store(const WendralState& s) {
-    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()), qsizetype(s.DestBytes()));
+    return QByteArray(reinterpret_cast<const char*>(s.DestinationStore()),
+                      qsizetype(s.DestBytes()));
 }
 
 }  // namespace
 
 class UndoTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void eachPressDragAndCommandIsOneStep() {

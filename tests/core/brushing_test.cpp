@@ -46,7 +46,8 @@ TEST(Brushing, PaintCopiesExactlyTheSourcePixelsUnderTheEllipse) {
         EXPECT_EQ(fast.DestModified, 1);
     }
     // A closed source paints nothing.
-    const std::vector<std::uint8_t> before(fast.DestinationStore(), fast.DestinationStore() + fast.DestBytes());
+    const std::vector<std::uint8_t> before(fast.DestinationStore(),
+                                           fast.DestinationStore() + fast.DestBytes());
     Zone z;
     Paint(fast, z, Point{5, 5}, nullptr);
     EXPECT_EQ(std::memcmp(fast.DestinationStore(), before.data(), before.size()), 0);
@@ -112,7 +113,8 @@ TEST(Brushing, StrokesPaintOnMovesFromTheSourceOfTheButton) {
     s.SourceCount = 1;
     Zone z{.x1 = 10, .y1 = 10, .x2 = 30, .y2 = 20};
     ASSERT_TRUE(StartBrushing(s, z, PictureArea(s)).outline);
-    const std::vector<std::uint8_t> before(s.DestinationStore(), s.DestinationStore() + s.DestBytes());
+    const std::vector<std::uint8_t> before(s.DestinationStore(),
+                                           s.DestinationStore() + s.DestBytes());
 
     // With one source the right button says so once and paints nothing.
     EXPECT_EQ(BrushAlong(s, z, 2, {{40, 40}, {50, 40}, {60, 40}}, &f.source1, &f.source2),
@@ -124,8 +126,10 @@ TEST(Brushing, StrokesPaintOnMovesFromTheSourceOfTheButton) {
 
     // A drag to the bottom right corner paints there, the brush stopped half a brush inside.
     BrushAlong(s, z, 1, {{40, 40}, {500, 500}}, &f.source1, &f.source2);
-    EXPECT_EQ(0, std::memcmp(s.DestinationStore() + s.DestOffset(105, 84), f.source1.At(105, 84), 3));
-    EXPECT_EQ(0, std::memcmp(s.DestinationStore() + s.DestOffset(40, 40), before.data() + s.DestOffset(40, 40), 3));
+    EXPECT_EQ(0,
+              std::memcmp(s.DestinationStore() + s.DestOffset(105, 84), f.source1.At(105, 84), 3));
+    EXPECT_EQ(0, std::memcmp(s.DestinationStore() + s.DestOffset(40, 40),
+                             before.data() + s.DestOffset(40, 40), 3));
     EXPECT_EQ(s.DestModified, 1);
     EXPECT_EQ(s.BrushingEnabled, 1);
 
@@ -134,7 +138,8 @@ TEST(Brushing, StrokesPaintOnMovesFromTheSourceOfTheButton) {
     BrushStroke stroke;
     EXPECT_TRUE(stroke.Press(s, kRightButton).empty());
     Point p{60, 45};
-    ASSERT_TRUE(stroke.Move(s, z, p, kLeftButton | kRightButton, &f.source1, &f.source2, PictureArea(s)));
+    ASSERT_TRUE(
+        stroke.Move(s, z, p, kLeftButton | kRightButton, &f.source1, &f.source2, PictureArea(s)));
     EXPECT_NE(0, std::memcmp(s.DestinationStore() + s.DestOffset(60, 45), f.source2.At(60, 45), 3));
     stroke.Move(s, z, p, kRightButton, &f.source1, &f.source2, PictureArea(s));
     EXPECT_EQ(0, std::memcmp(s.DestinationStore() + s.DestOffset(60, 45), f.source2.At(60, 45), 3));

@@ -19,7 +19,8 @@ TEST(CommandTable, EachCommandAndEachWordHasOneRow) {
             EXPECT_TRUE(ids.emplace(row.id, row.carrier).second) << row.id;
         }
         if (!row.word) continue;
-        const std::string word = std::string(row.word) + ' ' + (row.firstArgument ? row.firstArgument : "");
+        const std::string word =
+            std::string(row.word) + ' ' + (row.firstArgument ? row.firstArgument : "");
         EXPECT_TRUE(words.insert(word).second) << word;
         // A script's word finds its own row, by its first argument where rows share the word.
         const std::string first = row.firstArgument ? row.firstArgument : "1";

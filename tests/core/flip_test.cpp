@@ -18,8 +18,10 @@ TEST(Flip, MirrorsEveryRowFromTheBaseAndTwiceRestoresEveryByte) {
         WendralState s;
         s.DestWidth = w;
         s.DestHeight = w == 2048 ? 1536 : 5 + w % 7;
-        for (std::size_t i = 0; i < s.DestBytes(); ++i) s.DestinationStore()[i] = static_cast<std::uint8_t>(rng());
-        const std::vector<std::uint8_t> picture(s.DestinationStore(), s.DestinationStore() + s.DestBytes());
+        for (std::size_t i = 0; i < s.DestBytes(); ++i)
+            s.DestinationStore()[i] = static_cast<std::uint8_t>(rng());
+        const std::vector<std::uint8_t> picture(s.DestinationStore(),
+                                                s.DestinationStore() + s.DestBytes());
         Zone z;
         z.x1 = 0;
         z.y1 = 0;

@@ -30,8 +30,10 @@ struct Desk {
         state.DestHeight = kHeight;
         state.SourceCount = 1;
         std::mt19937 rng(seed);
-        for (std::size_t i = 0; i < kStoreBytes; i += 97) state.DestinationStore()[i] = std::uint8_t(rng());
-        for (std::size_t i = 0; i < state.DestBytes(); ++i) state.DestinationStore()[i] = std::uint8_t(rng());
+        for (std::size_t i = 0; i < kStoreBytes; i += 97)
+            state.DestinationStore()[i] = std::uint8_t(rng());
+        for (std::size_t i = 0; i < state.DestBytes(); ++i)
+            state.DestinationStore()[i] = std::uint8_t(rng());
         std::memcpy(state.RestoreStore(), state.DestinationStore(), kStoreBytes);
     }
 };
@@ -57,10 +59,13 @@ Command RandomCommand(std::mt19937& rng) {
             const EffectCommand& effect = *FindEffectCommand(rng() % 2 ? "blur" : "black-white");
             return [&effect](Desk& d) { RunEffectCommand(d.state, d.zone, effect); };
         }
-        case 13: return [](Desk& d) { Flip(d.state, d.zone); };
-        case 14: return [](Desk& d) { d.state.DestLocked ^= 1; };
+        case 13:
+            return [](Desk& d) { Flip(d.state, d.zone); };
+        case 14:
+            return [](Desk& d) { d.state.DestLocked ^= 1; };
         default: {
-            const Bgr colour{std::uint8_t(byte(rng)), std::uint8_t(byte(rng)), std::uint8_t(byte(rng))};
+            const Bgr colour{std::uint8_t(byte(rng)), std::uint8_t(byte(rng)),
+                             std::uint8_t(byte(rng))};
             return [colour](Desk& d) { RefColourCommand(d.state, colour.r, colour.g, colour.b); };
         }
     }
@@ -68,7 +73,9 @@ Command RandomCommand(std::mt19937& rng) {
 
 void ExpectSameDestination(const Desk& a, const Desk& b) {
     ASSERT_TRUE(DestinationFields::Of(a.state, a.zone) == DestinationFields::Of(b.state, b.zone));
-    ASSERT_EQ(std::memcmp(a.state.DestinationStore(), b.state.DestinationStore(), a.state.DestBytes()), 0);
+    ASSERT_EQ(
+        std::memcmp(a.state.DestinationStore(), b.state.DestinationStore(), a.state.DestBytes()),
+        0);
     ASSERT_EQ(std::memcmp(a.state.RestoreStore(), b.state.RestoreStore(), a.state.DestBytes()), 0);
 }
 
@@ -116,12 +123,14 @@ TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
     state.DestWidth = 2048;
     state.DestHeight = 1536;
     state.SourceCount = 1;
-    for (std::size_t i = 0; i < state.DestBytes(); ++i) state.DestinationStore()[i] = std::uint8_t(i * 2654435761u >> 13);
+    for (std::size_t i = 0; i < state.DestBytes(); ++i)
+        state.DestinationStore()[i] = std::uint8_t(i * 2654435761u >> 13);
     History history(state, zone);
     FormZone(state, zone, Point{700, 500}, Point{1299, 899});
     ASSERT_TRUE(history.Commit(state, zone, "Zone"));
     EXPECT_LT(history.LastStepBytes(), 4096u);
-    const std::vector<std::uint8_t> before(state.DestinationStore(), state.DestinationStore() + state.DestBytes());
+    const std::vector<std::uint8_t> before(state.DestinationStore(),
+                                           state.DestinationStore() + state.DestBytes());
     // The first press snapshots the whole picture: RestoreStore changes everywhere the old base
     // differed, which here is nowhere outside the zone. The caller names the rows it changed.
     for (int press = 0; press < 3; ++press) {

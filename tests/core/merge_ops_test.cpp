@@ -12,8 +12,8 @@ Bgr Apply(const WendralState& state, unsigned bit, Bgr a, Bgr b) {
     const std::uint8_t pa[3] = {a.b, a.g, a.r}, pb[3] = {b.b, b.g, b.r};
     Bgr o;
     // Bits 24-31 carry nothing; a rule must ignore them.
-    SelectedMergeRule(bit)->make(state)->Combine(PackPixel(pa) | 0xAB000000u, PackPixel(pb) | 0xCD000000u, o.b, o.g,
-                                                  o.r);
+    SelectedMergeRule(bit)->make(state)->Combine(PackPixel(pa) | 0xAB000000u,
+                                                 PackPixel(pb) | 0xCD000000u, o.b, o.g, o.r);
     return o;
 }
 
@@ -73,8 +73,8 @@ TEST(MergeRules, SubtractionsAtTheBiasEnds) {
         s.MergeBias = 0;
         EXPECT_EQ(Apply(s, kMergeSub21Bit, a, b), kBlack);
         EXPECT_EQ(Apply(s, kMergeSub12Bit, a, b), (Bgr{static_cast<std::uint8_t>(a.b * 127 >> 7),
-                                                     static_cast<std::uint8_t>(a.g * 127 >> 7),
-                                                     static_cast<std::uint8_t>(a.r * 127 >> 7)}));
+                                                       static_cast<std::uint8_t>(a.g * 127 >> 7),
+                                                       static_cast<std::uint8_t>(a.r * 127 >> 7)}));
         s.MergeBias = 127;
         EXPECT_EQ(Apply(s, kMergeSub12Bit, a, a), kBlack);
         EXPECT_EQ(Apply(s, kMergeSub21Bit, a, a), kBlack);
@@ -106,9 +106,11 @@ TEST(MergeRules, ReferenceTestMovesWithTheBias) {
         const bool above = a.b > ref.b && a.g > ref.g && a.r > ref.r;
         EXPECT_EQ(Apply(s, kMergeRef12Bit, a, b), above ? a : b);
         s.MergeBias = 0;  // a channel must exceed the reference minus 128
-        EXPECT_EQ(Apply(s, kMergeRef12Bit, kBlack, b), ref.b < 128 && ref.g < 128 && ref.r < 128 ? kBlack : b);
+        EXPECT_EQ(Apply(s, kMergeRef12Bit, kBlack, b),
+                  ref.b < 128 && ref.g < 128 && ref.r < 128 ? kBlack : b);
         s.MergeBias = 255;
-        EXPECT_EQ(Apply(s, kMergeRef21Bit, kWhite, b), ref.b < 128 && ref.g < 128 && ref.r < 128 ? b : kWhite);
+        EXPECT_EQ(Apply(s, kMergeRef21Bit, kWhite, b),
+                  ref.b < 128 && ref.g < 128 && ref.r < 128 ? b : kWhite);
     }
 }
 
@@ -118,7 +120,8 @@ TEST(MergeRules, ContrastStepsAtThresholdEnds) {
         const Bgr p = RandomPixel(rng);
         Bgr o = p;
         ApplyContrast(kContrastRgbBit, ThresholdFromPercent(0), o.b, o.g, o.r);
-        EXPECT_EQ(o, (Bgr{static_cast<std::uint8_t>(p.b ? 255 : 0), static_cast<std::uint8_t>(p.g ? 255 : 0),
+        EXPECT_EQ(o, (Bgr{static_cast<std::uint8_t>(p.b ? 255 : 0),
+                          static_cast<std::uint8_t>(p.g ? 255 : 0),
                           static_cast<std::uint8_t>(p.r ? 255 : 0)}));
         o = p;
         ApplyContrast(kContrastRgbBit, ThresholdFromPercent(100), o.b, o.g, o.r);

@@ -20,7 +20,8 @@ TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
     SourceBuffer a(rng), b(rng), near(rng);
     // Source 2 a few steps from source 1 in every channel: brightness comparisons close to ties.
     for (std::size_t i = 0; i < kStoreBytes; ++i)
-        near.Data()[i] = static_cast<std::uint8_t>(std::clamp(a.Image(1, 1).pixels[i] + rng.Next() % 7 - 3, 0, 255));
+        near.Data()[i] = static_cast<std::uint8_t>(
+            std::clamp(a.Image(1, 1).pixels[i] + rng.Next() % 7 - 3, 0, 255));
     const unsigned contrasts[] = {0, kContrastNormalBit, kContrastRgbBit, kContrastBwBit,
                                   kContrastRgbBit | kContrastBwBit};
     WendralState state;
@@ -42,8 +43,9 @@ TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
                     state.MergeBias = bias;
                     // Now and then a threshold beyond the slider's, as a script may leave it.
                     const int far[] = {-1000, -1, 256, 1000};
-                    state.ContrastThreshold =
-                        rng.Next() % 8 == 0 ? far[rng.Next() % 4] : ThresholdFromPercent(rng.Next() % 101);
+                    state.ContrastThreshold = rng.Next() % 8 == 0
+                                                  ? far[rng.Next() % 4]
+                                                  : ThresholdFromPercent(rng.Next() % 101);
                     state.ReferenceColour = {static_cast<std::uint8_t>(rng.Next()),
                                              static_cast<std::uint8_t>(rng.Next()),
                                              static_cast<std::uint8_t>(rng.Next())};
@@ -56,8 +58,10 @@ TEST(MergeSources, FastMergeMatchesCombinePerPixelForEveryRuleAndContrast) {
                     reference::Merge(state, a.Image(w1, h1), second.Image(w2, h2), want,
                                      state.DestWidth, state.DestHeight);
                     // A shown width of 1 or 2 rounds to an empty destination.
-                    ASSERT_TRUE(want.empty() || std::memcmp(want.data(), state.DestinationStore(), want.size()) == 0)
-                        << rule.batchName << " contrast " << contrast << " bias " << bias << " round " << round;
+                    ASSERT_TRUE(want.empty() || std::memcmp(want.data(), state.DestinationStore(),
+                                                            want.size()) == 0)
+                        << rule.batchName << " contrast " << contrast << " bias " << bias
+                        << " round " << round;
                 }
     }
 }
@@ -120,9 +124,12 @@ TEST(MergeSources, WithoutMergeTypeKeepsTheSizeWritesNoPixelAndSaysSo) {
     for (unsigned mode : {0u, kContrastRgbBit, kContrastNormalBit | kContrastBwBit}) {
         state.MergeMode = mode;
         Messages out;
-        EXPECT_EQ(MergeSources(state, zone, a.Image(101, 70), b.Image(200, 90), out), ZoneOutcome::Nothing);
+        EXPECT_EQ(MergeSources(state, zone, a.Image(101, 70), b.Image(200, 90), out),
+                  ZoneOutcome::Nothing);
         ASSERT_EQ(out.size(), 1u);
-        EXPECT_EQ(out[0], "Need to select a merge type before combining pictures.\n Press the white/green 'M'.");
+        EXPECT_EQ(
+            out[0],
+            "Need to select a merge type before combining pictures.\n Press the white/green 'M'.");
         EXPECT_EQ(state.DestWidth, 100);
         EXPECT_EQ(state.DestHeight, 70);
         EXPECT_EQ(state.DestModified, 1);
@@ -137,7 +144,8 @@ TEST(MergeSources, ClosedSourceGivesAnEmptyDestination) {
     WendralState state;
     Zone zone;
     Messages out;
-    EXPECT_EQ(MergeSources(state, zone, a.Image(64, 64), SourceImage{nullptr, 64, 64}, out), ZoneOutcome::Redraw);
+    EXPECT_EQ(MergeSources(state, zone, a.Image(64, 64), SourceImage{nullptr, 64, 64}, out),
+              ZoneOutcome::Redraw);
     EXPECT_FALSE(state.PicturePresent());
 }
 

@@ -11,7 +11,7 @@ namespace wendral::test {
 
 // A full-capacity SourcePixels buffer filled with random bytes.
 class SourceBuffer {
-public:
+  public:
     explicit SourceBuffer(Random15& rng) : bytes_(kStoreBytes) {
         for (auto& b : bytes_) b = static_cast<std::uint8_t>(rng.Next() >> 3);
     }
@@ -20,7 +20,7 @@ public:
     }
     std::uint8_t* Data() { return bytes_.data(); }
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 
@@ -29,7 +29,8 @@ inline void FillDestination(WendralState& state, int width, int height, Random15
     state.DestWidth = width;
     state.DestHeight = height;
     std::uint8_t* d = state.DestinationStore();
-    for (std::size_t i = 0; i < state.DestBytes(); ++i) d[i] = static_cast<std::uint8_t>(rng.Next() >> 3);
+    for (std::size_t i = 0; i < state.DestBytes(); ++i)
+        d[i] = static_cast<std::uint8_t>(rng.Next() >> 3);
 }
 
 }  // namespace wendral::test

@@ -32,8 +32,12 @@ struct Bench {
         // A stale base: the first press must replace it.
         std::memset(state.RestoreStore(), 0xA5, state.DestBytes());
     }
-    Bytes Dest() const { return Bytes(state.DestinationStore(), state.DestinationStore() + state.DestBytes()); }
-    Bytes Restore() const { return Bytes(state.RestoreStore(), state.RestoreStore() + state.DestBytes()); }
+    Bytes Dest() const {
+        return Bytes(state.DestinationStore(), state.DestinationStore() + state.DestBytes());
+    }
+    Bytes Restore() const {
+        return Bytes(state.RestoreStore(), state.RestoreStore() + state.DestBytes());
+    }
 };
 
 constexpr Distortion kAll[] = {Distortion::NudgeDownward, Distortion::NudgeUpward,
@@ -90,8 +94,8 @@ TEST(NudgeTwist, RandomZonesAndPressSequencesMatchTheReference) {
         int yb = coord(H);
         if (yb == ya) yb = ya == 0 ? H - 1 : 0;
         SetCorners(b.zone, xa, ya, xb, yb, round % 4);
-        SCOPED_TRACE(::testing::Message() << W << "x" << H << " zone " << b.zone.x1 << "," << b.zone.y1 << " "
-                                          << b.zone.x2 << "," << b.zone.y2);
+        SCOPED_TRACE(::testing::Message() << W << "x" << H << " zone " << b.zone.x1 << ","
+                                          << b.zone.y1 << " " << b.zone.x2 << "," << b.zone.y2);
         for (int run = 0; run < 10; ++run) {
             const Distortion c = kAll[rng() % 6];
             const int n = 1 + static_cast<int>(rng() % 9);

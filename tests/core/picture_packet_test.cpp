@@ -103,7 +103,8 @@ TEST(DestinationState, SnapshotThenRevertRestoresEveryByte) {
     WendralState s;
     s.DestWidth = 644;
     s.DestHeight = 10;
-    for (std::size_t i = 0; i < s.DestBytes(); ++i) s.DestinationStore()[i] = static_cast<std::uint8_t>(i * 31 + 5);
+    for (std::size_t i = 0; i < s.DestBytes(); ++i)
+        s.DestinationStore()[i] = static_cast<std::uint8_t>(i * 31 + 5);
     std::vector<std::uint8_t> before(s.DestinationStore(), s.DestinationStore() + s.DestBytes());
     s.SnapshotDestination();
     std::fill_n(s.DestinationStore(), s.DestBytes(), 0);

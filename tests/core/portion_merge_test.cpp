@@ -196,14 +196,16 @@ TEST(PortionMerge, ZoneBeyondASmallerPictureIsCutToIt) {
     Zone zone;
     DistortionEngine engine;
     test::FillDestination(state, 40, 30, rng);
-    std::memset(state.DestinationStore() + state.DestBytes(), 0x77, kStoreBytes - state.DestBytes());
+    std::memset(state.DestinationStore() + state.DestBytes(), 0x77,
+                kStoreBytes - state.DestBytes());
     zone.x1 = 20;
     zone.y1 = 10;
     zone.x2 = 1900;
     zone.y2 = 1400;
     EXPECT_EQ(engine.Press(Distortion::Portion1, state, zone, {&one, nullptr}, 8),
               ZoneOutcome::Redraw);
-    for (std::size_t i = state.DestBytes(); i < kStoreBytes; i += 997) ASSERT_EQ(state.DestinationStore()[i], 0x77);
+    for (std::size_t i = state.DestBytes(); i < kStoreBytes; i += 997)
+        ASSERT_EQ(state.DestinationStore()[i], 0x77);
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ TEST(RotateDestination, MatchesThePerPixelFormulaAndBlackensWhatNothingTurnsInto
     for (int n = 0; n < 12; ++n) {
         const int angle = angles[n];
         const bool full = n == 10;
-        const int w = full ? kMaxWidth : 4 * (1 + rng.Next() % 40), h = full ? kMaxHeight : 1 + rng.Next() % 130;
+        const int w = full ? kMaxWidth : 4 * (1 + rng.Next() % 40),
+                  h = full ? kMaxHeight : 1 + rng.Next() % 130;
         test::FillDestination(state, w, h, rng);
         if (!full) std::memset(state.DestinationStore() + state.DestBytes(), 0x33, 999);
         state.SnapshotDestination();
@@ -41,7 +42,8 @@ TEST(RotateDestination, MatchesThePerPixelFormulaAndBlackensWhatNothingTurnsInto
         EXPECT_EQ(state.DestModified, 1);
         EXPECT_EQ(state.BrushingEnabled, 0);
         if (angle == 0) {
-            EXPECT_EQ(0, std::memcmp(state.DestinationStore(), state.RestoreStore(), state.DestBytes()));
+            EXPECT_EQ(
+                0, std::memcmp(state.DestinationStore(), state.RestoreStore(), state.DestBytes()));
         }
     }
 }
@@ -51,7 +53,8 @@ TEST(RotateDestination, QuarterTurnOfAWidePictureLeavesBandsAboveAndBelow) {
     WendralState state;
     Zone zone;
     test::FillDestination(state, 200, 40, rng);
-    for (std::size_t i = 0; i < state.DestBytes(); ++i) state.DestinationStore()[i] |= 1;  // no black pixel
+    for (std::size_t i = 0; i < state.DestBytes(); ++i)
+        state.DestinationStore()[i] |= 1;  // no black pixel
     state.SnapshotDestination();
     RotateDestination(state, zone, 90);
     EXPECT_NE(state.DestPixel(100, 20).g, 0);
@@ -84,7 +87,8 @@ TEST(RotateDestination, ScriptRotationSnapshotsFirstAndReportsTheRange) {
     WendralState state;
     Zone zone;
     test::FillDestination(state, 64, 48, rng);
-    const std::vector<std::uint8_t> before(state.DestinationStore(), state.DestinationStore() + state.DestBytes());
+    const std::vector<std::uint8_t> before(state.DestinationStore(),
+                                           state.DestinationStore() + state.DestBytes());
     Messages out;
     EXPECT_EQ(RotateCommand(state, zone, 0, out), ZoneOutcome::Redraw);
     EXPECT_TRUE(out.empty());

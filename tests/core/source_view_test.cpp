@@ -22,7 +22,9 @@ PicturePacket TestPicture(int w, int h, Random15* random = nullptr) {
         for (int x = 0; x < w; ++x) {
             for (int k = 0; k < 3; ++k)
                 row[3 * x + k] = random ? static_cast<std::uint8_t>(random->Next())
-                                        : static_cast<std::uint8_t>(k == 0 ? x : k == 1 ? y : x ^ y);
+                                        : static_cast<std::uint8_t>(k == 0   ? x
+                                                                    : k == 1 ? y
+                                                                             : x ^ y);
         }
     }
     return p;
@@ -40,7 +42,9 @@ Bgr At(const SourceView& v, int x, int y) {
 }
 
 Bgr PictureAt(const PicturePacket& p, int x, int y) {
-    const std::uint8_t* q = p.data() + 40 + RowStride24(p.Width()) * static_cast<std::size_t>(p.Height() - 1 - y) + 3 * x;
+    const std::uint8_t* q = p.data() + 40 +
+                            RowStride24(p.Width()) * static_cast<std::size_t>(p.Height() - 1 - y) +
+                            3 * x;
     return Bgr{q[0], q[1], q[2]};
 }
 
@@ -50,7 +54,8 @@ TEST(SourceView, ConstructedWhiteAtHundredPercent) {
     SourceView v;
     EXPECT_EQ(v.WidthScale, 100);
     EXPECT_EQ(v.HeightScale, 100);
-    EXPECT_TRUE(std::all_of(v.SourcePixels(), v.SourcePixels() + kStoreBytes, [](std::uint8_t b) { return b == 255; }));
+    EXPECT_TRUE(std::all_of(v.SourcePixels(), v.SourcePixels() + kStoreBytes,
+                            [](std::uint8_t b) { return b == 255; }));
 }
 
 TEST(SourceView, PictureSmallerThanWindowSitsTopLeftOnWhite) {
@@ -97,7 +102,8 @@ TEST(SourceView, ScaledColumnsUseTwoSeparateDivisions) {
     v.SetScales(50, 50);
     v.LayoutSourceView(false);
     v.RenderSourceView();
-    for (int c = 0; c < 50; ++c) EXPECT_EQ(At(v, c, 3), PictureAt(v.Document.packet, 2 * c, 6)) << c;
+    for (int c = 0; c < 50; ++c)
+        EXPECT_EQ(At(v, c, 3), PictureAt(v.Document.packet, 2 * c, 6)) << c;
 }
 
 TEST(SourceView, HugeWindowIsCutToTheGridAndWritesNothingBeyond) {
@@ -192,13 +198,15 @@ TEST(SourceView, RenderingMatchesTheReferenceByteForByte) {
                 const ScrollPoint range = v.ScrollRange();
                 for (int k = 0; k < 4; ++k) {
                     v.ScrollTo(random.Next() % (range.x + 1), random.Next() % (range.y + 1));
-                    for (std::size_t i = 0; i < kStoreBytes; i += 4099) v.SourcePixels()[i] = static_cast<std::uint8_t>(i);
+                    for (std::size_t i = 0; i < kStoreBytes; i += 4099)
+                        v.SourcePixels()[i] = static_cast<std::uint8_t>(i);
                     std::memcpy(expected.data(), v.SourcePixels(), kStoreBytes);
                     reference::Render(v, expected);
                     v.RenderSourceView();
                     ASSERT_EQ(std::memcmp(expected.data(), v.SourcePixels(), kStoreBytes), 0)
-                        << s[0] << "x" << s[1] << " at " << ws << "% x " << hs << "% in " << cw << "x" << ch
-                        << " scrolled " << v.ScrollPosition().x << "," << v.ScrollPosition().y;
+                        << s[0] << "x" << s[1] << " at " << ws << "% x " << hs << "% in " << cw
+                        << "x" << ch << " scrolled " << v.ScrollPosition().x << ","
+                        << v.ScrollPosition().y;
                     ++cases;
                 }
             }

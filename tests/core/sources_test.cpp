@@ -56,9 +56,11 @@ struct Engine {
     Zone zone;
     DistortionEngine engine;
     FakeFiles files;
-    std::unique_ptr<SourceView> views[2] = {std::make_unique<SourceView>(), std::make_unique<SourceView>()};
+    std::unique_ptr<SourceView> views[2] = {std::make_unique<SourceView>(),
+                                            std::make_unique<SourceView>()};
 
-    SourceOutcome Open(int slot, int pw, int ph, int cw, int ch, const std::string& path = "/pics/cat.bmp") {
+    SourceOutcome Open(int slot, int pw, int ph, int cw, int ch,
+                       const std::string& path = "/pics/cat.bmp") {
         files.w = pw;
         files.h = ph;
         views[slot]->SetClientSize(cw, ch);
@@ -99,7 +101,8 @@ TEST(RebuildDestination, OneSourceCopiesTheWindowWithTheSizeRule) {
     f.Open(0, 2047, 10, 2047, 10);
     EXPECT_EQ(f.state.DestWidth, 2048);
     EXPECT_EQ(f.state.DestPixel(2047, 3), (Bgr{255, 255, 255}));
-    EXPECT_EQ(f.state.DestPixel(2046, 3), (Bgr{static_cast<std::uint8_t>(2046), 3, static_cast<std::uint8_t>(2046 * 7 + 3)}));
+    EXPECT_EQ(f.state.DestPixel(2046, 3),
+              (Bgr{static_cast<std::uint8_t>(2046), 3, static_cast<std::uint8_t>(2046 * 7 + 3)}));
 
     // A window one or two pixels wide leaves the destination empty.
     ResizeSource(f.state, f.zone, 1, 2, 10);
@@ -111,7 +114,8 @@ TEST(RebuildDestination, SmallPictureGivesWhiteMargins) {
     Engine e;
     e.Open(0, 300, 200, 500, 400);
     EXPECT_EQ(e.state.DestWidth, 500);
-    EXPECT_EQ(e.state.DestPixel(299, 199), (Bgr{43, 199, static_cast<std::uint8_t>(299 * 7 + 199)}));
+    EXPECT_EQ(e.state.DestPixel(299, 199),
+              (Bgr{43, 199, static_cast<std::uint8_t>(299 * 7 + 199)}));
     EXPECT_EQ(e.state.DestPixel(300, 10), (Bgr{255, 255, 255}));
     EXPECT_EQ(e.state.DestPixel(10, 200), (Bgr{255, 255, 255}));
 }
@@ -230,8 +234,9 @@ TEST(SourceCommands, FitJustifyEmptyAndReload) {
     EXPECT_EQ(v.HeightScale, 96);
     EXPECT_EQ(v.ScrollPosition(), (ScrollPoint{640, 480}));
     // The scaled picture fills the window: its last pixel samples picture (998, 498).
-    EXPECT_EQ(e.state.DestPixel(639, 479), (Bgr{static_cast<std::uint8_t>(998), static_cast<std::uint8_t>(498),
-                                                static_cast<std::uint8_t>(998 * 7 + 498)}));
+    EXPECT_EQ(e.state.DestPixel(639, 479),
+              (Bgr{static_cast<std::uint8_t>(998), static_cast<std::uint8_t>(498),
+                   static_cast<std::uint8_t>(998 * 7 + 498)}));
 
     ScrollSourceTo(e.state, e.zone, 1, 700, 500);
     EXPECT_EQ(v.LastScrollPosition, (ScrollPoint{700, 500}));
@@ -308,7 +313,8 @@ TEST(SourceCommands, NewSourceIsWhiteAtTheDestinationSize) {
     EXPECT_EQ(p.Width(), 64);
     EXPECT_EQ(p.Height(), 48);
     EXPECT_EQ(p.ImageSize(), 64u * 48 * 3);
-    EXPECT_TRUE(std::all_of(p.data() + 40, p.data() + p.size(), [](std::uint8_t b) { return b == 255; }));
+    EXPECT_TRUE(
+        std::all_of(p.data() + 40, p.data() + p.size(), [](std::uint8_t b) { return b == 255; }));
     EXPECT_EQ(f.state.SourceViews[1]->Document.SourcePath, "/pics/cat.bmp");
 }
 
@@ -338,7 +344,8 @@ TEST(SourceTitles, FollowTheNamingRules) {
     loaded.PictureWidth = 5;
     EXPECT_EQ(InitialSourceTitle(1, loaded, "dog.jpg"), "Source 1        dog.jpg");
     EXPECT_EQ(InitialSourceTitle(1, loaded, "Source 1        dog.jpg"), "Source 1        ");
-    EXPECT_EQ(RenumberedSourceTitle("Source 2        dog.jpg"), "Source1        it was Source 2        dog.jpg");
+    EXPECT_EQ(RenumberedSourceTitle("Source 2        dog.jpg"),
+              "Source1        it was Source 2        dog.jpg");
     EXPECT_EQ(DisplayName("/a/b/c.png"), "c.png");
     EXPECT_EQ(DisplayName("c.png"), "c.png");
 }

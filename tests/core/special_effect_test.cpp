@@ -65,13 +65,15 @@ TEST(SpecialEffect, ZeroParametersCopyButStillDrawTwicePerPixel) {
 // picture, so the row streak counter runs past its length there and only the first row that
 // reaches the picture sets it back. The pictures are tall enough to be cut into row bands.
 TEST(SpecialEffect, RowsThatMissThePictureKeepTheRowCounterRunning) {
-    const SpecialEffectParams cases[] = {{0, 0, 7, 2, 0}, {0, 0, 7, 31, 0}, {5, 3, 7, 40, 0}, {0, 0, 4, 0, 1}};
+    const SpecialEffectParams cases[] = {
+        {0, 0, 7, 2, 0}, {0, 0, 7, 31, 0}, {5, 3, 7, 40, 0}, {0, 0, 4, 0, 1}};
     for (const SpecialEffectParams& p : cases) {
         SCOPED_TRACE(p.StreakRun);
         static WendralState fast, slow;
         for (WendralState* s : {&fast, &slow}) {
             reference::FillRandom(*s, 300, 400, 12);
-            for (int y = 0; y < 45; ++y) std::memset(s->DestinationStore() + s->DestOffset(0, y), 0, 900);
+            for (int y = 0; y < 45; ++y)
+                std::memset(s->DestinationStore() + s->DestOffset(0, y), 0, 900);
             s->SnapshotDestination();
         }
         SpecialEffect(fast, p);

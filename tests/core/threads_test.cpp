@@ -15,8 +15,8 @@
 #include "core/special_effect.h"
 #include "core/tonal_effects.h"
 #include "core/tone_curve.h"
-#include "reference/effects.h"
 #include "merge_test_support.h"
+#include "reference/effects.h"
 
 namespace wendral {
 namespace {
@@ -51,8 +51,9 @@ std::vector<Operation> WholePictureOperations() {
                        [degrees](WendralState& s, Zone& z) { RotateDestination(s, z, degrees); }});
     // All five at once; the streak counters alone; and drops so large that whole rows at the
     // top miss the picture, which carries the row counter past its run.
-    for (const SpecialEffectParams& p : {SpecialEffectParams{9, 5, 3, 7, 4}, SpecialEffectParams{0, 0, 0, 31, 0},
-                                         SpecialEffectParams{0, 0, 7, 2, 0}})
+    for (const SpecialEffectParams& p :
+         {SpecialEffectParams{9, 5, 3, 7, 4}, SpecialEffectParams{0, 0, 0, 31, 0},
+          SpecialEffectParams{0, 0, 7, 2, 0}})
         ops.push_back({"special " + std::to_string(p.OrDrop) + "," + std::to_string(p.StreakRun),
                        [p](WendralState& s, Zone&) { SpecialEffect(s, p); }});
     for (const MergeRule& rule : kMergeRules)
@@ -87,13 +88,16 @@ TEST(Threads, EveryWholePictureOperationGivesTheBytesOfOneThread) {
     static WendralState one, all;
     for (const Operation& op : WholePictureOperations()) {
         for (const auto& size : sizes) {
-            SCOPED_TRACE(op.name + " at " + std::to_string(size[0]) + " x " + std::to_string(size[1]));
+            SCOPED_TRACE(op.name + " at " + std::to_string(size[0]) + " x " +
+                         std::to_string(size[1]));
             WendralState* states[] = {&one, &all};
             for (WendralState* s : states) {
-                reference::FillRandom(*s, size[0], size[1], static_cast<std::uint32_t>(size[0] + size[1]));
+                reference::FillRandom(*s, size[0], size[1],
+                                      static_cast<std::uint32_t>(size[0] + size[1]));
                 // The drops above need dark rows at the top to miss the picture there.
                 for (int y = 0; y < 40; ++y)
-                    std::memset(s->DestinationStore() + s->DestOffset(0, y), 0, 3 * static_cast<std::size_t>(size[0]));
+                    std::memset(s->DestinationStore() + s->DestOffset(0, y), 0,
+                                3 * static_cast<std::size_t>(size[0]));
                 s->SnapshotDestination();
                 s->Random.SetState(12345);
                 s->DestModified = 0;

@@ -142,8 +142,14 @@ TEST(PencilDraw, MatchesTheFormulaOnEveryShapeOfPicture) {
         Fill fill;
     } cases[] = {
         {kMaxWidth, kMaxHeight, Noise},  // the whole grid, where the store ends with the picture
-        {333, 77, Ramps}, {77, 333, Ramps}, {2, 300, Patches}, {300, 2, Patches},
-        {1, 400, Noise},  {400, 1, Noise},  {3, 7, Ramps},     {257, 255, Patches},
+        {333, 77, Ramps},
+        {77, 333, Ramps},
+        {2, 300, Patches},
+        {300, 2, Patches},
+        {1, 400, Noise},
+        {400, 1, Noise},
+        {3, 7, Ramps},
+        {257, 255, Patches},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " fill " +

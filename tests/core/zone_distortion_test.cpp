@@ -52,8 +52,8 @@ void ExpectSamePresses(DistortionEngine& engine, const Family& f, int width, int
         ASSERT_EQ(zf.ImplodeLevel, zs.ImplodeLevel);
         ASSERT_EQ(zf.ColourLevel, zs.ColourLevel);
         ASSERT_TRUE(reference::SameStores(fast, slow))
-            << f.name << " " << width << "x" << height << " zone (" << zone.x1 << "," << zone.y1 << ")-(" << zone.x2
-            << "," << zone.y2 << ") press " << i;
+            << f.name << " " << width << "x" << height << " zone (" << zone.x1 << "," << zone.y1
+            << ")-(" << zone.x2 << "," << zone.y2 << ") press " << i;
     }
 }
 
@@ -153,10 +153,11 @@ TEST(ZoneDistortion, InterleavedPicturesWithOneZoneStayExact) {
 // A zone kept from a larger picture: its geometry stays, its work is cut to the picture, and
 // nothing past the picture's bytes in either store changes.
 TEST(ZoneDistortion, StaleZoneLargerThanThePictureStaysInsideIt) {
-    const Zone zones[] = {{.x1 = -50, .y1 = -20, .x2 = 100, .y2 = 90},
-                          {.x1 = 2040, .y1 = 1500, .x2 = 10, .y2 = 4},
-                          {.x1 = 30, .y1 = 1, .x2 = 3000, .y2 = 2000},
-                          {.x1 = 5, .y1 = -100, .x2 = 35, .y2 = 20}};  // the centre above the picture
+    const Zone zones[] = {
+        {.x1 = -50, .y1 = -20, .x2 = 100, .y2 = 90},
+        {.x1 = 2040, .y1 = 1500, .x2 = 10, .y2 = 4},
+        {.x1 = 30, .y1 = 1, .x2 = 3000, .y2 = 2000},
+        {.x1 = 5, .y1 = -100, .x2 = 35, .y2 = 20}};  // the centre above the picture
     DistortionEngine engine;
     for (const Family& f : kFamilies)
         for (const Zone& z : zones)
@@ -186,13 +187,15 @@ TEST(ZoneDistortion, OppositePressesGiveBackTheBasePictureExactly) {
             const int width = 4 * std::uniform_int_distribution<int>(1, 50)(rng);
             const int height = std::uniform_int_distribution<int>(2, 150)(rng);
             reference::RandomPicture(s, width, height, rng);
-            std::vector<std::uint8_t> base(s.DestinationStore(), s.DestinationStore() + s.DestBytes());
+            std::vector<std::uint8_t> base(s.DestinationStore(),
+                                           s.DestinationStore() + s.DestBytes());
             Zone z = RandomZone(rng, width, height);
             const int dir = trial % 2 ? 1 : -1;
             const int n = 1 + trial % 6;
             for (int i = 0; i < n; ++i) f.Fast(engine, s, z, dir);
             for (int i = 0; i < n; ++i) f.Fast(engine, s, z, -dir);
-            ASSERT_EQ(std::memcmp(s.DestinationStore(), base.data(), base.size()), 0) << f.name << " " << trial;
+            ASSERT_EQ(std::memcmp(s.DestinationStore(), base.data(), base.size()), 0)
+                << f.name << " " << trial;
         }
     }
 }
@@ -203,15 +206,18 @@ TEST(ZoneDistortion, PixelsOfTheReferenceColourNeverChange) {
     reference::RandomPicture(s, 80, 60, rng);
     s.ReferenceColour = Bgr{10, 200, 99};
     for (int y = 0; y < 60; y += 3)
-        for (int x = y % 5; x < 80; x += 4) std::memcpy(s.DestinationStore() + s.DestOffset(x, y), &s.ReferenceColour, 3);
-    const std::vector<std::uint8_t> before(s.DestinationStore(), s.DestinationStore() + s.DestBytes());
+        for (int x = y % 5; x < 80; x += 4)
+            std::memcpy(s.DestinationStore() + s.DestOffset(x, y), &s.ReferenceColour, 3);
+    const std::vector<std::uint8_t> before(s.DestinationStore(),
+                                           s.DestinationStore() + s.DestBytes());
     Zone z{.x1 = 79, .y1 = 0, .x2 = 0, .y2 = 59};
     DistortionEngine engine;
     for (int step : {1, 1, 1, 1, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}) {
         kPull.Fast(engine, s, z, step);
         for (int y = 0; y < 60; y += 3)
             for (int x = y % 5; x < 80; x += 4)
-                ASSERT_EQ(s.DestPixel(x, y), s.ReferenceColour) << x << "," << y << " level " << z.ColourLevel;
+                ASSERT_EQ(s.DestPixel(x, y), s.ReferenceColour)
+                    << x << "," << y << " level " << z.ColourLevel;
     }
     // Diverge pushed the other pixels of the ellipse somewhere.
     EXPECT_NE(std::memcmp(s.DestinationStore(), before.data(), before.size()), 0);
@@ -253,7 +259,8 @@ TEST(ZoneDistortion, WithoutAZoneTheQuestionIsAskedAndNoPixelChanges) {
     static WendralState s;
     std::mt19937 rng(8);
     reference::RandomPicture(s, 32, 20, rng);
-    const std::vector<std::uint8_t> before(s.DestinationStore(), s.DestinationStore() + s.DestBytes());
+    const std::vector<std::uint8_t> before(s.DestinationStore(),
+                                           s.DestinationStore() + s.DestBytes());
     Zone z{.x1 = 3, .y1 = 7, .x2 = 30, .y2 = 7};
     z.TwistLevel = 2.0;
     z.HorizontalNudgeLevel = 3;

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every reader downstream relies on the packet holding all the rows its header promises.
     const wendral::PicturePacket& p = doc.packet;
     const auto layout = wendral::DescribePacket(p);
-    if (!layout || p.BitsPerPixel() != 24 || p.Height() <= 0 || layout->pixelOffset + layout->pixelBytes > p.size())
+    if (!layout || p.BitsPerPixel() != 24 || p.Height() <= 0 ||
+        layout->pixelOffset + layout->pixelBytes > p.size())
         std::abort();
     return 0;
 }

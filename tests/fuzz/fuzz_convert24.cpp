@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const auto layout = wendral::DescribePacket(doc.packet);
-    if (!layout || layout->bits != 24 || layout->topDown || layout->pixelOffset + layout->pixelBytes > doc.packet.size() ||
+    if (!layout || layout->bits != 24 || layout->topDown ||
+        layout->pixelOffset + layout->pixelBytes > doc.packet.size() ||
         doc.PictureWidth != layout->width || doc.PictureHeight != layout->height)
         std::abort();
     return 0;

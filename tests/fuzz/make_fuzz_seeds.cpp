@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         fs::create_directories(dir);
         for (auto& [name, bytes] : maker()) {
             std::ofstream(dir / name, std::ios::binary)
-                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+                .write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<std::streamsize>(bytes.size()));
             ++count;
         }
     }

@@ -15,7 +15,8 @@ std::vector<std::pair<std::string, Bytes>> BmpFiles() {
     auto add = [&](std::string name, testfiles::BmpFields s) {
         const std::size_t rowBytes = *PaddedRowBytes(static_cast<std::uint64_t>(s.width), s.bits);
         const int rows = s.height < 0 ? -s.height : s.height;
-        s.rows = testfiles::MakeRows(rows, rowBytes, [](int r, std::size_t i) { return r * 37 + i * 11; });
+        s.rows = testfiles::MakeRows(rows, rowBytes,
+                                     [](int r, std::size_t i) { return r * 37 + i * 11; });
         files.emplace_back(std::move(name), testfiles::MakeBmp(s));
     };
     for (std::uint32_t header : {12u, 40u, 108u, 124u}) {
@@ -23,7 +24,8 @@ std::vector<std::pair<std::string, Bytes>> BmpFiles() {
             testfiles::BmpFields s = testfiles::Bmp(5, 3, bits, header);
             if (bits <= 8)
                 for (int i = 0; i < (1 << bits); ++i)
-                    s.palette.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(3 * i), 9});
+                    s.palette.push_back(
+                        {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(3 * i), 9});
             add("h" + std::to_string(header) + "_" + std::to_string(bits) + ".bmp", s);
             if (header == 12) continue;
             s.height = -3;
@@ -48,14 +50,16 @@ const SeedRegistrar bmpSeeds("fuzz_bmp", [] { return BmpFiles(); });
 
 const SeedRegistrar packetSeeds("fuzz_convert24", [] {
     std::vector<Seed> packets;
-    for (auto& [name, file] : BmpFiles()) packets.emplace_back(name + ".dib", Bytes(file.begin() + 14, file.end()));
+    for (auto& [name, file] : BmpFiles())
+        packets.emplace_back(name + ".dib", Bytes(file.begin() + 14, file.end()));
     return packets;
 });
 
 const SeedRegistrar jpegSeeds("fuzz_jpeg", [] {
     std::vector<Seed> files;
     auto add = [&](const std::string& name, testfiles::JpegOptions s) {
-        files.emplace_back(name, testfiles::EncodeTestJpeg(s, testfiles::TestPixels(s.width, s.height, s.components)));
+        files.emplace_back(name, testfiles::EncodeTestJpeg(
+                                     s, testfiles::TestPixels(s.width, s.height, s.components)));
     };
     testfiles::JpegOptions s;
     s.width = 19;

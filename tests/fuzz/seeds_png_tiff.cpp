@@ -25,7 +25,8 @@ std::vector<Seed> Encoded(const char* extension, Encode encode) {
     for (const auto& s : sizes) {
         std::vector<std::uint8_t> bytes;
         if (encode(Pattern(s[0], s[1]), bytes).empty())
-            seeds.emplace_back("ours_" + std::to_string(s[0]) + "x" + std::to_string(s[1]) + extension, bytes);
+            seeds.emplace_back(
+                "ours_" + std::to_string(s[0]) + "x" + std::to_string(s[1]) + extension, bytes);
     }
     return seeds;
 }
@@ -43,7 +44,8 @@ void PutBig32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
 }
 
-void AddChunk(std::vector<std::uint8_t>& png, const char* type, const std::vector<std::uint8_t>& data) {
+void AddChunk(std::vector<std::uint8_t>& png, const char* type,
+              const std::vector<std::uint8_t>& data) {
     PutBig32(png, static_cast<std::uint32_t>(data.size()));
     const std::size_t from = png.size();
     png.insert(png.end(), type, type + 4);
@@ -67,9 +69,11 @@ std::vector<std::uint8_t> StoredZlib(const std::vector<std::uint8_t>& raw) {
     return z;
 }
 
-std::vector<std::uint8_t> HandMadePng(std::uint32_t w, std::uint32_t h, std::uint8_t depth, std::uint8_t colourType,
-                                      std::uint8_t interlace, const std::vector<std::pair<const char*, std::vector<std::uint8_t>>>& extra,
-                                      const std::vector<std::uint8_t>& raw) {
+std::vector<std::uint8_t> HandMadePng(
+    std::uint32_t w, std::uint32_t h, std::uint8_t depth, std::uint8_t colourType,
+    std::uint8_t interlace,
+    const std::vector<std::pair<const char*, std::vector<std::uint8_t>>>& extra,
+    const std::vector<std::uint8_t>& raw) {
     std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<std::uint8_t> ihdr;
     PutBig32(ihdr, w);
@@ -86,8 +90,9 @@ std::vector<std::uint8_t> HandMadePng(std::uint32_t w, std::uint32_t h, std::uin
 std::vector<std::uint8_t> GreyTiff() {
     std::vector<std::uint8_t> f = {'I', 'I', 42, 0, 20, 0, 0, 0};
     for (int i = 0; i < 12; ++i) f.push_back(static_cast<std::uint8_t>(i * 21));
-    const std::uint16_t tags[][3] = {{256, 4, 4}, {257, 4, 3}, {258, 3, 8}, {259, 3, 1},  {262, 3, 1},
-                                     {273, 4, 8}, {277, 3, 1}, {278, 4, 3}, {279, 4, 12}};
+    const std::uint16_t tags[][3] = {{256, 4, 4}, {257, 4, 3}, {258, 3, 8},
+                                     {259, 3, 1}, {262, 3, 1}, {273, 4, 8},
+                                     {277, 3, 1}, {278, 4, 3}, {279, 4, 12}};
     auto put = [&f](std::uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) f.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     };
@@ -109,7 +114,8 @@ static const SeedRegistrar kPngSeeds("fuzz_png", [] {
     seeds.emplace_back("palette_1bit_trns.png",
                        HandMadePng(2, 2, 1, 3, 0, {{"PLTE", {255, 0, 0, 0, 0, 255}}, {"tRNS", {0}}},
                                    {0, 0x80, 0, 0x40}));
-    seeds.emplace_back("grey_alpha_16bit_interlaced.png", HandMadePng(1, 1, 16, 4, 1, {}, {0, 1, 2, 3, 4}));
+    seeds.emplace_back("grey_alpha_16bit_interlaced.png",
+                       HandMadePng(1, 1, 16, 4, 1, {}, {0, 1, 2, 3, 4}));
     seeds.emplace_back("rgba.png", HandMadePng(2, 1, 8, 6, 0, {}, {0, 1, 2, 3, 4, 5, 6, 7, 8}));
     seeds.emplace_back("grey_2bit.png", HandMadePng(3, 2, 2, 0, 0, {}, {0, 0x1B, 0, 0xE4}));
     return seeds;

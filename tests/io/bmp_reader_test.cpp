@@ -54,7 +54,8 @@ void ExpectNormalPacket(const Loaded& l, int width, int height) {
 }
 
 std::array<std::uint8_t, 3> Colour(int i) {
-    return {static_cast<std::uint8_t>(i * 7), static_cast<std::uint8_t>(i * 13 + 1), static_cast<std::uint8_t>(255 - i)};
+    return {static_cast<std::uint8_t>(i * 7), static_cast<std::uint8_t>(i * 13 + 1),
+            static_cast<std::uint8_t>(255 - i)};
 }
 
 TEST(BmpReader, PaletteDepthsExpandThroughTheirColourTable) {
@@ -64,10 +65,11 @@ TEST(BmpReader, PaletteDepthsExpandThroughTheirColourTable) {
         int width;
         std::uint32_t coloursUsed;
     };
-    const Case cases[] = {{40, 8, 3, 0}, {40, 8, 5, 5}, {40, 4, 16, 0}, {40, 4, 17, 0},
+    const Case cases[] = {{40, 8, 3, 0},  {40, 8, 5, 5}, {40, 4, 16, 0}, {40, 4, 17, 0},
                           {40, 4, 17, 3}, {12, 8, 3, 0}, {12, 4, 17, 0}, {124, 8, 6, 0}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.header << "-byte header, " << c.bits << " bits, width " << c.width);
+        SCOPED_TRACE(::testing::Message()
+                     << c.header << "-byte header, " << c.bits << " bits, width " << c.width);
         const int height = 2;
         const int entries = c.coloursUsed ? static_cast<int>(c.coloursUsed) : 1 << c.bits;
         auto index = [&](int r, int x) { return (x * 3 + r * 5) % entries; };
@@ -87,7 +89,8 @@ TEST(BmpReader, PaletteDepthsExpandThroughTheirColourTable) {
                 const auto e = Colour(index(r, x));
                 ASSERT_EQ(At(l.doc.packet, x, r), (Bgr{e[0], e[1], e[2]})) << x << "," << r;
             }
-        for (std::size_t pad = 3 * c.width; pad < RowStride24(c.width); ++pad) EXPECT_EQ(l.doc.packet.data()[40 + pad], 0);
+        for (std::size_t pad = 3 * c.width; pad < RowStride24(c.width); ++pad)
+            EXPECT_EQ(l.doc.packet.data()[40 + pad], 0);
     }
 }
 
@@ -105,7 +108,8 @@ TEST(BmpReader, TrueColourPicturesAreKeptOrRepackedWithMasksSkippedOnlyAfterA40B
     const std::vector<std::uint32_t> masks = {0xFF0000, 0xFF00, 0xFF};
     for (std::uint32_t header : {40u, 108u, 124u}) {
         for (std::uint32_t compression : {0u, 3u}) {
-            SCOPED_TRACE(::testing::Message() << header << "-byte header, compression " << compression);
+            SCOPED_TRACE(::testing::Message()
+                         << header << "-byte header, compression " << compression);
             BmpFields s = Bmp(w, h, 32, header, compression);
             if (compression == 3) s.masks = masks;
             s.rows = MakeRows(h, 4 * w, [](int r, std::size_t i) { return 100 + r * 40 + i; });
@@ -129,11 +133,14 @@ TEST(BmpReader, TopDownFilesGiveTheSameBottomUpPacket) {
             for (int i = 0; i < 256; ++i) up.palette.push_back(Colour(i));
         const std::size_t rowBytes = *PaddedRowBytes(w, bits);
         // Padding bytes stay zero: a kept packet keeps the file's, a repacked one has zeros.
-        up.rows = MakeRows(h, rowBytes, [&](int r, std::size_t i) { return i < w * bits / 8u ? r * 31 + i * 3 : 0; });
+        up.rows = MakeRows(h, rowBytes, [&](int r, std::size_t i) {
+            return i < w * bits / 8u ? r * 31 + i * 3 : 0;
+        });
         BmpFields down = up;
         down.height = -h;
         for (int r = 0; r < h; ++r)
-            std::copy_n(up.rows.begin() + r * rowBytes, rowBytes, down.rows.begin() + (h - 1 - r) * rowBytes);
+            std::copy_n(up.rows.begin() + r * rowBytes, rowBytes,
+                        down.rows.begin() + (h - 1 - r) * rowBytes);
         const Loaded a = Load(MakeBmp(up));
         const Loaded b = Load(MakeBmp(down));
         ExpectNormalPacket(b, w, h);
@@ -204,7 +211,8 @@ TEST(BmpReader, BadFilesFailWithTheirMessagesAndLeaveNoPacket) {
     };
     std::vector<Case> cases;
     for (std::size_t length = 0; length < good.size(); ++length)
-        cases.push_back({"truncated to " + std::to_string(length), Bytes(good.begin(), good.begin() + length), false});
+        cases.push_back({"truncated to " + std::to_string(length),
+                         Bytes(good.begin(), good.begin() + length), false});
     auto variant = [&](const std::string& name, auto change, bool unsupported = false) {
         BmpFields s = base;
         change(s);
@@ -217,7 +225,8 @@ TEST(BmpReader, BadFilesFailWithTheirMessagesAndLeaveNoPacket) {
     };
     patched("magic BA", 1, 'A', 1);
     patched("magic MB", 0, 'M' | 'B' << 8, 2);
-    for (std::uint32_t hs : {0u, 11u, 39u, 0xFFFFFFFFu}) patched("header size " + std::to_string(hs), 14, hs, 4);
+    for (std::uint32_t hs : {0u, 11u, 39u, 0xFFFFFFFFu})
+        patched("header size " + std::to_string(hs), 14, hs, 4);
     patched("zero height", 22, 0, 4);
     patched("INT_MIN height", 22, 0x80000000u, 4);
     patched("zero width", 18, 0, 4);
@@ -248,18 +257,29 @@ TEST(BmpReader, BadFilesFailWithTheirMessagesAndLeaveNoPacket) {
         s.rows.resize(4);
     });
     for (std::uint16_t bits : {1, 2, 16, 64})
-        variant(std::to_string(bits) + "-bit", [bits](BmpFields& s) {
-            s.bits = bits;
-            s.rows.resize(*PaddedRowBytes(5, bits) * 4);
-        }, true);
-    variant("run-length 8-bit", [](BmpFields& s) { s.compression = 1; }, true);
-    variant("run-length 4-bit", [](BmpFields& s) { s.bits = 4; s.compression = 2; }, true);
+        variant(
+            std::to_string(bits) + "-bit",
+            [bits](BmpFields& s) {
+                s.bits = bits;
+                s.rows.resize(*PaddedRowBytes(5, bits) * 4);
+            },
+            true);
+    variant(
+        "run-length 8-bit", [](BmpFields& s) { s.compression = 1; }, true);
+    variant(
+        "run-length 4-bit",
+        [](BmpFields& s) {
+            s.bits = 4;
+            s.compression = 2;
+        },
+        true);
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Loaded l = Load(c.file);
         EXPECT_FALSE(l.ok);
-        const Messages expected = c.unsupported ? Messages{kUnsupportedBitmap, kCantLoadFile} : Messages{kCantLoadFile};
+        const Messages expected =
+            c.unsupported ? Messages{kUnsupportedBitmap, kCantLoadFile} : Messages{kCantLoadFile};
         EXPECT_EQ(l.messages, expected);
         EXPECT_TRUE(l.doc.packet.empty());
         EXPECT_EQ(l.doc.PictureWidth, 9);
@@ -280,7 +300,8 @@ TEST(BmpReader, OddButReadableFilesGiveWhatTheirBytesSay) {
         ExpectNormalPacket(l, 4, 1);
         EXPECT_EQ(At(l.doc.packet, 0, 0), (Bgr{Colour(1)[0], Colour(1)[1], Colour(1)[2]}));
         EXPECT_EQ(At(l.doc.packet, 1, 0), (Bgr{Colour(2)[0], Colour(2)[1], Colour(2)[2]}));
-        EXPECT_EQ(At(l.doc.packet, 3, 0), (s == &shortTable ? Bgr{} : Bgr{Colour(0)[0], Colour(0)[1], Colour(0)[2]}));
+        EXPECT_EQ(At(l.doc.packet, 3, 0),
+                  (s == &shortTable ? Bgr{} : Bgr{Colour(0)[0], Colour(0)[1], Colour(0)[2]}));
     }
 }
 
@@ -441,27 +462,35 @@ TEST(BmpClipboardForm, APacketTravelsAsAFileWhoseBodyIsThePacketByteForByte) {
 }
 
 TEST(BmpReader, FilesWrittenByOtherProgramsReadPixelForPixel) {
-    if (!testfiles::HaveConvert() || !testfiles::HavePillow()) GTEST_SKIP() << "needs ImageMagick and Pillow";
+    if (!testfiles::HaveConvert() || !testfiles::HavePillow())
+        GTEST_SKIP() << "needs ImageMagick and Pillow";
     testfiles::TempDir dir;
     const int w = 37, h = 23;
     testfiles::WritePpm(dir / "in.ppm", {w, h, testfiles::TestPixels(w, h, 3)});
     const std::string in = dir / "in.ppm";
     std::vector<std::pair<std::string, std::string>> makers;
     const std::pair<const char*, const char*> magick[] = {
-        {"im24.bmp", "BMP3:"},          {"im8.bmp", "-type Palette -compress none BMP3:"},
-        {"imv5.bmp", "BMP:"},           {"im4.bmp", "-colors 16 -type Palette -compress none BMP3:"},
-        {"imcore4.bmp", "-colors 16 BMP2:"}, {"imcore8.bmp", "-type Palette BMP2:"},
-        {"imalpha.bmp", "-alpha on -channel A -fx 0.5 BMP:"}};  // 32-bit bit fields in a 124-byte header
-    for (auto [name, args] : magick) makers.emplace_back(name, "convert " + in + " " + args + dir / name);
+        {"im24.bmp", "BMP3:"},
+        {"im8.bmp", "-type Palette -compress none BMP3:"},
+        {"imv5.bmp", "BMP:"},
+        {"im4.bmp", "-colors 16 -type Palette -compress none BMP3:"},
+        {"imcore4.bmp", "-colors 16 BMP2:"},
+        {"imcore8.bmp", "-type Palette BMP2:"},
+        {"imalpha.bmp",
+         "-alpha on -channel A -fx 0.5 BMP:"}};  // 32-bit bit fields in a 124-byte header
+    for (auto [name, args] : magick)
+        makers.emplace_back(name, "convert " + in + " " + args + dir / name);
     for (const char* mode : {"RGB", "P", "RGBA", "L"}) {
         const std::string name = std::string("pil") + mode + ".bmp";
-        makers.emplace_back(name, std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" + in +
+        makers.emplace_back(name, std::string(testfiles::kPillow) +
+                                      " -c \"from PIL import Image; Image.open('" + in +
                                       "').convert('" + mode + "').save('" + dir / name + "')\"");
     }
     for (const auto& [name, command] : makers) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(testfiles::Run(command)) << command;
-        ASSERT_TRUE(testfiles::Run("convert " + dir / name + " -depth 8 ppm:" + dir / (name + ".ppm")));
+        ASSERT_TRUE(
+            testfiles::Run("convert " + dir / name + " -depth 8 ppm:" + dir / (name + ".ppm")));
         const testfiles::Ppm ref = testfiles::ReadPpm(dir / (name + ".ppm"));
         const Loaded l = Load(testfiles::ReadFile(dir / name));
         ASSERT_TRUE(l.ok);  // 24-bit files are kept with their own header

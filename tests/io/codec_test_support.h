@@ -22,13 +22,17 @@ struct Rgb {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> bytes;  // top-down rows, red, green, blue, no padding
-    std::uint8_t* At(int x, int y) { return bytes.data() + 3 * (static_cast<std::size_t>(y) * width + x); }
+    std::uint8_t* At(int x, int y) {
+        return bytes.data() + 3 * (static_cast<std::size_t>(y) * width + x);
+    }
 };
 
 inline constexpr const char* kPython = "/usr/bin/python3";
 inline constexpr const char* kConvert = "/usr/bin/convert";
 
-inline bool HaveProgram(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+inline bool HaveProgram(const std::string& path) {
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 inline bool HavePillow() {
     static const bool have = HaveProgram(kPython) &&
@@ -36,12 +40,15 @@ inline bool HavePillow() {
     return have;
 }
 
-inline int RunQuietly(const std::string& command) { return std::system(("( " + command + " ) >/dev/null 2>&1").c_str()); }
+inline int RunQuietly(const std::string& command) {
+    return std::system(("( " + command + " ) >/dev/null 2>&1").c_str());
+}
 
 class ScratchFolder {
-public:
+  public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wendral-codec-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "wendral-codec-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~ScratchFolder() {
@@ -50,7 +57,7 @@ public:
     }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -61,7 +68,8 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 // Grey pictures (every pixel with r = g = b) are written as PGM so the tools keep them grey.
@@ -82,7 +90,8 @@ inline Rgb ReadPnm(const std::vector<std::uint8_t>& file) {
     in >> magic >> picture.width >> picture.height >> maxval;
     in.get();
     const bool grey = magic == "P5";
-    if ((magic != "P6" && !grey) || maxval != 255 || picture.width <= 0 || picture.height <= 0) return {};
+    if ((magic != "P6" && !grey) || maxval != 255 || picture.width <= 0 || picture.height <= 0)
+        return {};
     const std::size_t start = static_cast<std::size_t>(in.tellg());
     const std::size_t pixels = static_cast<std::size_t>(picture.width) * picture.height;
     if (file.size() < start + pixels * (grey ? 1 : 3)) return {};
@@ -94,12 +103,13 @@ inline Rgb ReadPnm(const std::vector<std::uint8_t>& file) {
 
 // What Pillow says the pixels of a file are, alpha dropped, optionally after applying the
 // file's orientation tag.
-inline Rgb PillowPixels(const std::string& file, const std::string& scratchPpm, bool applyOrientation = false) {
-    const std::string command = std::string(kPython) +
-                                " -c \"import sys; from PIL import Image, ImageOps; im = Image.open(sys.argv[1]); " +
-                                (applyOrientation ? "im = ImageOps.exif_transpose(im); " : "") +
-                                "im.convert('RGBA').convert('RGB').save(sys.argv[2])\" '" + file + "' '" + scratchPpm +
-                                "'";
+inline Rgb PillowPixels(const std::string& file, const std::string& scratchPpm,
+                        bool applyOrientation = false) {
+    const std::string command =
+        std::string(kPython) +
+        " -c \"import sys; from PIL import Image, ImageOps; im = Image.open(sys.argv[1]); " +
+        (applyOrientation ? "im = ImageOps.exif_transpose(im); " : "") +
+        "im.convert('RGBA').convert('RGB').save(sys.argv[2])\" '" + file + "' '" + scratchPpm + "'";
     if (RunQuietly(command) != 0) return {};
     return ReadPnm(ReadBytes(scratchPpm));
 }
@@ -118,7 +128,8 @@ inline Rgb PacketToRgb(const PicturePacket& packet) {
     for (int y = 0; y < picture.height; ++y) {
         const std::uint8_t* row = packet.data() + start + stride * (picture.height - 1 - y);
         for (int x = 0; x < picture.width; ++x) {
-            const std::uint8_t* bgr = bits == 24 ? row + 3 * x : packet.data() + packet.HeaderSize() + 4 * row[x];
+            const std::uint8_t* bgr =
+                bits == 24 ? row + 3 * x : packet.data() + packet.HeaderSize() + 4 * row[x];
             std::uint8_t* out = picture.At(x, y);
             out[0] = bgr[2];
             out[1] = bgr[1];
@@ -136,11 +147,13 @@ inline Rgb RandomPicture(int width, int height, unsigned seed, int colours = 0, 
     for (int i = 0; i < colours; ++i) {
         std::uint32_t c;
         do {
-            c = grey ? (static_cast<std::uint32_t>(i * 255 / (colours - 1)) * 0x010101u) : (random() & 0xFFFFFFu);
+            c = grey ? (static_cast<std::uint32_t>(i * 255 / (colours - 1)) * 0x010101u)
+                     : (random() & 0xFFFFFFu);
         } while (!grey && std::find(table.begin(), table.end(), c) != table.end());
         table.push_back(c);
     }
-    Rgb picture{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3)};
+    Rgb picture{width, height,
+                std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3)};
     for (std::size_t i = 0; i < picture.bytes.size(); i += 3) {
         std::uint32_t c = colours ? table[random() % table.size()] : (random() & 0xFFFFFFu);
         if (grey && !colours) c = (c & 0xFF) * 0x010101u;
@@ -158,7 +171,8 @@ inline PicturePacket RgbToPacket(const Rgb& picture) {
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x) {
             std::uint8_t* out = packet.data() + 40 + stride * (picture.height - 1 - y) + 3 * x;
-            const std::uint8_t* in = picture.bytes.data() + 3 * (static_cast<std::size_t>(y) * picture.width + x);
+            const std::uint8_t* in =
+                picture.bytes.data() + 3 * (static_cast<std::size_t>(y) * picture.width + x);
             out[0] = in[2];
             out[1] = in[1];
             out[2] = in[0];
@@ -168,9 +182,12 @@ inline PicturePacket RgbToPacket(const Rgb& picture) {
 
 // The largest difference of any channel, or -1 when the sizes differ.
 inline int LargestDifference(const Rgb& a, const Rgb& b) {
-    if (a.width != b.width || a.height != b.height || a.bytes.size() != b.bytes.size() || a.bytes.empty()) return -1;
+    if (a.width != b.width || a.height != b.height || a.bytes.size() != b.bytes.size() ||
+        a.bytes.empty())
+        return -1;
     int worst = 0;
-    for (std::size_t i = 0; i < a.bytes.size(); ++i) worst = std::max(worst, std::abs(a.bytes[i] - b.bytes[i]));
+    for (std::size_t i = 0; i < a.bytes.size(); ++i)
+        worst = std::max(worst, std::abs(a.bytes[i] - b.bytes[i]));
     return worst;
 }
 

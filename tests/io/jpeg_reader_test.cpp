@@ -13,7 +13,9 @@ using testfiles::Bytes;
 using testfiles::EncodeTestJpeg;
 using testfiles::JpegOptions;
 
-JpegDecoded Decode(const Bytes& b, const JpegLimits& limits = {}) { return DecodeJpeg(b.data(), b.size(), limits); }
+JpegDecoded Decode(const Bytes& b, const JpegLimits& limits = {}) {
+    return DecodeJpeg(b.data(), b.size(), limits);
+}
 
 // Pixel (x, y) with y from the top of a decoded picture.
 Bgr At(const PicturePacket& p, int x, int y) {
@@ -35,26 +37,33 @@ TEST(JpegReader, GreyAndColourFilesMatchAnIndependentDecoderExactly) {
     const int w = 45, h = 29;
     testfiles::WritePpm(dir / "in.ppm", {w, h, testfiles::TestPixels(w, h, 3)});
     // Files from our own libjpeg calls and from Pillow, baseline and progressive.
-    JpegOptions colour = Options(w, h, 3), progressive = colour, full = colour, grey = Options(w, h, 1);
+    JpegOptions colour = Options(w, h, 3), progressive = colour, full = colour,
+                grey = Options(w, h, 1);
     progressive.progressive = true;
     full.fullChroma = true;
     std::vector<std::string> names;
-    for (const auto& [name, options] : {std::pair{"colour.jpg", colour}, {"progressive.jpg", progressive},
-                                     {"full.jpg", full}, {"grey.jpg", grey}}) {
-        testfiles::WriteFile(dir / name, EncodeTestJpeg(options, testfiles::TestPixels(w, h, options.components)));
+    for (const auto& [name, options] : {std::pair{"colour.jpg", colour},
+                                        {"progressive.jpg", progressive},
+                                        {"full.jpg", full},
+                                        {"grey.jpg", grey}}) {
+        testfiles::WriteFile(
+            dir / name, EncodeTestJpeg(options, testfiles::TestPixels(w, h, options.components)));
         names.push_back(name);
     }
-    const std::string save = std::string(testfiles::kPillow) + " -c \"from PIL import Image; im = Image.open('" +
-                             dir / "in.ppm" + "'); ";
-    ASSERT_TRUE(testfiles::Run(save + "im.save('" + dir / "pil.jpg" + "', quality=80); im.convert('L').save('" +
-                               dir / "pilgrey.jpg" + "'); im.save('" + dir / "pilprog.jpg" +
+    const std::string save = std::string(testfiles::kPillow) +
+                             " -c \"from PIL import Image; im = Image.open('" + dir / "in.ppm" +
+                             "'); ";
+    ASSERT_TRUE(testfiles::Run(save + "im.save('" + dir / "pil.jpg" +
+                               "', quality=80); im.convert('L').save('" + dir / "pilgrey.jpg" +
+                               "'); im.save('" + dir / "pilprog.jpg" +
                                "', progressive=True, subsampling=1)\""));
     names.insert(names.end(), {"pil.jpg", "pilgrey.jpg", "pilprog.jpg"});
 
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" +
-                                   dir / name + "').convert('RGB').save('" + dir / (name + ".ppm") + "')\""));
+        ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) +
+                                   " -c \"from PIL import Image; Image.open('" + dir / name +
+                                   "').convert('RGB').save('" + dir / (name + ".ppm") + "')\""));
         const testfiles::Ppm ref = testfiles::ReadPpm(dir / (name + ".ppm"));
         const JpegDecoded d = Decode(testfiles::ReadFile(dir / name));
         ASSERT_EQ(d.status, JpegStatus::Ok);
@@ -79,19 +88,22 @@ TEST(JpegReader, GreyAndColourFilesMatchAnIndependentDecoderExactly) {
 // Flat patches of known inks, so that what the reader makes of them can be checked against the
 // colour the inks leave: each colour is (255 - ink) x (255 - black) / 255.
 TEST(JpegReader, FourChannelFilesGiveTheColoursTheirInksLeave) {
-    const std::uint8_t inks[][4] = {{0, 0, 0, 0},     {255, 0, 0, 0},   {0, 128, 0, 0},  {0, 0, 200, 0},
-                                    {0, 0, 0, 100},   {30, 60, 90, 120}, {200, 10, 40, 0}, {0, 0, 0, 255}};
+    const std::uint8_t inks[][4] = {{0, 0, 0, 0},     {255, 0, 0, 0}, {0, 128, 0, 0},
+                                    {0, 0, 200, 0},   {0, 0, 0, 100}, {30, 60, 90, 120},
+                                    {200, 10, 40, 0}, {0, 0, 0, 255}};
     const int patch = 16, w = patch * 8, h = patch;
     Bytes pixels(static_cast<std::size_t>(w) * h * 4);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) std::copy_n(inks[x / patch], 4, pixels.begin() + (y * w + x) * 4);
+        for (int x = 0; x < w; ++x)
+            std::copy_n(inks[x / patch], 4, pixels.begin() + (y * w + x) * 4);
     struct Variant {
         const char* name;
         J_COLOR_SPACE stored;
         bool adobe;
     };
-    for (const Variant v : {Variant{"plain CMYK", JCS_CMYK, false}, Variant{"Adobe CMYK", JCS_CMYK, true},
-                            Variant{"Adobe YCCK", JCS_YCCK, true}}) {
+    for (const Variant v :
+         {Variant{"plain CMYK", JCS_CMYK, false}, Variant{"Adobe CMYK", JCS_CMYK, true},
+          Variant{"Adobe YCCK", JCS_YCCK, true}}) {
         SCOPED_TRACE(v.name);
         JpegOptions s = Options(w, h, 4);
         s.stored = v.stored;
@@ -113,8 +125,10 @@ TEST(JpegReader, FourChannelFilesGiveTheColoursTheirInksLeave) {
     // ImageMagick's own CMYK files against its own reading of them.
     testfiles::TempDir dir;
     testfiles::WritePpm(dir / "in.ppm", {45, 29, testfiles::TestPixels(45, 29, 3)});
-    ASSERT_TRUE(testfiles::Run("convert " + dir / "in.ppm" + " -colorspace CMYK -quality 95 " + dir / "cmyk.jpg"));
-    ASSERT_TRUE(testfiles::Run("convert " + dir / "cmyk.jpg" + " -colorspace sRGB -depth 8 " + dir / "ref.ppm"));
+    ASSERT_TRUE(testfiles::Run("convert " + dir / "in.ppm" + " -colorspace CMYK -quality 95 " +
+                               dir / "cmyk.jpg"));
+    ASSERT_TRUE(testfiles::Run("convert " + dir / "cmyk.jpg" + " -colorspace sRGB -depth 8 " +
+                               dir / "ref.ppm"));
     const testfiles::Ppm ref = testfiles::ReadPpm(dir / "ref.ppm");
     const JpegDecoded d = Decode(testfiles::ReadFile(dir / "cmyk.jpg"));
     ASSERT_EQ(d.status, JpegStatus::Ok);
@@ -132,11 +146,13 @@ TEST(JpegReader, FourChannelFilesGiveTheColoursTheirInksLeave) {
 TEST(JpegReader, ScanCountAndDecoderMemoryAreBounded) {
     JpegOptions s = Options(16, 16, 3);
     s.progressive = true;
-    const Bytes endless = testfiles::RepeatFirstScan(EncodeTestJpeg(s, testfiles::TestPixels(16, 16, 3)), 3000);
+    const Bytes endless =
+        testfiles::RepeatFirstScan(EncodeTestJpeg(s, testfiles::TestPixels(16, 16, 3)), 3000);
     EXPECT_EQ(Decode(endless).status, JpegStatus::Failed);
     JpegLimits generous;
     generous.maxScans = 100000;
-    EXPECT_EQ(Decode(endless, generous).status, JpegStatus::Ok);  // the bound, not bad data, refused it
+    EXPECT_EQ(Decode(endless, generous).status,
+              JpegStatus::Ok);  // the bound, not bad data, refused it
 
     JpegOptions big = Options(512, 512, 3);
     big.progressive = true;
@@ -168,18 +184,21 @@ TEST(JpegReader, BadFilesFailWithoutAPicture) {
         {"empty", {}, JpegStatus::Failed},
         {"one byte", {0xFF}, JpegStatus::Failed},
         {"not a JPEG", {'B', 'M', 0, 0, 0, 0, 0, 0}, JpegStatus::Failed},
-        {"two channels", EncodeTestJpeg(Options(8, 8, 2), Bytes(128, 7)), JpegStatus::UnsupportedChannels},
+        {"two channels", EncodeTestJpeg(Options(8, 8, 2), Bytes(128, 7)),
+         JpegStatus::UnsupportedChannels},
     };
     // A single-scan file that lacks only its end marker still has every row; anything shorter
     // does not, nor does a progressive file cut anywhere.
     for (std::size_t n = 0; n < baseline.size(); ++n)
-        cases.push_back({"baseline cut to " + std::to_string(n), Bytes(baseline.begin(), baseline.begin() + n),
+        cases.push_back({"baseline cut to " + std::to_string(n),
+                         Bytes(baseline.begin(), baseline.begin() + n),
                          n + 2 >= baseline.size() ? JpegStatus::Ok : JpegStatus::Failed});
     for (std::size_t n = 0; n < progressive.size(); ++n)
-        cases.push_back({"progressive cut to " + std::to_string(n), Bytes(progressive.begin(), progressive.begin() + n),
-                         JpegStatus::Failed});
+        cases.push_back({"progressive cut to " + std::to_string(n),
+                         Bytes(progressive.begin(), progressive.begin() + n), JpegStatus::Failed});
     // 65535 is beyond what libjpeg itself accepts; 65000 x 4200 is within it and beyond our limits.
-    const std::pair<int, int> sizes[] = {{65535, 65535}, {65000, 65000}, {65000, 4200}, {60000, 4000}, {0, 24}, {40, 0}};
+    const std::pair<int, int> sizes[] = {{65535, 65535}, {65000, 65000}, {65000, 4200},
+                                         {60000, 4000},  {0, 24},        {40, 0}};
     for (auto [w, h] : sizes) {
         Bytes b = baseline;
         testfiles::SetJpegSize(b, w, h);

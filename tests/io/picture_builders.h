@@ -34,14 +34,15 @@ struct BmpFields {
     std::uint32_t compression = 0;
     std::uint32_t coloursUsed = 0;
     std::vector<std::array<std::uint8_t, 3>> palette;  // blue, green, red
-    std::vector<std::uint32_t> masks;                   // after a 40-byte header, inside longer ones
-    Bytes rows;                                         // the pixel rows as stored
-    std::size_t gap = 0;                                // bytes between the colour table and the rows
-    std::optional<std::uint32_t> pixelOffset;           // the file header's, when not the true one
+    std::vector<std::uint32_t> masks;                  // after a 40-byte header, inside longer ones
+    Bytes rows;                                        // the pixel rows as stored
+    std::size_t gap = 0;                       // bytes between the colour table and the rows
+    std::optional<std::uint32_t> pixelOffset;  // the file header's, when not the true one
 };
 
-inline BmpFields Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t headerSize = 40,
-                   std::uint32_t compression = 0, std::uint32_t coloursUsed = 0) {
+inline BmpFields Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits,
+                     std::uint32_t headerSize = 40, std::uint32_t compression = 0,
+                     std::uint32_t coloursUsed = 0) {
     BmpFields s;
     s.headerSize = headerSize;
     s.width = width;
@@ -76,7 +77,8 @@ inline Bytes MakeBmp(const BmpFields& s) {
         PutLe(b, 34, s.rows.size(), 4);
         PutLe(b, 46, s.coloursUsed, 4);
     }
-    std::size_t at = 14 + 40;  // masks follow a 40-byte header and sit at the same place in longer ones
+    std::size_t at =
+        14 + 40;  // masks follow a 40-byte header and sit at the same place in longer ones
     for (std::uint32_t m : s.headerSize >= 40 ? s.masks : std::vector<std::uint32_t>{}) {
         PutLe(b, at, m, 4);
         at += 4;
@@ -97,14 +99,15 @@ template <class F>
 Bytes MakeRows(int height, std::size_t rowBytes, F f) {
     Bytes rows(static_cast<std::size_t>(height) * rowBytes);
     for (int r = 0; r < height; ++r)
-        for (std::size_t i = 0; i < rowBytes; ++i) rows[r * rowBytes + i] = static_cast<std::uint8_t>(f(r, i));
+        for (std::size_t i = 0; i < rowBytes; ++i)
+            rows[r * rowBytes + i] = static_cast<std::uint8_t>(f(r, i));
     return rows;
 }
 
 struct JpegOptions {
     int width = 16;
     int height = 16;
-    int components = 3;  // 1 grey, 2 unknown, 3 YCbCr from blue-green-red, 4 inks
+    int components = 3;                // 1 grey, 2 unknown, 3 YCbCr from blue-green-red, 4 inks
     J_COLOR_SPACE stored = JCS_YCbCr;  // for 4 components: JCS_CMYK or JCS_YCCK
     bool adobeMarker = true;           // for 4 components; inks are then written inverted
     bool progressive = false;
@@ -117,11 +120,14 @@ struct JpegTestErr {
     std::jmp_buf jump;
 };
 
-[[noreturn]] inline void JpegTestFail(j_common_ptr c) { std::longjmp(reinterpret_cast<JpegTestErr*>(c->err)->jump, 1); }
+[[noreturn]] inline void JpegTestFail(j_common_ptr c) {
+    std::longjmp(reinterpret_cast<JpegTestErr*>(c->err)->jump, 1);
+}
 
 // `pixels` holds top-down rows of width x components bytes (for 3 components blue, green,
 // red; for 4 the inks C, M, Y, K as inks, inverted here when the Adobe marker is written).
-inline bool EncodeTestJpegRaw(const JpegOptions* s, unsigned char* pixels, unsigned char** out, unsigned long* size) {
+inline bool EncodeTestJpegRaw(const JpegOptions* s, unsigned char* pixels, unsigned char** out,
+                              unsigned long* size) {
     jpeg_compress_struct c;
     JpegTestErr err;
     c.err = jpeg_std_error(&err.pub);
@@ -135,7 +141,7 @@ inline bool EncodeTestJpegRaw(const JpegOptions* s, unsigned char* pixels, unsig
     c.image_width = static_cast<JDIMENSION>(s->width);
     c.image_height = static_cast<JDIMENSION>(s->height);
     c.input_components = s->components;
-    c.in_color_space = s->components == 1 ? JCS_GRAYSCALE
+    c.in_color_space = s->components == 1   ? JCS_GRAYSCALE
                        : s->components == 3 ? JCS_EXT_BGR
                        : s->components == 4 ? JCS_CMYK
                                             : JCS_UNKNOWN;
@@ -144,7 +150,8 @@ inline bool EncodeTestJpegRaw(const JpegOptions* s, unsigned char* pixels, unsig
     if (s->components == 2) jpeg_set_colorspace(&c, JCS_UNKNOWN);
     c.write_Adobe_marker = s->components == 4 && s->adobeMarker;
     if (s->fullChroma)
-        for (int i = 0; i < c.num_components; ++i) c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+        for (int i = 0; i < c.num_components; ++i)
+            c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
     jpeg_set_quality(&c, s->quality, TRUE);
     if (s->progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
@@ -176,7 +183,8 @@ inline Bytes TestPixels(int width, int height, int components) {
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < components; ++c)
                 p[(static_cast<std::size_t>(y) * width + x) * components + c] =
-                    static_cast<std::uint8_t>((x * (3 + c) + y * (5 - c) + ((x / 4 + y / 4) % 2) * 40) % 256);
+                    static_cast<std::uint8_t>(
+                        (x * (3 + c) + y * (5 - c) + ((x / 4 + y / 4) % 2) * 40) % 256);
     return p;
 }
 
@@ -186,12 +194,13 @@ inline Bytes RepeatFirstScan(const Bytes& jpeg, int times) {
     std::size_t start = 0;
     while (start + 1 < jpeg.size() && !(jpeg[start] == 0xFF && jpeg[start + 1] == 0xDA)) ++start;
     std::size_t end = start + 2;
-    while (end + 1 < jpeg.size() &&
-           !(jpeg[end] == 0xFF && jpeg[end + 1] != 0x00 && (jpeg[end + 1] < 0xD0 || jpeg[end + 1] > 0xD7)))
+    while (end + 1 < jpeg.size() && !(jpeg[end] == 0xFF && jpeg[end + 1] != 0x00 &&
+                                      (jpeg[end + 1] < 0xD0 || jpeg[end + 1] > 0xD7)))
         ++end;
     Bytes out(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
     for (int t = 0; t < times; ++t)
-        out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(start), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+        out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(start),
+                   jpeg.begin() + static_cast<std::ptrdiff_t>(end));
     out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(end), jpeg.end());
     return out;
 }
@@ -210,7 +219,8 @@ inline void SetJpegSize(Bytes& jpeg, int width, int height) {
 }
 
 inline void WriteFile(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
 inline Bytes ReadFile(const std::string& path) {
@@ -241,14 +251,16 @@ inline Ppm ReadPpm(const std::string& path) {
 inline void WritePpm(const std::string& path, const Ppm& p) {
     std::ofstream out(path, std::ios::binary);
     out << "P6\n" << p.width << ' ' << p.height << "\n255\n";
-    out.write(reinterpret_cast<const char*>(p.rgb.data()), static_cast<std::streamsize>(p.rgb.size()));
+    out.write(reinterpret_cast<const char*>(p.rgb.data()),
+              static_cast<std::streamsize>(p.rgb.size()));
 }
 
 // A folder of its own for each test, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wendral-io-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "wendral-io-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempDir() {
@@ -258,14 +270,20 @@ public:
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
-inline bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+inline bool Run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 inline const char* kPillow = "/usr/bin/python3";
-inline bool HavePillow() { return Run(std::string(kPillow) + " -c 'import PIL'"); }
-inline bool HaveConvert() { return Run("convert -version"); }
+inline bool HavePillow() {
+    return Run(std::string(kPillow) + " -c 'import PIL'");
+}
+inline bool HaveConvert() {
+    return Run("convert -version");
+}
 
 }  // namespace wendral::testfiles

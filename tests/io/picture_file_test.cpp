@@ -16,10 +16,12 @@ using testfiles::Bytes;
 
 TEST(PictureFormat, IsChosenByTheLastThreeCharactersInAnyCase) {
     const std::pair<const char*, PictureFormat> names[] = {
-        {"photo.JPG", PictureFormat::Jpeg}, {"photo.jpeg", PictureFormat::None}, {"a/b.Bmp", PictureFormat::Bmp},
-        {"scan.tif", PictureFormat::Tiff},  {"scan.tiff", PictureFormat::None},  {"x.PNG", PictureFormat::Png},
-        {"x.tga", PictureFormat::Tga},      {"x.pcx", PictureFormat::Pcx},       {"x.gif", PictureFormat::None},
-        {"png", PictureFormat::Png},        {"mp", PictureFormat::None},         {"", PictureFormat::None},
+        {"photo.JPG", PictureFormat::Jpeg}, {"photo.jpeg", PictureFormat::None},
+        {"a/b.Bmp", PictureFormat::Bmp},    {"scan.tif", PictureFormat::Tiff},
+        {"scan.tiff", PictureFormat::None}, {"x.PNG", PictureFormat::Png},
+        {"x.tga", PictureFormat::Tga},      {"x.pcx", PictureFormat::Pcx},
+        {"x.gif", PictureFormat::None},     {"png", PictureFormat::Png},
+        {"mp", PictureFormat::None},        {"", PictureFormat::None},
     };
     for (auto [name, format] : names) EXPECT_EQ(FormatFromName(name), format) << name;
 }
@@ -58,14 +60,20 @@ TEST(LoadPictureFile, FailuresGiveTheirMessagesInOrderAndLeaveTheDocumentAsTheRe
     wide.rows.resize(32768);
     testfiles::JpegOptions two;
     two.components = 2;
-    Bytes huge = testfiles::EncodeTestJpeg(testfiles::JpegOptions{}, testfiles::TestPixels(16, 16, 3));
+    Bytes huge =
+        testfiles::EncodeTestJpeg(testfiles::JpegOptions{}, testfiles::TestPixels(16, 16, 3));
     testfiles::SetJpegSize(huge, 65000, 4200);
     const std::pair<const char*, Bytes> files[] = {
-        {"good.bmp", testfiles::MakeBmp(good)},      {"bad.bmp", {'B', 'M', 1, 2, 3}},
-        {"sixteen.bmp", testfiles::MakeBmp(sixteen)}, {"wide.bmp", testfiles::MakeBmp(wide)},
-        {"bad.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 2}},  {"two.jpg", testfiles::EncodeTestJpeg(two, Bytes(512, 9))},
-        {"huge.jpg", huge},                           {"photo.jpeg", testfiles::EncodeTestJpeg({}, Bytes(768, 9))},
-        {"notes.txt", {'h', 'i'}},                    {"bad.png", {0x89, 'P', 'N', 'G', 0}},
+        {"good.bmp", testfiles::MakeBmp(good)},
+        {"bad.bmp", {'B', 'M', 1, 2, 3}},
+        {"sixteen.bmp", testfiles::MakeBmp(sixteen)},
+        {"wide.bmp", testfiles::MakeBmp(wide)},
+        {"bad.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 2}},
+        {"two.jpg", testfiles::EncodeTestJpeg(two, Bytes(512, 9))},
+        {"huge.jpg", huge},
+        {"photo.jpeg", testfiles::EncodeTestJpeg({}, Bytes(768, 9))},
+        {"notes.txt", {'h', 'i'}},
+        {"bad.png", {0x89, 'P', 'N', 'G', 0}},
     };
     for (const auto& [name, bytes] : files) testfiles::WriteFile(dir / name, bytes);
     std::filesystem::create_directory(dir / "folder.bmp");
@@ -90,7 +98,9 @@ TEST(LoadPictureFile, FailuresGiveTheirMessagesInOrderAndLeaveTheDocumentAsTheRe
         {"two.jpg", {kNotAPictureFile}, true},
         {"huge.jpg", {kTooLargeMessage, kNotAPictureFile}, true},
         {"bad.png", {"", kNotAPictureFile}, true},
-        {"missing.png", {LoadFailureReport(dir / "missing.png", FileReadStatus::NotFound), kNotAPictureFile}, true},
+        {"missing.png",
+         {LoadFailureReport(dir / "missing.png", FileReadStatus::NotFound), kNotAPictureFile},
+         true},
         {"good.bmp", {kTwoSourcesMessage}, true, 3},
     };
     for (const Case& c : cases) {
@@ -104,8 +114,10 @@ TEST(LoadPictureFile, FailuresGiveTheirMessagesInOrderAndLeaveTheDocumentAsTheRe
         EXPECT_EQ(doc.SourcePath, dir / c.name);
         ASSERT_EQ(out.size(), c.messages.size());
         for (std::size_t i = 0; i < out.size(); ++i) {
-            if (c.messages[i].empty()) EXPECT_FALSE(out[i].empty());
-            else EXPECT_EQ(out[i], c.messages[i]);
+            if (c.messages[i].empty())
+                EXPECT_FALSE(out[i].empty());
+            else
+                EXPECT_EQ(out[i], c.messages[i]);
         }
         EXPECT_EQ(doc.packet, c.keepsPicture ? MakePicturePacket(4, 4, nullptr) : PicturePacket());
         EXPECT_EQ(doc.PictureWidth, 9);
@@ -131,8 +143,9 @@ TEST(LoadPictureFile, EveryFormatGivesA24BitPacketOfTheFilesPixels) {
     ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) + " -c \"" + script + "\""));
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" +
-                                   dir / name + "').convert('RGB').save('" + dir / (name + ".ppm") + "')\""));
+        ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) +
+                                   " -c \"from PIL import Image; Image.open('" + dir / name +
+                                   "').convert('RGB').save('" + dir / (name + ".ppm") + "')\""));
         const testfiles::Ppm ref = testfiles::ReadPpm(dir / (name + ".ppm"));
         SourceDocument doc;
         Messages out;
@@ -150,7 +163,8 @@ TEST(LoadPictureFile, EveryFormatGivesA24BitPacketOfTheFilesPixels) {
         ASSERT_GE(p.size(), p.PixelBitsOffset() + RowStride24(w) * h);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                const std::uint8_t* q = p.data() + p.PixelBitsOffset() + RowStride24(w) * (h - 1 - y) + 3 * x;
+                const std::uint8_t* q =
+                    p.data() + p.PixelBitsOffset() + RowStride24(w) * (h - 1 - y) + 3 * x;
                 const std::uint8_t* r = ref.rgb.data() + (y * w + x) * 3;
                 ASSERT_EQ((Bgr{q[0], q[1], q[2]}), (Bgr{r[2], r[1], r[0]})) << x << "," << y;
             }

@@ -47,9 +47,11 @@ struct Chunk {
 std::vector<Chunk> SplitChunks(const std::vector<std::uint8_t>& file) {
     std::vector<Chunk> chunks;
     for (std::size_t at = 8; at + 12 <= file.size();) {
-        const std::size_t length = std::size_t{file[at]} << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
-        chunks.push_back({std::string(file.begin() + at + 4, file.begin() + at + 8),
-                          std::vector<std::uint8_t>(file.begin() + at + 8, file.begin() + at + 8 + length)});
+        const std::size_t length =
+            std::size_t{file[at]} << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+        chunks.push_back(
+            {std::string(file.begin() + at + 4, file.begin() + at + 8),
+             std::vector<std::uint8_t>(file.begin() + at + 8, file.begin() + at + 8 + length)});
         at += 12 + length;
     }
     return chunks;
@@ -90,10 +92,11 @@ struct PngVariant {
 };
 
 // Pillow adds an alpha channel of random values to the pattern.
-#define WITH_ALPHA(mode)                                                                                 \
-    "/usr/bin/python3 -c \"import sys, random; from PIL import Image; random.seed(5); "                  \
-    "im = Image.open(sys.argv[1]).convert('" mode "'); a = Image.new('L', im.size); "                    \
-    "a.putdata([random.randrange(256) for _ in range(im.size[0] * im.size[1])]); im.putalpha(a); "       \
+#define WITH_ALPHA(mode)                                                                           \
+    "/usr/bin/python3 -c \"import sys, random; from PIL import Image; random.seed(5); "            \
+    "im = Image.open(sys.argv[1]).convert('" mode                                                  \
+    "'); a = Image.new('L', im.size); "                                                            \
+    "a.putdata([random.randrange(256) for _ in range(im.size[0] * im.size[1])]); im.putalpha(a); " \
     "im.save(sys.argv[2])\" IN"
 
 const PngVariant kPngVariants[] = {
@@ -110,31 +113,36 @@ const PngVariant kPngVariants[] = {
     {"grey 8-bit", 0, true, "pnmtopng IN > OUT", 8, 0, 0, false},
     {"grey 1-bit interlaced", 2, true, "pnmtopng -interlace IN > OUT", 1, 0, 1, false},
     {"grey 16-bit", 0, true,
-     "/usr/bin/convert IN -depth 16 -define png:bit-depth=16 -define png:color-type=0 OUT", 16, 0, 0, false},
+     "/usr/bin/convert IN -depth 16 -define png:bit-depth=16 -define png:color-type=0 OUT", 16, 0,
+     0, false},
     {"grey with tRNS", 0, true, "pnmtopng -transparent =FIRST IN > OUT", 8, 0, 0, true},
     {"grey and alpha", 0, true, WITH_ALPHA("L") " OUT", 8, 4, 0, false},
     {"grey and alpha 16-bit", 0, true,
-     WITH_ALPHA("L") " OUT.la.png && /usr/bin/convert OUT.la.png -depth 16 -define png:bit-depth=16 "
-                     "-define png:color-type=4 OUT",
+     WITH_ALPHA(
+         "L") " OUT.la.png && /usr/bin/convert OUT.la.png -depth 16 -define png:bit-depth=16 "
+              "-define png:color-type=4 OUT",
      16, 4, 0, false},
     {"RGB", 0, false, "pnmtopng IN > OUT", 8, 2, 0, false},
     {"RGB interlaced", 0, false, "pnmtopng -interlace IN > OUT", 8, 2, 1, false},
     {"RGB 16-bit", 0, false, "/usr/bin/convert IN -depth 16 PNG48:OUT", 16, 2, 0, false},
-    {"RGB 16-bit interlaced", 0, false, "/usr/bin/convert IN -depth 16 -interlace PNG PNG48:OUT", 16, 2, 1, false},
+    {"RGB 16-bit interlaced", 0, false, "/usr/bin/convert IN -depth 16 -interlace PNG PNG48:OUT",
+     16, 2, 1, false},
     {"RGB with tRNS", 0, false, "pnmtopng -transparent =FIRST IN > OUT", 8, 2, 0, true},
     {"RGBA", 0, false, WITH_ALPHA("RGB") " OUT", 8, 6, 0, false},
     {"RGBA 16-bit", 0, false,
-     WITH_ALPHA("RGB") " OUT.rgba.png && /usr/bin/convert OUT.rgba.png -depth 16 PNG64:OUT", 16, 6, 0, false},
+     WITH_ALPHA("RGB") " OUT.rgba.png && /usr/bin/convert OUT.rgba.png -depth 16 PNG64:OUT", 16, 6,
+     0, false},
 };
 
 // IN and OUT become the file names, FIRST the colour of the pattern's first pixel.
-std::string Substitute(const std::string& command, const std::string& in, const std::string& out, const Rgb& pattern) {
+std::string Substitute(const std::string& command, const std::string& in, const std::string& out,
+                       const Rgb& pattern) {
     std::string result;
     for (std::size_t at = 0; at < command.size();) {
         if (command.compare(at, 5, "FIRST") == 0) {
             char colour[32];
-            std::snprintf(colour, sizeof colour, "rgb:%02x/%02x/%02x", pattern.bytes[0], pattern.bytes[1],
-                          pattern.bytes[2]);
+            std::snprintf(colour, sizeof colour, "rgb:%02x/%02x/%02x", pattern.bytes[0],
+                          pattern.bytes[1], pattern.bytes[2]);
             result += colour;
             at += 5;
         } else if (command.compare(at, 2, "IN") == 0) {
@@ -219,7 +227,8 @@ TEST(PngCodec, EncoderAppendsAndRefusesWhatIsNotATwentyFourBitPicture) {
     std::vector<std::uint8_t> out = {1, 2, 3};
     ASSERT_EQ(EncodePng(RgbToPacket(picture), out), "");
     ASSERT_GT(out.size(), 3u);
-    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 3), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 3),
+              (std::vector<std::uint8_t>{1, 2, 3}));
     const DecodedPicture back = DecodePng(out.data() + 3, out.size() - 3);
     EXPECT_EQ(LargestDifference(PacketToRgb(back.picture), picture), 0);
 
@@ -244,11 +253,16 @@ TEST(PngCodec, ClaimedSizesBeyondTheLimitsOrTheDataFail) {
         const char* error;
     };
     const Case cases[] = {
-        {65536, 65536, kTooLargeMessage}, {65535, 65535, kTooLargeMessage}, {65536, 1, kTooLargeMessage},
-        {16385, 16384, kTooLargeMessage}, {0x7FFFFFFF, 1, kTooLargeMessage},
+        {65536, 65536, kTooLargeMessage},
+        {65535, 65535, kTooLargeMessage},
+        {65536, 1, kTooLargeMessage},
+        {16385, 16384, kTooLargeMessage},
+        {0x7FFFFFFF, 1, kTooLargeMessage},
         // Allowed sizes whose data would need far more bytes than the file holds.
-        {16000, 16000, "PNG file is truncated"}, {200, 200, "PNG file is damaged"},
-        {0, 23, "PNG file is damaged"}, {37, 0, "PNG file is damaged"},
+        {16000, 16000, "PNG file is truncated"},
+        {200, 200, "PNG file is damaged"},
+        {0, 23, "PNG file is damaged"},
+        {37, 0, "PNG file is damaged"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
@@ -286,7 +300,8 @@ std::string DecodeWithLittleMemory(const std::vector<std::uint8_t>& file, std::s
             if (std::fscanf(statm, "%zu", &pages) != 1) pages = 0;
             std::fclose(statm);
         }
-        const rlimit limit{pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + spareBytes, RLIM_INFINITY};
+        const rlimit limit{pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + spareBytes,
+                           RLIM_INFINITY};
         if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
         const std::string error = DecodePng(file.data(), file.size()).error;
         if (write(pipeEnds[1], error.data(), error.size()) < 0) _exit(3);
@@ -295,7 +310,8 @@ std::string DecodeWithLittleMemory(const std::vector<std::uint8_t>& file, std::s
     close(pipeEnds[1]);
     std::string error;
     char buffer[256];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) error.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        error.append(buffer, static_cast<std::size_t>(n));
     close(pipeEnds[0]);
     int status = 0;
     waitpid(child, &status, 0);
@@ -349,13 +365,15 @@ TEST(PngCodec, DamagedFilesFailWithATextAndNoPicture) {
     std::vector<std::uint8_t> badCrc = rgb;
     badCrc[29] ^= 1;  // last byte of the IHDR CRC
     std::vector<std::uint8_t> badZlib = rgb;
-    for (std::size_t i = 41; i < 60 && i < badZlib.size(); ++i) badZlib[i] ^= 0x5A;  // inside the IDAT stream
+    for (std::size_t i = 41; i < 60 && i < badZlib.size(); ++i)
+        badZlib[i] ^= 0x5A;  // inside the IDAT stream
     std::vector<Case> cases = {
         {"empty", {}, "Not a PNG file"},
         {"one byte of the signature", {0x89}, "PNG file is truncated"},
         {"one other byte", {'G'}, "Not a PNG file"},
         {"another format", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0}, "Not a PNG file"},
-        {"signature only", std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 8), "PNG file is truncated"},
+        {"signature only", std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 8),
+         "PNG file is truncated"},
         {"IHDR CRC wrong", badCrc, "PNG file is damaged"},
         {"image data scrambled", badZlib, "PNG file is damaged"},
         {"no image data", edited(rgb, without("IDAT")), "PNG file is damaged"},
@@ -363,13 +381,15 @@ TEST(PngCodec, DamagedFilesFailWithATextAndNoPicture) {
         {"colour type 5", edited(rgb, [](auto& c) { c[0].data[9] = 5; }), "PNG file is damaged"},
     };
     if (!palette.empty()) {
-        cases.push_back({"palette missing", edited(palette, without("PLTE")), "PNG file is damaged"});
+        cases.push_back(
+            {"palette missing", edited(palette, without("PLTE")), "PNG file is damaged"});
         cases.push_back({"palette of 5 bytes",
-                         edited(palette, [](auto& c) {
-                             for (auto& k : c) {
-                                 if (k.type == "PLTE") k.data.resize(5);
-                             }
-                         }),
+                         edited(palette,
+                                [](auto& c) {
+                                    for (auto& k : c) {
+                                        if (k.type == "PLTE") k.data.resize(5);
+                                    }
+                                }),
                          "PNG file is damaged"});
     }
     for (const Case& c : cases) {

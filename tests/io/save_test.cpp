@@ -59,10 +59,11 @@ TEST(BmpWriter, WritesTheHeaderTableThenTheStoreRows) {
     ASSERT_TRUE(WriteBmpFile(s, dir / "out.bmp"));
     const Bytes file = testfiles::ReadFile(dir / "out.bmp");
     ASSERT_EQ(file.size(), 19374u);
-    const Bytes header = {'B', 'M', 0xAE, 0x4B, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,    // file header
-                          40, 0, 0, 0, 0x84, 2, 0, 0, 10, 0, 0, 0, 1, 0, 24, 0,    // size, width, height
-                          0, 0, 0, 0, 0x78, 0x4B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,    // image size 19,320
-                          0, 0, 0, 0, 0, 0, 0, 0};
+    const Bytes header = {
+        'B', 'M', 0xAE, 0x4B, 0,    0,    0, 0, 0,  0, 54, 0, 0, 0,         // file header
+        40,  0,   0,    0,    0x84, 2,    0, 0, 10, 0, 0,  0, 1, 0, 24, 0,  // size, width, height
+        0,   0,   0,    0,    0x78, 0x4B, 0, 0, 0,  0, 0,  0, 0, 0, 0,  0,  // image size 19,320
+        0,   0,   0,    0,    0,    0,    0, 0};
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 54), header);
     EXPECT_TRUE(std::equal(file.begin() + 54, file.end(), s.DestinationStore()));
 
@@ -78,8 +79,9 @@ TEST(BmpWriter, WritesTheHeaderTableThenTheStoreRows) {
 
     if (!testfiles::HavePillow()) return;
     FillDestination(s, 644, 10);
-    ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) + " -c \"from PIL import Image; Image.open('" +
-                               dir / "out.bmp" + "').save('" + dir / "out.ppm" + "')\""));
+    ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) +
+                               " -c \"from PIL import Image; Image.open('" + dir / "out.bmp" +
+                               "').save('" + dir / "out.ppm" + "')\""));
     const testfiles::Ppm ppm = testfiles::ReadPpm(dir / "out.ppm");
     ASSERT_EQ(ppm.width, 644);
     for (int y = 0; y < 10; ++y)
@@ -111,7 +113,8 @@ TEST(JpegWriter, WritesBaselineYCbCrSubsampled2x2AtQuality75) {
     ASSERT_EQ(d.packet.Width(), 96);
     // Rows come back the right way up, within what the compression loses on a smooth picture.
     long total = 0;
-    for (std::size_t i = 0; i < s.DestBytes(); ++i) total += std::abs(d.packet.data()[40 + i] - s.DestinationStore()[i]);
+    for (std::size_t i = 0; i < s.DestBytes(); ++i)
+        total += std::abs(d.packet.data()[40 + i] - s.DestinationStore()[i]);
     EXPECT_LT(static_cast<double>(total) / static_cast<double>(s.DestBytes()), 2.0);
 
     if (!testfiles::HavePillow()) return;
@@ -122,8 +125,10 @@ TEST(JpegWriter, WritesBaselineYCbCrSubsampled2x2AtQuality75) {
         "'); Image.open('" + dir / "in.ppm" + "').save('" + dir / "ref.jpg" +
         "', quality=75, subsampling=2); b = Image.open('" + dir / "ref.jpg" +
         "'); assert a.mode == 'RGB' and [l[1:3] for l in a.layer] == [(2, 2), (1, 1), (1, 1)]; "
-        "assert J.get_sampling(a) == 2 and a.quantization == b.quantization and not a.info.get('progressive'); "
-        "a.save('" + dir / "out.ppm" + "')";
+        "assert J.get_sampling(a) == 2 and a.quantization == b.quantization and not "
+        "a.info.get('progressive'); "
+        "a.save('" +
+        dir / "out.ppm" + "')";
     ASSERT_TRUE(testfiles::Run(std::string(testfiles::kPillow) + " -c \"" + script + "\""));
     const testfiles::Ppm ppm = testfiles::ReadPpm(dir / "out.ppm");
     ASSERT_EQ(ppm.rgb.size(), s.DestBytes());
@@ -137,7 +142,7 @@ TEST(JpegWriter, WritesBaselineYCbCrSubsampled2x2AtQuality75) {
 
 // Files may grow no further than this while it is in force.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &saved_);
         previous_ = std::signal(SIGXFSZ, SIG_IGN);
@@ -150,7 +155,7 @@ public:
         std::signal(SIGXFSZ, previous_);
     }
 
-private:
+  private:
     rlimit saved_{};
     void (*previous_)(int) = nullptr;
 };
@@ -160,8 +165,8 @@ TEST(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
     WendralState s;
     FillDestination(s, 644, 10);
     const Bytes old(3000, 0x5A);
-    const PictureFormat formats[] = {PictureFormat::Bmp, PictureFormat::Jpeg, PictureFormat::Png,
-                                     PictureFormat::Tiff, PictureFormat::Tga, PictureFormat::Pcx};
+    const PictureFormat formats[] = {PictureFormat::Bmp,  PictureFormat::Jpeg, PictureFormat::Png,
+                                     PictureFormat::Tiff, PictureFormat::Tga,  PictureFormat::Pcx};
     for (PictureFormat f : formats) {
         SCOPED_TRACE(static_cast<int>(f));
         const std::string path = dir / "old.pic";
@@ -172,7 +177,8 @@ TEST(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
             EXPECT_FALSE(SaveDestination(s, path, f, out));
         }
         EXPECT_EQ(testfiles::ReadFile(path), old);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no stray temporary
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
+                  1);  // no stray temporary
         const Messages expected = f == PictureFormat::Bmp    ? Messages{}
                                   : f == PictureFormat::Jpeg ? Messages{kJpegStoreError}
                                                              : Messages{kCodecSaveError};

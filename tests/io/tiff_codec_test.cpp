@@ -11,25 +11,31 @@ namespace {
 
 const std::set<std::string> kReadFailures = {"TIFF file is truncated", "TIFF file is damaged"};
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+    return "'" + s + "'";
+}
 
 // Pillow opens the pattern, runs `make` on `im`, and saves it with `options`.
 std::string PillowSave(const std::string& make, const std::string& options, const std::string& in,
                        const std::string& out) {
-    return std::string(kPython) + " -c \"import sys, random; from PIL import Image; random.seed(7); " +
-           "im = Image.open(sys.argv[1]); " + (make.empty() ? "pass" : make) + "; im.save(sys.argv[2], 'TIFF'" +
-           (options.empty() ? "" : ", " + options) + ")\" " + Quote(in) + " " + Quote(out);
+    return std::string(kPython) +
+           " -c \"import sys, random; from PIL import Image; random.seed(7); " +
+           "im = Image.open(sys.argv[1]); " + (make.empty() ? "pass" : make) +
+           "; im.save(sys.argv[2], 'TIFF'" + (options.empty() ? "" : ", " + options) + ")\" " +
+           Quote(in) + " " + Quote(out);
 }
 
 const char* kAddAlpha =
-    "a = Image.new('L', im.size); a.putdata([random.randrange(256) for _ in range(im.size[0] * im.size[1])]); "
+    "a = Image.new('L', im.size); a.putdata([random.randrange(256) for _ in range(im.size[0] * "
+    "im.size[1])]); "
     "im.putalpha(a)";
 const char* kToPalette =
     "cols = sorted(set(im.getdata())); idx = {c: i for i, c in enumerate(cols)}; "
     "p = Image.new('P', im.size); p.putpalette([v for c in cols for v in c]); "
     "p.putdata([idx[c] for c in im.getdata()]); im = p";
 const char* kToSixteenBitGrey =
-    "im = Image.frombytes('I;16', im.size, bytes(b for v in im.getdata() for b in (v * 257).to_bytes(2, 'little')))";
+    "im = Image.frombytes('I;16', im.size, bytes(b for v in im.getdata() for b in (v * "
+    "257).to_bytes(2, 'little')))";
 const char* kToBilevel = "im = im.convert('1', dither=Image.Dither.NONE)";
 
 struct TiffVariant {
@@ -39,9 +45,12 @@ struct TiffVariant {
     std::string (*command)(const std::string& in, const std::string& out);
 };
 
-#define PILLOW(make, options) [](const std::string& in, const std::string& out) { return PillowSave(make, options, in, out); }
-#define SHELL(before, after) \
-    [](const std::string& in, const std::string& out) { return std::string(before) + Quote(in) + after + Quote(out); }
+#define PILLOW(make, options) \
+    [](const std::string& in, const std::string& out) { return PillowSave(make, options, in, out); }
+#define SHELL(before, after)                                         \
+    [](const std::string& in, const std::string& out) {              \
+        return std::string(before) + Quote(in) + after + Quote(out); \
+    }
 
 const TiffVariant kTiffVariants[] = {
     {"RGB uncompressed", 0, false, PILLOW("", "")},
@@ -55,15 +64,19 @@ const TiffVariant kTiffVariants[] = {
     {"RGBA, unassociated alpha", 0, false, PILLOW(kAddAlpha, "compression='tiff_lzw'")},
     {"grey and alpha", 0, true, PILLOW(kAddAlpha, "")},
     {"palette 4-bit", 16, false, SHELL("pamtotiff -indexbits 4 ", " > ")},
-    {"RGB LZW predictor, one row a strip", 0, false, SHELL("pamtotiff -lzw -predictor 2 -rowsperstrip 1 ", " > ")},
-    {"RGB tiles", 0, false, SHELL("/usr/bin/convert ", " -compress LZW -define tiff:tile-geometry=16x16 ")},
-    {"RGB separate planes", 0, false, SHELL("/usr/bin/convert ", " -interlace plane -compress Zip ")},
+    {"RGB LZW predictor, one row a strip", 0, false,
+     SHELL("pamtotiff -lzw -predictor 2 -rowsperstrip 1 ", " > ")},
+    {"RGB tiles", 0, false,
+     SHELL("/usr/bin/convert ", " -compress LZW -define tiff:tile-geometry=16x16 ")},
+    {"RGB separate planes", 0, false,
+     SHELL("/usr/bin/convert ", " -interlace plane -compress Zip ")},
     {"RGB tiles in separate planes, 16-bit", 0, false,
      SHELL("/usr/bin/convert ", " -depth 16 -interlace plane -define tiff:tile-geometry=16x16 ")},
     {"RGB 16-bit", 0, false, SHELL("/usr/bin/convert ", " -depth 16 -compress LZW ")},
     {"RGB big-endian", 0, false, SHELL("/usr/bin/convert ", " -endian MSB -compress None ")},
     {"RGB BigTIFF", 0, false, SHELL("/usr/bin/convert ", " -compress Zip TIFF64:")},
-    {"grey 16-bit big-endian", 0, true, SHELL("/usr/bin/convert ", " -depth 16 -endian MSB -compress LZW ")},
+    {"grey 16-bit big-endian", 0, true,
+     SHELL("/usr/bin/convert ", " -depth 16 -endian MSB -compress LZW ")},
 };
 
 bool HaveAllTools() {
@@ -113,7 +126,8 @@ TEST(TiffCodec, JpegCompressedFilesMatchWithinTolerance) {
     const std::string commands[] = {
         PillowSave("", "compression='jpeg', quality=95", folder / "p.ppm", folder / "a.tif"),
         std::string(kConvert) + " " + Quote(folder / "p.ppm") +
-            " -compress JPEG -quality 95 -define tiff:tile-geometry=16x16 " + Quote(folder / "a.tif"),
+            " -compress JPEG -quality 95 -define tiff:tile-geometry=16x16 " +
+            Quote(folder / "a.tif"),
     };
     for (const std::string& command : commands) {
         SCOPED_TRACE(command);
@@ -141,7 +155,9 @@ TEST(TiffCodec, AppliesEveryOrientation) {
                                         folder / "p.ppm", file)),
                   0);
         const std::string ppm = folder / "o.ppm";
-        ASSERT_EQ(RunQuietly(std::string(kConvert) + " " + Quote(file) + " -auto-orient ppm:" + Quote(ppm)), 0);
+        ASSERT_EQ(RunQuietly(std::string(kConvert) + " " + Quote(file) +
+                             " -auto-orient ppm:" + Quote(ppm)),
+                  0);
         const Rgb expected = ReadPnm(ReadBytes(ppm));
         ASSERT_EQ(expected.width, orientation >= 5 ? 7 : 13);
         EXPECT_EQ(LargestDifference(expected, pattern) == 0, orientation == 1);
@@ -158,9 +174,10 @@ TEST(TiffCodec, ReadsAStripLargerThanABand) {
     ScratchFolder folder;
     const Rgb pattern = SmoothPicture(2100, 2050);
     WritePnm(folder / "big.ppm", pattern, false);
-    ASSERT_EQ(RunQuietly(std::string(kConvert) + " " + Quote(folder / "big.ppm") +
-                         " -compress LZW -define tiff:rows-per-strip=2050 " + Quote(folder / "big.tif")),
-              0);
+    ASSERT_EQ(
+        RunQuietly(std::string(kConvert) + " " + Quote(folder / "big.ppm") +
+                   " -compress LZW -define tiff:rows-per-strip=2050 " + Quote(folder / "big.tif")),
+        0);
     const std::vector<std::uint8_t> file = ReadBytes(folder / "big.tif");
     const DecodedPicture d = DecodeTiff(file.data(), file.size());
     ASSERT_EQ(d.error, "");
@@ -185,7 +202,8 @@ TEST(TiffCodec, EncodedFilesReadBackIdenticallyHereAndInOtherPrograms) {
         }
         if (HaveProgram(kConvert)) {
             const std::string ppm = folder / "magick.ppm";
-            ASSERT_EQ(RunQuietly(std::string(kConvert) + " " + Quote(path) + " ppm:" + Quote(ppm)), 0);
+            ASSERT_EQ(RunQuietly(std::string(kConvert) + " " + Quote(path) + " ppm:" + Quote(ppm)),
+                      0);
             EXPECT_EQ(LargestDifference(ReadPnm(ReadBytes(ppm)), picture), 0);
         }
     }
@@ -220,10 +238,12 @@ struct TiffBuilder {
     std::uint32_t nextIfd = 0;
     bool nextIsSelf = false;
 
-    void Set(std::uint16_t tag, std::uint32_t value, std::uint16_t type = 4, std::uint32_t count = 1) {
+    void Set(std::uint16_t tag, std::uint32_t value, std::uint16_t type = 4,
+             std::uint32_t count = 1) {
         std::erase_if(entries, [tag](const Entry& e) { return e.tag == tag; });
         entries.push_back({tag, type, count, value});
-        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
     }
     void Remove(std::uint16_t tag) {
         std::erase_if(entries, [tag](const Entry& e) { return e.tag == tag; });
@@ -232,7 +252,8 @@ struct TiffBuilder {
     static TiffBuilder Grey(std::uint32_t width, std::uint32_t height) {
         TiffBuilder b;
         b.pixels.resize(static_cast<std::size_t>(width) * height);
-        for (std::size_t i = 0; i < b.pixels.size(); ++i) b.pixels[i] = static_cast<std::uint8_t>(i * 37);
+        for (std::size_t i = 0; i < b.pixels.size(); ++i)
+            b.pixels[i] = static_cast<std::uint8_t>(i * 37);
         b.Set(256, width);
         b.Set(257, height);
         b.Set(258, 8, 3);
@@ -306,24 +327,42 @@ TEST(TiffCodec, DamagedOrHostileFilesFailWithATextAndNoPicture) {
         {"header only", {'I', 'I', 42, 0}, {"TIFF file is truncated"}},
         {"wrong magic", {'I', 'I', 41, 0, 8, 0, 0, 0, 0, 0}, {"Not a TIFF file"}},
         {"first IFD beyond the file", ifdBeyond, kReadFailures},
-        {"65536 x 65536", edited([](TiffBuilder& b) { b.Set(256, 65536); b.Set(257, 65536); }), {kTooLargeMessage}},
-        {"100000 x 1", edited([](TiffBuilder& b) { b.Set(256, 100000); b.Set(257, 1); }), {kTooLargeMessage}},
-        {"gigapixels in a tiny file", edited([](TiffBuilder& b) { b.Set(256, 40000); b.Set(257, 40000); }),
-         {kTooLargeMessage}},
-        {"allowed size, data missing",
+        {"65536 x 65536",
          edited([](TiffBuilder& b) {
+             b.Set(256, 65536);
+             b.Set(257, 65536);
+         }),
+         {kTooLargeMessage}},
+        {"100000 x 1",
+         edited([](TiffBuilder& b) {
+             b.Set(256, 100000);
+             b.Set(257, 1);
+         }),
+         {kTooLargeMessage}},
+        {"gigapixels in a tiny file",
+         edited([](TiffBuilder& b) {
+             b.Set(256, 40000);
+             b.Set(257, 40000);
+         }),
+         {kTooLargeMessage}},
+        {"allowed size, data missing", edited([](TiffBuilder& b) {
              b.Set(256, 16000);
              b.Set(257, 16000);
              b.Set(278, 1);
              b.Set(259, 5, 3);
          }),
          unreadable},
-        {"strip beyond the file", edited([](TiffBuilder& b) { b.Set(273, 1u << 30); }), kReadFailures},
+        {"strip beyond the file", edited([](TiffBuilder& b) { b.Set(273, 1u << 30); }),
+         kReadFailures},
         {"no strip offsets", edited([](TiffBuilder& b) { b.Remove(273); }), unreadable},
         {"no width", edited([](TiffBuilder& b) { b.Remove(256); }), unreadable},
         {"3 bits per sample", edited([](TiffBuilder& b) { b.Set(258, 3, 3); }), unreadable},
         {"unknown compression", edited([](TiffBuilder& b) { b.Set(259, 777, 3); }), unreadable},
-        {"floating-point samples", edited([](TiffBuilder& b) { b.Set(258, 32, 3); b.Set(339, 3, 3); }), unreadable},
+        {"floating-point samples", edited([](TiffBuilder& b) {
+             b.Set(258, 32, 3);
+             b.Set(339, 3, 3);
+         }),
+         unreadable},
         {"one huge compressed strip",
          edited([](TiffBuilder& b) {
              b.Set(256, 20000);
@@ -333,8 +372,7 @@ TEST(TiffCodec, DamagedOrHostileFilesFailWithATextAndNoPicture) {
              b.Set(278, 10000);
          }),
          {"This TIFF file's strips or tiles are too large to read"}},
-        {"65535 one-row strips whose tables are missing",
-         edited([](TiffBuilder& b) {
+        {"65535 one-row strips whose tables are missing", edited([](TiffBuilder& b) {
              b.Set(256, 1);
              b.Set(257, 65535);
              b.Set(278, 1);

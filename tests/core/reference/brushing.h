@@ -18,7 +18,8 @@ inline void Paint(WendralState& s, const Zone& z, Point at, const SourceImage& s
     const double k = static_cast<double>(bh) / bw;
     for (int i = at.y - bh / 2; i <= at.y + bh / 2 - 1; ++i)
         for (int j = at.x - bw / 2; j <= at.x + bw / 2 - 1; ++j) {
-            const double r = std::sqrt(((j - at.x) * k) * ((j - at.x) * k) + static_cast<double>(i - at.y) * (i - at.y));
+            const double r = std::sqrt(((j - at.x) * k) * ((j - at.x) * k) +
+                                       static_cast<double>(i - at.y) * (i - at.y));
             if (bh - 2 * r < 0) continue;
             if (!InPicture(s, j, i)) continue;
             std::memcpy(s.DestinationStore() + s.DestOffset(j, i), src.At(j, i), 3);

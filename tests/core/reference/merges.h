@@ -30,16 +30,19 @@ inline void Merge(const WendralState& state, const SourceImage& s1, const Source
 }
 
 // One step's pixels, pixel by pixel from the formula, into `dest` (a copy of the store).
-inline void Portion(const WendralState& state, const Zone& zone, const SourceImage& src, std::vector<std::uint8_t>& dest) {
+inline void Portion(const WendralState& state, const Zone& zone, const SourceImage& src,
+                    std::vector<std::uint8_t>& dest) {
     const double H = std::abs(static_cast<double>(zone.y2 - zone.y1));
     const int left = std::min(zone.x1, zone.x2), right = std::max(zone.x1, zone.x2);
     const int top = std::min(zone.y1, zone.y2), bottom = std::max(zone.y1, zone.y2);
     const int cx = (left + right) >> 1, cy = (top + bottom) >> 1;
     const double k = std::abs(static_cast<double>(zone.PortionLevel));
-    const double s = static_cast<double>(zone.y2 - zone.y1) / static_cast<double>(zone.x2 - zone.x1);
+    const double s =
+        static_cast<double>(zone.y2 - zone.y1) / static_cast<double>(zone.x2 - zone.x1);
     for (int i = top; i < bottom; ++i)
         for (int j = left; j < right; ++j) {
-            if (i < 0 || i >= state.DestHeight || j < 0 || j >= state.DestWidth) continue;  // cut to the picture
+            if (i < 0 || i >= state.DestHeight || j < 0 || j >= state.DestWidth)
+                continue;  // cut to the picture
             const int di = (i - cy) * (i - cy);
             const double r = std::sqrt(std::pow((j - cx) * s, 2) + di);
             const double d = H - 2.0 * r;

@@ -37,7 +37,8 @@ inline bool TruncatedPosition(double v, std::int64_t* out) {
     return true;
 }
 
-inline void CopyPixel(WendralState& s, std::int64_t x, std::int64_t y, std::int64_t sx, std::int64_t sy) {
+inline void CopyPixel(WendralState& s, std::int64_t x, std::int64_t y, std::int64_t sx,
+                      std::int64_t sy) {
     std::memcpy(s.DestinationStore() + s.DestOffset(static_cast<int>(x), static_cast<int>(y)),
                 s.RestoreStore() + s.DestOffset(static_cast<int>(sx), static_cast<int>(sy)), 3);
 }
@@ -76,7 +77,8 @@ inline void ExpectStoresEqual(const WendralState& a, const WendralState& b) {
 }
 
 // A width x height picture of random bytes; the rest of the store holds `beyond`.
-inline void RandomPicture(WendralState& s, int width, int height, std::mt19937& rng, std::uint8_t beyond = 0xA5) {
+inline void RandomPicture(WendralState& s, int width, int height, std::mt19937& rng,
+                          std::uint8_t beyond = 0xA5) {
     s.DestWidth = width;
     s.DestHeight = height;
     std::uint8_t* d = s.DestinationStore();

@@ -21,8 +21,14 @@ inline void Render(const SourceView& v, std::vector<std::uint8_t>& out) {
     const long long w = p.Width(), h = p.Height();
     const long long sx = v.ScrollPosition().x, sy = v.ScrollPosition().y;
     long long rowStart = fullH - sy, skipRows = 0, colStart = fullW - sx, skipCols = 0;
-    if (rowStart < 0) { skipRows = -rowStart; rowStart = 0; }
-    if (colStart < 0) { skipCols = -colStart; colStart = 0; }
+    if (rowStart < 0) {
+        skipRows = -rowStart;
+        rowStart = 0;
+    }
+    if (colStart < 0) {
+        skipCols = -colStart;
+        colStart = 0;
+    }
     const long long scaledW = v.WidthScale * w / 100, scaledH = v.HeightScale * h / 100;
     const long long cols = std::min<long long>(cw - colStart, scaledW - skipCols);
     const long long rows = std::min<long long>(ch - rowStart, scaledH - skipRows);
@@ -34,7 +40,8 @@ inline void Render(const SourceView& v, std::vector<std::uint8_t>& out) {
         for (long long c = 0; c < cols; ++c) {
             const long long pictureCol = firstCol + c * 100 / v.WidthScale;
             for (int k = 0; k < 3; ++k)
-                out[6144 * (rowStart + r) + 3 * (colStart + c) + k] = p.data()[40 + packetRow * rowBytes + 3 * pictureCol + k];
+                out[6144 * (rowStart + r) + 3 * (colStart + c) + k] =
+                    p.data()[40 + packetRow * rowBytes + 3 * pictureCol + k];
         }
     }
 }

@@ -19,20 +19,24 @@ namespace wendral::reference {
 
 // Byte offset of pixel (x, y) in a bottom-up store of w x h pixels.
 inline std::size_t At(int x, int y, int w, int h) {
-    return 3 * (static_cast<std::size_t>(h - 1 - y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x));
+    return 3 * (static_cast<std::size_t>(h - 1 - y) * static_cast<std::size_t>(w) +
+                static_cast<std::size_t>(x));
 }
 
 // The nudge written straight from its formula: every visited pixel's source position is
 // recomputed from its own position with |L| steps.
-inline void Nudge(const std::uint8_t* restore, std::uint8_t* dest, int W, int H, const Zone& z, bool vertical,
-                  int L) {
+inline void Nudge(const std::uint8_t* restore, std::uint8_t* dest, int W, int H, const Zone& z,
+                  bool vertical, int L) {
     const int xmin = z.xmin(), xmax = z.xmax(), ymin = z.ymin(), ymax = z.ymax();
     const int xc = (xmin + xmax) / 2, yc = (ymin + ymax) / 2;
-    auto copy = [&](int dx, int dy, int sx, int sy) { std::memcpy(dest + At(dx, dy, W, H), restore + At(sx, sy, W, H), 3); };
+    auto copy = [&](int dx, int dy, int sx, int sy) {
+        std::memcpy(dest + At(dx, dy, W, H), restore + At(sx, sy, W, H), 3);
+    };
     // |L| steps along the nudged axis, from position `p` between `lo` and `hi` around `c`.
     auto stepped = [&](int p, int lo, int hi, int c, float f) {
         float J = static_cast<float>(p);
-        const float fmin = static_cast<float>(lo), fmax = static_cast<float>(hi), fc = static_cast<float>(c);
+        const float fmin = static_cast<float>(lo), fmax = static_cast<float>(hi),
+                    fc = static_cast<float>(c);
         for (int n = 0; n < std::abs(L); ++n) {
             float d;
             if (J > fc)
@@ -74,7 +78,8 @@ inline void Nudge(const std::uint8_t* restore, std::uint8_t* dest, int W, int H,
 // The twist written straight from its formula, in double precision, except at level 0: there
 // the ellipse is copied back unchanged, since the formula's round trip through atan2, cos and sin
 // truncates some pixels onto their neighbours even without any turn.
-inline void Twist(const std::uint8_t* restore, std::uint8_t* dest, int W, int Hgt, const Zone& z, double level) {
+inline void Twist(const std::uint8_t* restore, std::uint8_t* dest, int W, int Hgt, const Zone& z,
+                  double level) {
     const int xmin = z.xmin(), xmax = z.xmax(), ymin = z.ymin(), ymax = z.ymax();
     const int xc = (xmin + xmax) / 2, yc = (ymin + ymax) / 2;
     const double H = std::abs(static_cast<double>(z.y2 - z.y1));
@@ -117,7 +122,8 @@ inline ZoneOutcome Radial(WendralState& s, Zone& z, int step) {
     const std::int64_t xmin = z.xmin(), xmax = z.xmax(), ymin = z.ymin(), ymax = z.ymax();
     const std::int64_t xc = (xmin + xmax) >> 1, yc = (ymin + ymax) >> 1;
     if (xmin == xmax) return ZoneOutcome::Redraw;
-    const double k = static_cast<double>(std::int64_t{z.y2} - z.y1) / static_cast<double>(std::int64_t{z.x2} - z.x1);
+    const double k = static_cast<double>(std::int64_t{z.y2} - z.y1) /
+                     static_cast<double>(std::int64_t{z.x2} - z.x1);
     for (std::int64_t y = ymin; y < ymax; ++y) {
         const double dy = static_cast<double>(y - yc);
         for (std::int64_t x = xmin; x < xmax; ++x) {
@@ -139,9 +145,12 @@ inline ZoneOutcome Radial(WendralState& s, Zone& z, int step) {
             else
                 for (int i = 0; i < -z.ImplodeLevel; ++i) g = g * (u / 8 + 1);
             std::int64_t sx, sy;
-            if (!TruncatedPosition(std::cos(theta) * rho * g + static_cast<double>(xc), &sx)) continue;
-            if (!TruncatedPosition(std::sin(theta) * rho * g + static_cast<double>(yc), &sy)) continue;
-            if (!(InPicture(s, sx, sy) && xmin <= sx && sx < xmax && ymin <= sy && sy < ymax)) continue;
+            if (!TruncatedPosition(std::cos(theta) * rho * g + static_cast<double>(xc), &sx))
+                continue;
+            if (!TruncatedPosition(std::sin(theta) * rho * g + static_cast<double>(yc), &sy))
+                continue;
+            if (!(InPicture(s, sx, sy) && xmin <= sx && sx < xmax && ymin <= sy && sy < ymax))
+                continue;
             CopyPixel(s, x, y, sx, sy);
         }
     }
@@ -162,7 +171,8 @@ inline ZoneOutcome Pull(WendralState& s, Zone& z, int step) {
     const std::int64_t xmin = z.xmin(), xmax = z.xmax(), ymin = z.ymin(), ymax = z.ymax();
     const std::int64_t xc = (xmin + xmax) >> 1, yc = (ymin + ymax) >> 1;
     if (xmin == xmax) return ZoneOutcome::Redraw;
-    const double k = static_cast<double>(std::int64_t{z.y2} - z.y1) / static_cast<double>(std::int64_t{z.x2} - z.x1);
+    const double k = static_cast<double>(std::int64_t{z.y2} - z.y1) /
+                     static_cast<double>(std::int64_t{z.x2} - z.x1);
     const int ref[3] = {s.ReferenceColour.b, s.ReferenceColour.g, s.ReferenceColour.r};
     for (std::int64_t y = ymin; y < ymax; ++y) {
         const double dy = static_cast<double>(y - yc);
@@ -178,8 +188,10 @@ inline ZoneOutcome Pull(WendralState& s, Zone& z, int step) {
             const std::size_t at = s.DestOffset(static_cast<int>(x), static_cast<int>(y));
             for (int c = 0; c < 3; ++c) {
                 const std::int64_t b = s.RestoreStore()[at + c];
-                const std::int64_t moved = static_cast<std::int64_t>(static_cast<double>(b - ref[c]) * sh);
-                s.DestinationStore()[at + c] = static_cast<std::uint8_t>(std::clamp<std::int64_t>(b - moved, 0, 255));
+                const std::int64_t moved =
+                    static_cast<std::int64_t>(static_cast<double>(b - ref[c]) * sh);
+                s.DestinationStore()[at + c] =
+                    static_cast<std::uint8_t>(std::clamp<std::int64_t>(b - moved, 0, 255));
             }
         }
     }
