@@ -4,14 +4,14 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 FUZZ_SECONDS ?= 60
 
-DEB_PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
+DEB_PACKAGES := build-essential cmake pkg-config clang clang-format libclang-rt-14-dev \
   libomp-dev libgtest-dev libgmock-dev libbenchmark-dev \
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev \
   ccache qt6-base-dev qt6-svg-dev xvfb xauth xdg-utils fonts-dejavu-core \
   imagemagick netpbm python3 python3-pil \
   poppler-utils desktop-file-utils appstream
 
-.PHONY: deps build test bench fuzz asan-test tsan-test run install uninstall package clean
+.PHONY: deps build test bench fuzz asan-test tsan-test format format-check run install uninstall package clean
 
 deps:
 	@missing=""; for p in $(DEB_PACKAGES); do \
@@ -75,6 +75,13 @@ fuzz: deps
 	    -print_final_stats=1 build-fuzz/corpus/$$name build-fuzz/seeds/$$name 2>&1 | tail -n 12; \
 	  test $${PIPESTATUS[0]} -eq 0; \
 	done
+
+# Every tracked C++ file in the repository's own format (.clang-format).
+format: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
