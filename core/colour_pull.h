@@ -17,8 +17,6 @@ class PullRenderer {
   public:
     PullRenderer();
     ~PullRenderer();
-    PullRenderer(const PullRenderer&) = delete;
-    PullRenderer& operator=(const PullRenderer&) = delete;
 
     void Render(WendralState& state, const Zone& zone, int level);
 

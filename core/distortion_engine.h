@@ -45,8 +45,6 @@ class DistortionEngine {
   public:
     DistortionEngine();
     ~DistortionEngine();
-    DistortionEngine(const DistortionEngine&) = delete;
-    DistortionEngine& operator=(const DistortionEngine&) = delete;
 
     // One press of the key.
     ZoneOutcome Press(Distortion key, WendralState& state, Zone& zone, ShownSources sources = {});

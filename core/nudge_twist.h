@@ -19,8 +19,6 @@ class NudgeRenderer {
   public:
     NudgeRenderer();
     ~NudgeRenderer();
-    NudgeRenderer(const NudgeRenderer&) = delete;
-    NudgeRenderer& operator=(const NudgeRenderer&) = delete;
 
     // `area` is the zone clamped into the picture (ZoneInPicture), with y1 != y2.
     void Render(WendralState& state, const Zone& area, bool vertical, int level);
@@ -36,8 +34,6 @@ class TwistRenderer {
   public:
     TwistRenderer();
     ~TwistRenderer();
-    TwistRenderer(const TwistRenderer&) = delete;
-    TwistRenderer& operator=(const TwistRenderer&) = delete;
 
     // `area` is the zone clamped into the picture (ZoneInPicture), with y1 != y2.
     void Render(WendralState& state, const Zone& area, double level);

@@ -18,8 +18,6 @@ class RadialRenderer {
   public:
     RadialRenderer();
     ~RadialRenderer();
-    RadialRenderer(const RadialRenderer&) = delete;
-    RadialRenderer& operator=(const RadialRenderer&) = delete;
 
     void Render(WendralState& state, const Zone& zone, int level);
 
