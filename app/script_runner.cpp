@@ -28,7 +28,7 @@ std::optional<std::string> RunScriptWords(CWendralApp& app, const std::vector<st
     const CommandRow* row = FindCommandWord(words[0], args);
     if (!view || !row || !row->run) return "unknown command: " + words[0];
     if (!row->argumentsOk(args)) return "bad arguments: " + JoinScriptWords(words);
-    const std::string name = row->firstArgument ? words[0] + " " + row->firstArgument : words[0];
+    const std::string name = ScriptName(*row);
     if (const std::optional<std::string> why = Unavailability(app.State(), row->needs))
         return name + ": " + *why;
     CommandOutcome outcome = view->Perform(*row, args);
@@ -36,18 +36,15 @@ std::optional<std::string> RunScriptWords(CWendralApp& app, const std::vector<st
         app.State().OverwriteConsent = 1;
         outcome = view->Perform(*row, args);
     }
-    std::string failure;
-    if (!outcome.refusal.empty()) failure = name + ": " + outcome.refusal;
-    for (const std::string& m : outcome.source.messages)
-        failure += (failure.empty() ? "" : "\n") + m;
-    if (outcome.zone == ZoneOutcome::AskZoneQuestion)
-        failure += (failure.empty() ? "" : "\n") + std::string(kZoneQuestion);
-    if (failure.empty() && outcome.source.failed) failure = name + " is not available now";
+    const Messages failure = ScriptFailure(name, outcome);
+    // The failure is told once, in the script's message; the view shows the rest of the outcome.
     outcome.source.messages.clear();
     if (outcome.zone == ZoneOutcome::AskZoneQuestion) outcome.zone = ZoneOutcome::Nothing;
     view->Present(*row, outcome);
-    if (!failure.empty()) return failure;
-    return std::nullopt;
+    if (failure.empty()) return std::nullopt;
+    std::string text;
+    for (const std::string& m : failure) text += (text.empty() ? "" : "\n") + m;
+    return text;
 }
 
 bool RunScriptFile(CWendralApp& app, const QString& path, QWidget* parent) {

@@ -19,6 +19,21 @@ bool Available(const WendralState& state, unsigned needs) {
     return !Unavailability(state, needs);
 }
 
+std::string ScriptName(const CommandRow& row) {
+    std::string name = row.word ? row.word : "";
+    if (row.firstArgument) name += std::string(" ") + row.firstArgument;
+    return name;
+}
+
+Messages ScriptFailure(const std::string& name, const CommandOutcome& outcome) {
+    if (!outcome.refusal.empty()) return {name + ": " + outcome.refusal};
+    if (outcome.source.failed && outcome.source.messages.empty())
+        return {name + " is not available now"};
+    Messages messages = outcome.source.messages;
+    if (outcome.zone == ZoneOutcome::AskZoneQuestion) messages.push_back(kZoneQuestion);
+    return messages;
+}
+
 std::optional<std::string> Unavailability(const WendralState& state, unsigned needs) {
     if ((needs & kNeedsSource) && state.SourceCount < 1) return "no source is open";
     if ((needs & kNeedsTwoSources) && state.SourceCount < 2) return "source 2 is not open";

@@ -138,6 +138,14 @@ const CommandRow* FindCommandWord(std::string_view word, Args args);
 // Every batch word once, in table order.
 std::vector<std::string> CommandWords();
 
+// How a script line names its row in messages: the word, with its first argument where two rows
+// share the word ("brushing on").
+std::string ScriptName(const CommandRow& row);
+// What a script line that ran as `name` reports when its outcome is not a success (the refusal,
+// the messages, the zone question); empty when it succeeded. The overwrite guard's hold is not
+// a failure: a script answers Yes and runs the change again.
+Messages ScriptFailure(const std::string& name, const CommandOutcome& outcome);
+
 // Argument helpers the rows share.
 bool IsInt(std::string_view word, long long min, long long max);
 int ToInt(std::string_view word);

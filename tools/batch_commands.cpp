@@ -7,17 +7,16 @@ namespace {
 // "dest-to 1|2" have one for each first argument.
 Command FromTable(const CommandRow& first) {
     const std::string word = first.word;
-    return Command{
-        word, word + (*first.synopsis ? std::string(" ") + first.synopsis : std::string()),
-        [word](const Args& a) {
-            const CommandRow* row = FindCommandWord(word, a);
-            return row && row->argumentsOk(a);
-        },
-        [word](Session& s, const Args& a) {
-            const CommandRow& row = *FindCommandWord(word, a);
-            const std::string name = row.firstArgument ? word + " " + row.firstArgument : word;
-            return s.Run(row, name, a);
-        }};
+    return Command{word,
+                   word + (*first.synopsis ? std::string(" ") + first.synopsis : std::string()),
+                   [word](const Args& a) {
+                       const CommandRow* row = FindCommandWord(word, a);
+                       return row && row->argumentsOk(a);
+                   },
+                   [word](Session& s, const Args& a) {
+                       const CommandRow& row = *FindCommandWord(word, a);
+                       return s.Run(row, ScriptName(row), a);
+                   }};
 }
 
 }  // namespace

@@ -25,12 +25,6 @@ CommandResult Fail(Messages messages) {
     return CommandResult{Status::Failed, std::move(messages)};
 }
 
-CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages) {
-    if (outcome == ZoneOutcome::AskZoneQuestion) messages.push_back(kZoneQuestion);
-    if (messages.empty()) return Ok();
-    return Fail(std::move(messages));
-}
-
 Session::Session(std::ostream& output)
     : out(output), load(&LoadPictureFile), save(&SaveScriptedDestination) {}
 
@@ -109,10 +103,8 @@ CommandResult Session::Run(const CommandRow& row, const std::string& name, const
     }
     ReleaseDetached();
     if (history_ && row.id != kUndo && row.id != kRedo) history_->Commit(state, zone, name);
-    if (!outcome.refusal.empty()) return Fail(name + ": " + outcome.refusal);
-    if (outcome.source.failed && outcome.source.messages.empty())
-        return Fail(name + " is not available now");
-    return FromZoneOutcome(outcome.zone, std::move(outcome.source.messages));
+    Messages failure = ScriptFailure(name, outcome);
+    return failure.empty() ? Ok() : Fail(std::move(failure));
 }
 
 void Vocabulary::Add(Command command) {

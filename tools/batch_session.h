@@ -34,8 +34,6 @@ struct CommandResult {
 CommandResult Ok();
 CommandResult Fail(std::string message);
 CommandResult Fail(Messages messages);
-// A destination command's outcome: the zone question fails the command with its text.
-CommandResult FromZoneOutcome(ZoneOutcome outcome, Messages messages);
 
 // Everything a script works on: the destination state, the destination view's zone and what
 // it keeps between presses and drags, and the source windows. Every command reaches the engine
