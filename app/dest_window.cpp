@@ -152,10 +152,10 @@ CDestview::CDestview(CWendralApp& app, CDestdoc& doc, QWidget* parent)
     RegisterCommands();
 }
 
-void CDestview::CommitStep() {
+void CDestview::CommitStep(bool wholePicture) {
     const QString name = std::exchange(stepName_, QString());
     std::optional<History::Part> part;
-    if (!std::exchange(redrawnAll_, false))
+    if (!std::exchange(redrawnAll_, false) && !wholePicture)
         part = History::Part{redrawn_.x(), redrawn_.y(), redrawn_.width(), redrawn_.height()};
     redrawn_ = QRect();
     history_->Commit(app_.State(), zone_,

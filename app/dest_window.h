@@ -118,7 +118,9 @@ class CDestview : public QWidget, public CommandTarget, public DestinationPrevie
     // the last one; it takes the name noted last (a command's, a drag's).
     History& UndoHistory() { return *history_; }
     void NoteStep(const QString& name) { stepName_ = name; }
-    void CommitStep();
+    // `wholePicture` compares every byte instead of the part redrawn so far, for a caller that
+    // ends a step before the view has redrawn what the step changed.
+    void CommitStep(bool wholePicture = false);
     // A drag of any button is under way: its changes are one step, committed at its release.
     bool GestureInProgress() const;
 

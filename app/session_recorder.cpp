@@ -82,8 +82,9 @@ void SessionRecorder::Row(const CommandRow& row, Args args) {
 void SessionRecorder::Words(std::vector<std::string> words) {
     if (!Recording()) return;
     Write(words);
-    // A script's line is one undo step: so is the action it stands for.
-    if (CDestview* view = app_.DestView()) view->CommitStep();
+    // A script's line is one undo step: so is the action it stands for. The line is written as
+    // soon as the engine has run, before the view redraws, so the whole picture is compared.
+    if (CDestview* view = app_.DestView()) view->CommitStep(true);
 }
 
 void SessionRecorder::Write(const std::vector<std::string>& words) {

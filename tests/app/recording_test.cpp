@@ -1,5 +1,6 @@
 // A session driven through the real windows is recorded as a script; wendral-batch, run on a
 // copy of the script's folder elsewhere, writes the very bytes the application saved.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -166,6 +167,28 @@ class RecordingTest : public QObject {
                                  "\ndestination midway-destination-", "\nlevels "})
             QVERIFY2(script.contains(line), script.constData());
         ReplayElsewhere(dir, "midway.wbs", saved);
+    }
+
+    // While recording, each line is still one step of its own, under its command's name, and
+    // undo gives back exactly the picture before it.
+    void whileRecordingEachPressIsOneNamedStep() {
+        QTemporaryDir folder;
+        AppFixture f;
+        f.AddSource(64, 48, Rings);
+        QVERIFY(f.app().StartRecording(QDir(folder.path()).filePath("steps.wbs")));
+        f.ActivateDestination();
+        f.frame().RunIdleUpdate();
+        f.Drag(QPoint(6, 6), QPoint(50, 40));
+        QTest::keyClicks(&f.view(), "..");
+        const std::vector<std::uint8_t> two(f.state().DestinationStore(),
+                                            f.state().DestinationStore() + f.state().DestBytes());
+        QTest::keyClicks(&f.view(), ">");
+        f.frame().RunIdleUpdate();
+        QCOMPARE(f.router().Action(kUndo)->text(), QString("&Undo Twist right\tCtrl+Z"));
+        QTest::keyClick(&f.view(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(std::equal(two.begin(), two.end(), f.state().DestinationStore()));
+        QCOMPARE(f.zone().ImplodeLevel, 2);
+        QCOMPARE(f.router().Action(kUndo)->text(), QString("&Undo Explode\tCtrl+Z"));
     }
 
     // Run Script plays the lines in the windows and stops at the first one that fails, saying
