@@ -31,13 +31,23 @@ void RadialTenthPress(benchmark::State& st, wendral::Distortion key) {
 }
 
 void BM_ImplodeTenthPress(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     RadialTenthPress(st, wendral::Distortion::Implode);
 }
 void BM_ExplodeTenthPress(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     RadialTenthPress(st, wendral::Distortion::Explode);
 }
-BENCHMARK(BM_ImplodeTenthPress)->Unit(benchmark::kMillisecond)->Iterations(12);
-BENCHMARK(BM_ExplodeTenthPress)->Unit(benchmark::kMillisecond)->Iterations(12);
+BENCHMARK(BM_ImplodeTenthPress)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(12);
+BENCHMARK(BM_ExplodeTenthPress)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(12);
 
 // One press that takes the level to 5 (or -5) on a zone already pressed.
 void PullPressAtFive(benchmark::State& st, wendral::Distortion key, int step) {
@@ -54,12 +64,20 @@ void PullPressAtFive(benchmark::State& st, wendral::Distortion key, int step) {
 }
 
 void BM_ConvergePressAtLevel5(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     PullPressAtFive(st, wendral::Distortion::Converge, +1);
 }
 void BM_DivergePressAtLevel5(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     PullPressAtFive(st, wendral::Distortion::Diverge, -1);
 }
-BENCHMARK(BM_ConvergePressAtLevel5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DivergePressAtLevel5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvergePressAtLevel5)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DivergePressAtLevel5)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

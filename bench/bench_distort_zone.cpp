@@ -45,17 +45,26 @@ void TimePress(benchmark::State& st, Distortion deeper, Distortion back, int pre
 }
 
 void BM_NudgeUpward50thPress(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     TimePress(st, Distortion::NudgeUpward, Distortion::NudgeDownward, 50);
 }
-BENCHMARK(BM_NudgeUpward50thPress)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NudgeUpward50thPress)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_NudgeLeft50thPress(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     TimePress(st, Distortion::NudgeLeft, Distortion::NudgeRight, 50);
 }
-BENCHMARK(BM_NudgeLeft50thPress)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NudgeLeft50thPress)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 // Going back one level from 50: the press that a held opposite key repeats.
 void BM_NudgeDownwardFrom50(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     Setup& s = Shared();
     s.zone.ResetLevels();
     s.engine.Press(Distortion::NudgeUpward, s.state, s.zone, {}, 50);
@@ -70,12 +79,19 @@ void BM_NudgeDownwardFrom50(benchmark::State& st) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_NudgeDownwardFrom50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NudgeDownwardFrom50)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_TwistRight10thPress(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     TimePress(st, Distortion::TwistRight, Distortion::TwistLeft, 10);
 }
-BENCHMARK(BM_TwistRight10thPress)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TwistRight10thPress)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_Flip(benchmark::State& st) {
     Setup& s = Shared();

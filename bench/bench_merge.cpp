@@ -48,6 +48,7 @@ BENCHMARK(BM_MergeSources)
 // One press over a zone covering the whole picture, alternating the two commands between
 // levels 1 and 2 so that every timed press re-renders the zone.
 void BM_PortionMerge(benchmark::State& st) {
+    const wendral::bench::ThreadsFor threads(st, 0);
     static WendralState state;
     Zone zone;
     DistortionEngine engine;
@@ -66,7 +67,10 @@ void BM_PortionMerge(benchmark::State& st) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_PortionMerge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PortionMerge)
+    ->ArgsProduct({wendral::bench::ThreadCounts()})
+    ->ArgNames({"threads"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_RotateDestination30(benchmark::State& st) {
     static WendralState state;

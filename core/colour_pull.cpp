@@ -7,6 +7,7 @@
 #include "core/cpu_features.h"
 #include "core/inscribed_ellipse.h"
 #include "core/limits.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -85,43 +86,46 @@ class PullCache {
         const __m128d lo = _mm_set1_pd(-512.0), hi = _mm_set1_pd(512.0);
         const __m128i zero = _mm_setzero_si128();
 #endif
-        for (int r = 0; r < runCount_; ++r) {
-            const Run& run = runs_[r];
-            const double* s = s_.get() + run.cellRow;
-            const std::size_t row = state.DestOffset(0, run.y);
-            const std::uint8_t* in = restore + row;
-            std::uint8_t* out = dest + row;
-            int x = run.xa;
+        ForEachRowBand(runCount_, e_.x1 - e_.x0, [&](int firstRun, int endRun) {
+            for (int r = firstRun; r < endRun; ++r) {
+                const Run& run = runs_[r];
+                const double* s = s_.get() + run.cellRow;
+                const std::size_t row = state.DestOffset(0, run.y);
+                const std::uint8_t* in = restore + row;
+                std::uint8_t* out = dest + row;
+                int x = run.xa;
 #if defined(WENDRAL_X86_SIMD)
-            for (; x + 1 < run.xb; ++x) {
-                const std::int64_t d = x - cx;
-                const __m128d share = _mm_set1_pd(s[(d < 0 ? -d : d) - adx0]);
-                const std::size_t at = 3 * static_cast<std::size_t>(x);
-                std::int32_t four;
-                std::memcpy(&four, in + at, 4);
-                const __m128i v =
-                    _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
-                const __m128i diff = _mm_sub_epi32(v, refs);
-                const __m128d m0 =
-                    _mm_min_pd(_mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(diff), share), lo), hi);
-                const __m128d m1 = _mm_min_pd(
-                    _mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(diff, 0x0E)), share),
-                               lo),
-                    hi);
-                const __m128i t = _mm_unpacklo_epi64(_mm_cvttpd_epi32(m0), _mm_cvttpd_epi32(m1));
-                const __m128i res = _mm_sub_epi32(v, t);
-                const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(res, zero), zero);
-                four = _mm_cvtsi128_si32(bytes);
-                std::memcpy(out + at, &four, 4);
-            }
+                for (; x + 1 < run.xb; ++x) {
+                    const std::int64_t d = x - cx;
+                    const __m128d share = _mm_set1_pd(s[(d < 0 ? -d : d) - adx0]);
+                    const std::size_t at = 3 * static_cast<std::size_t>(x);
+                    std::int32_t four;
+                    std::memcpy(&four, in + at, 4);
+                    const __m128i v =
+                        _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
+                    const __m128i diff = _mm_sub_epi32(v, refs);
+                    const __m128d m0 =
+                        _mm_min_pd(_mm_max_pd(_mm_mul_pd(_mm_cvtepi32_pd(diff), share), lo), hi);
+                    const __m128d m1 = _mm_min_pd(
+                        _mm_max_pd(
+                            _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(diff, 0x0E)), share), lo),
+                        hi);
+                    const __m128i t =
+                        _mm_unpacklo_epi64(_mm_cvttpd_epi32(m0), _mm_cvttpd_epi32(m1));
+                    const __m128i res = _mm_sub_epi32(v, t);
+                    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(res, zero), zero);
+                    four = _mm_cvtsi128_si32(bytes);
+                    std::memcpy(out + at, &four, 4);
+                }
 #endif
-            for (; x < run.xb; ++x) {
-                const std::int64_t d = x - cx;
-                const double share = s[(d < 0 ? -d : d) - adx0];
-                const std::size_t at = 3 * static_cast<std::size_t>(x);
-                for (int c = 0; c < 3; ++c) out[at + c] = Channel(in[at + c], ref[c], share);
+                for (; x < run.xb; ++x) {
+                    const std::int64_t d = x - cx;
+                    const double share = s[(d < 0 ? -d : d) - adx0];
+                    const std::size_t at = 3 * static_cast<std::size_t>(x);
+                    for (int c = 0; c < 3; ++c) out[at + c] = Channel(in[at + c], ref[c], share);
+                }
             }
-        }
+        });
     }
 
     std::unique_ptr<double[]> q_, s_;

@@ -8,6 +8,7 @@
 
 #include "core/cpu_features.h"
 #include "core/limits.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -122,8 +123,7 @@ void BlendPortion(WendralState& state, const Zone& zone, const SourceImage& sour
     OffsetRange(cy, i0, i1, rowNear, rowFar);
     OffsetRange(cx, j0, j1, colNear, colFar);
     const int columns = static_cast<int>(colFar - colNear) + 1;
-    std::array<double, kMaxWidth> columnTerm, weight;
-    std::array<double, 3 * kMaxWidth> byteWeight;
+    std::array<double, kMaxWidth> columnTerm;
     for (int o = 0; o < columns; ++o) {
         const double x = static_cast<double>(colNear + o) * s;
         columnTerm[o] = x * x;
@@ -131,28 +131,36 @@ void BlendPortion(WendralState& state, const Zone& zone, const SourceImage& sour
     const BlendBytes blend = BlendFor(ProcessorInstructionSet());
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
-    for (std::int64_t p = rowNear; p <= rowFar; ++p) {
-        const double rowTerm = static_cast<double>(p * p);
-        const int inside = InsideWeights(columnTerm.data(), columns, rowTerm, h, k, weight.data());
-        if (inside == 0) continue;
-        const std::int64_t reach = colNear + inside - 1;
-        const int jl = static_cast<int>(std::max<std::int64_t>(j0, cx - reach));
-        const int jr = static_cast<int>(std::min<std::int64_t>(j1 - 1, cx + reach));
-        if (jl > jr) continue;
-        for (int j = jl; j <= jr; ++j) {
-            const double w = weight[static_cast<std::size_t>((j < cx ? cx - j : j - cx) - colNear)];
-            double* to = &byteWeight[3 * static_cast<std::size_t>(j - jl)];
-            to[0] = to[1] = to[2] = w;
+    // Each offset owns its one or two rows, so bands of offsets write apart.
+    const int offsets = static_cast<int>(rowFar - rowNear) + 1;
+    ForEachRowBand(offsets, 2 * (j1 - j0), [&](int first, int end) {
+        std::array<double, kMaxWidth> weight;
+        std::array<double, 3 * kMaxWidth> byteWeight;
+        for (std::int64_t p = rowNear + first; p < rowNear + end; ++p) {
+            const double rowTerm = static_cast<double>(p * p);
+            const int inside =
+                InsideWeights(columnTerm.data(), columns, rowTerm, h, k, weight.data());
+            if (inside == 0) continue;
+            const std::int64_t reach = colNear + inside - 1;
+            const int jl = static_cast<int>(std::max<std::int64_t>(j0, cx - reach));
+            const int jr = static_cast<int>(std::min<std::int64_t>(j1 - 1, cx + reach));
+            if (jl > jr) continue;
+            for (int j = jl; j <= jr; ++j) {
+                const double w =
+                    weight[static_cast<std::size_t>((j < cx ? cx - j : j - cx) - colNear)];
+                double* to = &byteWeight[3 * static_cast<std::size_t>(j - jl)];
+                to[0] = to[1] = to[2] = w;
+            }
+            const int bytes = 3 * (jr - jl + 1);
+            const std::int64_t rows[2] = {cy - p, cy + p};
+            for (int n = 0; n < (p == 0 ? 1 : 2); ++n) {
+                if (rows[n] < i0 || rows[n] >= i1) continue;
+                const int row = static_cast<int>(rows[n]);
+                const std::size_t at = state.DestOffset(jl, row);
+                blend(restore + at, source.At(jl, row), byteWeight.data(), dest + at, bytes);
+            }
         }
-        const int bytes = 3 * (jr - jl + 1);
-        const std::int64_t rows[2] = {cy - p, cy + p};
-        for (int n = 0; n < (p == 0 ? 1 : 2); ++n) {
-            if (rows[n] < i0 || rows[n] >= i1) continue;
-            const int row = static_cast<int>(rows[n]);
-            const std::size_t at = state.DestOffset(jl, row);
-            blend(restore + at, source.At(jl, row), byteWeight.data(), dest + at, bytes);
-        }
-    }
+    });
 }
 
 }  // namespace wendral

@@ -9,6 +9,7 @@
 #include "core/cpu_features.h"
 #include "core/inscribed_ellipse.h"
 #include "core/limits.h"
+#include "core/parallel.h"
 
 namespace wendral {
 
@@ -70,9 +71,7 @@ class RadialCache {
           g_(new double[kGridPixels]),
           offsets_(new float[2 * kGridPixels]),
           exceptions_(new Exception[kGridPixels]),
-          cellRows_(new CellRow[kMaxHeight]),
-          fromPlus_(new std::int32_t[kMaxWidth + 1]),
-          fromMinus_(new std::int32_t[kMaxWidth + 1]) {}
+          cellRows_(new CellRow[kMaxHeight]) {}
 
     void Prepare(const InscribedEllipse& e) {
         if (geometryValid_ && e_.SameWork(e)) return;
@@ -140,38 +139,42 @@ class RadialCache {
         f.width = state.DestWidth;
         f.lastRow = state.DestHeight - 1;
         const std::int64_t adx0 = cells_.adx0, cx = e.xc;
-        std::int32_t* fromPlus = fromPlus_.get();
-        std::int32_t* fromMinus = fromMinus_.get();
         const std::uint8_t* restore = state.RestoreStore();
-        for (int r = 0; r < cellRowCount_; ++r) {
-            const CellRow& row = cellRows_[r];
-            double* g = g_.get() + row.cellBase;
-            UpdateFactors(step, level, g, u_.get() + row.cellBase, row.cellsUsed);
-            const int n = row.xb - row.xa;
-            // First every source offset of the row (-1: keep the pixel), then the copies, so
-            // that the loads of source pixels do not wait on the arithmetic.
-            const bool plus = row.rowPlus >= 0, minus = row.rowMinus >= 0;
-            const RowJob job{f,        row,       g,      adx0, cx, offsets_.get() + 2 * row.first,
-                             fromPlus, fromMinus, restore};
-            if (plus && minus)
-                RowSources<true, true>(job);
-            else if (plus)
-                RowSources<true, false>(job);
-            else
-                RowSources<false, true>(job);
-            for (std::size_t j = row.excPlus; j < row.excMinus; ++j) {
-                const Exception& x = exceptions_[j];
-                const double gx = g[Cell(row.xa + x.i - cx) - adx0];
-                fromPlus[x.i] = f.Source(x.p.x * gx + f.xc, x.p.y * gx + f.yc);
+        // Cell rows own their factors and their two picture rows, so bands of them share
+        // nothing but what they read.
+        ForEachRowBand(cellRowCount_, f.width, [&](int firstRow, int endRow) {
+            std::int32_t fromPlus[kMaxWidth + 1], fromMinus[kMaxWidth + 1];
+            for (int r = firstRow; r < endRow; ++r) {
+                const CellRow& row = cellRows_[r];
+                double* g = g_.get() + row.cellBase;
+                UpdateFactors(step, level, g, u_.get() + row.cellBase, row.cellsUsed);
+                const int n = row.xb - row.xa;
+                // First every source offset of the row (-1: keep the pixel), then the copies,
+                // so that the loads of source pixels do not wait on the arithmetic.
+                const bool plus = row.rowPlus >= 0, minus = row.rowMinus >= 0;
+                const RowJob job{f,        row,       g,
+                                 adx0,     cx,        offsets_.get() + 2 * row.first,
+                                 fromPlus, fromMinus, restore};
+                if (plus && minus)
+                    RowSources<true, true>(job);
+                else if (plus)
+                    RowSources<true, false>(job);
+                else
+                    RowSources<false, true>(job);
+                for (std::size_t j = row.excPlus; j < row.excMinus; ++j) {
+                    const Exception& x = exceptions_[j];
+                    const double gx = g[Cell(row.xa + x.i - cx) - adx0];
+                    fromPlus[x.i] = f.Source(x.p.x * gx + f.xc, x.p.y * gx + f.yc);
+                }
+                for (std::size_t j = row.excMinus; j < row.excEnd; ++j) {
+                    const Exception& x = exceptions_[j];
+                    const double gx = g[Cell(row.xa + x.i - cx) - adx0];
+                    fromMinus[x.i] = f.Source(x.p.x * gx + f.xc, x.p.y * gx + f.yc);
+                }
+                if (plus) Copy(state, row.xa, row.rowPlus, n, fromPlus);
+                if (minus) Copy(state, row.xa, row.rowMinus, n, fromMinus);
             }
-            for (std::size_t j = row.excMinus; j < row.excEnd; ++j) {
-                const Exception& x = exceptions_[j];
-                const double gx = g[Cell(row.xa + x.i - cx) - adx0];
-                fromMinus[x.i] = f.Source(x.p.x * gx + f.xc, x.p.y * gx + f.yc);
-            }
-            if (plus) Copy(state, row.xa, row.rowPlus, n, fromPlus);
-            if (minus) Copy(state, row.xa, row.rowMinus, n, fromMinus);
-        }
+        });
         gValid_ = true;
         gLevel_ = level;
     }
@@ -333,15 +336,17 @@ class RadialCache {
     }
 
     void CopyBack(WendralState& state) {
-        for (int r = 0; r < cellRowCount_; ++r) {
-            const CellRow& row = cellRows_[r];
-            for (int y : {row.rowPlus, row.rowMinus}) {
-                if (y < 0) continue;
-                const std::size_t at = state.DestOffset(row.xa, y);
-                std::memcpy(state.DestinationStore() + at, state.RestoreStore() + at,
-                            3 * static_cast<std::size_t>(row.xb - row.xa));
+        ForEachRowBand(cellRowCount_, state.DestWidth, [&](int firstRow, int endRow) {
+            for (int r = firstRow; r < endRow; ++r) {
+                const CellRow& row = cellRows_[r];
+                for (int y : {row.rowPlus, row.rowMinus}) {
+                    if (y < 0) continue;
+                    const std::size_t at = state.DestOffset(row.xa, y);
+                    std::memcpy(state.DestinationStore() + at, state.RestoreStore() + at,
+                                3 * static_cast<std::size_t>(row.xb - row.xa));
+                }
             }
-        }
+        });
     }
 
     // Brings the factors of n cells to `level`. Once a cell's factor stops changing (it has
@@ -395,7 +400,6 @@ class RadialCache {
     std::unique_ptr<float[]> offsets_;
     std::unique_ptr<Exception[]> exceptions_;
     std::unique_ptr<CellRow[]> cellRows_;
-    std::unique_ptr<std::int32_t[]> fromPlus_, fromMinus_;
     int cellRowCount_ = 0;
     InscribedEllipse e_;
     QuadrantCells cells_;
