@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "core/limits.h"
+#include "core/near_trig.h"
+#include "core/parallel.h"
 
 namespace wendral {
 namespace {
@@ -48,6 +51,17 @@ void CopyPixel(std::uint8_t* d, const std::uint8_t* s) {
 }
 
 constexpr int kPrefetchRows = 4;
+
+// A twisted pixel at (dx, dy) from the centre takes its source at rho cos(theta - a) and
+// rho sin(theta - a), theta = atan2(dy, dx), a = turn x q / 8, with the library's cos and sin.
+// That is dx cos a + dy sin a and dy cos a - dx sin a, and a depends on the cell (|dx|, |dy|)
+// alone, so a press needs cos a and sin a once a cell. For |a| up to kTwistTurnLimit the two
+// positions differ by less than 1e-8 of a pixel: rho < 2^11 times the roundings of atan2, of
+// theta - a (below 2e-12 there) and of cos and sin, plus SinCosNear's error (kSinCosNearError)
+// times |dx| + |dy| < 2^12. The margin is a hundred times that; a pixel it leaves unsure, and
+// every pixel of a deeper turn, takes the formula.
+constexpr double kTwistTurnLimit = 1.0e4;
+constexpr double kTwistMargin = 1.0e-6;
 
 int HalfExtent(int lo, int hi, int centre) {
     return hi > lo ? std::max(centre - lo, hi - 1 - centre) + 1 : 0;
@@ -157,21 +171,26 @@ class NudgeLevelCache {
     void StepAs(const float* in, float* out) const {
         const float lo = lo_, hi = hi_, centre = centre_;
         const float* f = factor_.get();
+        const int keys = keys_, count = count_;
         if (geometry_.vertical) {
-            for (int i = 0; i < count_; ++i) {
-                const float* a = in + static_cast<std::size_t>(i) * keys_;
-                float* b = out + static_cast<std::size_t>(i) * keys_;
-                for (int k = 0; k < keys_; ++k)
-                    b[k] = StepSource<Forward>(a[k], f[k], lo, hi, centre);
-            }
+            ForEachRowBand(count, keys, [&](int first, int end) {
+                for (int i = first; i < end; ++i) {
+                    const float* a = in + static_cast<std::size_t>(i) * keys;
+                    float* b = out + static_cast<std::size_t>(i) * keys;
+                    for (int k = 0; k < keys; ++k)
+                        b[k] = StepSource<Forward>(a[k], f[k], lo, hi, centre);
+                }
+            });
         } else {
-            for (int k = 0; k < keys_; ++k) {
-                const float* a = in + static_cast<std::size_t>(k) * count_;
-                float* b = out + static_cast<std::size_t>(k) * count_;
-                const float fk = f[k];
-                for (int i = 0; i < count_; ++i)
-                    b[i] = StepSource<Forward>(a[i], fk, lo, hi, centre);
-            }
+            ForEachRowBand(keys, count, [&](int first, int end) {
+                for (int k = first; k < end; ++k) {
+                    const float* a = in + static_cast<std::size_t>(k) * count;
+                    float* b = out + static_cast<std::size_t>(k) * count;
+                    const float fk = f[k];
+                    for (int i = 0; i < count; ++i)
+                        b[i] = StepSource<Forward>(a[i], fk, lo, hi, centre);
+                }
+            });
         }
     }
 
@@ -278,7 +297,9 @@ class TwistGeometryCache {
     TwistGeometryCache()
         : theta_(std::make_unique_for_overwrite<double[]>(std::size_t{kMaxWidth} * kMaxHeight)),
           fall_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
-          radius_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)) {}
+          radius_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
+          cosTurn_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
+          sinTurn_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)) {}
 
     void Prepare(const Zone& area) {
         if (valid_ && area.x1 == x1_ && area.y1 == y1_ && area.x2 == x2_ && area.y2 == y2_) return;
@@ -291,40 +312,92 @@ class TwistGeometryCache {
         const int xc = (xmin + xmax) / 2, yc = (ymin + ymax) / 2;
         halfX_ = HalfExtent(xmin, xmax, xc);
         const int halfY = HalfExtent(ymin, ymax, yc);
+        halfY_ = halfY;
         if (halfX_ == 0 || halfY == 0) return;  // no column or no row: nothing is ever drawn
         const double h = std::abs(static_cast<double>(y2_ - y1_));
         const double k =
             static_cast<double>(y2_ - y1_) / static_cast<double>(x2_ - x1_);  // x2 != x1 here
-        for (int ady = 0; ady < halfY; ++ady) {
-            const double dy = ady;
-            for (int adx = 0; adx < halfX_; ++adx) {
-                const double dx = adx;
-                const double r = std::sqrt((dx * k) * (dx * k) + dy * dy);
-                const double m = h - 2 * r;
-                const std::size_t at = static_cast<std::size_t>(ady) * halfX_ + adx;
-                if (m >= 0) {
-                    const double t = m / h;
-                    fall_[at] = t * t;
-                } else {
-                    fall_[at] = -1.0;
+        const int halfX = halfX_;
+        ForEachRowBand(halfY, halfX, [&](int first, int end) {
+            for (int ady = first; ady < end; ++ady) {
+                const double dy = ady;
+                for (int adx = 0; adx < halfX; ++adx) {
+                    const double dx = adx;
+                    const double r = std::sqrt((dx * k) * (dx * k) + dy * dy);
+                    const double m = h - 2 * r;
+                    const std::size_t at = static_cast<std::size_t>(ady) * halfX + adx;
+                    if (m >= 0) {
+                        const double t = m / h;
+                        fall_[at] = t * t;
+                    } else {
+                        fall_[at] = -1.0;
+                    }
+                    radius_[at] = std::sqrt(dx * dx + dy * dy);
                 }
-                radius_[at] = std::sqrt(dx * dx + dy * dy);
             }
-        }
+        });
         const int nx = xmax - xmin;
-        for (int y = ymin; y < ymax; ++y) {
-            const int dy = y - yc;
-            const double* fallRow = Fall(std::abs(dy));
-            double* thetaRow = theta_.get() + static_cast<std::size_t>(y - ymin) * nx;
-            for (int x = xmin; x < xmax; ++x) {
-                const int dx = x - xc;
-                if (fallRow[std::abs(dx)] >= 0)
+        ForEachRowBand(ymax - ymin, nx, [&](int first, int end) {
+            for (int y = ymin + first; y < ymin + end; ++y) {
+                const int dy = y - yc;
+                const double* fallRow = Fall(std::abs(dy));
+                double* thetaRow = theta_.get() + static_cast<std::size_t>(y - ymin) * nx;
+                for (int x = xmin; x < xmax; ++x) {
+                    const int dx = x - xc;
+                    // Outside the ellipse a 0 that the pixel pass, two pixels at a time,
+                    // may compute with and drop.
                     thetaRow[x - xmin] =
-                        std::atan2(static_cast<double>(dy), static_cast<double>(dx));
+                        fallRow[std::abs(dx)] >= 0
+                            ? std::atan2(static_cast<double>(dy), static_cast<double>(dx))
+                            : 0.0;
+                }
             }
-        }
+        });
     }
 
+    // cos a and sin a of every cell's turn a = turn x q / 8, from SinCosNear; NaN where the
+    // cell lies outside the ellipse or a is beyond what SinCosNear covers.
+    void Turn(double turn) {
+        const int halfX = halfX_;
+        ForEachRowBand(halfY_, halfX, [&](int first, int end) {
+            std::size_t at = static_cast<std::size_t>(first) * halfX;
+            const std::size_t last = static_cast<std::size_t>(end) * halfX;
+#if defined(WENDRAL_X86_SIMD)
+            const __m128d nan = _mm_set1_pd(std::numeric_limits<double>::quiet_NaN());
+            for (; at + 1 < last; at += 2) {
+                const __m128d q = _mm_loadu_pd(fall_.get() + at);
+                const __m128d a = _mm_div_pd(_mm_mul_pd(_mm_set1_pd(turn), q), _mm_set1_pd(8.0));
+                const __m128d usable = _mm_and_pd(_mm_cmpge_pd(q, _mm_setzero_pd()),
+                                                  _mm_cmple_pd(_mm_andnot_pd(_mm_set1_pd(-0.0), a),
+                                                               _mm_set1_pd(kTwistTurnLimit)));
+                __m128d sn, cs;
+                SinCosNear2(_mm_and_pd(usable, a), sn, cs);
+                _mm_storeu_pd(cosTurn_.get() + at,
+                              _mm_or_pd(_mm_and_pd(usable, cs), _mm_andnot_pd(usable, nan)));
+                _mm_storeu_pd(sinTurn_.get() + at,
+                              _mm_or_pd(_mm_and_pd(usable, sn), _mm_andnot_pd(usable, nan)));
+            }
+#endif
+            for (; at < last; ++at) {
+                const double q = fall_[at];
+                const double a = turn * q / 8;
+                if (q < 0 || !(std::fabs(a) <= kTwistTurnLimit)) {
+                    cosTurn_[at] = sinTurn_[at] = std::numeric_limits<double>::quiet_NaN();
+                    continue;
+                }
+                const SinCos near = SinCosNear(a);
+                cosTurn_[at] = near.cos;
+                sinTurn_[at] = near.sin;
+            }
+        });
+    }
+
+    const double* CosTurn(int ady) const {
+        return cosTurn_.get() + static_cast<std::size_t>(ady) * halfX_;
+    }
+    const double* SinTurn(int ady) const {
+        return sinTurn_.get() + static_cast<std::size_t>(ady) * halfX_;
+    }
     const double* Fall(int ady) const {
         return fall_.get() + static_cast<std::size_t>(ady) * halfX_;
     }
@@ -339,9 +412,10 @@ class TwistGeometryCache {
     std::unique_ptr<double[]> theta_;
     std::unique_ptr<double[]> fall_;
     std::unique_ptr<double[]> radius_;
+    std::unique_ptr<double[]> cosTurn_, sinTurn_;
     bool valid_ = false;
     int x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
-    int halfX_ = 0;
+    int halfX_ = 0, halfY_ = 0;
 };
 
 NudgeRenderer::NudgeRenderer() : cache_(std::make_unique<NudgeLevelCache>()) {}
@@ -368,59 +442,66 @@ void NudgeRenderer::Render(WendralState& state, const Zone& area, bool vertical,
         const int start = forward ? ymin : ymin + 1;
         const int rows = ymax - ymin;
         // Byte offsets of the source rows of one line of positions; a few lines ahead are kept
-        // so that their sources can be fetched early.
-        std::int32_t ring[kPrefetchRows + 1][NudgeLevelCache::kKeys];
+        // so that their sources can be fetched early. Each band of rows keeps its own.
         const std::int32_t rowBytes = 3 * w;
-        auto rowOffsets = [&](int i) {
-            const float* line = positions + static_cast<std::size_t>(i) * keys;
-            std::int32_t* out = ring[i % (kPrefetchRows + 1)];
-            for (int k = 0; k < keys; ++k) {
-                const float j = line[k];
-                const float sj = j >= lo ? (j <= hi ? j : hi) : lo;
-                out[k] = (h - 1 - static_cast<std::int32_t>(sj)) * rowBytes;
-            }
-            return out;
-        };
-        for (int i = 0; i < std::min(kPrefetchRows, rows); ++i) rowOffsets(i);
-        for (int i = 0; i < rows; ++i) {
-            const int y = start + i;
-            // At depth the source rows of one destination row spread over hundreds of rows, so
-            // the reads are latency-bound; the sources of the row a few ahead are fetched early.
-            if (i + kPrefetchRows < rows) {
-                const std::int32_t* ahead = rowOffsets(i + kPrefetchRows);
-                for (int x = xmin; x < xc; ++x) __builtin_prefetch(restore + ahead[xc - x] + 3 * x);
-                for (int x = xc; x < xmax; ++x) __builtin_prefetch(restore + ahead[x - xc] + 3 * x);
-            }
-            const std::int32_t* from = ring[i % (kPrefetchRows + 1)];
-            std::uint8_t* d = RowOf(dest, y, w, h);
-            // Every pixel but the row's last one is copied as four bytes: the fourth lies in the
-            // same row of both stores (x + 1 < xmax <= DestWidth - 1) and is overwritten by the
-            // next pixel's copy straight after, so the loop has one load and one store per
-            // pixel while the source rows it reads from spread out at depth.
-            auto copy4 = [&](int x, std::int32_t at) {
-                std::uint32_t v;
-                std::memcpy(&v, restore + at + 3 * x, 4);
-                std::memcpy(d + 3 * x, &v, 4);
+        ForEachRowBand(rows, xmax - xmin, [&](int first, int end) {
+            std::int32_t ring[kPrefetchRows + 1][NudgeLevelCache::kKeys];
+            auto rowOffsets = [&](int i) {
+                const float* line = positions + static_cast<std::size_t>(i) * keys;
+                std::int32_t* out = ring[i % (kPrefetchRows + 1)];
+                for (int k = 0; k < keys; ++k) {
+                    const float j = line[k];
+                    const float sj = j >= lo ? (j <= hi ? j : hi) : lo;
+                    out[k] = (h - 1 - static_cast<std::int32_t>(sj)) * rowBytes;
+                }
+                return out;
             };
-            for (int x = xmin; x < xc; ++x) copy4(x, from[xc - x]);
-            for (int x = xc; x + 1 < xmax; ++x) copy4(x, from[x - xc]);
-            CopyPixel(d + 3 * (xmax - 1), restore + from[xmax - 1 - xc] + 3 * (xmax - 1));
-        }
+            for (int i = first; i < std::min(first + kPrefetchRows, end); ++i) rowOffsets(i);
+            for (int i = first; i < end; ++i) {
+                const int y = start + i;
+                // At depth the source rows of one destination row spread over hundreds of rows,
+                // so the reads are latency-bound; the sources of the row a few ahead are fetched
+                // early.
+                if (i + kPrefetchRows < end) {
+                    const std::int32_t* ahead = rowOffsets(i + kPrefetchRows);
+                    for (int x = xmin; x < xc; ++x)
+                        __builtin_prefetch(restore + ahead[xc - x] + 3 * x);
+                    for (int x = xc; x < xmax; ++x)
+                        __builtin_prefetch(restore + ahead[x - xc] + 3 * x);
+                }
+                const std::int32_t* from = ring[i % (kPrefetchRows + 1)];
+                std::uint8_t* d = RowOf(dest, y, w, h);
+                // Every pixel but the row's last one is copied as four bytes: the fourth lies in
+                // the same row of both stores (x + 1 < xmax <= DestWidth - 1) and is overwritten
+                // by the next pixel's copy straight after, so the loop has one load and one
+                // store per pixel while the source rows it reads from spread out at depth.
+                auto copy4 = [&](int x, std::int32_t at) {
+                    std::uint32_t v;
+                    std::memcpy(&v, restore + at + 3 * x, 4);
+                    std::memcpy(d + 3 * x, &v, 4);
+                };
+                for (int x = xmin; x < xc; ++x) copy4(x, from[xc - x]);
+                for (int x = xc; x + 1 < xmax; ++x) copy4(x, from[x - xc]);
+                CopyPixel(d + 3 * (xmax - 1), restore + from[xmax - 1 - xc] + 3 * (xmax - 1));
+            }
+        });
     } else {
         const int count = xmax - xmin;
         const int yc = (ymin + ymax) / 2;
         const float lo = static_cast<float>(xmin), hi = static_cast<float>(xmax);
         const int start = forward ? xmin : xmin + 1;
-        for (int y = ymin; y < ymax; ++y) {
-            const float* line = positions + static_cast<std::size_t>(std::abs(y - yc)) * count;
-            const std::uint8_t* s = RowOf(restore, y, w, h);
-            std::uint8_t* d = RowOf(dest, y, w, h) + 3 * start;
-            for (int i = 0; i < count; ++i, d += 3) {
-                const float j = line[i];
-                if (!(j >= lo && j <= hi)) continue;
-                CopyPixel(d, s + 3 * static_cast<int>(j));
+        ForEachRowBand(ymax - ymin, count, [&](int first, int end) {
+            for (int y = ymin + first; y < ymin + end; ++y) {
+                const float* line = positions + static_cast<std::size_t>(std::abs(y - yc)) * count;
+                const std::uint8_t* s = RowOf(restore, y, w, h);
+                std::uint8_t* d = RowOf(dest, y, w, h) + 3 * start;
+                for (int i = 0; i < count; ++i, d += 3) {
+                    const float j = line[i];
+                    if (!(j >= lo && j <= hi)) continue;
+                    CopyPixel(d, s + 3 * static_cast<int>(j));
+                }
             }
-        }
+        });
     }
 }
 
@@ -433,35 +514,124 @@ void TwistRenderer::Render(WendralState& state, const Zone& area, double level) 
     const double turn = 3.14159 * level;
     const std::uint8_t* restore = state.RestoreStore();
     std::uint8_t* dest = state.DestinationStore();
+    if (nx <= 0) return;
     // Undoing the last press leaves no turn at all, and the ellipse is put back from the base.
     // The formula would not do that on its own: cos(atan2(dy, dx)) x rho falls just short of dx
     // for many pixels and truncation then takes the neighbouring column or row, so a twist and
     // its opposite would leave a one-pixel scramble behind.
-    const bool untwisted = level == 0.0;
-    for (int y = ymin; y < ymax && nx > 0; ++y) {
-        const int ady = std::abs(y - yc);
-        const double* fall = cache_->Fall(ady);
-        const double* radius = cache_->Radius(ady);
-        const double* theta = cache_->Theta(y - ymin, nx);
-        std::uint8_t* d = RowOf(dest, y, w, h);
-        for (int x = xmin; x < xmax; ++x) {
-            const int adx = std::abs(x - xc);
-            const double q = fall[adx];
-            if (q < 0) continue;  // outside the inscribed ellipse
-            if (untwisted) {
-                CopyPixel(d + 3 * x, RowOf(restore, y, w, h) + 3 * x);
-                continue;
+    if (level == 0.0) {
+        ForEachRowBand(ymax - ymin, nx, [&](int first, int end) {
+            for (int y = ymin + first; y < ymin + end; ++y) {
+                const double* fall = cache_->Fall(std::abs(y - yc));
+                std::uint8_t* d = RowOf(dest, y, w, h);
+                const std::uint8_t* s = RowOf(restore, y, w, h);
+                for (int x = xmin; x < xmax; ++x)
+                    if (fall[std::abs(x - xc)] >= 0) CopyPixel(d + 3 * x, s + 3 * x);
             }
-            const double phi = theta[x - xmin] - turn * q / 8;
-            const double rho = radius[adx];
-            const double vx = std::cos(phi) * rho + xc;
-            const double vy = std::sin(phi) * rho + yc;
-            // Truncation towards zero maps (-1, 0) to column 0, so that interval is inside.
-            if (!(vx > -1.0 && vx < w && vy > -1.0 && vy < h)) continue;
-            const int sx = static_cast<int>(vx), sy = static_cast<int>(vy);
-            CopyPixel(d + 3 * x, RowOf(restore, sy, w, h) + 3 * sx);
-        }
+        });
+        return;
     }
+    cache_->Turn(turn);
+    // The source offset of a pixel inside the ellipse by the formula, -1 when it stays.
+    auto formula = [&](double q, double theta, double rho) {
+        const double phi = theta - turn * q / 8;
+        const double vx = std::cos(phi) * rho + xc;
+        const double vy = std::sin(phi) * rho + yc;
+        // Truncation towards zero maps (-1, 0) to column 0, so that interval is inside.
+        if (!(vx > -1.0 && vx < w && vy > -1.0 && vy < h)) return -1;
+        return 3 * ((h - 1 - static_cast<int>(vy)) * w + static_cast<int>(vx));
+    };
+    ForEachRowBand(ymax - ymin, nx, [&](int first, int end) {
+        // A row's source offsets first, each source fetched as it is found, then the copies:
+        // the sources of a deep twist lie on arcs across many rows and each is a cache miss of
+        // its own.
+        std::int32_t from[kMaxWidth];
+        for (int y = ymin + first; y < ymin + end; ++y) {
+            const int dy = y - yc, ady = std::abs(dy);
+            const double* fall = cache_->Fall(ady);
+            const double* radius = cache_->Radius(ady);
+            const double* cosTurn = cache_->CosTurn(ady);
+            const double* sinTurn = cache_->SinTurn(ady);
+            const double* theta = cache_->Theta(y - ymin, nx);
+            // The formula for the pixel at x when the linear form cannot tell it.
+            auto resolve = [&](int x) {
+                const int adx = std::abs(x - xc);
+                return formula(fall[adx], theta[x - xmin], radius[adx]);
+            };
+            int x = xmin;
+#if defined(WENDRAL_X86_SIMD)
+            const __m128d dys = _mm_set1_pd(dy), xcs = _mm_set1_pd(xc), ycs = _mm_set1_pd(yc);
+            const __m128d margin = _mm_set1_pd(kTwistMargin), zero = _mm_setzero_pd();
+            const __m128d minusOne = _mm_set1_pd(-1.0), widths = _mm_set1_pd(w),
+                          heights = _mm_set1_pd(h);
+            const __m128d lastRow = _mm_set1_pd(h - 1), three = _mm_set1_pd(3.0);
+            for (; x + 1 < xmax; x += 2) {
+                const int a0 = std::abs(x - xc), a1 = std::abs(x + 1 - xc);
+                const __m128d q = _mm_set_pd(fall[a1], fall[a0]);
+                const __m128d ca = _mm_set_pd(cosTurn[a1], cosTurn[a0]);
+                const __m128d sa = _mm_set_pd(sinTurn[a1], sinTurn[a0]);
+                const __m128d dx = _mm_set_pd(x + 1 - xc, x - xc);
+                const __m128d vx =
+                    _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, ca), _mm_mul_pd(dys, sa)), xcs);
+                const __m128d vy =
+                    _mm_add_pd(_mm_sub_pd(_mm_mul_pd(dys, ca), _mm_mul_pd(dx, sa)), ycs);
+                // TruncNear's rule lane by lane: off, inside with one index, or unsure (which
+                // includes the NaN of a cell without a linear form).
+                const __m128d xlo = _mm_sub_pd(vx, margin), xhi = _mm_add_pd(vx, margin);
+                const __m128d ylo = _mm_sub_pd(vy, margin), yhi = _mm_add_pd(vy, margin);
+                const __m128d usable = _mm_and_pd(_mm_cmpge_pd(q, zero), _mm_cmpord_pd(vx, vy));
+                const __m128d off = _mm_or_pd(
+                    _mm_cmplt_pd(q, zero),
+                    _mm_and_pd(usable, _mm_or_pd(_mm_or_pd(_mm_cmpnlt_pd(minusOne, xhi),
+                                                           _mm_cmpnlt_pd(xlo, widths)),
+                                                 _mm_or_pd(_mm_cmpnlt_pd(minusOne, yhi),
+                                                           _mm_cmpnlt_pd(ylo, heights)))));
+                const __m128i sx = _mm_cvttpd_epi32(xlo), sy = _mm_cvttpd_epi32(ylo);
+                const __m128i same = _mm_and_si128(_mm_cmpeq_epi32(sx, _mm_cvttpd_epi32(xhi)),
+                                                   _mm_cmpeq_epi32(sy, _mm_cvttpd_epi32(yhi)));
+                const __m128d inside = _mm_and_pd(
+                    _mm_and_pd(usable,
+                               _mm_castsi128_pd(_mm_shuffle_epi32(same, _MM_SHUFFLE(1, 1, 0, 0)))),
+                    _mm_and_pd(
+                        _mm_and_pd(_mm_cmpgt_pd(xlo, minusOne), _mm_cmplt_pd(xhi, widths)),
+                        _mm_and_pd(_mm_cmpgt_pd(ylo, minusOne), _mm_cmplt_pd(yhi, heights))));
+                // Exact in double: every product and sum stays below 2^24.
+                const __m128d at = _mm_mul_pd(
+                    _mm_add_pd(_mm_mul_pd(_mm_sub_pd(lastRow, _mm_cvtepi32_pd(sy)), widths),
+                               _mm_cvtepi32_pd(sx)),
+                    three);
+                const int offMask = _mm_movemask_pd(off), insideMask = _mm_movemask_pd(inside);
+                alignas(16) std::int32_t ats[4];
+                _mm_store_si128(reinterpret_cast<__m128i*>(ats), _mm_cvttpd_epi32(at));
+                for (int k = 0; k < 2; ++k) {
+                    const std::int32_t a = ((insideMask >> k) & 1) ? ats[k]
+                                           : ((offMask >> k) & 1)  ? -1
+                                                                   : resolve(x + k);
+                    from[x + k - xmin] = a;
+                    if (a >= 0) __builtin_prefetch(restore + a);
+                }
+            }
+#endif
+            for (; x < xmax; ++x) {
+                const int dx = x - xc, adx = std::abs(dx);
+                std::int32_t a = -1;
+                if (fall[adx] >= 0) {
+                    const double ca = cosTurn[adx], sa = sinTurn[adx];
+                    const int sx = TruncNear(dx * ca + dy * sa + xc, kTwistMargin, w);
+                    const int sy = TruncNear(dy * ca - dx * sa + yc, kTwistMargin, h);
+                    if (sx == kTruncUnsure || sy == kTruncUnsure)
+                        a = (sx == kTruncOff || sy == kTruncOff) ? -1 : resolve(x);
+                    else if (sx != kTruncOff && sy != kTruncOff)
+                        a = 3 * ((h - 1 - sy) * w + sx);
+                }
+                from[x - xmin] = a;
+                if (a >= 0) __builtin_prefetch(restore + a);
+            }
+            std::uint8_t* d = RowOf(dest, y, w, h);
+            for (x = xmin; x < xmax; ++x)
+                if (from[x - xmin] >= 0) CopyPixel(d + 3 * x, restore + from[x - xmin]);
+        }
+    });
 }
 
 }  // namespace wendral

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "core/limits.h"
+#include "core/near_trig.h"
 #include "core/parallel.h"
 
 namespace wendral {
@@ -21,42 +23,24 @@ bool TruncInRange(double v, int limit, int& out) {
     return true;
 }
 
-// A pixel whose source falls off the picture by more than this, by the rotation computed
-// through cos(theta) and sin(theta), falls off it by the per-pixel formula as well: the two
-// differ by far less than a millionth of a pixel, even for the largest angles an int gives.
-constexpr double kOffPictureSlack = 0.5;
-
-// Which pixels of the row at dy from the centre can take a source pixel at all.
-void MarkReachable(int dy, int width, int height, double c, double s, std::uint8_t* reachable) {
-    const int cx = width / 2, cy = height / 2;
-    for (int x = 0; x < width; ++x) {
-        const int dx = x - cx;
-        const double u = dx * c + dy * s + cx, v = dy * c - dx * s + cy;
-        reachable[x] = u > -1.0 - kOffPictureSlack && u < width + kOffPictureSlack &&
-                       v > -1.0 - kOffPictureSlack && v < height + kOffPictureSlack;
-    }
+// The source of a destination pixel by the formula, from its angle atan2(dy, dx) from the centre
+// and its radius: the angle turned back by theta.
+bool FormulaSource(double angle, double radius, double theta, int width, int height, int& sx,
+                   int& sy) {
+    const double turned = angle - theta;
+    // Both of the same argument, which lets the compiler form them in one call.
+    const double c = std::cos(turned), s = std::sin(turned);
+    return TruncInRange(c * radius + width / 2, width, sx) &&
+           TruncInRange(s * radius + height / 2, height, sy);
 }
 
-// One destination row at dy = +m (Above false) or -m (Above true) from the centre, from the
-// angles atan2(m, dx) and radii of that distance. atan2 is odd in its first argument, so the
-// row above the centre takes the negated angles, which are the very values atan2(-m, dx) gives.
-template <bool Above>
-void TurnRow(const double* angle, const double* radius, const std::uint8_t* reachable, double theta,
-             int width, int height, const std::uint8_t* restore, std::uint8_t* row) {
-    const int cx = width / 2, cy = height / 2;
-    const std::size_t stride = 3 * static_cast<std::size_t>(width);
-    for (int x = 0; x < width; ++x) {
-        if (!reachable[x]) continue;
-        const double turned = (Above ? -angle[x] : angle[x]) - theta;
-        // Both of the same argument, which lets the compiler form them in one call.
-        const double c = std::cos(turned), s = std::sin(turned);
-        int sx = 0, sy = 0;
-        if (TruncInRange(c * radius[x] + cx, width, sx) &&
-            TruncInRange(s * radius[x] + cy, height, sy))
-            std::memcpy(row + 3 * x,
-                        restore + static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx, 3);
-    }
-}
+// For angles up to this size the formula's source position and dx cos(theta) + dy sin(theta)
+// (and dy cos(theta) - dx sin(theta)) differ by less than 1e-10 of a pixel: each is within a
+// few units in the last place of cos, sin and atan2 times the radius (below 2^11) of the exact
+// rotation. A margin ten thousand times that leaves the formula only the pixels whose source
+// lies right on a pixel's edge.
+constexpr double kLinearAngleLimit = 16.0;
+constexpr double kLinearMargin = 1.0e-6;
 
 }  // namespace
 
@@ -73,31 +57,52 @@ ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) 
             std::memcpy(dest + state.DestOffset(0, y), restore + state.DestOffset(0, y),
                         3 * static_cast<std::size_t>(width));
     } else {
-        // The two rows at the same distance below and above the centre share one row of
-        // angles and radii, which halves the arc tangents; pixels whose source lies clearly
-        // off the picture stay black without any.
+        // Each pixel's source by the rotation's linear form first; the formula itself only
+        // where that cannot tell the pixel. Angles beyond any the dialog gives take the
+        // formula everywhere.
         const int cx = width / 2, cy = height / 2;
         const double c = std::cos(theta), s = std::sin(theta);
+        const double margin = std::fabs(theta) <= kLinearAngleLimit
+                                  ? kLinearMargin
+                                  : std::numeric_limits<double>::infinity();
+        const std::size_t stride = 3 * static_cast<std::size_t>(width);
+        // The rows at the same distance m below and above the centre share the arc tangents
+        // the formula needs (atan2 is odd in its first argument, so the row above takes the
+        // negated angles, which are the very values atan2(-m, dx) gives). At quarter turns
+        // every pixel needs them.
         const int reach = std::max(cy, height - 1 - cy);
         ForEachRowBand(reach + 1, 2 * width, [&](int first, int end) {
-            std::array<double, kMaxWidth> angle, radius;
-            std::array<std::uint8_t, kMaxWidth> below, above;
+            std::array<double, kMaxWidth> angle;
+            std::array<int, kMaxWidth> angleOf;  // the m whose angle angle[x] holds, or -1
+            angleOf.fill(-1);
             for (int m = first; m < end; ++m) {
-                const bool hasBelow = cy + m<height, hasAbove = m> 0 && cy - m >= 0;
-                MarkReachable(m, width, height, c, s, below.data());
-                MarkReachable(-m, width, height, c, s, above.data());
-                for (int x = 0; x < width; ++x) {
-                    if (!((hasBelow && below[x]) || (hasAbove && above[x]))) continue;
-                    const int dx = x - cx;
-                    angle[x] = std::atan2(m, dx);
-                    radius[x] = std::sqrt(dx * dx + m * m);
+                for (int side = 0; side < (m == 0 ? 1 : 2); ++side) {
+                    const int dy = side == 0 ? m : -m;
+                    const int y = cy + dy;
+                    if (y < 0 || y >= height) continue;
+                    std::uint8_t* row = dest + state.DestOffset(0, y);
+                    for (int x = 0; x < width; ++x) {
+                        const int dx = x - cx;
+                        int sx = TruncNear(dx * c + dy * s + cx, margin, width);
+                        if (sx == kTruncOff) continue;
+                        int sy = TruncNear(dy * c - dx * s + cy, margin, height);
+                        if (sy == kTruncOff) continue;
+                        if (sx == kTruncUnsure || sy == kTruncUnsure) {
+                            if (angleOf[x] != m) {
+                                angle[x] = std::atan2(m, dx);
+                                angleOf[x] = m;
+                            }
+                            const double radius = std::sqrt(dx * dx + m * m);
+                            if (!FormulaSource(dy < 0 ? -angle[x] : angle[x], radius, theta, width,
+                                               height, sx, sy))
+                                continue;
+                        }
+                        std::memcpy(
+                            row + 3 * x,
+                            restore + static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx,
+                            3);
+                    }
                 }
-                if (hasBelow)
-                    TurnRow<false>(angle.data(), radius.data(), below.data(), theta, width, height,
-                                   restore, dest + state.DestOffset(0, cy + m));
-                if (hasAbove)
-                    TurnRow<true>(angle.data(), radius.data(), above.data(), theta, width, height,
-                                  restore, dest + state.DestOffset(0, cy - m));
             }
         });
     }
