@@ -42,6 +42,16 @@ SourceOutcome RebuildAndRedraw(WendralState& state, Zone& zone) {
     return out;
 }
 
+// A command that changes what source `number` shows: `change` runs on its view when there is
+// one and the guard lets the change go ahead; otherwise the outcome says which stopped it.
+template <class Change>
+SourceOutcome ChangeSource(WendralState& state, int number, int code, Change change) {
+    SourceView* view = ViewOf(state, number);
+    if (!view) return Disabled();
+    if (!SourceChangeAllowed(state, number, code)) return HeldBack();
+    return change(*view);
+}
+
 // The view's initial update: title, layout with the picture at the top-left, rebuild.
 void InitialUpdate(WendralState& state, Zone& zone, SourceView& view, SourceOutcome& out) {
     view.Title = InitialSourceTitle(view.SourceNumber, view.Document, view.Title);
@@ -249,9 +259,7 @@ SourceOutcome ResizeSource(WendralState& state, Zone& zone, int number, int clie
 }
 
 SourceOutcome BeginSourceScale(WendralState& state, int number) {
-    if (!ViewOf(state, number)) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeScale)) return HeldBack();
-    return SourceOutcome{};
+    return ChangeSource(state, number, kChangeScale, [](SourceView&) { return SourceOutcome{}; });
 }
 
 SourceOutcome SetSourceScale(WendralState& state, Zone& zone, int number, int widthPercent,
@@ -269,36 +277,33 @@ SourceOutcome EndSourceScale(WendralState& state, Zone& zone, int number) {
 }
 
 SourceOutcome FitSourceToWindow(WendralState& state, Zone& zone, int number) {
-    SourceView* view = ViewOf(state, number);
-    if (!view) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeFit)) return HeldBack();
-    SourceOutcome out;
-    if (!view->FitScales()) return out;
-    RebuildDestination(state, zone, out);
-    view->LayoutSourceView(false);
-    RebuildDestination(state, zone, out);
-    out.redrawSources = true;
-    return out;
+    return ChangeSource(state, number, kChangeFit, [&](SourceView& view) {
+        SourceOutcome out;
+        if (!view.FitScales()) return out;
+        RebuildDestination(state, zone, out);
+        view.LayoutSourceView(false);
+        RebuildDestination(state, zone, out);
+        out.redrawSources = true;
+        return out;
+    });
 }
 
 SourceOutcome TopLeftJustify(WendralState& state, Zone& zone, int number) {
-    SourceView* view = ViewOf(state, number);
-    if (!view) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeJustify)) return HeldBack();
-    view->LayoutSourceView(false);
-    return RebuildAndRedraw(state, zone);
+    return ChangeSource(state, number, kChangeJustify, [&](SourceView& view) {
+        view.LayoutSourceView(false);
+        return RebuildAndRedraw(state, zone);
+    });
 }
 
 SourceOutcome EmptySourceWindow(WendralState& state, Zone& zone, int number) {
-    SourceView* view = ViewOf(state, number);
-    if (!view) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeEmpty)) return HeldBack();
-    EmptySource(view->Document);
-    view->LayoutSourceView(false);
-    SourceOutcome out = RebuildAndRedraw(state, zone);
-    view->Title = EmptiedSourceTitle(number);
-    out.titlesChanged = true;
-    return out;
+    return ChangeSource(state, number, kChangeEmpty, [&](SourceView& view) {
+        EmptySource(view.Document);
+        view.LayoutSourceView(false);
+        SourceOutcome out = RebuildAndRedraw(state, zone);
+        view.Title = EmptiedSourceTitle(number);
+        out.titlesChanged = true;
+        return out;
+    });
 }
 
 SourceOutcome ReloadSource(WendralState& state, Zone& zone, int number, const PictureLoader& load) {
