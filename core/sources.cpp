@@ -146,16 +146,26 @@ void DetachSource(WendralState& state, SourceView& view) {
     if (state.SourceCount > 0) --state.SourceCount;
 }
 
+namespace {
+
+// A new window becomes the next source; there is no room for a third.
+bool AttachNewSource(WendralState& state, SourceView& fresh, SourceOutcome& out) {
+    if (state.SourceCount >= 2) {
+        out.failed = true;
+        out.messages.push_back(kTwoSourcesMessage);
+        return false;
+    }
+    AttachSource(state, fresh);
+    return true;
+}
+
+}  // namespace
+
 SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh,
                          const std::string& path, const PictureLoader& load,
                          const std::function<void(SourceView&)>& sizeWindow) {
     SourceOutcome out;
-    if (state.SourceCount >= 2) {
-        out.failed = true;
-        out.messages.push_back(kTwoSourcesMessage);
-        return out;
-    }
-    AttachSource(state, fresh);
+    if (!AttachNewSource(state, fresh, out)) return out;
     fresh.Document.SourcePath = path;
     if (!load || !load(path, state.SourceCount, fresh.Document, out.messages)) {
         // It never showed anything: the destination and the other source stay as they were.
@@ -172,12 +182,7 @@ SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh,
 
 SourceOutcome NewSourceCommand(WendralState& state, Zone& zone, SourceView& fresh) {
     SourceOutcome out;
-    if (state.SourceCount >= 2) {
-        out.failed = true;
-        out.messages.push_back(kTwoSourcesMessage);
-        return out;
-    }
-    AttachSource(state, fresh);
+    if (!AttachNewSource(state, fresh, out)) return out;
     fresh.Document.SourcePath.clear();
     InitialUpdate(state, zone, fresh, out);
     out.Absorb(LoadFromDestination(state, zone, fresh, true));
