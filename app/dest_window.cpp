@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
-#include <QShortcut>
 #include <QToolBar>
 
 #include "app/background.h"
@@ -690,13 +689,7 @@ CDestchild::CDestchild(CWendralApp& app) : app_(app), doc_(app) {
         setWindowTitle(t);
         app_.StateChanged();
     });
-    OnCommand(
-        kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
-        [this] {
-            return CommandState{true, toolbar_->isVisible()};
-        });
-    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(help, &QShortcut::activated, view_, &CDestview::WhatNow);
+    AddToolBarFrameCommands(*this, *this, *toolbar_, view_, [view = view_] { view->WhatNow(); });
     QSize screen(1024, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->size();
     resize(screen.width() * 5 / 8, screen.height() * 5 / 8);

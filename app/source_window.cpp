@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QToolBar>
 #include <algorithm>
 #include <climits>
@@ -347,13 +346,8 @@ void CChildFrame::RegisterCommands() {
             return CommandState{Available(
                 app_.State(), FindCommandRow(kSynchroniseSize, Carrier::SourceFrame)->needs)};
         });
-    OnCommand(
-        kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); },
-        [this] {
-            return CommandState{true, toolbar_->isVisible()};
-        });
-    auto* help = new QShortcut(kHelpKey, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(help, &QShortcut::activated, view_, &CWendralView::ExplainButtons);
+    AddToolBarFrameCommands(*this, *this, *toolbar_, view_,
+                            [view = view_] { view->ExplainButtons(); });
 }
 
 void CChildFrame::SynchroniseSize() {

@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QShortcut>
 #include <QToolBar>
 
 #include "app/command_router.h"
 #include "app/commands.h"
+#include "app/help_window.h"
 #include "app/icons.h"
 
 namespace wendral::app {
@@ -86,6 +88,17 @@ QToolBar* PutViewUnderToolBar(QMdiSubWindow& frame, const QString& title,
     inner->setCentralWidget(makeView(inner));
     frame.setWidget(inner);
     return toolbar;
+}
+
+void AddToolBarFrameCommands(CommandTarget& target, QMdiSubWindow& frame, QToolBar& toolbar,
+                             QObject* receiver, std::function<void()> help) {
+    target.OnCommand(
+        kViewToolbar, [&toolbar] { toolbar.setVisible(!toolbar.isVisible()); },
+        [&toolbar] {
+            return CommandState{true, toolbar.isVisible()};
+        });
+    auto* key = new QShortcut(kHelpKey, &frame, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    QObject::connect(key, &QShortcut::activated, receiver, std::move(help));
 }
 
 }  // namespace wendral::app

@@ -6,6 +6,7 @@
 
 class QMainWindow;
 class QMdiSubWindow;
+class QObject;
 class QString;
 class QToolBar;
 class QWidget;
@@ -13,6 +14,7 @@ class QWidget;
 namespace wendral::app {
 
 class CommandRouter;
+class CommandTarget;
 
 // The button image of command `id`, null for a command without one. The images are drawn for
 // 18 x 17 buttons (destination) and 33 x 15 buttons (source frames) and rendered at whatever
@@ -30,6 +32,11 @@ QToolBar* PutViewUnderToolBar(QMdiSubWindow& frame, const QString& title,
                               const CommandRouter& router, std::span<const int> ids,
                               const QSize& size,
                               const std::function<QWidget*(QMainWindow* inner)>& makeView);
+
+// What every frame made by PutViewUnderToolBar carries: View Toolbar shows and hides its
+// toolbar, and the help key anywhere in the frame runs `help` while `receiver` lives.
+void AddToolBarFrameCommands(CommandTarget& target, QMdiSubWindow& frame, QToolBar& toolbar,
+                             QObject* receiver, std::function<void()> help);
 
 inline constexpr QSize kDestinationButton{18, 17};
 inline constexpr QSize kSourceButton{33, 15};

@@ -13,13 +13,31 @@ namespace wendral {
 
 class SourceView;
 
+// The plain fields of the destination: undo gives them back with the stores' bytes, so they
+// are kept apart from what belongs to the sources and the session.
+struct DestinationSettings {
+    int DestWidth = 0;
+    int DestHeight = 0;
+    int DestModified = 0;
+    int DestLocked = 0;
+    int BrushingEnabled = 0;
+    Bgr ReferenceColour{127, 127, 127};
+    // Merge settings shared by the merge dialog, the merges and the source views.
+    unsigned MergeMode = 1;
+    int MergeBias = 127;
+    int ContrastThreshold = 127;
+    friend bool operator==(const DestinationSettings&, const DestinationSettings&) = default;
+};
+
 // The state that travels with the destination picture, shared by every command. The
 // application owns one; tests and wendral-batch make their own.
-class WendralState {
+class WendralState : public DestinationSettings {
   public:
     WendralState();
     WendralState(const WendralState&) = delete;
     WendralState& operator=(const WendralState&) = delete;
+    // Two states differ in their stores and sources too, not only in the settings they share.
+    friend bool operator==(const WendralState&, const WendralState&) = delete;
 
     // Both stores hold DestWidth x DestHeight pixels, rows bottom-up, stride 3 x DestWidth.
     std::uint8_t* DestinationStore() { return destination_.get(); }
@@ -54,22 +72,11 @@ class WendralState {
     // its width rounded so that packed rows are also 4-byte aligned bitmap rows.
     void TakeDestinationSize(int shownWidth, int shownHeight);
 
-    int DestWidth = 0;
-    int DestHeight = 0;
-    int DestModified = 0;
-    int DestLocked = 0;
-    int BrushingEnabled = 0;
-    Bgr ReferenceColour{127, 127, 127};
     int SourceCount = 0;
     SourceView* SourceViews[3] = {nullptr, nullptr, nullptr};  // entries 1 and 2 used
     int OverwriteConsent = 0;
     int PendingSourceChange = 0;  // source number x 256 + change code; 0 = none
     Point CursorSample{0, 0};
-
-    // Merge settings shared by the merge dialog, the merges and the source views.
-    unsigned MergeMode = 1;
-    int MergeBias = 127;
-    int ContrastThreshold = 127;
 
     Random15 Random;
 

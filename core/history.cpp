@@ -10,30 +10,12 @@
 namespace wendral {
 
 DestinationFields DestinationFields::Of(const WendralState& s, const Zone& zone) {
-    return DestinationFields{
-        s.DestWidth,       s.DestHeight, s.DestModified, s.DestLocked,        s.BrushingEnabled,
-        s.ReferenceColour, s.MergeMode,  s.MergeBias,    s.ContrastThreshold, zone};
+    return DestinationFields{{s}, zone};
 }
 
 void DestinationFields::ApplyTo(WendralState& s, Zone& z) const {
-    s.DestWidth = DestWidth;
-    s.DestHeight = DestHeight;
-    s.DestModified = DestModified;
-    s.DestLocked = DestLocked;
-    s.BrushingEnabled = BrushingEnabled;
-    s.ReferenceColour = ReferenceColour;
-    s.MergeMode = MergeMode;
-    s.MergeBias = MergeBias;
-    s.ContrastThreshold = ContrastThreshold;
+    static_cast<DestinationSettings&>(s) = *this;
     z = zone;
-}
-
-bool operator==(const DestinationFields& a, const DestinationFields& b) {
-    return a.DestWidth == b.DestWidth && a.DestHeight == b.DestHeight &&
-           a.DestModified == b.DestModified && a.DestLocked == b.DestLocked &&
-           a.BrushingEnabled == b.BrushingEnabled && a.ReferenceColour == b.ReferenceColour &&
-           a.MergeMode == b.MergeMode && a.MergeBias == b.MergeBias &&
-           a.ContrastThreshold == b.ContrastThreshold && a.zone == b.zone;
 }
 
 // The byte runs one step changed, and their bytes on the other side of the step: before it
@@ -223,23 +205,23 @@ void History::Apply(Step& step, bool forward, WendralState& state, Zone& zone) {
 }
 
 bool History::Undo(WendralState& state, Zone& zone, const std::string& pendingName) {
-    Commit(state, zone, pendingName);
-    if (undo_.empty()) return false;
-    std::unique_ptr<Step> step = std::move(undo_.back());
-    undo_.pop_back();
-    Apply(*step, false, state, zone);
-    redo_.push_back(std::move(step));
-    return true;
+    return Travel(undo_, redo_, false, state, zone, pendingName);
 }
 
 bool History::Redo(WendralState& state, Zone& zone, const std::string& pendingName) {
+    return Travel(redo_, undo_, true, state, zone, pendingName);
+}
+
+bool History::Travel(std::deque<std::unique_ptr<Step>>& from, std::deque<std::unique_ptr<Step>>& to,
+                     bool forward, WendralState& state, Zone& zone,
+                     const std::string& pendingName) {
     // A change since the last undo is a new step, which drops what could be redone.
     Commit(state, zone, pendingName);
-    if (redo_.empty()) return false;
-    std::unique_ptr<Step> step = std::move(redo_.back());
-    redo_.pop_back();
-    Apply(*step, true, state, zone);
-    undo_.push_back(std::move(step));
+    if (from.empty()) return false;
+    std::unique_ptr<Step> step = std::move(from.back());
+    from.pop_back();
+    Apply(*step, forward, state, zone);
+    to.push_back(std::move(step));
     return true;
 }
 

@@ -13,21 +13,12 @@
 namespace wendral {
 
 // What undo gives back besides the two stores' bytes.
-struct DestinationFields {
-    int DestWidth = 0;
-    int DestHeight = 0;
-    int DestModified = 0;
-    int DestLocked = 0;
-    int BrushingEnabled = 0;
-    Bgr ReferenceColour{127, 127, 127};
-    unsigned MergeMode = 1;
-    int MergeBias = 127;
-    int ContrastThreshold = 127;
+struct DestinationFields : DestinationSettings {
     Zone zone;
 
     static DestinationFields Of(const WendralState& state, const Zone& zone);
     void ApplyTo(WendralState& state, Zone& zone) const;
-    friend bool operator==(const DestinationFields&, const DestinationFields&);
+    friend bool operator==(const DestinationFields&, const DestinationFields&) = default;
 };
 
 // The undo history of one destination: a bounded list of steps, each holding only what it
@@ -86,6 +77,9 @@ class History {
 
   private:
     void Apply(Step& step, bool forward, WendralState& state, Zone& zone);
+    // Takes the last step of `from` across to `to`, applied forward (redo) or back (undo).
+    bool Travel(std::deque<std::unique_ptr<Step>>& from, std::deque<std::unique_ptr<Step>>& to,
+                bool forward, WendralState& state, Zone& zone, const std::string& pendingName);
     void Recount();
     void Trim();
 

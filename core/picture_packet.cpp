@@ -56,16 +56,24 @@ std::uint64_t PicturePacket::ColourTableEntries() const {
     }
 }
 
-PicturePacket MakePicturePacket(int width, int height, const std::uint8_t* pixels) {
-    if (width < 0 || height < 0) return {};
-    const std::size_t image = RowStride24(width) * static_cast<std::size_t>(height);
-    PicturePacket p(std::vector<std::uint8_t>(PicturePacket::kHeaderSize + image, 0));
+PicturePacket BlankPacket(int width, int height, std::uint16_t bits, std::uint32_t colours,
+                          std::size_t imageBytes) {
+    PicturePacket p(std::vector<std::uint8_t>(
+        PicturePacket::kHeaderSize + std::size_t{colours} * 4 + imageBytes, 0));
     p.SetU32(0, 40);
     p.SetU32(4, static_cast<std::uint32_t>(width));
     p.SetU32(8, static_cast<std::uint32_t>(height));
     p.SetU16(12, 1);
-    p.SetU16(14, 24);
-    p.SetU32(20, static_cast<std::uint32_t>(image));
+    p.SetU16(14, bits);
+    p.SetU32(20, static_cast<std::uint32_t>(imageBytes));
+    p.SetU32(32, colours);
+    return p;
+}
+
+PicturePacket MakePicturePacket(int width, int height, const std::uint8_t* pixels) {
+    if (width < 0 || height < 0) return {};
+    const std::size_t image = RowStride24(width) * static_cast<std::size_t>(height);
+    PicturePacket p = BlankPacket(width, height, 24, 0, image);
     if (pixels && image) std::memcpy(p.data() + PicturePacket::kHeaderSize, pixels, image);
     return p;
 }

@@ -62,6 +62,11 @@ inline std::size_t RowStride24(int width) {
     return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
 }
 
+// A zeroed packet for width x height at `bits` per pixel: a 40-byte header naming `colours`
+// as the colours used, a table of that many 4-byte entries, then `imageBytes` of rows.
+PicturePacket BlankPacket(int width, int height, std::uint16_t bits, std::uint32_t colours,
+                          std::size_t imageBytes);
+
 // A 24-bit packet of width x height with a 40-byte header; `pixels` holds bottom-up rows already
 // padded to RowStride24(width) (for the destination: DestinationStore itself). A null `pixels`
 // leaves the rows zero.

@@ -12,6 +12,15 @@ bool InsidePicture(const WendralState& state, Point p) {
 
 constexpr Point kOutOfRange{-1, -1};
 
+// Where the pointer samples: nothing while brushing, out of range off the picture (no sample
+// then), else the point itself. True when a sample may be taken there.
+bool TrackSample(WendralState& state, Point p) {
+    if (state.BrushingEnabled) return false;
+    const bool inside = InsidePicture(state, p);
+    state.CursorSample = inside ? p : kOutOfRange;
+    return inside;
+}
+
 }  // namespace
 
 void RefColourDialogState::Load(const WendralState& state) {
@@ -37,22 +46,11 @@ std::vector<std::string> RefColourDialogState::OutcomeArguments() const {
 }
 
 void ReferenceSamplingPress(WendralState& state, ReferenceSampling& sampling, Point p) {
-    if (state.BrushingEnabled) return;
-    if (!InsidePicture(state, p)) {
-        state.CursorSample = kOutOfRange;
-        return;
-    }
-    state.CursorSample = p;
-    sampling = ReferenceSampling{};
+    if (TrackSample(state, p)) sampling = ReferenceSampling{};
 }
 
 void ReferenceSamplingMove(WendralState& state, ReferenceSampling& sampling, Point p) {
-    if (state.BrushingEnabled) return;
-    if (!InsidePicture(state, p)) {
-        state.CursorSample = kOutOfRange;
-        return;
-    }
-    state.CursorSample = p;
+    if (!TrackSample(state, p)) return;
     const Bgr px = state.DestPixel(p.x, p.y);
     sampling.BlueSum += px.b;
     sampling.GreenSum += px.g;

@@ -42,6 +42,16 @@ SourceOutcome RebuildAndRedraw(WendralState& state, Zone& zone) {
     return out;
 }
 
+// A command that changes what source `number` shows: `change` runs on its view when there is
+// one and the guard lets the change go ahead; otherwise the outcome says which stopped it.
+template <class Change>
+SourceOutcome ChangeSource(WendralState& state, int number, int code, Change change) {
+    SourceView* view = ViewOf(state, number);
+    if (!view) return Disabled();
+    if (!SourceChangeAllowed(state, number, code)) return HeldBack();
+    return change(*view);
+}
+
 // The view's initial update: title, layout with the picture at the top-left, rebuild.
 void InitialUpdate(WendralState& state, Zone& zone, SourceView& view, SourceOutcome& out) {
     view.Title = InitialSourceTitle(view.SourceNumber, view.Document, view.Title);
@@ -136,16 +146,26 @@ void DetachSource(WendralState& state, SourceView& view) {
     if (state.SourceCount > 0) --state.SourceCount;
 }
 
+namespace {
+
+// A new window becomes the next source; there is no room for a third.
+bool AttachNewSource(WendralState& state, SourceView& fresh, SourceOutcome& out) {
+    if (state.SourceCount >= 2) {
+        out.failed = true;
+        out.messages.push_back(kTwoSourcesMessage);
+        return false;
+    }
+    AttachSource(state, fresh);
+    return true;
+}
+
+}  // namespace
+
 SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh,
                          const std::string& path, const PictureLoader& load,
                          const std::function<void(SourceView&)>& sizeWindow) {
     SourceOutcome out;
-    if (state.SourceCount >= 2) {
-        out.failed = true;
-        out.messages.push_back(kTwoSourcesMessage);
-        return out;
-    }
-    AttachSource(state, fresh);
+    if (!AttachNewSource(state, fresh, out)) return out;
     fresh.Document.SourcePath = path;
     if (!load || !load(path, state.SourceCount, fresh.Document, out.messages)) {
         // It never showed anything: the destination and the other source stay as they were.
@@ -162,12 +182,7 @@ SourceOutcome OpenSource(WendralState& state, Zone& zone, SourceView& fresh,
 
 SourceOutcome NewSourceCommand(WendralState& state, Zone& zone, SourceView& fresh) {
     SourceOutcome out;
-    if (state.SourceCount >= 2) {
-        out.failed = true;
-        out.messages.push_back(kTwoSourcesMessage);
-        return out;
-    }
-    AttachSource(state, fresh);
+    if (!AttachNewSource(state, fresh, out)) return out;
     fresh.Document.SourcePath.clear();
     InitialUpdate(state, zone, fresh, out);
     out.Absorb(LoadFromDestination(state, zone, fresh, true));
@@ -249,9 +264,7 @@ SourceOutcome ResizeSource(WendralState& state, Zone& zone, int number, int clie
 }
 
 SourceOutcome BeginSourceScale(WendralState& state, int number) {
-    if (!ViewOf(state, number)) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeScale)) return HeldBack();
-    return SourceOutcome{};
+    return ChangeSource(state, number, kChangeScale, [](SourceView&) { return SourceOutcome{}; });
 }
 
 SourceOutcome SetSourceScale(WendralState& state, Zone& zone, int number, int widthPercent,
@@ -269,36 +282,33 @@ SourceOutcome EndSourceScale(WendralState& state, Zone& zone, int number) {
 }
 
 SourceOutcome FitSourceToWindow(WendralState& state, Zone& zone, int number) {
-    SourceView* view = ViewOf(state, number);
-    if (!view) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeFit)) return HeldBack();
-    SourceOutcome out;
-    if (!view->FitScales()) return out;
-    RebuildDestination(state, zone, out);
-    view->LayoutSourceView(false);
-    RebuildDestination(state, zone, out);
-    out.redrawSources = true;
-    return out;
+    return ChangeSource(state, number, kChangeFit, [&](SourceView& view) {
+        SourceOutcome out;
+        if (!view.FitScales()) return out;
+        RebuildDestination(state, zone, out);
+        view.LayoutSourceView(false);
+        RebuildDestination(state, zone, out);
+        out.redrawSources = true;
+        return out;
+    });
 }
 
 SourceOutcome TopLeftJustify(WendralState& state, Zone& zone, int number) {
-    SourceView* view = ViewOf(state, number);
-    if (!view) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeJustify)) return HeldBack();
-    view->LayoutSourceView(false);
-    return RebuildAndRedraw(state, zone);
+    return ChangeSource(state, number, kChangeJustify, [&](SourceView& view) {
+        view.LayoutSourceView(false);
+        return RebuildAndRedraw(state, zone);
+    });
 }
 
 SourceOutcome EmptySourceWindow(WendralState& state, Zone& zone, int number) {
-    SourceView* view = ViewOf(state, number);
-    if (!view) return Disabled();
-    if (!SourceChangeAllowed(state, number, kChangeEmpty)) return HeldBack();
-    EmptySource(view->Document);
-    view->LayoutSourceView(false);
-    SourceOutcome out = RebuildAndRedraw(state, zone);
-    view->Title = EmptiedSourceTitle(number);
-    out.titlesChanged = true;
-    return out;
+    return ChangeSource(state, number, kChangeEmpty, [&](SourceView& view) {
+        EmptySource(view.Document);
+        view.LayoutSourceView(false);
+        SourceOutcome out = RebuildAndRedraw(state, zone);
+        view.Title = EmptiedSourceTitle(number);
+        out.titlesChanged = true;
+        return out;
+    });
 }
 
 SourceOutcome ReloadSource(WendralState& state, Zone& zone, int number, const PictureLoader& load) {

@@ -133,9 +133,8 @@ void SpecialEffect(WendralState& state, const SpecialEffectParams& params) {
     state.Random.Skip(drawsPerRow * h);
 }
 
-SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state) : state_(state) {
-    if (PictureFitsStores(state_)) state_.SnapshotDestination();
-}
+SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state)
+    : SnapshotDialogState(state) {}
 
 SpecialEffectsDialogState::SpecialEffectsDialogState(WendralState& state, Zone& zone)
     : SpecialEffectsDialogState(state) {
@@ -171,7 +170,7 @@ void SpecialEffectsDialogState::SetPosition(SpecialParam p, int position) {
 }
 
 void SpecialEffectsDialogState::Render() {
-    if (PictureFitsStores(state_)) state_.RevertDestination();
+    RevertToSnapshot();
     SpecialEffect(state_, params_);
     ++renders_;
 }
@@ -181,14 +180,9 @@ void SpecialEffectsDialogState::ParameterChanged(SpecialParam p, int position) {
     Render();
 }
 
-void SpecialEffectsDialogState::Ok(Zone& zone) {
-    zone.ResetZone();
-    state_.MarkDestModified();
-}
-
 void SpecialEffectsDialogState::Reset() {
     params_ = SpecialEffectParams{};
-    if (PictureFitsStores(state_)) state_.RevertDestination();
+    RevertToSnapshot();
 }
 
 std::vector<std::string> SpecialEffectsDialogState::RowArguments() const {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/dest_state.h"
+#include "core/snapshot_dialog_state.h"
 #include "core/zone.h"
 
 namespace wendral {
@@ -47,7 +48,7 @@ inline constexpr std::array<SpecialParamInfo, 5> kSpecialParams{{
 
 // The engine side of the special effects dialog: the positions of its spin buttons and the
 // snapshot taken when it was created.
-class SpecialEffectsDialogState {
+class SpecialEffectsDialogState : public SnapshotDialogState {
   public:
     explicit SpecialEffectsDialogState(WendralState& state);  // takes the snapshot
     // The same, for a dialog opened over the destination view: the snapshot becomes the base
@@ -69,7 +70,6 @@ class SpecialEffectsDialogState {
     void Render();
     // Previews rendered since the dialog opened (Reset does not take back their random draws).
     long long Renders() const { return renders_; }
-    void Ok(Zone& zone);
     // Every position back to 0 and the snapshot back into the destination.
     void Reset();
 
@@ -81,7 +81,6 @@ class SpecialEffectsDialogState {
     std::vector<std::string> RowArguments() const;
 
   private:
-    WendralState& state_;
     SpecialEffectParams params_;
     long long renders_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/tone_curve.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
 #include "core/effect_support.h"
@@ -32,9 +33,8 @@ void RenderToneCurve(WendralState& state, const ToneSettings& settings) {
     });
 }
 
-BrightnessDialogState::BrightnessDialogState(WendralState& state) : state_(state) {
+BrightnessDialogState::BrightnessDialogState(WendralState& state) : SnapshotDialogState(state) {
     for (const ToneSliderInfo& s : kToneSliders) positions_[static_cast<int>(s.slider)] = s.initial;
-    if (PictureFitsStores(state_)) state_.SnapshotDestination();
 }
 
 BrightnessDialogState::BrightnessDialogState(WendralState& state, Zone& zone)
@@ -43,20 +43,17 @@ BrightnessDialogState::BrightnessDialogState(WendralState& state, Zone& zone)
 }
 
 void BrightnessDialogState::Propagate() {
-    const int mb = Position(ToneSlider::MasterBrightness);
-    if (mb != rememberedMasterBrightness_) {
-        rememberedMasterBrightness_ = mb;
-        for (ToneSlider s :
-             {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness})
-            positions_[static_cast<int>(s)] = mb;
-    }
-    const int mk = Position(ToneSlider::MasterContrast);
-    if (mk != rememberedMasterContrast_) {
-        rememberedMasterContrast_ = mk;
-        for (ToneSlider s :
-             {ToneSlider::RedContrast, ToneSlider::GreenContrast, ToneSlider::BlueContrast})
-            positions_[static_cast<int>(s)] = mk;
-    }
+    const auto carry = [this](ToneSlider master, int& remembered,
+                              std::initializer_list<ToneSlider> channels) {
+        const int m = Position(master);
+        if (m == remembered) return;
+        remembered = m;
+        for (ToneSlider s : channels) positions_[static_cast<int>(s)] = m;
+    };
+    carry(ToneSlider::MasterBrightness, rememberedMasterBrightness_,
+          {ToneSlider::RedBrightness, ToneSlider::GreenBrightness, ToneSlider::BlueBrightness});
+    carry(ToneSlider::MasterContrast, rememberedMasterContrast_,
+          {ToneSlider::RedContrast, ToneSlider::GreenContrast, ToneSlider::BlueContrast});
 }
 
 ToneSettings BrightnessDialogState::CurrentSettings() const {
@@ -85,15 +82,10 @@ void BrightnessDialogState::SliderMoved(ToneSlider s, int position) {
     SliderChanged();
 }
 
-void BrightnessDialogState::Ok(Zone& zone) {
-    zone.ResetZone();
-    state_.MarkDestModified();
-}
-
 void BrightnessDialogState::Reset() {
     for (const ToneSliderInfo& s : kToneSliders) positions_[static_cast<int>(s.slider)] = s.initial;
     shown_ = ToneSettings{};
-    if (PictureFitsStores(state_)) state_.RevertDestination();
+    RevertToSnapshot();
 }
 
 std::vector<std::string> BrightnessDialogState::RowArguments() const {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/dest_state.h"
+#include "core/snapshot_dialog_state.h"
 #include "core/zone.h"
 
 namespace wendral {
@@ -73,7 +74,7 @@ inline constexpr std::array<ToneSliderInfo, 9> kToneSliders{{
 // What the brightness dialog knows besides its widgets: the slider positions, the master
 // positions last seen by the change handler, and the snapshot taken when it was created.
 // The dialog only forwards slider events here and mirrors Position() back into its sliders.
-class BrightnessDialogState {
+class BrightnessDialogState : public SnapshotDialogState {
   public:
     // Takes the snapshot that every preview renders from.
     explicit BrightnessDialogState(WendralState& state);
@@ -102,8 +103,6 @@ class BrightnessDialogState {
     // with OK; a dialog closed with Escape or its close box shows the same pixels uncommitted.
     std::vector<std::string> RowArguments() const;
 
-    // OK: the preview becomes the committed destination.
-    void Ok(Zone& zone);
     // Reset: every slider to its initial position and the snapshot back into the
     // destination. The remembered masters stay, so a moved master propagates again.
     void Reset();
@@ -111,7 +110,6 @@ class BrightnessDialogState {
   private:
     void Propagate();
 
-    WendralState& state_;
     std::array<int, 9> positions_;
     ToneSettings shown_;  // what the destination shows now
     int rememberedMasterBrightness_ = 128;
