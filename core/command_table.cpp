@@ -188,7 +188,11 @@ CommandRow Effect(const EffectCommand& effect) {
                       Changes::Picture,
                       NoArguments,
                       [&effect](CommandContext& c, Args) {
-                          RunEffectCommand(c.state, c.zone, effect);
+                          CommandOutcome outcome;
+                          if (!RunEffectCommand(c.state, c.zone, effect, outcome.source.messages)) {
+                              outcome.source.failed = true;
+                              return outcome;
+                          }
                           return FromZone(ZoneOutcome::Redraw);
                       }};
 }

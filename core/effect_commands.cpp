@@ -1,5 +1,7 @@
 #include "core/effect_commands.h"
 
+#include <new>
+
 #include "core/command_ids.h"
 #include "core/convolution.h"
 #include "core/special_effect.h"
@@ -24,9 +26,15 @@ const std::array<EffectCommand, 8> kEffectCommands{{
     {kPencilDraw, "pencil", PencilDrawCommand},
 }};
 
-void RunEffectCommand(WendralState& state, Zone& zone, const EffectCommand& effect) {
-    effect.run(state);
+bool RunEffectCommand(WendralState& state, Zone& zone, const EffectCommand& effect, Messages& out) {
+    try {
+        effect.run(state);
+    } catch (const std::bad_alloc&) {
+        out.push_back(kEffectMemoryMessage);
+        return false;
+    }
     zone.ResetLevels();
+    return true;
 }
 
 const EffectCommand* FindEffectCommand(std::string_view name) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/dest_state.h"
+#include "core/messages.h"
 #include "core/pixel.h"
 #include "core/reference_colour.h"
 #include "core/zone.h"
@@ -23,11 +24,17 @@ extern const std::array<EffectCommand, 8> kEffectCommands;
 // The entry called `name`, or null.
 const EffectCommand* FindEffectCommand(std::string_view name);
 
+// What the user is told when an effect cannot have the working memory it needs.
+inline constexpr const char* kEffectMemoryMessage =
+    "There is not enough memory for this effect. The picture has not been changed.";
+
 // Runs the effect as its command does. The effect has just taken a new snapshot, so a
 // distortion level left from before would re-render its zone from a base that already holds
 // the distortion, doubling it and wiping the effect inside the zone: every level goes back to
-// 0 (the corners stay) and the next press starts from the picture as it now is.
-void RunEffectCommand(WendralState& state, Zone& zone, const EffectCommand& effect);
+// 0 (the corners stay) and the next press starts from the picture as it now is. An effect
+// whose working memory cannot be had changes nothing and says kEffectMemoryMessage; returns
+// false then.
+bool RunEffectCommand(WendralState& state, Zone& zone, const EffectCommand& effect, Messages& out);
 
 // The calls behind the batch commands that stand for a dialog or a drag.
 

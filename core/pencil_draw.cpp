@@ -380,7 +380,8 @@ const DirectionTable& Directions() {
 // counts the rows first; the generator itself then places the strokes. Until MeasureStarts
 // each entry holds the stroke number in its high half and the start as r << 12 | x in its low
 // half.
-void DrawStarts(Random15& random, int w, int h, std::size_t strokes, Stroke* byRow) {
+void DrawStarts(Random15& random, int w, int h, std::size_t strokes, Stroke* byRow,
+                std::vector<std::size_t>& rowStart) {
     const auto startOf = [w, h](Random15& r) {
         int r1, r2;
         r.NextPair(r1, r2);
@@ -388,7 +389,7 @@ void DrawStarts(Random15& random, int w, int h, std::size_t strokes, Stroke* byR
         const int r0 = h - 1 - ((r2 * h) >> 15);
         return static_cast<std::uint32_t>(r0 << 12 | x0);
     };
-    std::vector<std::size_t> rowStart(static_cast<std::size_t>(h) + 1, 0);
+    std::fill(rowStart.begin(), rowStart.end(), 0);
     Random15 ahead = random;
     for (std::size_t k = 0; k < strokes; ++k) ++rowStart[(startOf(ahead) >> 12) + 1];
     for (std::size_t r = 0; r + 1 < rowStart.size(); ++r) rowStart[r + 1] += rowStart[r];
@@ -446,22 +447,29 @@ void SettleTolerances(std::uint16_t* spread, std::size_t strokes) {
 
 // Sorts the strokes by family and by where they start along its lines, so that tracing and
 // painting sweep through the copy instead of jumping about; gives where each family begins.
+constexpr int kBucketShift = 10;
+
+std::size_t BucketCount(std::size_t lineSize) {
+    return kFamilies * ((lineSize >> kBucketShift) + 1) + 1;
+}
+
 std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>& strokes,
-                                                      std::size_t count, std::size_t lineSize) {
+                                                      std::unique_ptr<Stroke[]>& sorted,
+                                                      std::size_t count, std::size_t lineSize,
+                                                      std::vector<std::size_t>& bucketStart,
+                                                      std::vector<std::size_t>& next) {
     const DirectionTable& directions = Directions();
-    constexpr int kBucketShift = 10;
     const std::size_t buckets = (lineSize >> kBucketShift) + 1;
-    std::vector<std::size_t> bucketStart(kFamilies * buckets + 1, 0);
+    std::fill(bucketStart.begin(), bucketStart.end(), 0);
     const auto bucketOf = [&](Stroke s) {
         return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets +
                (s.At() >> kBucketShift);
     };
     for (std::size_t j = 0; j < count; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
     for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
-    auto sorted = Uninitialised<Stroke>(count);
-    std::vector<std::size_t> next(bucketStart.begin(), bucketStart.end() - 1);
+    std::copy(bucketStart.begin(), bucketStart.end() - 1, next.begin());
     for (std::size_t j = 0; j < count; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
-    strokes = std::move(sorted);
+    std::swap(strokes, sorted);
     std::array<std::size_t, kFamilies + 1> familyStart;
     for (int f = 0; f <= kFamilies; ++f)
         familyStart[f] = bucketStart[static_cast<std::size_t>(f) * buckets];
@@ -504,11 +512,50 @@ void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, 
 
 }  // namespace
 
+struct PencilMemory::Parts {
+    std::size_t pixels = 0, lineSize = 0;
+    std::unique_ptr<Stroke[]> strokes, sorted;
+    std::unique_ptr<std::uint16_t[]> tol;
+    std::unique_ptr<Packed[]> line;
+    std::unique_ptr<std::uint32_t[]> painted, winner, colour;
+    std::vector<std::size_t> rowStart, bucketStart, next;
+    std::vector<LineFamily> families;
+};
+
+PencilMemory::PencilMemory(int width, int height) : parts_(std::make_unique<Parts>()) {
+    if (width <= 0 || height <= 0 || width > kMaxWidth || height > kMaxHeight) return;
+    Parts& m = *parts_;
+    m.pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    m.lineSize = m.pixels + 2 * kPad;
+    m.strokes = Uninitialised<Stroke>(m.pixels);
+    m.sorted = Uninitialised<Stroke>(m.pixels);
+    m.tol = Uninitialised<std::uint16_t>(m.pixels);
+    m.line = Uninitialised<Packed>(m.lineSize);
+    m.painted = Uninitialised<std::uint32_t>(m.lineSize);
+    m.winner = Uninitialised<std::uint32_t>(m.pixels);
+    m.colour = Uninitialised<std::uint32_t>(m.pixels);
+    m.rowStart.resize(static_cast<std::size_t>(height) + 1);
+    m.bucketStart.resize(BucketCount(m.lineSize));
+    m.next.resize(m.bucketStart.size() - 1);
+    m.families.reserve(kFamilies);
+    for (int f = 0; f < kFamilies; ++f)
+        m.families.emplace_back(width, height, kShapeA[f / 2], kShapeB[f / 2], f % 2 == 1);
+}
+
+PencilMemory::~PencilMemory() = default;
+
 void PencilDraw(WendralState& state) {
+    PencilMemory memory(state.DestWidth, state.DestHeight);
+    PencilDraw(state, memory);
+}
+
+void PencilDraw(WendralState& state, PencilMemory& memory) {
     if (!PictureFitsStores(state)) return;
     const int w = state.DestWidth;
     const int h = state.DestHeight;
     const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    PencilMemory::Parts& m = memory.parts();
+    if (m.pixels != pixels || m.rowStart.size() != static_cast<std::size_t>(h) + 1) return;
     const std::uint8_t* restore = state.RestoreStore();
     // The tracing and painting take most of the time; the passes before them get the first 30%.
     const auto report = [&state](double done) {
@@ -516,31 +563,29 @@ void PencilDraw(WendralState& state) {
     };
     constexpr double kBeforeTracing = 0.3;
 
-    const LineFamily families[kFamilies] = {
-        {w, h, kShapeA[0], kShapeB[0], false}, {w, h, kShapeA[0], kShapeB[0], true},
-        {w, h, kShapeA[1], kShapeB[1], false}, {w, h, kShapeA[1], kShapeB[1], true},
-        {w, h, kShapeA[2], kShapeB[2], false}, {w, h, kShapeA[2], kShapeB[2], true}};
-
-    auto strokes = Uninitialised<Stroke>(pixels);
-    DrawStarts(state.Random, w, h, pixels, strokes.get());
+    const LineFamily* families = m.families.data();
+    auto& strokes = m.strokes;
+    DrawStarts(state.Random, w, h, pixels, strokes.get(), m.rowStart);
     report(0.05);
-    auto tol = Uninitialised<std::uint16_t>(pixels);
+    auto& tol = m.tol;
     MeasureStarts(restore, w, families, pixels, strokes.get(), tol.get());
     report(0.25);
     SettleTolerances(tol.get(), pixels);
-    const std::size_t lineSize = pixels + 2 * kPad;
-    const auto familyStart = SortAlongLines(strokes, pixels, lineSize);
+    const std::size_t lineSize = m.lineSize;
+    const auto familyStart =
+        SortAlongLines(strokes, m.sorted, pixels, lineSize, m.bucketStart, m.next);
     report(kBeforeTracing);
 
-    auto line = Uninitialised<Packed>(lineSize);
+    auto& line = m.line;
     std::fill(line.get(), line.get() + kPad, 0);
     std::fill(line.get() + lineSize - kPad, line.get() + lineSize, 0);
     // Cleared once here and then by each merge as it reads, which touches every position again.
-    auto painted = Uninitialised<std::uint32_t>(lineSize);
+    auto& painted = m.painted;
     std::fill(painted.get(), painted.get() + lineSize, 0u);
     // Per pixel, the highest stroke number plus one any family painted there.
-    auto winner = std::make_unique<std::uint32_t[]>(pixels);
-    auto colour = Uninitialised<std::uint32_t>(pixels);
+    auto& winner = m.winner;
+    std::fill(winner.get(), winner.get() + pixels, 0u);
+    auto& colour = m.colour;
     const auto tracingReport = [&](std::size_t j) {
         constexpr std::size_t kEvery = std::size_t{1} << 16;
         if (j % kEvery == 0 && j != 0)

@@ -81,7 +81,8 @@ void InvertBrightness(WendralState& state) {
     RunTonal(state, [](WendralState& s) { LuminanceEffect(s, LuminanceMode::InvertedBrightness); });
 }
 void PencilDrawCommand(WendralState& state) {
-    RunTonal(state, PencilDraw);
+    PencilMemory memory(state.DestWidth, state.DestHeight);
+    RunTonal(state, [&memory](WendralState& s) { PencilDraw(s, memory); });
 }
 
 }  // namespace wendral

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "core/dest_state.h"
 #include "core/pixel.h"
@@ -21,12 +22,30 @@ enum class LuminanceMode { BlackAndWhite = 0, InvertedBrightness = 1 };
 // between the channels. Changes no flag.
 void LuminanceEffect(WendralState& state, LuminanceMode mode);
 
+// The working memory of one pencil drawing of a width x height picture. Had before anything
+// changes, so that when it cannot be (std::bad_alloc) the picture, the generator and the base
+// are as they were.
+class PencilMemory {
+  public:
+    PencilMemory(int width, int height);
+    ~PencilMemory();
+    PencilMemory(const PencilMemory&) = delete;
+    PencilMemory& operator=(const PencilMemory&) = delete;
+    struct Parts;
+    Parts& parts() { return *parts_; }
+
+  private:
+    std::unique_ptr<Parts> parts_;
+};
+
 // Paints DestWidth x DestHeight random strokes read from RestoreStore into DestinationStore,
 // drawing two values of state.Random per stroke, and tells state.Progress how far it has got.
-// Changes no flag.
+// Changes no flag. The first form has its memory first.
 void PencilDraw(WendralState& state);
+void PencilDraw(WendralState& state, PencilMemory& memory);
 
-// The three commands: SnapshotDestination, the operation, MarkDestModified.
+// The three commands: SnapshotDestination, the operation, MarkDestModified. The pencil's throws
+// std::bad_alloc, changing nothing, when its working memory cannot be had.
 void ConvertToBlackWhite(WendralState& state);
 void InvertBrightness(WendralState& state);
 void PencilDrawCommand(WendralState& state);

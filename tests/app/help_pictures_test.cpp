@@ -112,7 +112,8 @@ Picture Distorted(const char* name, Distortion key, int presses, Bgr (*picture)(
 Picture Effect(const char* batchName) {
     return {std::string("effect_") + batchName, [batchName](WendralState& state, Zone& zone) {
                 Copy(state, zone, Landscape);
-                RunEffectCommand(state, zone, *FindEffectCommand(batchName));
+                Messages out;
+                RunEffectCommand(state, zone, *FindEffectCommand(batchName), out);
             }};
 }
 

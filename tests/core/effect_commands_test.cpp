@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/distortion_engine.h"
 #include "core/special_effect.h"
@@ -26,7 +33,8 @@ TEST(EffectCommands, ADistortionAfterAnEffectStartsFromTheEffectsResult) {
     zone.x2 = 50;
     zone.y2 = 40;
     ASSERT_EQ(engine.Press(Distortion::Explode, state, zone, {}, 3), ZoneOutcome::Redraw);
-    RunEffectCommand(state, zone, *FindEffectCommand("sharpen"));
+    Messages out;
+    EXPECT_TRUE(RunEffectCommand(state, zone, *FindEffectCommand("sharpen"), out));
     EXPECT_EQ(zone.ImplodeLevel, 0);
     EXPECT_EQ(zone.x1, 10);
     EXPECT_EQ(zone.y2, 40);
@@ -105,6 +113,65 @@ TEST(EffectCommands, SpecialRendersOnceOnlyWhenAParameterIsSet) {
     EXPECT_EQ(0,
               std::memcmp(viaCommand.DestinationStore(), direct.DestinationStore(), kStoreBytes));
     EXPECT_EQ(viaCommand.Random.State(), direct.Random.State());
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define WENDRAL_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define WENDRAL_SANITIZED 1
+#endif
+#endif
+
+// A pencil drawing whose working memory cannot be had must leave everything as it was (the
+// picture, its base, the generator, the flags, the zone's levels) and say so, instead of ending
+// the program. Run in a child process under a limit on its address space just above what it
+// already uses; the exit code says what went wrong.
+int PencilUnderAMemoryLimit() {
+    static WendralState state;
+    reference::FillRandom(state, kMaxWidth, kMaxHeight, 5);
+    state.SnapshotDestination();
+    state.Random.SetState(99);
+    state.DestModified = 0;
+    Zone zone;
+    zone.x1 = 10;
+    zone.y1 = 10;
+    zone.x2 = 90;
+    zone.y2 = 60;
+    zone.TwistLevel = 2.0;
+    // The zone's distortion, standing in: the picture differs from its base there.
+    for (int y = 10; y < 60; ++y)
+        std::memset(state.DestinationStore() + state.DestOffset(10, y), 0x5A, 3 * 80);
+    const std::vector<std::uint8_t> dest(state.DestinationStore(),
+                                         state.DestinationStore() + kStoreBytes);
+    const std::vector<std::uint8_t> restore(state.RestoreStore(),
+                                            state.RestoreStore() + kStoreBytes);
+    Messages out;
+    out.reserve(4);
+    long pages = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+        std::fclose(f);
+    }
+    const rlim_t room = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (16u << 20);
+    const rlimit limit{room, room};
+    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+    if (RunEffectCommand(state, zone, *FindEffectCommand("pencil"), out)) return 3;
+    if (std::memcmp(dest.data(), state.DestinationStore(), kStoreBytes) != 0 ||
+        std::memcmp(restore.data(), state.RestoreStore(), kStoreBytes) != 0)
+        return 4;
+    if (out.size() != 1 || out[0] != kEffectMemoryMessage) return 5;
+    if (state.Random.State() != 99 || state.DestModified != 0 || zone.TwistLevel != 2.0) return 6;
+    return 0;
+}
+
+TEST(EffectCommands, PencilWithoutItsMemoryRefusesAndChangesNothing) {
+#if defined(WENDRAL_SANITIZED)
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::_Exit(PencilUnderAMemoryLimit()), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 }  // namespace

@@ -57,7 +57,10 @@ Command RandomCommand(std::mt19937& rng) {
         }
         case 12: {
             const EffectCommand& effect = *FindEffectCommand(rng() % 2 ? "blur" : "black-white");
-            return [&effect](Desk& d) { RunEffectCommand(d.state, d.zone, effect); };
+            return [&effect](Desk& d) {
+                Messages out;
+                RunEffectCommand(d.state, d.zone, effect, out);
+            };
         }
         case 13:
             return [](Desk& d) { Flip(d.state, d.zone); };
