@@ -1,5 +1,6 @@
 #pragma once
 #include <cmath>
+#include <cstdint>
 
 #include "core/cpu_features.h"
 
@@ -23,6 +24,44 @@ inline int TruncNear(double near, double margin, int limit) {
     const int a = static_cast<int>(lo), b = static_cast<int>(hi);
     return a == b ? a : kTruncUnsure;
 }
+
+#if defined(WENDRAL_X86_SIMD)
+// TruncNear's rule for two pixels at once, each with a source position (x, y) in a width x
+// height picture: `off` lanes where either coordinate decides off, `inside` lanes where both
+// decide one index, and there the byte offset of the source pixel in a bottom-up store. A lane
+// in neither is unsure. Positions are finite; a caller with NaN lanes masks them out itself.
+struct NearSources2 {
+    int offMask, insideMask;
+    alignas(16) std::int32_t at[4];
+};
+
+inline NearSources2 TruncNear2(__m128d vx, __m128d vy, double margin, int width, int height) {
+    const __m128d m = _mm_set1_pd(margin), minusOne = _mm_set1_pd(-1.0);
+    const __m128d widths = _mm_set1_pd(width), heights = _mm_set1_pd(height);
+    const __m128d xlo = _mm_sub_pd(vx, m), xhi = _mm_add_pd(vx, m);
+    const __m128d ylo = _mm_sub_pd(vy, m), yhi = _mm_add_pd(vy, m);
+    const __m128d off =
+        _mm_or_pd(_mm_or_pd(_mm_cmpnlt_pd(minusOne, xhi), _mm_cmpnlt_pd(xlo, widths)),
+                  _mm_or_pd(_mm_cmpnlt_pd(minusOne, yhi), _mm_cmpnlt_pd(ylo, heights)));
+    const __m128i sx = _mm_cvttpd_epi32(xlo), sy = _mm_cvttpd_epi32(ylo);
+    const __m128i same = _mm_and_si128(_mm_cmpeq_epi32(sx, _mm_cvttpd_epi32(xhi)),
+                                       _mm_cmpeq_epi32(sy, _mm_cvttpd_epi32(yhi)));
+    const __m128d inside =
+        _mm_and_pd(_mm_castsi128_pd(_mm_shuffle_epi32(same, _MM_SHUFFLE(1, 1, 0, 0))),
+                   _mm_and_pd(_mm_and_pd(_mm_cmpgt_pd(xlo, minusOne), _mm_cmplt_pd(xhi, widths)),
+                              _mm_and_pd(_mm_cmpgt_pd(ylo, minusOne), _mm_cmplt_pd(yhi, heights))));
+    // Exact in double: every product and sum stays below 2^24.
+    const __m128d at = _mm_mul_pd(
+        _mm_add_pd(_mm_mul_pd(_mm_sub_pd(_mm_set1_pd(height - 1), _mm_cvtepi32_pd(sy)), widths),
+                   _mm_cvtepi32_pd(sx)),
+        _mm_set1_pd(3.0));
+    NearSources2 out;
+    out.offMask = _mm_movemask_pd(off);
+    out.insideMask = _mm_movemask_pd(inside);
+    _mm_store_si128(reinterpret_cast<__m128i*>(out.at), _mm_cvttpd_epi32(at));
+    return out;
+}
+#endif
 
 // sin x and cos x to within kSinCosNearError for |x| <= kSinCosNearLimit: the argument is reduced
 // to [-pi/4, pi/4] by a multiple of pi/2 split in two (its first 33 bits times n stay exact for

@@ -561,10 +561,7 @@ void TwistRenderer::Render(WendralState& state, const Zone& area, double level) 
             int x = xmin;
 #if defined(WENDRAL_X86_SIMD)
             const __m128d dys = _mm_set1_pd(dy), xcs = _mm_set1_pd(xc), ycs = _mm_set1_pd(yc);
-            const __m128d margin = _mm_set1_pd(kTwistMargin), zero = _mm_setzero_pd();
-            const __m128d minusOne = _mm_set1_pd(-1.0), widths = _mm_set1_pd(w),
-                          heights = _mm_set1_pd(h);
-            const __m128d lastRow = _mm_set1_pd(h - 1), three = _mm_set1_pd(3.0);
+            const __m128d zero = _mm_setzero_pd();
             for (; x + 1 < xmax; x += 2) {
                 const int a0 = std::abs(x - xc), a1 = std::abs(x + 1 - xc);
                 const __m128d q = _mm_set_pd(fall[a1], fall[a0]);
@@ -575,34 +572,13 @@ void TwistRenderer::Render(WendralState& state, const Zone& area, double level) 
                     _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, ca), _mm_mul_pd(dys, sa)), xcs);
                 const __m128d vy =
                     _mm_add_pd(_mm_sub_pd(_mm_mul_pd(dys, ca), _mm_mul_pd(dx, sa)), ycs);
-                // TruncNear's rule lane by lane: off, inside with one index, or unsure (which
-                // includes the NaN of a cell without a linear form).
-                const __m128d xlo = _mm_sub_pd(vx, margin), xhi = _mm_add_pd(vx, margin);
-                const __m128d ylo = _mm_sub_pd(vy, margin), yhi = _mm_add_pd(vy, margin);
-                const __m128d usable = _mm_and_pd(_mm_cmpge_pd(q, zero), _mm_cmpord_pd(vx, vy));
-                const __m128d off = _mm_or_pd(
-                    _mm_cmplt_pd(q, zero),
-                    _mm_and_pd(usable, _mm_or_pd(_mm_or_pd(_mm_cmpnlt_pd(minusOne, xhi),
-                                                           _mm_cmpnlt_pd(xlo, widths)),
-                                                 _mm_or_pd(_mm_cmpnlt_pd(minusOne, yhi),
-                                                           _mm_cmpnlt_pd(ylo, heights)))));
-                const __m128i sx = _mm_cvttpd_epi32(xlo), sy = _mm_cvttpd_epi32(ylo);
-                const __m128i same = _mm_and_si128(_mm_cmpeq_epi32(sx, _mm_cvttpd_epi32(xhi)),
-                                                   _mm_cmpeq_epi32(sy, _mm_cvttpd_epi32(yhi)));
-                const __m128d inside = _mm_and_pd(
-                    _mm_and_pd(usable,
-                               _mm_castsi128_pd(_mm_shuffle_epi32(same, _MM_SHUFFLE(1, 1, 0, 0)))),
-                    _mm_and_pd(
-                        _mm_and_pd(_mm_cmpgt_pd(xlo, minusOne), _mm_cmplt_pd(xhi, widths)),
-                        _mm_and_pd(_mm_cmpgt_pd(ylo, minusOne), _mm_cmplt_pd(yhi, heights))));
-                // Exact in double: every product and sum stays below 2^24.
-                const __m128d at = _mm_mul_pd(
-                    _mm_add_pd(_mm_mul_pd(_mm_sub_pd(lastRow, _mm_cvtepi32_pd(sy)), widths),
-                               _mm_cvtepi32_pd(sx)),
-                    three);
-                const int offMask = _mm_movemask_pd(off), insideMask = _mm_movemask_pd(inside);
-                alignas(16) std::int32_t ats[4];
-                _mm_store_si128(reinterpret_cast<__m128i*>(ats), _mm_cvttpd_epi32(at));
+                // A cell without a linear form gives NaN, and its lanes are unsure.
+                const __m128d inCell = _mm_cmpge_pd(q, zero);
+                const int usable = _mm_movemask_pd(_mm_and_pd(inCell, _mm_cmpord_pd(vx, vy)));
+                const NearSources2 near = TruncNear2(vx, vy, kTwistMargin, w, h);
+                const int offMask = (_mm_movemask_pd(inCell) ^ 3) | (near.offMask & usable);
+                const int insideMask = near.insideMask & usable;
+                const std::int32_t* ats = near.at;
                 for (int k = 0; k < 2; ++k) {
                     const std::int32_t a = ((insideMask >> k) & 1) ? ats[k]
                                            : ((offMask >> k) & 1)  ? -1

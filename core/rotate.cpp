@@ -81,26 +81,51 @@ ZoneOutcome RotateDestination(WendralState& state, Zone& zone, int rotateAngle) 
                     const int y = cy + dy;
                     if (y < 0 || y >= height) continue;
                     std::uint8_t* row = dest + state.DestOffset(0, y);
-                    for (int x = 0; x < width; ++x) {
+                    const auto copy = [&](int x, std::size_t at) {
+                        std::memcpy(row + 3 * x, restore + at, 3);
+                    };
+                    // The formula, for a pixel the linear form cannot tell.
+                    const auto formula = [&](int x) {
                         const int dx = x - cx;
-                        int sx = TruncNear(dx * c + dy * s + cx, margin, width);
-                        if (sx == kTruncOff) continue;
-                        int sy = TruncNear(dy * c - dx * s + cy, margin, height);
-                        if (sy == kTruncOff) continue;
-                        if (sx == kTruncUnsure || sy == kTruncUnsure) {
-                            if (angleOf[x] != m) {
-                                angle[x] = std::atan2(m, dx);
-                                angleOf[x] = m;
-                            }
-                            const double radius = std::sqrt(dx * dx + m * m);
-                            if (!FormulaSource(dy < 0 ? -angle[x] : angle[x], radius, theta, width,
-                                               height, sx, sy))
-                                continue;
+                        if (angleOf[x] != m) {
+                            angle[x] = std::atan2(m, dx);
+                            angleOf[x] = m;
                         }
-                        std::memcpy(
-                            row + 3 * x,
-                            restore + static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx,
-                            3);
+                        const double radius = std::sqrt(dx * dx + m * m);
+                        int sx = 0, sy = 0;
+                        if (FormulaSource(dy < 0 ? -angle[x] : angle[x], radius, theta, width,
+                                          height, sx, sy))
+                            copy(x, static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx);
+                    };
+                    int x = 0;
+#if defined(WENDRAL_X86_SIMD)
+                    const __m128d cs = _mm_set1_pd(c), ss = _mm_set1_pd(s);
+                    const __m128d dys = _mm_set1_pd(dy), cxs = _mm_set1_pd(cx),
+                                  cys = _mm_set1_pd(cy);
+                    for (; x + 1 < width; x += 2) {
+                        const __m128d dx = _mm_set_pd(x + 1 - cx, x - cx);
+                        const __m128d u =
+                            _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, cs), _mm_mul_pd(dys, ss)), cxs);
+                        const __m128d v =
+                            _mm_add_pd(_mm_sub_pd(_mm_mul_pd(dys, cs), _mm_mul_pd(dx, ss)), cys);
+                        const NearSources2 near = TruncNear2(u, v, margin, width, height);
+                        for (int k = 0; k < 2; ++k) {
+                            if ((near.insideMask >> k) & 1)
+                                copy(x + k, static_cast<std::size_t>(near.at[k]));
+                            else if (!((near.offMask >> k) & 1))
+                                formula(x + k);
+                        }
+                    }
+#endif
+                    for (; x < width; ++x) {
+                        const int dx = x - cx;
+                        const int sx = TruncNear(dx * c + dy * s + cx, margin, width);
+                        const int sy = TruncNear(dy * c - dx * s + cy, margin, height);
+                        if (sx == kTruncOff || sy == kTruncOff) continue;
+                        if (sx == kTruncUnsure || sy == kTruncUnsure)
+                            formula(x);
+                        else
+                            copy(x, static_cast<std::size_t>(height - 1 - sy) * stride + 3 * sx);
                     }
                 }
             }
