@@ -1,11 +1,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 
 #include "core/large_buffer.h"
 #include "core/limits.h"
+#include "core/parallel.h"
 #include "core/pixel.h"
 #include "core/random15.h"
 
@@ -58,6 +60,11 @@ class WendralState : public DestinationSettings {
     Bgr DestPixel(int x, int y) const;
 
     void SnapshotDestination();
+    // SnapshotDestination for an operation that reads each row of the snapshot right after it
+    // is taken: row(r) runs just after store row r is copied, while it is still in the cache,
+    // in bands of rows on the pool.
+    template <class Row>
+    void SnapshotDestinationThen(Row&& row);
     void RevertDestination();
     // Whether rebuilding the destination from the sources now would lose changes of its own:
     // it has some, the user has not agreed to lose them, and the lock does not keep them.
@@ -96,6 +103,18 @@ class WendralState : public DestinationSettings {
 // DestWidth for a shown width w (already cut to the grid): w + 1 rounded down to a multiple of 4.
 inline int DestinationWidthFor(int w) {
     return (w + 1) & ~3;
+}
+
+template <class Row>
+void WendralState::SnapshotDestinationThen(Row&& row) {
+    ++SnapshotCount;
+    const std::size_t stride = 3 * static_cast<std::size_t>(DestWidth);
+    ForEachRowBand(DestHeight, DestWidth, [&](int first, int end) {
+        for (int r = first; r < end; ++r) {
+            std::memcpy(restore_.get() + r * stride, destination_.get() + r * stride, stride);
+            row(r);
+        }
+    });
 }
 
 }  // namespace wendral

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/limits.h"
 #include "core/parallel.h"
@@ -22,21 +23,33 @@ ZoneOutcome Flip(WendralState& state, Zone& zone) {
     const int h = state.DestHeight;
     // A size outside the grid would make even the snapshot run past the stores.
     if (w <= 0 || h <= 0 || w > kMaxWidth || h > kMaxHeight) return ZoneOutcome::Redraw;
-    state.SnapshotDestination();
-    // Mirroring keeps every pixel in its own row, and rows have the same place in both stores.
+    // Mirroring keeps every pixel in its own row, and rows have the same place in both stores,
+    // so each row is mirrored back from its snapshot while that is still in the cache.
     const std::size_t stride = 3 * static_cast<std::size_t>(w);
     const std::uint8_t* src = state.RestoreStore();
     std::uint8_t* dst = state.DestinationStore();
-    ForEachRowBand(h, w, [&](int first, int end) {
-        for (int row = first; row < end; ++row) {
-            const std::uint8_t* s = src + row * stride + stride - 3;
-            std::uint8_t* d = dst + row * stride;
-            for (int x = 0; x < w; ++x, d += 3, s -= 3) {
-                d[0] = s[0];
-                d[1] = s[1];
-                d[2] = s[2];
-            }
+    state.SnapshotDestinationThen([&](int row) {
+        // Locals: the byte stores below could alias anything reached through the captures.
+        const int width = w;
+        const std::uint8_t* s = src + row * stride + stride - 3;
+        std::uint8_t* d = dst + row * stride;
+        const auto copy3 = [s, d](int x) {
+            d[3 * x] = s[-3 * x];
+            d[3 * x + 1] = s[-3 * x + 1];
+            d[3 * x + 2] = s[-3 * x + 2];
+        };
+        // Four bytes a pixel between the row's ends: the fourth read is the first byte of the
+        // source pixel to the right, the fourth written the first byte of the destination pixel
+        // to the right, which the next copy overwrites. The two ends take three, so that
+        // nothing outside the row is read or written.
+        copy3(0);
+        int x = 1;
+        for (; x + 1 < width; ++x) {
+            std::uint32_t v;
+            std::memcpy(&v, s - 3 * x, 4);
+            std::memcpy(d + 3 * x, &v, 4);
         }
+        if (x < width) copy3(x);
     });
     return ZoneOutcome::Redraw;
 }
