@@ -25,10 +25,14 @@ void RenderToneCurve(WendralState& state, const ToneSettings& settings) {
         const std::uint8_t* src = state.RestoreStore() + first * rowBytes;
         std::uint8_t* dst = state.DestinationStore() + first * rowBytes;
         const std::size_t bytes = (end - first) * rowBytes;
+        // All loads of a pixel before its stores: a byte store may alias the source and the
+        // tables as far as the compiler knows.
         for (std::size_t i = 0; i < bytes; i += 3) {
-            dst[i] = table[0][src[i]];
-            dst[i + 1] = table[1][src[i + 1]];
-            dst[i + 2] = table[2][src[i + 2]];
+            const std::uint8_t b = table[0][src[i]], g = table[1][src[i + 1]],
+                               r = table[2][src[i + 2]];
+            dst[i] = b;
+            dst[i + 1] = g;
+            dst[i + 2] = r;
         }
     });
 }
