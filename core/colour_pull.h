@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 
+#include "core/cpu_features.h"
 #include "core/dest_state.h"
 #include "core/zone.h"
 
@@ -15,7 +16,8 @@ namespace wendral {
 // picture are read or written.
 class PullRenderer {
   public:
-    PullRenderer();
+    // Runs the widest loops `set` allows (all give the same bytes; the tests compare them).
+    explicit PullRenderer(InstructionSet set = ProcessorInstructionSet());
     ~PullRenderer();
 
     void Render(WendralState& state, const Zone& zone, int level);

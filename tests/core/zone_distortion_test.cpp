@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "core/colour_pull.h"
 #include "core/distortion_engine.h"
 #include "reference/zone_distortions.h"
 
@@ -114,6 +115,32 @@ TEST(ZoneDistortion, FastFormsMatchOnLargeZonesAndAtDeepLevels) {
             kPull.Fast(engine, fast, zf, step);
             reference::Pull(slow, zs, step);
             ASSERT_TRUE(reference::SameStores(fast, slow)) << preset << " " << step;
+        }
+    }
+}
+
+// Converge and diverge give the formula's bytes with every loop a processor may run, near the
+// reference colour and where diverge's products meet their limit.
+TEST(ZoneDistortion, ColourPullGivesTheFormulaOnEveryInstructionSet) {
+    for (const InstructionSet set :
+         {InstructionSet::Portable, InstructionSet::Sse2, InstructionSet::Avx2}) {
+        PullRenderer renderer(set);
+        for (const int preset : {4, -6, -2100000, 2100000}) {
+            static WendralState fast, slow;
+            std::mt19937 a(11), b(11);
+            reference::RandomPicture(fast, 300, 90, a);
+            reference::RandomPicture(slow, 300, 90, b);
+            fast.ReferenceColour = slow.ReferenceColour = Bgr{30, 128, 220};
+            const Zone zone{.x1 = 3, .y1 = 85, .x2 = 290, .y2 = 2};
+            Zone zs = zone;
+            zs.ColourLevel = preset;
+            fast.SnapshotDestination();
+            slow.SnapshotDestination();
+            const int step = preset > 0 ? 1 : -1;
+            reference::Pull(slow, zs, step);
+            renderer.Render(fast, zone, preset + step);
+            ASSERT_TRUE(reference::SameStores(fast, slow))
+                << static_cast<int>(set) << " at level " << preset + step;
         }
     }
 }
