@@ -286,17 +286,17 @@ class NudgeLevelCache {
     int keys_ = 0;  // distinct bump factors: lines at equal distance from the centre line share one
 };
 
-// The twist's per-pixel geometry of one zone: the fall-off q (negative outside the inscribed
-// ellipse) and the distance rho depend on |dx| and |dy| only and are kept for one quadrant; the
-// angle theta is kept for every pixel of the zone.
+// The twist's geometry of one zone: the fall-off q (negative outside the inscribed ellipse) and
+// the distance rho depend on |dx| and |dy| only and are kept for one quadrant, and so are cos a
+// and sin a of a press's turn. The angle theta is worked out only for the few pixels that need
+// the formula.
 class TwistGeometryCache {
   public:
     static constexpr std::size_t kHalfX = kMaxWidth / 2 + 1;
     static constexpr std::size_t kHalfY = kMaxHeight / 2 + 1;
 
     TwistGeometryCache()
-        : theta_(std::make_unique_for_overwrite<double[]>(std::size_t{kMaxWidth} * kMaxHeight)),
-          fall_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
+        : fall_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
           radius_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
           cosTurn_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)),
           sinTurn_(std::make_unique_for_overwrite<double[]>(kHalfX * kHalfY)) {}
@@ -333,23 +333,6 @@ class TwistGeometryCache {
                         fall_[at] = -1.0;
                     }
                     radius_[at] = std::sqrt(dx * dx + dy * dy);
-                }
-            }
-        });
-        const int nx = xmax - xmin;
-        ForEachRowBand(ymax - ymin, nx, [&](int first, int end) {
-            for (int y = ymin + first; y < ymin + end; ++y) {
-                const int dy = y - yc;
-                const double* fallRow = Fall(std::abs(dy));
-                double* thetaRow = theta_.get() + static_cast<std::size_t>(y - ymin) * nx;
-                for (int x = xmin; x < xmax; ++x) {
-                    const int dx = x - xc;
-                    // Outside the ellipse a 0 that the pixel pass, two pixels at a time,
-                    // may compute with and drop.
-                    thetaRow[x - xmin] =
-                        fallRow[std::abs(dx)] >= 0
-                            ? std::atan2(static_cast<double>(dy), static_cast<double>(dx))
-                            : 0.0;
                 }
             }
         });
@@ -404,12 +387,8 @@ class TwistGeometryCache {
     const double* Radius(int ady) const {
         return radius_.get() + static_cast<std::size_t>(ady) * halfX_;
     }
-    const double* Theta(int row, int nx) const {
-        return theta_.get() + static_cast<std::size_t>(row) * nx;
-    }
 
   private:
-    std::unique_ptr<double[]> theta_;
     std::unique_ptr<double[]> fall_;
     std::unique_ptr<double[]> radius_;
     std::unique_ptr<double[]> cosTurn_, sinTurn_;
@@ -552,11 +531,12 @@ void TwistRenderer::Render(WendralState& state, const Zone& area, double level) 
             const double* radius = cache_->Radius(ady);
             const double* cosTurn = cache_->CosTurn(ady);
             const double* sinTurn = cache_->SinTurn(ady);
-            const double* theta = cache_->Theta(y - ymin, nx);
             // The formula for the pixel at x when the linear form cannot tell it.
             auto resolve = [&](int x) {
                 const int adx = std::abs(x - xc);
-                return formula(fall[adx], theta[x - xmin], radius[adx]);
+                return formula(fall[adx],
+                               std::atan2(static_cast<double>(dy), static_cast<double>(x - xc)),
+                               radius[adx]);
             };
             int x = xmin;
 #if defined(WENDRAL_X86_SIMD)
