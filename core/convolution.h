@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include "core/cpu_features.h"
 
 #include "core/command_ids.h"
 #include "core/dest_state.h"
@@ -18,8 +19,10 @@ struct Kernel3 {
 // its neighbourhood in RestoreStore; the one-pixel frame is not written. Then
 // MarkDestModified. Sums are kept exact in 16 bits, which holds for every kernel whose
 // absolute weights add up to at most 128 (all the filters do); any other kernel, or a size
-// other than 3, is refused: nothing changes and the result is false.
-bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelSize = 3);
+// other than 3, is refused: nothing changes and the result is false. The widest loops `set`
+// allows run; all give the same bytes.
+bool ConvolveDestination(WendralState& state, const Kernel3& kernel, int kernelSize = 3,
+                         InstructionSet set = ProcessorInstructionSet());
 
 struct ConvolutionFilter {
     int commandId;

@@ -11,19 +11,23 @@ namespace {
 TEST(Convolution, EveryFilterMatchesTheFormulaAtEverySize) {
     static WendralState fast, slow;
     // Widths around the 16-byte blocks of a row, and pictures with no inner pixel at all.
-    const int sizes[][2] = {{1, 1}, {4, 1}, {1, 4}, {2, 2},  {5, 1},  {3, 3},
-                            {6, 3}, {7, 4}, {8, 5}, {21, 6}, {40, 9}, {64, 33}};
+    const int sizes[][2] = {{1, 1}, {4, 1}, {1, 4},  {2, 2},  {5, 1},   {3, 3},   {6, 3},
+                            {7, 4}, {8, 5}, {21, 6}, {40, 9}, {64, 33}, {100, 7}, {333, 5}};
     std::uint32_t seed = 1;
     for (const ConvolutionFilter& f : kConvolutionFilters) {
         for (const auto& size : sizes) {
-            SCOPED_TRACE(std::string(f.name) + " " + std::to_string(size[0]) + "x" +
-                         std::to_string(size[1]));
-            reference::FillRandom(fast, size[0], size[1], seed);
-            reference::FillRandom(slow, size[0], size[1], seed++);
-            ASSERT_TRUE(ConvolveDestination(fast, f.kernel));
-            reference::Convolve(slow, f.kernel.weights.data(), f.kernel.divisor, f.kernel.offset);
-            reference::ExpectStoresEqual(fast, slow);
-            EXPECT_EQ(fast.DestModified, 1);
+            for (const InstructionSet set : {InstructionSet::Sse2, InstructionSet::Avx2}) {
+                SCOPED_TRACE(std::string(f.name) + " " + std::to_string(size[0]) + "x" +
+                             std::to_string(size[1]) + " set " +
+                             std::to_string(static_cast<int>(set)));
+                reference::FillRandom(fast, size[0], size[1], seed);
+                reference::FillRandom(slow, size[0], size[1], seed++);
+                ASSERT_TRUE(ConvolveDestination(fast, f.kernel, 3, set));
+                reference::Convolve(slow, f.kernel.weights.data(), f.kernel.divisor,
+                                    f.kernel.offset);
+                reference::ExpectStoresEqual(fast, slow);
+                EXPECT_EQ(fast.DestModified, 1);
+            }
         }
     }
     // The full picture: the last row and column sit at the very end of the store.
