@@ -12,6 +12,7 @@
 #include "core/distortion_engine.h"
 #include "core/effect_commands.h"
 #include "core/history.h"
+#include "core/parallel.h"
 #include "core/zone_forming.h"
 
 namespace wendral {
@@ -149,6 +150,40 @@ TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
     EXPECT_EQ(zone.ImplodeLevel, 0);
     EXPECT_EQ(std::memcmp(state.DestinationStore(), before.data(), before.size()), 0);
     EXPECT_EQ(history.RedoName(), "Explode");
+}
+
+// A whole-picture commit is shared among threads, each band keeping its bytes apart until they
+// are closed up: scattered changes, at block, page and band edges, keep only their blocks and
+// undo and redo exactly, however many threads compared them.
+TEST(History, ScatteredChangesAcrossTheWholePictureKeepOnlyTheirBlocks) {
+    WendralState state;
+    Zone zone;
+    state.DestWidth = 2048;
+    state.DestHeight = 1536;
+    state.SourceCount = 1;
+    for (std::size_t i = 0; i < state.DestBytes(); ++i)
+        state.DestinationStore()[i] = std::uint8_t(i * 2654435761u >> 11);
+    const std::vector<std::uint8_t> before(state.DestinationStore(),
+                                           state.DestinationStore() + state.DestBytes());
+    const std::size_t last = state.DestBytes() - 1;
+    const std::size_t offsets[] = {0, 63, 64, 4095, 4096, 6143, 6144, 3 * 2048 * 700 + 5, last};
+    for (int threads : {1, 2, 3, 8}) {
+        SetThreadCount(threads);
+        std::memcpy(state.DestinationStore(), before.data(), before.size());
+        History history(state, zone);
+        for (std::size_t at : offsets) state.DestinationStore()[at] ^= 0x5A;
+        const std::vector<std::uint8_t> after(state.DestinationStore(),
+                                              state.DestinationStore() + state.DestBytes());
+        ASSERT_TRUE(history.Commit(state, zone, "Dots")) << threads;
+        EXPECT_LT(history.LastStepBytes(), 2048u) << threads;
+        ASSERT_TRUE(history.Undo(state, zone));
+        EXPECT_EQ(std::memcmp(state.DestinationStore(), before.data(), before.size()), 0)
+            << threads;
+        ASSERT_TRUE(history.Redo(state, zone));
+        EXPECT_EQ(std::memcmp(state.DestinationStore(), after.data(), after.size()), 0) << threads;
+        EXPECT_FALSE(history.Commit(state, zone, "Nothing")) << threads;
+    }
+    SetThreadCount(0);
 }
 
 }  // namespace
