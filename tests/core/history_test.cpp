@@ -117,15 +117,20 @@ TEST(History, UndoneStepsLeaveNoTrace) {
     }
 }
 
-TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
-    WendralState state;
-    Zone zone;
-    DistortionEngine engine;
+// The largest destination, filled with a repeatable pattern.
+void FillLargestPicture(WendralState& state) {
     state.DestWidth = 2048;
     state.DestHeight = 1536;
     state.SourceCount = 1;
     for (std::size_t i = 0; i < state.DestBytes(); ++i)
         state.DestinationStore()[i] = std::uint8_t(i * 2654435761u >> 13);
+}
+
+TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
+    WendralState state;
+    Zone zone;
+    DistortionEngine engine;
+    FillLargestPicture(state);
     History history(state, zone);
     FormZone(state, zone, Point{700, 500}, Point{1299, 899});
     ASSERT_TRUE(history.Commit(state, zone, "Zone"));
@@ -158,11 +163,7 @@ TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
 TEST(History, ScatteredChangesAcrossTheWholePictureKeepOnlyTheirBlocks) {
     WendralState state;
     Zone zone;
-    state.DestWidth = 2048;
-    state.DestHeight = 1536;
-    state.SourceCount = 1;
-    for (std::size_t i = 0; i < state.DestBytes(); ++i)
-        state.DestinationStore()[i] = std::uint8_t(i * 2654435761u >> 11);
+    FillLargestPicture(state);
     const std::vector<std::uint8_t> before(state.DestinationStore(),
                                            state.DestinationStore() + state.DestBytes());
     const std::size_t last = state.DestBytes() - 1;
