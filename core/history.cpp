@@ -4,13 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <future>
-#include <new>
-
-#include "core/limits.h"
-#include "core/parallel.h"
 
 namespace wendral {
 
@@ -41,41 +36,6 @@ bool operator==(const DestinationFields& a, const DestinationFields& b) {
            a.ContrastThreshold == b.ContrastThreshold && a.zone == b.zone;
 }
 
-namespace {
-
-// Bytes that are not zeroed when made and that shrink where they lie: a step's copy is written
-// as its runs are found, into room for the most it could hold, and gives back what it did not
-// use without moving.
-class StepBytes {
-  public:
-    StepBytes() = default;
-    explicit StepBytes(std::size_t size)
-        : bytes_(static_cast<std::uint8_t*>(std::malloc(std::max<std::size_t>(size, 1)))),
-          size_(size) {
-        if (!bytes_) throw std::bad_alloc();
-    }
-    std::uint8_t* data() { return bytes_.get(); }
-    const std::uint8_t* data() const { return bytes_.get(); }
-    std::size_t size() const { return size_; }
-    void Shrink(std::size_t size) {
-        if (size >= size_) return;
-        if (void* smaller = std::realloc(bytes_.get(), std::max<std::size_t>(size, 1))) {
-            bytes_.release();
-            bytes_.reset(static_cast<std::uint8_t*>(smaller));
-        }
-        size_ = size;
-    }
-
-  private:
-    struct Free {
-        void operator()(std::uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<std::uint8_t, Free> bytes_;
-    std::size_t size_ = 0;
-};
-
-}  // namespace
-
 // The byte runs one step changed, and their bytes on the other side of the step: before it
 // while it can be undone, after it once undone. Undo and redo swap them with the stores, so a
 // step holds one copy of what it changed.
@@ -88,11 +48,11 @@ struct History::Step {
     std::string name;
     DestinationFields before, after;
     std::vector<Run> runs;
-    StepBytes data;  // every run's bytes in turn; deflated when that is smaller
+    std::vector<std::uint8_t> data;  // every run's bytes in turn; deflated when that is smaller
     std::size_t rawSize = 0;
     bool deflated = false;
     // The deflated bytes while they are being made.
-    std::future<StepBytes> packing;
+    std::future<std::vector<std::uint8_t>> packing;
 
     // Large steps are deflated on a thread of their own; a press in a zone is kept as it is.
     void Pack() {
@@ -101,10 +61,11 @@ struct History::Step {
         const std::size_t size = rawSize;
         packing = std::async(std::launch::async, [raw, size] {
             uLongf packed = compressBound(static_cast<uLong>(size));
-            StepBytes out(packed);
+            std::vector<std::uint8_t> out(packed);
             if (compress2(out.data(), &packed, raw, static_cast<uLong>(size), 1) != Z_OK)
-                return StepBytes();
-            out.Shrink(packed);
+                return std::vector<std::uint8_t>();
+            out.resize(packed);
+            out.shrink_to_fit();
             return out;
         });
     }
@@ -112,8 +73,8 @@ struct History::Step {
     void Settle(bool wait) {
         if (!packing.valid()) return;
         if (!wait && packing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
-        StepBytes packed = packing.get();
-        if (packed.size() != 0 && packed.size() < data.size()) {
+        std::vector<std::uint8_t> packed = packing.get();
+        if (!packed.empty() && packed.size() < data.size()) {
             data = std::move(packed);
             deflated = true;
         }
@@ -122,14 +83,14 @@ struct History::Step {
     void Unpack() {
         Settle(true);
         if (!deflated) return;
-        StepBytes raw(rawSize);
+        std::vector<std::uint8_t> raw(rawSize);
         uLongf size = static_cast<uLongf>(raw.size());
         uncompress(raw.data(), &size, data.data(), static_cast<uLong>(data.size()));
         data = std::move(raw);
         deflated = false;
     }
     std::size_t Bytes() const {
-        return sizeof(Step) + name.size() + runs.size() * sizeof(Run) + data.size();
+        return sizeof(Step) + name.size() + runs.size() * sizeof(Run) + data.capacity();
     }
 
     static constexpr std::size_t kPackFrom = std::size_t{2} << 20;
@@ -137,118 +98,33 @@ struct History::Step {
 
 namespace {
 
-using Run = History::Step::Run;
-
 // Runs shorter than this are found by comparing blocks of this size; a run is a whole number of
-// blocks, except at the end of a span.
+// blocks, except at the end of the range.
 constexpr std::size_t kBlock = 64;
 // Most of a store is unchanged after a press: whole pages are compared first.
 constexpr std::size_t kPage = 4096;
-// Below this many bytes a commit compares on the caller's thread: a press's zone is copied in
-// less time than other threads take to wake, and on a busy machine they may wake much later.
-constexpr std::size_t kBandsFrom = std::size_t{4} << 20;
-// A whole store is compared in spans of this many bytes, shared among the threads like rows.
-constexpr std::size_t kStoreSpan = std::size_t{3} * kMaxWidth;
 
-void AddRun(std::vector<Run>& runs, const Run& run) {
-    if (!runs.empty() && runs.back().store == run.store &&
-        runs.back().offset + runs.back().length == run.offset) {
-        runs.back().length += run.length;
+void AddRun(std::vector<History::Step::Run>& runs, int store, std::size_t offset,
+            std::size_t length) {
+    if (!runs.empty() && runs.back().store == store &&
+        runs.back().offset + runs.back().length == offset) {
+        runs.back().length += length;
     } else {
-        runs.push_back(run);
+        runs.push_back({store, offset, length});
     }
 }
 
-// Bytes of one store to compare with its copy at the last commit.
-struct Span {
-    int store;
-    std::size_t offset;
-    std::size_t length;
-};
-
-// The stores now and as they were at the last commit.
-struct Stores {
-    const std::uint8_t* now[2];
-    std::uint8_t* then[2];
-};
-
-// Finds the runs of `span` that changed and, while they are in the cache, keeps their old bytes
-// at `out` and brings the copy up to date: one pass over what changed. Returns the bytes kept.
-std::size_t TakeChanges(const Span& span, const Stores& stores, std::uint8_t* out,
-                        std::vector<Run>& runs) {
-    const std::uint8_t* now = stores.now[span.store] + span.offset;
-    std::uint8_t* then = stores.then[span.store] + span.offset;
-    std::size_t kept = 0;
-    const auto take = [&](std::size_t from, std::size_t to) {
-        std::memcpy(out + kept, then + from, to - from);
-        std::memcpy(then + from, now + from, to - from);
-        kept += to - from;
-        AddRun(runs, Run{span.store, span.offset + from, to - from});
-    };
-    for (std::size_t page = 0; page < span.length; page += kPage) {
-        const std::size_t pageEnd = std::min(span.length, page + kPage);
-        if (std::memcmp(then + page, now + page, pageEnd - page) == 0) continue;
-        std::size_t runStart = pageEnd;  // none open
+// The runs of [0, length) where `before` and `now` differ, at `base` in their store.
+void FindRuns(int store, const std::uint8_t* before, const std::uint8_t* now, std::size_t length,
+              std::size_t base, std::vector<History::Step::Run>& runs) {
+    for (std::size_t page = 0; page < length; page += kPage) {
+        const std::size_t pageEnd = std::min(length, page + kPage);
+        if (std::memcmp(before + page, now + page, pageEnd - page) == 0) continue;
         for (std::size_t b = page; b < pageEnd; b += kBlock) {
             const std::size_t n = std::min(kBlock, pageEnd - b);
-            if (std::memcmp(then + b, now + b, n) != 0) {
-                if (runStart == pageEnd) runStart = b;
-            } else if (runStart != pageEnd) {
-                take(runStart, b);
-                runStart = pageEnd;
-            }
+            if (std::memcmp(before + b, now + b, n) != 0) AddRun(runs, store, base + b, n);
         }
-        if (runStart != pageEnd) take(runStart, pageEnd);
     }
-    return kept;
-}
-
-// What one band of spans found: its runs, and its bytes at the band's own place in the step.
-struct BandChanges {
-    std::size_t end = 0;  // the span after the band's last
-    std::size_t kept = 0;
-    std::vector<Run> runs;
-};
-
-// Compares `spans` (in the order of their offsets, store by store) with the copy of the last
-// commit, on the thread pool when they are many, and gives the step their changed runs and old
-// bytes. Each band writes at the place its spans would take if every byte had changed; the bands'
-// bytes are then closed up, which moves nothing when everything changed.
-void TakeAllChanges(const std::vector<Span>& spans, const Stores& stores, History::Step& step) {
-    std::vector<std::size_t> room(spans.size() + 1, 0);
-    for (std::size_t i = 0; i < spans.size(); ++i) room[i + 1] = room[i] + spans[i].length;
-    if (room.back() == 0) return;
-    StepBytes bytes(room.back());
-    std::vector<BandChanges> bands(spans.size());
-    const int widest = static_cast<int>(
-        std::max_element(spans.begin(), spans.end(),
-                         [](const Span& a, const Span& b) { return a.length < b.length; })
-            ->length /
-        3);
-    const auto takeBand = [&](int first, int end) {
-        BandChanges& band = bands[static_cast<std::size_t>(first)];
-        band.end = static_cast<std::size_t>(end);
-        for (int i = first; i < end; ++i)
-            band.kept += TakeChanges(
-                spans[static_cast<std::size_t>(i)], stores,
-                bytes.data() + room[static_cast<std::size_t>(first)] + band.kept, band.runs);
-    };
-    if (room.back() < kBandsFrom) {
-        takeBand(0, static_cast<int>(spans.size()));
-    } else {
-        ForEachRowBand(static_cast<int>(spans.size()), widest, takeBand);
-    }
-    std::size_t kept = 0;
-    for (std::size_t first = 0; first < spans.size(); first = bands[first].end) {
-        const BandChanges& band = bands[first];
-        if (band.kept != 0 && room[first] != kept)
-            std::memmove(bytes.data() + kept, bytes.data() + room[first], band.kept);
-        kept += band.kept;
-        for (const Run& r : band.runs) AddRun(step.runs, r);
-    }
-    bytes.Shrink(kept);
-    step.data = std::move(bytes);
-    step.rawSize = kept;
 }
 
 }  // namespace
@@ -284,36 +160,43 @@ bool History::Commit(const WendralState& state, const Zone& zone, std::string na
     const DestinationFields now = DestinationFields::Of(state, zone);
     // Commands write inside the picture of the new size; what lay beyond the old one counts too.
     const std::size_t length = std::max(destinationBytes_, state.DestBytes());
-    std::vector<Span> spans;
-    const auto wholeStore = [&](int store) {
-        for (std::size_t at = 0; at < length; at += kStoreSpan)
-            spans.push_back(Span{store, at, std::min(kStoreSpan, length - at)});
-    };
+    auto step = std::make_unique<Step>();
     if (part && state.DestBytes() == destinationBytes_) {
         const int x0 = std::max(0, part->x), x1 = std::min(state.DestWidth, part->x + part->width);
         const int y0 = std::max(0, part->y),
                   y1 = std::min(state.DestHeight, part->y + part->height);
-        // Rows are kept bottom-up: the part's last row comes first, so runs come in order.
-        for (int y = y1 - 1; y >= y0 && x0 < x1; --y)
-            spans.push_back(Span{0, state.DestOffset(x0, y), 3 * std::size_t(x1 - x0)});
+        // Rows are kept bottom-up: compare from the last row of the part up, so runs come in order.
+        for (int y = y1 - 1; y >= y0 && x0 < x1; --y) {
+            const std::size_t at = state.DestOffset(x0, y);
+            FindRuns(0, destination_.data() + at, state.DestinationStore() + at,
+                     3 * std::size_t(x1 - x0), at, step->runs);
+        }
     } else {
-        wholeStore(0);
+        FindRuns(0, destination_.data(), state.DestinationStore(), length, 0, step->runs);
     }
-    if (state.SnapshotCount != snapshots_) wholeStore(1);
+    if (state.SnapshotCount != snapshots_)
+        FindRuns(1, restore_.data(), state.RestoreStore(), length, 0, step->runs);
     snapshots_ = state.SnapshotCount;
-
-    auto step = std::make_unique<Step>();
-    const Stores stores{{state.DestinationStore(), state.RestoreStore()},
-                        {destination_.data(), restore_.data()}};
-    TakeAllChanges(spans, stores, *step);
-    destinationBytes_ = state.DestBytes();
     if (step->runs.empty() && now == fields_) return false;
 
     step->name = std::move(name);
     step->before = fields_;
     step->after = now;
+    for (const Step::Run& r : step->runs) step->rawSize += r.length;
+    step->data.resize(step->rawSize);
+    std::uint8_t* out = step->data.data();
+    for (const Step::Run& r : step->runs) {
+        std::memcpy(out, (r.store == 0 ? destination_ : restore_).data() + r.offset, r.length);
+        out += r.length;
+    }
     step->Pack();
+
+    for (const Step::Run& r : step->runs)
+        std::memcpy((r.store == 0 ? destination_ : restore_).data() + r.offset,
+                    (r.store == 0 ? state.DestinationStore() : state.RestoreStore()) + r.offset,
+                    r.length);
     fields_ = now;
+    destinationBytes_ = state.DestBytes();
 
     redo_.clear();
     undo_.push_back(std::move(step));
