@@ -290,6 +290,7 @@ void CDestview::AfterSourceOutcome(const SourceOutcome& outcome) {
     ShowMessages(outcome.messages);
     if (SourceWindows* w = app_.Sources()) w->SourcesChanged(outcome);
     RedrawDestination();
+    passing_ = rect();
     app_.StateChanged();
 }
 
@@ -338,11 +339,9 @@ void CDestview::MergeNow() {
 void CDestview::ShowPreview() {
     RedrawDestination();
     // Painted inside the dialog's event, so that a dragged slider shows each result as it is
-    // made, not the last of a burst; and straight from the store, as the next result replaces
-    // the whole picture anyway.
-    passingThrough_ = true;
+    // made, not the last of a burst.
+    passing_ = rect();
     repaint();
-    passingThrough_ = false;
 }
 
 RefColourDialogState* CDestview::OpenRefColourModel() {
@@ -386,6 +385,7 @@ void CDestview::RedrawDestination(const QRect& changed) {
         redrawn_ |= changed;
     }
     const bool part = MarkStale(changed) && ShowingStartupHelp == 0;
+    if (part) passing_ += changed;
     // Closing the last source empties the destination (its size and reference colour); the
     // redraw only shows it.
     if (ShowingStartupHelp == 0) UpdateDestinationTitle();
@@ -500,11 +500,12 @@ void CDestview::paintEvent(QPaintEvent* event) {
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
     // Only the exposed part of the picture is converted and copied to the screen.
+    const QRegion passing = std::exchange(passing_, QRegion());
     const QRect exposed = event->rect().intersected(image_.rect());
     for (int top = exposed.top(); !image_.isNull() && top <= exposed.bottom(); top += kBandRows) {
         const QRect band(exposed.left(), top, exposed.width(),
                          std::min(kBandRows, exposed.bottom() + 1 - top));
-        if (passingThrough_ && (QRegion(band) - stale_).isEmpty()) {
+        if ((QRegion(band) - stale_).isEmpty() && (QRegion(band) - passing).isEmpty()) {
             PassThrough(p, band);
             continue;
         }

@@ -184,9 +184,11 @@ class CDestview : public QWidget, public CommandTarget, public DestinationPrevie
     std::optional<SourceImage> shown_[3];  // what the source windows showed at the last command
     QImage image_;                         // DestinationStore as shown
     QRegion stale_;                        // the part of image_ behind DestinationStore
-    // While a live preview paints: its stale part goes to the screen through passBand_ and
-    // stays stale.
-    bool passingThrough_ = false;
+    // What a press, a brush, a live preview or a source's change made new since the last paint:
+    // painted straight from the store through passBand_, it stays stale. Such a change is
+    // painted once before the next replaces it, and going through the shown image would cost it
+    // a trip through memory; painted again unchanged, it is converted into the shown image then.
+    QRegion passing_;
     QImage passBand_;
     long long convertedRows_ = 0;
     QString title_;

@@ -70,7 +70,7 @@ class History {
     std::size_t Budget() const { return budget_; }
     void SetBudget(std::size_t budgetBytes);
     std::size_t Steps() const { return undo_.size(); }
-    // The bytes the last committed step holds.
+    // The bytes the last committed step holds, once its packing is over (it waits for that).
     std::size_t LastStepBytes() const;
 
     struct Step;

@@ -119,15 +119,20 @@ TEST(History, UndoneStepsLeaveNoTrace) {
     }
 }
 
-TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
-    WendralState state;
-    Zone zone;
-    DistortionEngine engine;
+// The largest destination, filled with a repeatable pattern.
+void FillLargestPicture(WendralState& state) {
     state.DestWidth = 2048;
     state.DestHeight = 1536;
     state.SourceCount = 1;
     for (std::size_t i = 0; i < state.DestBytes(); ++i)
         state.DestinationStore()[i] = std::uint8_t(i * 2654435761u >> 13);
+}
+
+TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
+    WendralState state;
+    Zone zone;
+    DistortionEngine engine;
+    FillLargestPicture(state);
     History history(state, zone);
     FormZone(state, zone, Point{700, 500}, Point{1299, 899});
     ASSERT_TRUE(history.Commit(state, zone, "Zone"));
@@ -152,6 +157,29 @@ TEST(History, AStepKeepsOnlyWhatItChangedAndTheBudgetDropsTheOldest) {
     EXPECT_EQ(zone.ImplodeLevel, 0);
     EXPECT_EQ(std::memcmp(state.DestinationStore(), before.data(), before.size()), 0);
     EXPECT_EQ(history.RedoName(), "Explode");
+}
+
+// A commit of the whole picture keeps scattered changes, at block and page edges and at the ends
+// of the picture, as their blocks alone, and undo and redo give back exactly either side.
+TEST(History, ScatteredChangesAcrossTheWholePictureKeepOnlyTheirBlocks) {
+    WendralState state;
+    Zone zone;
+    FillLargestPicture(state);
+    const std::vector<std::uint8_t> before(state.DestinationStore(),
+                                           state.DestinationStore() + state.DestBytes());
+    History history(state, zone);
+    const std::size_t offsets[] = {
+        0, 63, 64, 4095, 4096, 6143, 3 * 2048 * 700 + 5, state.DestBytes() - 1};
+    for (std::size_t at : offsets) state.DestinationStore()[at] ^= 0x5A;
+    const std::vector<std::uint8_t> after(state.DestinationStore(),
+                                          state.DestinationStore() + state.DestBytes());
+    ASSERT_TRUE(history.Commit(state, zone, "Dots"));
+    EXPECT_LT(history.LastStepBytes(), 2048u);
+    ASSERT_TRUE(history.Undo(state, zone));
+    EXPECT_EQ(std::memcmp(state.DestinationStore(), before.data(), before.size()), 0);
+    ASSERT_TRUE(history.Redo(state, zone));
+    EXPECT_EQ(std::memcmp(state.DestinationStore(), after.data(), after.size()), 0);
+    EXPECT_FALSE(history.Commit(state, zone, "Nothing"));
 }
 
 }  // namespace
