@@ -81,9 +81,9 @@ std::vector<Operation> BandedOperations() {
         {Distortion::Converge, Distortion::Diverge},
         {Distortion::Diverge, Distortion::Converge},
         {Distortion::Portion1, Distortion::Portion2}};
-    for (const auto& [deeper, back] : keys)
-        ops.push_back({"distortion " + std::to_string(static_cast<int>(deeper)),
-                       [deeper, back](WendralState& s, Zone& z) {
+    for (const auto& key : keys)
+        ops.push_back({"distortion " + std::to_string(static_cast<int>(key.first)),
+                       [deeper = key.first, back = key.second](WendralState& s, Zone& z) {
                            z.x1 = 1;
                            z.y1 = s.DestHeight - 2;
                            z.x2 = s.DestWidth - 4;
