@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/effect_commands.h"
 #include "reference/effects.h"
 
@@ -13,18 +17,26 @@ TEST(Convolution, EveryFilterMatchesTheFormulaAtEverySize) {
     // Widths around the 16-byte blocks of a row, and pictures with no inner pixel at all.
     const int sizes[][2] = {{1, 1}, {4, 1}, {1, 4},  {2, 2},  {5, 1},   {3, 3},   {6, 3},
                             {7, 4}, {8, 5}, {21, 6}, {40, 9}, {64, 33}, {100, 7}, {333, 5}};
+    // Beside the filters, kernels whose division the vector lanes take other ways (a power of
+    // two, negative sums, the widest weight) or must leave to the lookup (a negative divisor,
+    // an offset beyond 16 bits).
+    std::vector<std::pair<std::string, Kernel3>> kernels;
+    for (const ConvolutionFilter& f : kConvolutionFilters) kernels.emplace_back(f.name, f.kernel);
+    kernels.emplace_back("binomial", Kernel3{{1, 2, 1, 2, 4, 2, 1, 2, 1}, 16, 0});
+    kernels.emplace_back("sobel", Kernel3{{-1, -2, -1, 0, 0, 0, 1, 2, 1}, 3, 128});
+    kernels.emplace_back("wide", Kernel3{{0, 0, 0, 0, 128, 0, 0, 0, 0}, 127, -5});
+    kernels.emplace_back("negative divisor", Kernel3{{1, 1, 1, 1, 1, 1, 1, 1, 1}, -9, 300});
+    kernels.emplace_back("far offset", Kernel3{{-1, 0, 0, 0, 2, 0, 0, 0, 0}, 1, -40000});
     std::uint32_t seed = 1;
-    for (const ConvolutionFilter& f : kConvolutionFilters) {
+    for (const auto& [name, kernel] : kernels) {
         for (const auto& size : sizes) {
             for (const InstructionSet set : {InstructionSet::Sse2, InstructionSet::Avx2}) {
-                SCOPED_TRACE(std::string(f.name) + " " + std::to_string(size[0]) + "x" +
-                             std::to_string(size[1]) + " set " +
-                             std::to_string(static_cast<int>(set)));
+                SCOPED_TRACE(name + " " + std::to_string(size[0]) + "x" + std::to_string(size[1]) +
+                             " set " + std::to_string(static_cast<int>(set)));
                 reference::FillRandom(fast, size[0], size[1], seed);
                 reference::FillRandom(slow, size[0], size[1], seed++);
-                ASSERT_TRUE(ConvolveDestination(fast, f.kernel, 3, set));
-                reference::Convolve(slow, f.kernel.weights.data(), f.kernel.divisor,
-                                    f.kernel.offset);
+                ASSERT_TRUE(ConvolveDestination(fast, kernel, 3, set));
+                reference::Convolve(slow, kernel.weights.data(), kernel.divisor, kernel.offset);
                 reference::ExpectStoresEqual(fast, slow);
                 EXPECT_EQ(fast.DestModified, 1);
             }
