@@ -1,6 +1,7 @@
 #include "io/bmp.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint64_t kLargestColourTable = 256 * 4;
+constexpr std::size_t kBmp24HeaderSize = 54;
 
 std::uint32_t Le32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
@@ -42,26 +44,15 @@ bool RowLengthKnown(const PacketLayout& l) {
            l.bits == 32;
 }
 
-}  // namespace
-
-PicturePacket BmpFileBody(const std::uint8_t* data, std::size_t size) {
-    if (size <= kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return {};
-    return PicturePacket(std::vector<std::uint8_t>(data + kFileHeaderSize, data + size));
+// Whether a file of `size` bytes starting with `head` has a BMP file header and a body after it.
+bool HasBmpBody(const std::uint8_t* head, std::size_t size) {
+    return size > kFileHeaderSize && head[0] == 'B' && head[1] == 'M';
 }
 
-std::vector<std::uint8_t> BmpFileOfPacket(const PicturePacket& packet) {
-    std::vector<std::uint8_t> file(kFileHeaderSize);
-    PutFileHeader(file.data(), kFileHeaderSize + packet.size(),
-                  kFileHeaderSize + packet.PixelBitsOffset());
-    file.insert(file.end(), packet.data(), packet.data() + packet.size());
-    return file;
-}
-
-PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
-    PicturePacket packet = BmpFileBody(data, size);
-    if (packet.empty()) return {};
-    const std::uint8_t* body = data + kFileHeaderSize;
+// ReadBmpPacket of a file already split into its file header and its body.
+PicturePacket PacketOfFileParts(const std::uint8_t* fileHeader, PicturePacket packet) {
     const std::uint64_t bodySize = packet.size();
+    const std::uint64_t size = kFileHeaderSize + bodySize;
     const auto layout = DescribePacket(packet);
     if (!layout) return {};
     const bool rowsKnown = RowLengthKnown(*layout);
@@ -70,13 +61,14 @@ PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
     // than the rule supposes; the file header's offset then says where the rows really are.
     // The table is cut where the rows begin, and any part of it the rule wants beyond that
     // reads as black.
-    const std::uint64_t fileOffset = Le32(data + 10);
+    const std::uint64_t fileOffset = Le32(fileHeader + 10);
     if (fileOffset >= kFileHeaderSize + layout->headerSize && fileOffset < size &&
         fileOffset - kFileHeaderSize != layout->pixelOffset &&
         layout->pixelOffset <= bodySize + kLargestColourTable) {
         const std::uint64_t from = fileOffset - kFileHeaderSize;
         const std::uint64_t rest = bodySize - from;
         if (!rowsKnown || layout->pixelBytes <= rest) {
+            const std::uint8_t* body = packet.data();
             std::vector<std::uint8_t> moved(static_cast<std::size_t>(layout->pixelOffset + rest),
                                             0);
             std::memcpy(moved.data(), body,
@@ -92,30 +84,21 @@ PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
     return packet;
 }
 
-std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width,
-                                       int height) {
-    const std::size_t rowBytes = RowStride24(width);
-    const std::size_t image = rowBytes * static_cast<std::size_t>(height);
-    std::vector<std::uint8_t> file(54 + image, 0);
-    std::uint8_t* h = file.data();
-    PutFileHeader(h, 54 + image, 54);
-    PutLe32(h + 14, 40);
-    PutLe32(h + 18, static_cast<std::uint32_t>(width));
-    PutLe32(h + 22, static_cast<std::uint32_t>(height));
+// The headers of a 24-bit BMP file of width x height whose rows are padded to 4 bytes.
+std::array<std::uint8_t, kBmp24HeaderSize> Bmp24Headers(int width, int height) {
+    const std::size_t image = RowStride24(width) * static_cast<std::size_t>(height);
+    std::array<std::uint8_t, kBmp24HeaderSize> h{};
+    PutFileHeader(h.data(), kBmp24HeaderSize + image, kBmp24HeaderSize);
+    PutLe32(h.data() + 14, 40);
+    PutLe32(h.data() + 18, static_cast<std::uint32_t>(width));
+    PutLe32(h.data() + 22, static_cast<std::uint32_t>(height));
     h[26] = 1;   // planes
     h[28] = 24;  // bits per pixel
-    PutLe32(h + 34, static_cast<std::uint32_t>(image));
-    // The destination's rows are packed; when its width is a multiple of 4 (the usual case) they
-    // are already the file's padded rows, otherwise each row gets its padding here.
-    for (int r = 0; r < height; ++r)
-        std::memcpy(h + 54 + static_cast<std::size_t>(r) * rowBytes,
-                    rows + static_cast<std::size_t>(r) * stride,
-                    static_cast<std::size_t>(width) * 3);
-    return file;
+    PutLe32(h.data() + 34, static_cast<std::uint32_t>(image));
+    return h;
 }
 
-bool LoadBmpBytes(const std::uint8_t* data, std::size_t size, SourceDocument& doc, Messages& out) {
-    PicturePacket packet = ReadBmpPacket(data, size);
+bool LoadBmpPacket(PicturePacket packet, SourceDocument& doc, Messages& out) {
     // Refused before the document lets go of its picture and before anything large is made.
     // Texts are compared, not pointers: each file may hold its own copy of a message.
     const char* problem = packet.empty() ? nullptr : Packet24Problem(packet);
@@ -129,23 +112,80 @@ bool LoadBmpBytes(const std::uint8_t* data, std::size_t size, SourceDocument& do
     return false;
 }
 
+}  // namespace
+
+PicturePacket BmpFileBody(const std::uint8_t* data, std::size_t size) {
+    if (!HasBmpBody(data, size)) return {};
+    return PicturePacket(std::vector<std::uint8_t>(data + kFileHeaderSize, data + size));
+}
+
+std::vector<std::uint8_t> BmpFileOfPacket(const PicturePacket& packet) {
+    std::vector<std::uint8_t> file(kFileHeaderSize);
+    PutFileHeader(file.data(), kFileHeaderSize + packet.size(),
+                  kFileHeaderSize + packet.PixelBitsOffset());
+    file.insert(file.end(), packet.data(), packet.data() + packet.size());
+    return file;
+}
+
+PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
+    PicturePacket packet = BmpFileBody(data, size);
+    if (packet.empty()) return {};
+    return PacketOfFileParts(data, std::move(packet));
+}
+
+std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width,
+                                       int height) {
+    const std::size_t rowBytes = RowStride24(width);
+    const auto headers = Bmp24Headers(width, height);
+    std::vector<std::uint8_t> file(headers.size() + rowBytes * static_cast<std::size_t>(height), 0);
+    std::copy(headers.begin(), headers.end(), file.begin());
+    // The destination's rows are packed; when its width is a multiple of 4 (the usual case) they
+    // are already the file's padded rows, otherwise each row gets its padding here.
+    for (int r = 0; r < height; ++r)
+        std::memcpy(file.data() + headers.size() + static_cast<std::size_t>(r) * rowBytes,
+                    rows + static_cast<std::size_t>(r) * stride,
+                    static_cast<std::size_t>(width) * 3);
+    return file;
+}
+
+bool LoadBmpBytes(const std::uint8_t* data, std::size_t size, SourceDocument& doc, Messages& out) {
+    return LoadBmpPacket(ReadBmpPacket(data, size), doc, out);
+}
+
 bool LoadBmpFile(const std::string& path, SourceDocument& doc, Messages& out) {
-    std::vector<std::uint8_t> bytes;
-    const FileReadStatus status = ReadWholeFile(path, bytes);
+    // The body is read straight into the packet's block: a picture of the largest size is then
+    // one copy out of the file, not two.
+    std::array<std::uint8_t, kFileHeaderSize> head{};
+    std::size_t headRead = 0;
+    std::vector<std::uint8_t> body;
+    const FileReadStatus status = ReadFileAfterHead(path, head, headRead, body);
     if (status == FileReadStatus::NotFound || status == FileReadStatus::CannotOpen) return false;
     if (status != FileReadStatus::Ok) {
         out.push_back(LoadFailureReport(path, status));
         return false;
     }
-    return LoadBmpBytes(bytes.data(), bytes.size(), doc, out);
+    PicturePacket packet;
+    if (HasBmpBody(head.data(), headRead + body.size()))
+        packet = PacketOfFileParts(head.data(), PicturePacket(std::move(body)));
+    return LoadBmpPacket(std::move(packet), doc, out);
 }
 
 bool WriteBmpFile(const WendralState& state, const std::string& path) {
     if (state.DestWidth < 0 || state.DestHeight < 0) return false;
-    const std::vector<std::uint8_t> file =
-        BmpFileBytes(state.DestinationStore(), static_cast<std::size_t>(state.DestWidth) * 3,
-                     state.DestWidth, state.DestHeight);
-    return WriteFileAtomically(path, file.data(), file.size());
+    // Written from the destination's own rows, each followed by its padding, so that no copy of
+    // the whole file is made first.
+    const auto headers = Bmp24Headers(state.DestWidth, state.DestHeight);
+    const std::size_t packed = static_cast<std::size_t>(state.DestWidth) * 3;
+    static constexpr std::uint8_t kPadding[3] = {};
+    const FilePiece padding{kPadding, RowStride24(state.DestWidth) - packed};
+    std::vector<FilePiece> pieces;
+    pieces.reserve(1 + 2 * static_cast<std::size_t>(state.DestHeight));
+    pieces.push_back({headers.data(), headers.size()});
+    for (int r = 0; r < state.DestHeight; ++r) {
+        pieces.push_back({state.DestinationStore() + static_cast<std::size_t>(r) * packed, packed});
+        pieces.push_back(padding);
+    }
+    return WriteFileAtomically(path, pieces);
 }
 
 }  // namespace wendral

@@ -27,12 +27,28 @@ struct Loaded {
 };
 
 // The document starts with a picture of its own so that what a failure leaves is visible.
-Loaded Load(const Bytes& file) {
+Loaded Fresh() {
     Loaded l;
     l.doc.packet = MakePicturePacket(4, 4, nullptr);
     l.doc.PictureWidth = 9;
     l.doc.PictureHeight = 7;
+    return l;
+}
+
+// The bytes as the fuzzed reader takes them; read from a file, which the open command reads in
+// two parts, they must give the same document and messages.
+Loaded Load(const Bytes& file) {
+    Loaded l = Fresh();
     l.ok = LoadBmpBytes(file.data(), file.size(), l.doc, l.messages);
+    static const testfiles::TempDir dir;
+    testfiles::WriteFile(dir / "p.bmp", file);
+    Loaded f = Fresh();
+    f.ok = LoadBmpFile(dir / "p.bmp", f.doc, f.messages);
+    EXPECT_EQ(f.ok, l.ok);
+    EXPECT_EQ(f.messages, l.messages);
+    EXPECT_EQ(f.doc.packet, l.doc.packet);
+    EXPECT_EQ(f.doc.PictureWidth, l.doc.PictureWidth);
+    EXPECT_EQ(f.doc.PictureHeight, l.doc.PictureHeight);
     return l;
 }
 

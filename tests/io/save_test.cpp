@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/dest_state.h"
+#include "io/bmp.h"
 #include "io/jpeg.h"
 #include "io/picture_file.h"
 #include "io/save.h"
@@ -90,6 +91,21 @@ TEST(BmpWriter, WritesTheHeaderTableThenTheStoreRows) {
             const std::uint8_t* q = s.DestinationStore() + s.DestOffset(x, y);
             ASSERT_TRUE(p[0] == q[2] && p[1] == q[1] && p[2] == q[0]) << x << "," << y;
         }
+}
+
+// The writer sends the store's rows and their padding straight to the file, in batches of as
+// many pieces as one call takes: the file must be the one built whole in memory.
+TEST(BmpWriter, WritesTheFileBuiltWholeAtEveryWidth) {
+    testfiles::TempDir dir;
+    WendralState s;
+    const std::pair<int, int> sizes[] = {{644, 10}, {6, 2}, {5, 1536}, {1, 1}, {2048, 1536}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        FillDestination(s, w, h);
+        ASSERT_TRUE(WriteBmpFile(s, dir / "out.bmp"));
+        EXPECT_EQ(testfiles::ReadFile(dir / "out.bmp"),
+                  BmpFileBytes(s.DestinationStore(), std::size_t{3} * w, w, h));
+    }
 }
 
 TEST(JpegWriter, WritesBaselineYCbCrSubsampled2x2AtQuality75) {
