@@ -66,8 +66,9 @@ struct CellRow {
 // while they are in cache.
 class RadialCache {
   public:
-    RadialCache()
-        : u_(new double[kGridPixels]),
+    explicit RadialCache(InstructionSet set)
+        : set_(InstructionSetUpTo(set)),
+          u_(new double[kGridPixels]),
           g_(new double[kGridPixels]),
           offsets_(new float[2 * kGridPixels]),
           exceptions_(new Exception[kGridPixels]),
@@ -156,11 +157,11 @@ class RadialCache {
                                  adx0,     cx,        offsets_.get() + 2 * row.first,
                                  fromPlus, fromMinus, restore};
                 if (plus && minus)
-                    RowSources<true, true>(job);
+                    RowSources<true, true>(job, set_);
                 else if (plus)
-                    RowSources<true, false>(job);
+                    RowSources<true, false>(job, set_);
                 else
-                    RowSources<false, true>(job);
+                    RowSources<false, true>(job, set_);
                 for (std::size_t j = row.excPlus; j < row.excMinus; ++j) {
                     const Exception& x = exceptions_[j];
                     const double gx = g[Cell(row.xa + x.i - cx) - adx0];
@@ -286,18 +287,89 @@ class RadialCache {
         }
         if ((i1 - i0) % 2 != 0) RowSourcesPlain<kPlus, kMinus>(j, i1 - 1, i1);
     }
+
+    // Four lanes' source offsets, -1 where the position lies outside.
+    WENDRAL_TARGET_AVX2 static __m128i QuadOffsets(__m256d inX, __m256d sx, __m256d vy, __m256d loY,
+                                                   __m256d hiY, __m256d lastRow, __m256d width) {
+        const __m256d in = _mm256_and_pd(inX, _mm256_and_pd(_mm256_cmp_pd(vy, loY, _CMP_GE_OQ),
+                                                            _mm256_cmp_pd(vy, hiY, _CMP_LT_OQ)));
+        const __m256d sy = _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(vy));
+        // Exact in double: every product and sum stays below 2^24.
+        const __m256d at =
+            _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(lastRow, sy), width), sx),
+                          _mm256_set1_pd(3.0));
+        // The lanes' masks narrowed to 32 bits: the low halves of the 64-bit masks.
+        const __m256 halves = _mm256_castpd_ps(in);
+        const __m128i keep = _mm_castps_si128(_mm_shuffle_ps(_mm256_castps256_ps128(halves),
+                                                             _mm256_extractf128_ps(halves, 1),
+                                                             _MM_SHUFFLE(2, 0, 2, 0)));
+        return _mm_or_si128(_mm_and_si128(keep, _mm256_cvttpd_epi32(at)),
+                            _mm_andnot_si128(keep, _mm_set1_epi32(-1)));
+    }
+
+    // And four at a time where the processor has AVX2, again operation for operation.
+    template <bool kPlus, bool kMinus, bool kLeft>
+    WENDRAL_TARGET_AVX2 static void RowSourcesQuads(const RowJob& j, int i0, int i1) {
+        const Frame& f = j.f;
+        const float* oy = j.ox + (j.row.xb - j.row.xa);
+        const __m256d dxa = _mm256_set1_pd(static_cast<double>(j.row.xa - j.cx));
+        const __m256d ady = _mm256_set1_pd(j.row.ady);
+        const __m256d xc = _mm256_set1_pd(f.xc), yc = _mm256_set1_pd(f.yc);
+        const __m256d loX = _mm256_set1_pd(f.loX), hiX = _mm256_set1_pd(f.hiX);
+        const __m256d loY = _mm256_set1_pd(f.loY), hiY = _mm256_set1_pd(f.hiY);
+        const __m256d lastRow = _mm256_set1_pd(f.lastRow), width = _mm256_set1_pd(f.width);
+        const __m256d four = _mm256_set1_pd(4.0);
+        __m256d iv = _mm256_set_pd(i0 + 3, i0 + 2, i0 + 1, i0);
+        int i = i0;
+        for (; i + 3 < i1; i += 4, iv = _mm256_add_pd(iv, four)) {
+            const std::int64_t c = Cell(j.row.xa + i - j.cx) - j.adx0;
+            const __m256d gx = kLeft ? _mm256_permute4x64_pd(_mm256_loadu_pd(j.g + c - 3), 0x1B)
+                                     : _mm256_loadu_pd(j.g + c);
+            const __m256d ex = _mm256_cvtps_pd(_mm_loadu_ps(j.ox + i));
+            const __m256d ey = _mm256_cvtps_pd(_mm_loadu_ps(oy + i));
+            const __m256d px = _mm256_mul_pd(_mm256_add_pd(_mm256_add_pd(dxa, iv), ex), gx);
+            const __m256d py = _mm256_mul_pd(_mm256_add_pd(ady, ey), gx);
+            const __m256d vx = _mm256_add_pd(px, xc);
+            const __m256d inX = _mm256_and_pd(_mm256_cmp_pd(vx, loX, _CMP_GE_OQ),
+                                              _mm256_cmp_pd(vx, hiX, _CMP_LT_OQ));
+            const __m256d sx = _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(vx));
+            if constexpr (kPlus) {
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(j.fromPlus + i),
+                    QuadOffsets(inX, sx, _mm256_add_pd(py, yc), loY, hiY, lastRow, width));
+                for (int k = 0; k < 4; ++k)
+                    __builtin_prefetch(j.restore + (j.fromPlus[i + k] < 0 ? 0 : j.fromPlus[i + k]));
+            }
+            if constexpr (kMinus) {
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(j.fromMinus + i),
+                    QuadOffsets(inX, sx, _mm256_sub_pd(yc, py), loY, hiY, lastRow, width));
+                for (int k = 0; k < 4; ++k)
+                    __builtin_prefetch(j.restore +
+                                       (j.fromMinus[i + k] < 0 ? 0 : j.fromMinus[i + k]));
+            }
+        }
+        RowSourcesPairs<kPlus, kMinus, kLeft>(j, i, i1);
+    }
 #endif
 
     template <bool kPlus, bool kMinus>
-    static void RowSources(const RowJob& j) {
+    static void RowSources(const RowJob& j, InstructionSet set) {
         const int n = j.row.xb - j.row.xa;
 #if defined(WENDRAL_X86_SIMD)
         const int split = static_cast<int>(std::clamp<std::int64_t>(j.cx - j.row.xa, 0, n));
-        RowSourcesPairs<kPlus, kMinus, true>(j, 0, split);
-        RowSourcesPairs<kPlus, kMinus, false>(j, split, n);
-#else
-        RowSourcesPlain<kPlus, kMinus>(j, 0, n);
+        if (set >= InstructionSet::Avx2) {
+            RowSourcesQuads<kPlus, kMinus, true>(j, 0, split);
+            RowSourcesQuads<kPlus, kMinus, false>(j, split, n);
+            return;
+        }
+        if (set >= InstructionSet::Sse2) {
+            RowSourcesPairs<kPlus, kMinus, true>(j, 0, split);
+            RowSourcesPairs<kPlus, kMinus, false>(j, split, n);
+            return;
+        }
 #endif
+        RowSourcesPlain<kPlus, kMinus>(j, 0, n);
     }
 
     // Appends the pixels of one row of `row` whose position the compact form misses.
@@ -394,6 +466,7 @@ class RadialCache {
         }
     }
 
+    InstructionSet set_;
     // u and g per cell; per pixel of one |dy| the float differences of its position from
     // (dx, |dy|), side by side.
     std::unique_ptr<double[]> u_, g_;
@@ -412,9 +485,12 @@ class RadialCache {
 
 // Holds the cache under the name the header gives it; the cache's own functions keep internal
 // linkage, so the compiler treats them as this file's alone when it inlines.
-class RadialRenderer::Cache : public RadialCache {};
+class RadialRenderer::Cache : public RadialCache {
+  public:
+    using RadialCache::RadialCache;
+};
 
-RadialRenderer::RadialRenderer() : cache_(std::make_unique<Cache>()) {}
+RadialRenderer::RadialRenderer(InstructionSet set) : cache_(std::make_unique<Cache>(set)) {}
 RadialRenderer::~RadialRenderer() = default;
 
 void RadialRenderer::Render(WendralState& state, const Zone& zone, int level) {

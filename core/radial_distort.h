@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 
+#include "core/cpu_features.h"
 #include "core/dest_state.h"
 #include "core/zone.h"
 
@@ -16,7 +17,8 @@ namespace wendral {
 // picture are read or written.
 class RadialRenderer {
   public:
-    RadialRenderer();
+    // Runs the widest loops `set` allows (all give the same bytes; the tests compare them).
+    explicit RadialRenderer(InstructionSet set = ProcessorInstructionSet());
     ~RadialRenderer();
 
     void Render(WendralState& state, const Zone& zone, int level);

@@ -119,28 +119,38 @@ TEST(ZoneDistortion, FastFormsMatchOnLargeZonesAndAtDeepLevels) {
     }
 }
 
-// Converge and diverge give the formula's bytes with every loop a processor may run, near the
-// reference colour and where diverge's products meet their limit.
-TEST(ZoneDistortion, ColourPullGivesTheFormulaOnEveryInstructionSet) {
+// Converge, diverge, implode and explode give the formula's bytes with every loop a processor
+// may run: near the reference colour and where diverge's products meet their limit; at shallow
+// levels and where implode's factors overflow, over a zone whose rows split unevenly around
+// the centre.
+TEST(ZoneDistortion, ColourPullAndRadialGiveTheFormulaOnEveryInstructionSet) {
     for (const InstructionSet set :
          {InstructionSet::Portable, InstructionSet::Sse2, InstructionSet::Avx2}) {
-        PullRenderer renderer(set);
-        for (const int preset : {4, -6, -2100000, 2100000}) {
+        PullRenderer pull(set);
+        RadialRenderer radial(set);
+        for (const int preset : {4, -6, -2100000, 2100000, 9, -3, -7000}) {
+            const bool radialLevel = preset > -10000 && preset < 10000;
             static WendralState fast, slow;
             std::mt19937 a(11), b(11);
             reference::RandomPicture(fast, 300, 90, a);
             reference::RandomPicture(slow, 300, 90, b);
             fast.ReferenceColour = slow.ReferenceColour = Bgr{30, 128, 220};
             const Zone zone{.x1 = 3, .y1 = 85, .x2 = 290, .y2 = 2};
-            Zone zs = zone;
+            Zone zs = zone, zr = zone;
             zs.ColourLevel = preset;
+            zr.ImplodeLevel = preset;
             fast.SnapshotDestination();
             slow.SnapshotDestination();
             const int step = preset > 0 ? 1 : -1;
             reference::Pull(slow, zs, step);
-            renderer.Render(fast, zone, preset + step);
+            pull.Render(fast, zone, preset + step);
             ASSERT_TRUE(reference::SameStores(fast, slow))
-                << static_cast<int>(set) << " at level " << preset + step;
+                << static_cast<int>(set) << " pull at level " << preset + step;
+            if (!radialLevel) continue;
+            reference::Radial(slow, zr, step);
+            radial.Render(fast, zone, preset + step);
+            ASSERT_TRUE(reference::SameStores(fast, slow))
+                << static_cast<int>(set) << " radial at level " << preset + step;
         }
     }
 }
