@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/effect_support.h"
+#include "core/large_buffer.h"
 #include "core/tonal_effects.h"
 
 #if defined(__SSE2__)
@@ -75,15 +76,17 @@ class LineFamily {
                 s.pixel0 = -static_cast<std::ptrdiff_t>(u) * w_ + (mirrored_ ? w_ - 1 : 0);
             }
             s.start = base - s.lo;
+            starts_.push_back(s.start);
             if (s.hi >= s.lo) base += s.hi - s.lo + 1;
         }
     }
 
-    // The line through store pixel (x, r) and the position of that pixel on it.
-    const LineSpan& Span(int x, int r, int& t) const {
-        const int xp = mirrored_ ? w_ - 1 - x : x;
-        t = b_ == 1 ? r : xp;
-        return spans_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)];
+    // The offset in the copy of store pixel (x, r). The family of a stroke is as good as
+    // random, so its shape is applied by masks rather than branches.
+    std::ptrdiff_t At(int x, int r) const {
+        const int xp = (x ^ flip_) + flipEnd_;
+        const int t = (xp & tFromX_) | (r & ~tFromX_);
+        return starts_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)] + t;
     }
 
     // Calls visit(line offset, store pixel index) for every pixel, in tiles of neighbouring
@@ -120,6 +123,10 @@ class LineFamily {
     int uMin_ = 0;
     std::ptrdiff_t slope_ = 0;
     std::vector<LineSpan> spans_;
+    std::vector<std::ptrdiff_t> starts_;
+    // x' = (x ^ flip_) + flipEnd_, which is W - 1 - x when mirrored; the position is x' where
+    // tFromX_ is all ones, else r.
+    int flip_ = mirrored_ ? -1 : 0, flipEnd_ = mirrored_ ? w_ : 0, tFromX_ = b_ == 2 ? -1 : 0;
 };
 
 constexpr int kFamilies = 6;
@@ -172,7 +179,6 @@ struct DirectionTable {
 // into DirectionTable: 5 bits) and its start as an offset in its family's copy (22 bits).
 // A full-size picture has 3,145,728 strokes and a copy of 3,145,744 pixels, both below 2^22.
 static_assert(std::size_t{kMaxWidth} * kMaxHeight + 2 * kPad < (std::size_t{1} << 22));
-static_assert(kMaxWidth <= 1 << 12, "a start is kept as r << 12 | x");
 struct Stroke {
     std::uint64_t bits;
 
@@ -364,132 +370,182 @@ int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, std::ptrdiff_t 
     }
 }
 
-// Working memory of one drawing, left uninitialised where every element is written before use.
+// Working memory of one drawing. The arrays are read and written a few pixels here and a few
+// there, in lines that cross thousands of small pages, so they are had as large buffers, which
+// the kernel may back with large pages.
 template <typename T>
-std::unique_ptr<T[]> Uninitialised(std::size_t n) {
-    return std::unique_ptr<T[]>(new T[n]);
-}
+class Block {
+  public:
+    Block() = default;
+    explicit Block(std::size_t n) : bytes_(ZeroedLargeBuffer(n * sizeof(T))) {}
+    T* get() const { return reinterpret_cast<T*>(bytes_.get()); }
+    T& operator[](std::size_t i) const { return get()[i]; }
+
+  private:
+    LargeBuffer bytes_;
+};
 
 const DirectionTable& Directions() {
     static const DirectionTable table;
     return table;
 }
 
-// The start points, drawn in the order the strokes would draw them, sorted by row so that the
-// pixels each start reads lie in a band of rows the cache holds. A copy of the generator
-// counts the rows first; the generator itself then places the strokes. Until MeasureStarts
-// each entry holds the stroke number in its high half and the start as r << 12 | x in its low
-// half.
-void DrawStarts(Random15& random, int w, int h, std::size_t strokes, Stroke* byRow,
-                std::vector<std::size_t>& rowStart) {
-    const auto startOf = [w, h](Random15& r) {
-        int r1, r2;
-        r.NextPair(r1, r2);
-        const int x0 = (r1 * w) >> 15;
-        const int r0 = h - 1 - ((r2 * h) >> 15);
-        return static_cast<std::uint32_t>(r0 << 12 | x0);
-    };
-    std::fill(rowStart.begin(), rowStart.end(), 0);
-    Random15 ahead = random;
-    for (std::size_t k = 0; k < strokes; ++k) ++rowStart[(startOf(ahead) >> 12) + 1];
-    for (std::size_t r = 0; r + 1 < rowStart.size(); ++r) rowStart[r + 1] += rowStart[r];
-    for (std::size_t k = 0; k < strokes; ++k) {
-        const std::uint32_t start = startOf(random);
-        byRow[rowStart[start >> 12]++].bits = std::uint64_t{k} << 32 | start;
+// Sorts the strokes by family and by where they start along its lines, so that tracing and
+// painting sweep through the copy instead of jumping about; gives where each family begins.
+constexpr int kBucketShift = 10;
+
+struct BucketOf {
+    std::size_t perFamily;
+    const DirectionTable& directions = Directions();
+    explicit BucketOf(std::size_t lineSize) : perFamily((lineSize >> kBucketShift) + 1) {}
+    std::size_t Count() const { return kFamilies * perFamily + 1; }
+    std::size_t operator()(Stroke s) const {
+        return static_cast<std::size_t>(directions.at[s.Dir()].family) * perFamily +
+               (s.At() >> kBucketShift);
     }
-}
+};
 
-constexpr std::uint16_t kNeverLonger = 0xFFFF;
+// Steps a stroke from store pixel (x, r) can take in each direction before it leaves the
+// picture, capped at kMaxSteps; worked out by masks, as the direction is as good as random.
+class Reach {
+  public:
+    Reach(int w, int h) {
+        for (int dir = 0; dir < 25; ++dir) {
+            const int dx = dir % 5 - 2, dr = 2 - dir / 5;
+            axes_[static_cast<std::size_t>(dir)] = Axes{Axis(dx, w), Axis(dr, h)};
+        }
+    }
+    int Limit(int dir, int x, int r) const {
+        const Axes& a = axes_[static_cast<std::size_t>(dir)];
+        return std::min({kMaxSteps, a.x(x), a.r(r)});
+    }
 
-// Turns the entries of DrawStarts into Strokes, in place, and gives each stroke's largest
-// channel difference over its first 11 steps, which is all that decides whether it runs past
-// 10, or kNeverLonger when it cannot.
-void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* families,
-                   std::size_t strokes, Stroke* entries, std::uint16_t* spread) {
+  private:
+    // Towards the far end the room is ~v + size, which is size - 1 - v; towards 0 it is v
+    // itself; a step of 2 halves it.
+    struct Axis {
+        int flip = 0, end = 0, shift = 0;
+        Axis() = default;
+        Axis(int step, int size)
+            : flip(step > 0 ? -1 : 0), end(step > 0 ? size : 0), shift(step == 2 || step == -2) {}
+        int operator()(int v) const { return ((v ^ flip) + end) >> shift; }
+    };
+    struct Axes {
+        Axis x, r;
+    };
+    std::array<Axes, 25> axes_;
+};
+
+// A stroke depends on nothing but its start pixel until the tolerance comes in, so that part
+// is worked out once per pixel, in row order and in bands on every core: its direction (index
+// into DirectionTable) in the low 5 bits and above them the largest channel difference over
+// its first 11 steps, which is all that decides whether it runs past 10, or kNeverLonger when
+// it cannot.
+constexpr int kSpreadShift = 5;
+constexpr std::uint32_t kNeverLonger = 0x1FF;
+static_assert(kNeverLonger << kSpreadShift <= 0xFFFF, "an entry fits 16 bits");
+
+void PrepareStarts(const std::uint8_t* restore, int w, int h, const Reach& reach,
+                   std::uint16_t* byPixel) {
     const DirectionTable& directions = Directions();
     const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
-    for (std::size_t j = 0; j < strokes; ++j) {
-        const auto k = static_cast<std::uint32_t>(entries[j].bits >> 32);
-        const auto start = static_cast<std::uint32_t>(entries[j].bits);
-        const int x0 = static_cast<int>(start & 0xFFF), r0 = static_cast<int>(start >> 12);
-        const std::uint8_t* p = restore + 3 * (static_cast<std::ptrdiff_t>(r0) * w + x0);
-        const int b0 = p[0], g0 = p[1], red0 = p[2];
-        const int dir = directions.bySum[b0 + g0 + red0] +
-                        directions.byRange[std::max({b0, g0, red0}) - std::min({b0, g0, red0})];
-        const Direction d = directions.at[dir];
-        int t;
-        const LineSpan& span = families[d.family].Span(x0, r0, t);
-        const int room =
-            d.step > 0 ? (span.hi - t) >> (d.step - 1) : (t - span.lo) >> (-d.step - 1);
-        const int limit = std::min(kMaxSteps, room);
-        entries[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
-        std::uint16_t most = kNeverLonger;
-        if (limit > kShortStroke) {
-            const int dx = dir % 5 - 2, dy = dir / 5 - 2;
-            const std::ptrdiff_t room = static_cast<std::ptrdiff_t>(kStoreBytes) - (p - restore);
-            most = static_cast<std::uint16_t>(FirstStepsSpread(p, 3 * dx - dy * rowBytes, room));
-        }
-        spread[k] = most;
-    }
+    ForEachRowBand(h, w, [&](int first, int end) {
+        for (int r0 = first; r0 < end; ++r0)
+            for (int x0 = 0; x0 < w; ++x0) {
+                const std::ptrdiff_t pixel = static_cast<std::ptrdiff_t>(r0) * w + x0;
+                const std::uint8_t* p = restore + 3 * pixel;
+                const int b0 = p[0], g0 = p[1], red0 = p[2];
+                const int dir =
+                    directions.bySum[b0 + g0 + red0] +
+                    directions.byRange[std::max({b0, g0, red0}) - std::min({b0, g0, red0})];
+                std::uint32_t most = kNeverLonger;
+                if (reach.Limit(dir, x0, r0) > kShortStroke) {
+                    const int dx = dir % 5 - 2, dy = dir / 5 - 2;
+                    const std::ptrdiff_t left =
+                        static_cast<std::ptrdiff_t>(kStoreBytes) - 3 * pixel;
+                    most = static_cast<std::uint32_t>(
+                        FirstStepsSpread(p, 3 * dx - dy * rowBytes, left));
+                }
+                byPixel[pixel] = static_cast<std::uint16_t>(most << kSpreadShift | dir);
+            }
+    });
 }
 
-// Replaces each stroke's spread with the tolerance it is traced with, capped at 255, which
-// every difference passes.
-void SettleTolerances(std::uint16_t* spread, std::size_t strokes) {
+// Draws the strokes' starts in order, settles each one's tolerance (capped at 255, which every
+// difference passes) into the top byte of its colour entry, and counts the strokes of each
+// bucket of SortAlongLines. The start pixels are random, so a copy of the generator runs ahead
+// to have their entries fetched before they are needed.
+void PlaceStrokes(Random15& random, int w, int h, std::size_t strokes, const std::uint16_t* byPixel,
+                  const Reach& reach, const LineFamily* families, Stroke* out,
+                  std::uint32_t* colour, BucketOf bucketOf, std::vector<std::size_t>& bucketStart) {
+    const DirectionTable& directions = Directions();
+    const auto startOf = [w, h](Random15& r, int& x0, int& r0) {
+        int r1, r2;
+        r.NextPair(r1, r2);
+        x0 = (r1 * w) >> 15;
+        r0 = h - 1 - ((r2 * h) >> 15);
+        return static_cast<std::size_t>(r0) * static_cast<std::size_t>(w) +
+               static_cast<std::size_t>(x0);
+    };
+    constexpr std::size_t kAhead = 64;
+    Random15 ahead = random;
+    int x0, r0;
+    for (std::size_t k = 0; k < std::min(strokes, kAhead); ++k)
+        __builtin_prefetch(&byPixel[startOf(ahead, x0, r0)]);
+    std::fill(bucketStart.begin(), bucketStart.end(), 0);
     int tolerance = 0;
     for (std::size_t k = 0; k < strokes; ++k) {
-        // Half the strokes go each way, so the choice is computed rather than branched on.
-        const bool falls = (spread[k] != kNeverLonger) & (spread[k] <= tolerance) & (tolerance > 0);
-        spread[k] = static_cast<std::uint16_t>(std::min(tolerance, 255));
-        tolerance += falls ? -1 : 1;
+        if (k + kAhead < strokes) __builtin_prefetch(&byPixel[startOf(ahead, x0, r0)]);
+        const std::uint32_t entry = byPixel[startOf(random, x0, r0)];
+        const std::uint32_t spread = entry >> kSpreadShift;
+        // Half the strokes go each way, so the choice is made of sign bits, which the compiler
+        // cannot turn back into a branch: spread <= tolerance, spread is not kNeverLonger (which
+        // is all ones) and tolerance > 0.
+        const std::uint32_t within =
+            static_cast<std::uint32_t>(static_cast<int>(spread) - tolerance - 1) >> 31;
+        const std::uint32_t measured = ((spread + 1) >> 9) ^ 1u;
+        static_assert(kNeverLonger + 1 == 1u << 9);
+        const std::uint32_t positive = static_cast<std::uint32_t>(-tolerance) >> 31;
+        colour[k] = static_cast<std::uint32_t>(std::min(tolerance, 255)) << 24;
+        tolerance += 1 - 2 * static_cast<int>(within & measured & positive);
+        const int dir = static_cast<int>(entry & 0x1F);
+        const Stroke s = Stroke::Make(
+            static_cast<std::uint32_t>(k), reach.Limit(dir, x0, r0), dir,
+            static_cast<std::uint32_t>(families[directions.at[dir].family].At(x0, r0)));
+        out[k] = s;
+        ++bucketStart[bucketOf(s) + 1];
     }
 }
 
 // Sorts the strokes by family and by where they start along its lines, so that tracing and
 // painting sweep through the copy instead of jumping about; gives where each family begins.
-constexpr int kBucketShift = 10;
-
-std::size_t BucketCount(std::size_t lineSize) {
-    return kFamilies * ((lineSize >> kBucketShift) + 1) + 1;
-}
-
-std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>& strokes,
-                                                      std::unique_ptr<Stroke[]>& sorted,
-                                                      std::size_t count, std::size_t lineSize,
+// bucketStart[b + 1] holds the count of bucket b on entry.
+std::array<std::size_t, kFamilies + 1> SortAlongLines(Block<Stroke>& strokes, Block<Stroke>& sorted,
+                                                      std::size_t count, BucketOf bucketOf,
                                                       std::vector<std::size_t>& bucketStart,
                                                       std::vector<std::size_t>& next) {
-    const DirectionTable& directions = Directions();
-    const std::size_t buckets = (lineSize >> kBucketShift) + 1;
-    std::fill(bucketStart.begin(), bucketStart.end(), 0);
-    const auto bucketOf = [&](Stroke s) {
-        return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets +
-               (s.At() >> kBucketShift);
-    };
-    for (std::size_t j = 0; j < count; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
     for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
     std::copy(bucketStart.begin(), bucketStart.end() - 1, next.begin());
     for (std::size_t j = 0; j < count; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
     std::swap(strokes, sorted);
     std::array<std::size_t, kFamilies + 1> familyStart;
     for (int f = 0; f <= kFamilies; ++f)
-        familyStart[f] = bucketStart[static_cast<std::size_t>(f) * buckets];
+        familyStart[f] = bucketStart[static_cast<std::size_t>(f) * bucketOf.perFamily];
     return familyStart;
 }
 
-// Traces strokes[from ... to - 1], all of one family, along `line`, keeps each one's colour by
-// stroke number and marks the positions it paints with its number plus one. Painting keeps
-// the higher number, which makes the order of the strokes free.
+// Traces strokes[from ... to - 1], all of one family, along `line` with the tolerance in the
+// top byte of each one's colour entry, keeps its colour there by stroke number and marks the
+// positions it paints with its number plus one. Painting keeps the higher number, which makes the
+// order of the strokes free.
 template <typename Report>
 void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, std::size_t to,
-                   const std::uint16_t* tol, std::uint32_t* colour, std::uint32_t* painted,
-                   Report report) {
+                   std::uint32_t* colour, std::uint32_t* painted, Report report) {
     const DirectionTable& directions = Directions();
     constexpr std::size_t kAhead = 16;
     for (std::size_t j = from; j < to; ++j) {
         if (j + kAhead < to) {
-            const std::uint32_t ahead = strokes[j + kAhead].Number();
-            __builtin_prefetch(&tol[ahead]);
-            __builtin_prefetch(&colour[ahead], 1);
+            __builtin_prefetch(&colour[strokes[j + kAhead].Number()], 1);
         }
         report(j);
         const Stroke s = strokes[j];
@@ -497,7 +553,8 @@ void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, 
         const int step = directions.at[s.Dir()].step;
         int sums[3];
         const std::ptrdiff_t at = s.At();
-        const int n = Trace(line, at, step, s.Limit(), line[at], tol[k], sums);
+        const int n =
+            Trace(line, at, step, s.Limit(), line[at], static_cast<int>(colour[k] >> 24), sums);
         if (n == 0) continue;
         colour[k] = static_cast<std::uint32_t>(sums[0] / n) |
                     static_cast<std::uint32_t>(sums[1] / n) << 8 |
@@ -513,29 +570,31 @@ void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, 
 }  // namespace
 
 struct PencilMemory::Parts {
+    int width = 0, height = 0;
     std::size_t pixels = 0, lineSize = 0;
-    std::unique_ptr<Stroke[]> strokes, sorted;
-    std::unique_ptr<std::uint16_t[]> tol;
-    std::unique_ptr<Packed[]> line;
-    std::unique_ptr<std::uint32_t[]> painted, winner, colour;
-    std::vector<std::size_t> rowStart, bucketStart, next;
+    Block<Stroke> strokes, sorted;
+    Block<std::uint16_t> starts;
+    Block<Packed> line;
+    Block<std::uint32_t> painted, winner, colour;
+    std::vector<std::size_t> bucketStart, next;
     std::vector<LineFamily> families;
 };
 
 PencilMemory::PencilMemory(int width, int height) : parts_(std::make_unique<Parts>()) {
     if (width <= 0 || height <= 0 || width > kMaxWidth || height > kMaxHeight) return;
     Parts& m = *parts_;
+    m.width = width;
+    m.height = height;
     m.pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     m.lineSize = m.pixels + 2 * kPad;
-    m.strokes = Uninitialised<Stroke>(m.pixels);
-    m.sorted = Uninitialised<Stroke>(m.pixels);
-    m.tol = Uninitialised<std::uint16_t>(m.pixels);
-    m.line = Uninitialised<Packed>(m.lineSize);
-    m.painted = Uninitialised<std::uint32_t>(m.lineSize);
-    m.winner = Uninitialised<std::uint32_t>(m.pixels);
-    m.colour = Uninitialised<std::uint32_t>(m.pixels);
-    m.rowStart.resize(static_cast<std::size_t>(height) + 1);
-    m.bucketStart.resize(BucketCount(m.lineSize));
+    m.strokes = Block<Stroke>(m.pixels);
+    m.sorted = Block<Stroke>(m.pixels);
+    m.starts = Block<std::uint16_t>(m.pixels);
+    m.line = Block<Packed>(m.lineSize);
+    m.painted = Block<std::uint32_t>(m.lineSize);
+    m.winner = Block<std::uint32_t>(m.pixels);
+    m.colour = Block<std::uint32_t>(m.pixels);
+    m.bucketStart.resize(BucketOf(m.lineSize).Count());
     m.next.resize(m.bucketStart.size() - 1);
     m.families.reserve(kFamilies);
     for (int f = 0; f < kFamilies; ++f)
@@ -555,7 +614,7 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
     const int h = state.DestHeight;
     const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     PencilMemory::Parts& m = memory.parts();
-    if (m.pixels != pixels || m.rowStart.size() != static_cast<std::size_t>(h) + 1) return;
+    if (m.width != w || m.height != h) return;
     const std::uint8_t* restore = state.RestoreStore();
     // The tracing and painting take most of the time; the passes before them get the first 30%.
     const auto report = [&state](double done) {
@@ -565,15 +624,17 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
 
     const LineFamily* families = m.families.data();
     auto& strokes = m.strokes;
-    DrawStarts(state.Random, w, h, pixels, strokes.get(), m.rowStart);
-    report(0.05);
-    auto& tol = m.tol;
-    MeasureStarts(restore, w, families, pixels, strokes.get(), tol.get());
-    report(0.25);
-    SettleTolerances(tol.get(), pixels);
+    auto& colour = m.colour;
     const std::size_t lineSize = m.lineSize;
+    const BucketOf bucketOf(lineSize);
+    const Reach reach(w, h);
+    PrepareStarts(restore, w, h, reach, m.starts.get());
+    report(0.1);
+    PlaceStrokes(state.Random, w, h, pixels, m.starts.get(), reach, families, strokes.get(),
+                 colour.get(), bucketOf, m.bucketStart);
+    report(0.2);
     const auto familyStart =
-        SortAlongLines(strokes, m.sorted, pixels, lineSize, m.bucketStart, m.next);
+        SortAlongLines(strokes, m.sorted, pixels, bucketOf, m.bucketStart, m.next);
     report(kBeforeTracing);
 
     auto& line = m.line;
@@ -585,7 +646,6 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
     // Per pixel, the highest stroke number plus one any family painted there.
     auto& winner = m.winner;
     std::fill(winner.get(), winner.get() + pixels, 0u);
-    auto& colour = m.colour;
     const auto tracingReport = [&](std::size_t j) {
         constexpr std::size_t kEvery = std::size_t{1} << 16;
         if (j % kEvery == 0 && j != 0)
@@ -596,8 +656,8 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
         if (familyStart[f] == familyStart[f + 1]) continue;
         families[f].ForEachPixel(
             [&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
-        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], tol.get(),
-                      colour.get(), painted.get(), tracingReport);
+        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], colour.get(),
+                      painted.get(), tracingReport);
         families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
             winner[pixel] = std::max(winner[pixel], painted[at]);
             painted[at] = 0;
