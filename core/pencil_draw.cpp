@@ -9,11 +9,13 @@
 // is traced in full.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "core/effect_support.h"
@@ -77,9 +79,22 @@ class LineFamily {
             }
             s.start = base - s.lo;
             starts_.push_back(s.start);
+            begins_.push_back(base);
             if (s.hi >= s.lo) base += s.hi - s.lo + 1;
         }
+        begins_.push_back(base);
+        const std::ptrdiff_t pixels = base - kPad;
+        for (int i = 0; i <= kUnits; ++i)
+            cuts_[static_cast<std::size_t>(i)] = static_cast<int>(
+                std::lower_bound(begins_.begin(), begins_.end(), kPad + pixels * i / kUnits) -
+                begins_.begin());
     }
+
+    // The lines in runs of about equal pixel counts, which the cores share out: unit i is
+    // lines Cut(i) ... Cut(i + 1) - 1, at copy offsets Begin(Cut(i)) ... Begin(Cut(i + 1)) - 1.
+    static constexpr int kUnits = 256;
+    int Cut(int unit) const { return cuts_[static_cast<std::size_t>(unit)]; }
+    std::ptrdiff_t Begin(int line) const { return begins_[static_cast<std::size_t>(line)]; }
 
     // The offset in the copy of store pixel (x, r). The family of a stroke is as good as
     // random, so its shape is applied by masks rather than branches.
@@ -89,14 +104,14 @@ class LineFamily {
         return starts_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)] + t;
     }
 
-    // Calls visit(line offset, store pixel index) for every pixel, in tiles of neighbouring
-    // lines and positions small enough that both sides stay in the first-level cache.
+    // Calls visit(line offset, store pixel index) for every pixel of lines from ... to - 1, in
+    // tiles of neighbouring lines and positions small enough that both sides stay in the
+    // first-level cache.
     template <typename Visit>
-    void ForEachPixel(Visit visit) const {
-        const int lines = static_cast<int>(spans_.size());
+    void ForEachPixel(int from, int to, Visit visit) const {
         constexpr int kTile = 32;
-        for (int first = 0; first < lines; first += kTile) {
-            const int last = std::min(lines, first + kTile);
+        for (int first = from; first < to; first += kTile) {
+            const int last = std::min(to, first + kTile);
             int tLo = h_ + w_, tHi = -1;
             for (int i = first; i < last; ++i) {
                 tLo = std::min(tLo, spans_[static_cast<std::size_t>(i)].lo);
@@ -124,6 +139,8 @@ class LineFamily {
     std::ptrdiff_t slope_ = 0;
     std::vector<LineSpan> spans_;
     std::vector<std::ptrdiff_t> starts_;
+    std::vector<std::ptrdiff_t> begins_;  // copy offset of each line's first pixel, and the end
+    std::array<int, kUnits + 1> cuts_;
     // x' = (x ^ flip_) + flipEnd_, which is W - 1 - x when mirrored; the position is x' where
     // tFromX_ is all ones, else r.
     int flip_ = mirrored_ ? -1 : 0, flipEnd_ = mirrored_ ? w_ : 0, tFromX_ = b_ == 2 ? -1 : 0;
@@ -534,25 +551,29 @@ std::array<std::size_t, kFamilies + 1> SortAlongLines(Block<Stroke>& strokes, Bl
     return familyStart;
 }
 
-// Traces strokes[from ... to - 1], all of one family, along `line` with the tolerance in the
-// top byte of each one's colour entry, keeps its colour there by stroke number and marks the
-// positions it paints with its number plus one. Painting keeps the higher number, which makes the
-// order of the strokes free.
+// Traces those of strokes[from ... to - 1], all of one family, that start at copy offsets
+// lo ... hi - 1, along `line` with the tolerance in the top byte of each one's colour entry,
+// keeps its colour there by stroke number and marks the positions it paints with its number
+// plus one. Painting keeps the higher number, which makes the order of the strokes free. Tells
+// report(count) now and then how many of them it has traced.
 template <typename Report>
 void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, std::size_t to,
-                   std::uint32_t* colour, std::uint32_t* painted, Report report) {
+                   std::ptrdiff_t lo, std::ptrdiff_t hi, std::uint32_t* colour,
+                   std::uint32_t* painted, Report report) {
     const DirectionTable& directions = Directions();
     constexpr std::size_t kAhead = 16;
+    constexpr std::size_t kReportEvery = 4096;
+    std::size_t done = 0;
     for (std::size_t j = from; j < to; ++j) {
-        if (j + kAhead < to) {
-            __builtin_prefetch(&colour[strokes[j + kAhead].Number()], 1);
-        }
-        report(j);
+        if (j + kAhead < to) __builtin_prefetch(&colour[strokes[j + kAhead].Number()], 1);
         const Stroke s = strokes[j];
+        const std::ptrdiff_t at = s.At();
+        // Only the buckets at the ends hold strokes of other lines.
+        if (at < lo || at >= hi) continue;
+        if (++done % kReportEvery == 0) report(kReportEvery);
         const std::uint32_t k = s.Number();
         const int step = directions.at[s.Dir()].step;
         int sums[3];
-        const std::ptrdiff_t at = s.At();
         const int n =
             Trace(line, at, step, s.Limit(), line[at], static_cast<int>(colour[k] >> 24), sums);
         if (n == 0) continue;
@@ -565,6 +586,7 @@ void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, 
             for (int i = 0; i < n; ++i)
                 painted[at + step * i] = std::max(painted[at + step * i], k + 1);
     }
+    report(done % kReportEvery);
 }
 
 }  // namespace
@@ -646,22 +668,51 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
     // Per pixel, the highest stroke number plus one any family painted there.
     auto& winner = m.winner;
     std::fill(winner.get(), winner.get() + pixels, 0u);
-    const auto tracingReport = [&](std::size_t j) {
-        constexpr std::size_t kEvery = std::size_t{1} << 16;
-        if (j % kEvery == 0 && j != 0)
-            report(kBeforeTracing +
-                   (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
+    // The cores share out each family's lines, which no stroke leaves. The progress is told
+    // from the calling thread only, and counts the strokes of every thread.
+    std::atomic<std::size_t> traced{0};
+    std::size_t toldAt = 0;
+    const std::thread::id caller = std::this_thread::get_id();
+    const auto tell = [&](std::size_t now) {
+        toldAt = now;
+        report(kBeforeTracing +
+               (1 - kBeforeTracing) * static_cast<double>(now) / static_cast<double>(pixels));
     };
+    const auto tracingReport = [&](std::size_t count) {
+        const std::size_t now = traced.fetch_add(count, std::memory_order_relaxed) + count;
+        constexpr std::size_t kEvery = std::size_t{1} << 16;
+        if (std::this_thread::get_id() == caller && now >= toldAt + kEvery) tell(now);
+    };
+    const int unitPixels = static_cast<int>(pixels / LineFamily::kUnits) + 1;
     for (int f = 0; f < kFamilies; ++f) {
         if (familyStart[f] == familyStart[f + 1]) continue;
-        families[f].ForEachPixel(
-            [&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
-        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], colour.get(),
-                      painted.get(), tracingReport);
-        families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
-            winner[pixel] = std::max(winner[pixel], painted[at]);
-            painted[at] = 0;
+        const LineFamily& family = families[f];
+        ForEachRowBand(LineFamily::kUnits, unitPixels, [&](int first, int end) {
+            family.ForEachPixel(family.Cut(first), family.Cut(end),
+                                [&](std::ptrdiff_t at, std::size_t pixel) {
+                                    line[at] = PackAt(restore + 3 * pixel);
+                                });
         });
+        // Tracing reads a few pixels past a line's end, so the copy is whole before it starts.
+        ForEachRowBand(LineFamily::kUnits, unitPixels, [&](int first, int end) {
+            const std::ptrdiff_t lo = family.Begin(family.Cut(first));
+            const std::ptrdiff_t hi = family.Begin(family.Cut(end));
+            if (lo == hi) return;
+            const std::size_t bucket = static_cast<std::size_t>(f) * bucketOf.perFamily;
+            const std::size_t from =
+                m.bucketStart[bucket + (static_cast<std::size_t>(lo) >> kBucketShift)];
+            const std::size_t to =
+                m.bucketStart[bucket + (static_cast<std::size_t>(hi - 1) >> kBucketShift) + 1];
+            TraceAndPaint(line.get(), strokes.get(), from, to, lo, hi, colour.get(), painted.get(),
+                          tracingReport);
+            family.ForEachPixel(family.Cut(first), family.Cut(end),
+                                [&](std::ptrdiff_t at, std::size_t pixel) {
+                                    winner[pixel] = std::max(winner[pixel], painted[at]);
+                                    painted[at] = 0;
+                                });
+        });
+        // The other threads may have taken most of the family.
+        tell(traced.load(std::memory_order_relaxed));
     }
 
     std::uint8_t* dest = state.DestinationStore();
