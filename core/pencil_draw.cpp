@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -100,7 +101,12 @@ class LineFamily {
     std::ptrdiff_t At(int x, int r) const {
         const int xp = (x ^ flip_) + flipEnd_;
         const int t = (xp & tFromX_) | (r & ~tFromX_);
-        return starts_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)] + t;
+        return *StartOf(x, r) + t;
+    }
+    // Where At finds the offset of its line's position 0.
+    const std::ptrdiff_t* StartOf(int x, int r) const {
+        const int xp = (x ^ flip_) + flipEnd_;
+        return &starts_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)];
     }
 
     // Calls visit(line offset, store pixel index) for every pixel of lines from ... to - 1, in
@@ -495,24 +501,37 @@ void PlaceStrokes(Random15& random, int w, int h, std::size_t strokes, const std
                   const Reach& reach, const LineFamily* families, Stroke* out,
                   std::uint32_t* colour, BucketOf bucketOf, std::vector<std::size_t>& bucketStart) {
     const DirectionTable& directions = Directions();
-    const auto startOf = [w, h](Random15& r, int& x0, int& r0) {
-        int r1, r2;
-        r.NextPair(r1, r2);
-        x0 = (r1 * w) >> 15;
-        r0 = h - 1 - ((r2 * h) >> 15);
-        return static_cast<std::size_t>(r0) * static_cast<std::size_t>(w) +
-               static_cast<std::size_t>(x0);
+    // Starts are drawn kRing strokes ahead; their entries are fetched then, and kNear strokes
+    // ahead the line start that each entry leads to.
+    struct Start {
+        int x, r;
+        std::size_t Pixel(int w) const {
+            return static_cast<std::size_t>(r) * static_cast<std::size_t>(w) +
+                   static_cast<std::size_t>(x);
+        }
     };
-    constexpr std::size_t kAhead = 64;
-    Random15 ahead = random;
-    int x0, r0;
-    for (std::size_t k = 0; k < std::min(strokes, kAhead); ++k)
-        __builtin_prefetch(&byPixel[startOf(ahead, x0, r0)]);
+    constexpr std::size_t kRing = 64, kNear = 16;
+    std::array<Start, kRing> ring;
+    const auto draw = [&](std::size_t k) {
+        int r1, r2;
+        random.NextPair(r1, r2);
+        Start& start = ring[k % kRing];
+        start = Start{(r1 * w) >> 15, h - 1 - ((r2 * h) >> 15)};
+        __builtin_prefetch(&byPixel[start.Pixel(w)]);
+    };
+    for (std::size_t k = 0; k < std::min(strokes, kRing); ++k) draw(k);
     std::fill(bucketStart.begin(), bucketStart.end(), 0);
     int tolerance = 0;
     for (std::size_t k = 0; k < strokes; ++k) {
-        if (k + kAhead < strokes) __builtin_prefetch(&byPixel[startOf(ahead, x0, r0)]);
-        const std::uint32_t entry = byPixel[startOf(random, x0, r0)];
+        if (k + kNear < strokes) {
+            const Start near = ring[(k + kNear) % kRing];
+            const int dir = byPixel[near.Pixel(w)] & 0x1F;
+            __builtin_prefetch(families[directions.at[dir].family].StartOf(near.x, near.r));
+        }
+        const Start start = ring[k % kRing];
+        if (k + kRing < strokes) draw(k + kRing);
+        const int x0 = start.x, r0 = start.r;
+        const std::uint32_t entry = byPixel[start.Pixel(w)];
         const std::uint32_t spread = entry >> kSpreadShift;
         // Half the strokes go each way, so the choice is made of sign bits, which the compiler
         // cannot turn back into a branch: spread <= tolerance, spread is not kNeverLonger (which
@@ -661,12 +680,12 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
     auto& line = m.line;
     std::fill(line.get(), line.get() + kPad, 0);
     std::fill(line.get() + lineSize - kPad, line.get() + lineSize, 0);
-    // Cleared once here and then by each merge as it reads, which touches every position again.
+    // Cleared by each copy as it goes, which touches every position anyway.
     auto& painted = m.painted;
-    std::fill(painted.get(), painted.get() + lineSize, 0u);
-    // Per pixel, the highest stroke number plus one any family painted there.
+    // Per pixel, the highest stroke number plus one any family painted there; the first family
+    // to paint sets it.
     auto& winner = m.winner;
-    std::fill(winner.get(), winner.get() + pixels, 0u);
+    bool firstMerge = true;
     // The cores share out each family's lines, which no stroke leaves. The progress is told
     // from the calling thread only, and counts the strokes of every thread.
     std::atomic<std::size_t> traced{0};
@@ -690,6 +709,7 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
             family.ForEachPixel(family.Cut(first), family.Cut(end),
                                 [&](std::ptrdiff_t at, std::size_t pixel) {
                                     line[at] = PackAt(restore + 3 * pixel);
+                                    painted[at] = 0;
                                 });
         });
         // Tracing reads a few pixels past a line's end, so the copy is whole before it starts.
@@ -704,24 +724,32 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
                 m.bucketStart[bucket + (static_cast<std::size_t>(hi - 1) >> kBucketShift) + 1];
             TraceAndPaint(line.get(), strokes.get(), from, to, lo, hi, colour.get(), painted.get(),
                           tracingReport);
-            family.ForEachPixel(family.Cut(first), family.Cut(end),
-                                [&](std::ptrdiff_t at, std::size_t pixel) {
-                                    winner[pixel] = std::max(winner[pixel], painted[at]);
-                                    painted[at] = 0;
-                                });
+            if (firstMerge)
+                family.ForEachPixel(
+                    family.Cut(first), family.Cut(end),
+                    [&](std::ptrdiff_t at, std::size_t pixel) { winner[pixel] = painted[at]; });
+            else
+                family.ForEachPixel(family.Cut(first), family.Cut(end),
+                                    [&](std::ptrdiff_t at, std::size_t pixel) {
+                                        winner[pixel] = std::max(winner[pixel], painted[at]);
+                                    });
         });
+        firstMerge = false;
         // The other threads may have taken most of the family.
         tell(traced.load(std::memory_order_relaxed));
     }
 
     std::uint8_t* dest = state.DestinationStore();
-    for (std::size_t i = 0; i < pixels; ++i) {
-        if (winner[i] == 0) continue;
-        const std::uint32_t c = colour[winner[i] - 1];
-        dest[3 * i] = static_cast<std::uint8_t>(c);
-        dest[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
-        dest[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
-    }
+    ForEachRowBand(h, w, [&](int first, int end) {
+        for (std::size_t i = static_cast<std::size_t>(first) * static_cast<std::size_t>(w);
+             i < static_cast<std::size_t>(end) * static_cast<std::size_t>(w); ++i) {
+            if (winner[i] == 0) continue;
+            const std::uint32_t c = colour[winner[i] - 1];
+            dest[3 * i] = static_cast<std::uint8_t>(c);
+            dest[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+            dest[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
+        }
+    });
     report(1);
 }
 
