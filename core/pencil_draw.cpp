@@ -493,16 +493,14 @@ void PrepareStarts(const std::uint8_t* restore, int w, int h, const Reach& reach
     });
 }
 
-// Draws the strokes' starts in order, settles each one's tolerance (capped at 255, which every
-// difference passes) into the top byte of its colour entry, and counts the strokes of each
-// bucket of SortAlongLines. The start pixels are random, so a copy of the generator runs ahead
-// to have their entries fetched before they are needed.
-void PlaceStrokes(Random15& random, int w, int h, std::size_t strokes, const std::uint16_t* byPixel,
-                  const Reach& reach, const LineFamily* families, Stroke* out,
-                  std::uint32_t* colour, BucketOf bucketOf, std::vector<std::size_t>& bucketStart) {
+// Draws the strokes' starts and works out each stroke but its tolerance, in bands of strokes
+// on every core, each band's generator skipped to its first draw; leaves the generator where
+// the last stroke leaves it. A stroke's spread goes to spread[k] for SettleTolerances. The
+// start pixels are random, so they are drawn kRing strokes ahead and their entries fetched
+// then, and kNear strokes ahead the line start that each entry leads to.
+void PlaceStrokes(Random15& random, int w, int h, const std::uint16_t* byPixel, const Reach& reach,
+                  const LineFamily* families, Stroke* out, std::uint16_t* spread) {
     const DirectionTable& directions = Directions();
-    // Starts are drawn kRing strokes ahead; their entries are fetched then, and kNear strokes
-    // ahead the line start that each entry leads to.
     struct Start {
         int x, r;
         std::size_t Pixel(int w) const {
@@ -511,44 +509,61 @@ void PlaceStrokes(Random15& random, int w, int h, std::size_t strokes, const std
         }
     };
     constexpr std::size_t kRing = 64, kNear = 16;
-    std::array<Start, kRing> ring;
-    const auto draw = [&](std::size_t k) {
-        int r1, r2;
-        random.NextPair(r1, r2);
-        Start& start = ring[k % kRing];
-        start = Start{(r1 * w) >> 15, h - 1 - ((r2 * h) >> 15)};
-        __builtin_prefetch(&byPixel[start.Pixel(w)]);
-    };
-    for (std::size_t k = 0; k < std::min(strokes, kRing); ++k) draw(k);
+    ForEachRowBand(h, w, [&](int first, int end) {
+        const std::size_t from = static_cast<std::size_t>(first) * static_cast<std::size_t>(w);
+        const std::size_t to = static_cast<std::size_t>(end) * static_cast<std::size_t>(w);
+        Random15 generator = random;
+        generator.Skip(2 * from);
+        std::array<Start, kRing> ring;
+        const auto draw = [&](std::size_t k) {
+            int r1, r2;
+            generator.NextPair(r1, r2);
+            Start& start = ring[k % kRing];
+            start = Start{(r1 * w) >> 15, h - 1 - ((r2 * h) >> 15)};
+            __builtin_prefetch(&byPixel[start.Pixel(w)]);
+        };
+        for (std::size_t k = from; k < std::min(to, from + kRing); ++k) draw(k);
+        for (std::size_t k = from; k < to; ++k) {
+            if (k + kNear < to) {
+                const Start near = ring[(k + kNear) % kRing];
+                const int dir = byPixel[near.Pixel(w)] & 0x1F;
+                __builtin_prefetch(families[directions.at[dir].family].StartOf(near.x, near.r));
+            }
+            const Start start = ring[k % kRing];
+            if (k + kRing < to) draw(k + kRing);
+            const std::uint32_t entry = byPixel[start.Pixel(w)];
+            spread[k] = static_cast<std::uint16_t>(entry >> kSpreadShift);
+            const int dir = static_cast<int>(entry & 0x1F);
+            out[k] =
+                Stroke::Make(static_cast<std::uint32_t>(k), reach.Limit(dir, start.x, start.r), dir,
+                             static_cast<std::uint32_t>(
+                                 families[directions.at[dir].family].At(start.x, start.r)));
+        }
+    });
+    random.Skip(2 * static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h));
+}
+
+// Settles each stroke's tolerance (capped at 255, which every difference passes) into the top
+// byte of its colour entry, in stroke order, and counts the strokes of each bucket of
+// SortAlongLines.
+void SettleTolerances(const std::uint16_t* spread, const Stroke* strokes, std::size_t count,
+                      std::uint32_t* colour, const BucketOf& bucketOf,
+                      std::vector<std::size_t>& bucketStart) {
     std::fill(bucketStart.begin(), bucketStart.end(), 0);
     int tolerance = 0;
-    for (std::size_t k = 0; k < strokes; ++k) {
-        if (k + kNear < strokes) {
-            const Start near = ring[(k + kNear) % kRing];
-            const int dir = byPixel[near.Pixel(w)] & 0x1F;
-            __builtin_prefetch(families[directions.at[dir].family].StartOf(near.x, near.r));
-        }
-        const Start start = ring[k % kRing];
-        if (k + kRing < strokes) draw(k + kRing);
-        const int x0 = start.x, r0 = start.r;
-        const std::uint32_t entry = byPixel[start.Pixel(w)];
-        const std::uint32_t spread = entry >> kSpreadShift;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t most = spread[k];
         // Half the strokes go each way, so the choice is made of sign bits, which the compiler
-        // cannot turn back into a branch: spread <= tolerance, spread is not kNeverLonger (which
+        // cannot turn back into a branch: most <= tolerance, most is not kNeverLonger (which
         // is all ones) and tolerance > 0.
         const std::uint32_t within =
-            static_cast<std::uint32_t>(static_cast<int>(spread) - tolerance - 1) >> 31;
-        const std::uint32_t measured = ((spread + 1) >> 9) ^ 1u;
+            static_cast<std::uint32_t>(static_cast<int>(most) - tolerance - 1) >> 31;
+        const std::uint32_t measured = ((most + 1) >> 9) ^ 1u;
         static_assert(kNeverLonger + 1 == 1u << 9);
         const std::uint32_t positive = static_cast<std::uint32_t>(-tolerance) >> 31;
         colour[k] = static_cast<std::uint32_t>(std::min(tolerance, 255)) << 24;
         tolerance += 1 - 2 * static_cast<int>(within & measured & positive);
-        const int dir = static_cast<int>(entry & 0x1F);
-        const Stroke s = Stroke::Make(
-            static_cast<std::uint32_t>(k), reach.Limit(dir, x0, r0), dir,
-            static_cast<std::uint32_t>(families[directions.at[dir].family].At(x0, r0)));
-        out[k] = s;
-        ++bucketStart[bucketOf(s) + 1];
+        ++bucketStart[bucketOf(strokes[k]) + 1];
     }
 }
 
@@ -613,7 +628,7 @@ struct PencilMemory::Parts {
     int width = 0, height = 0;
     std::size_t pixels = 0, lineSize = 0;
     Block<Stroke> strokes, sorted;
-    Block<std::uint16_t> starts;
+    Block<std::uint16_t> starts, spread;
     Block<Packed> line;
     Block<std::uint32_t> painted, winner, colour;
     std::vector<std::size_t> bucketStart, next;
@@ -630,6 +645,7 @@ PencilMemory::PencilMemory(int width, int height) : parts_(std::make_unique<Part
     m.strokes = Block<Stroke>(m.pixels);
     m.sorted = Block<Stroke>(m.pixels);
     m.starts = Block<std::uint16_t>(m.pixels);
+    m.spread = Block<std::uint16_t>(m.pixels);
     m.line = Block<Packed>(m.lineSize);
     m.painted = Block<std::uint32_t>(m.lineSize);
     m.winner = Block<std::uint32_t>(m.pixels);
@@ -670,8 +686,9 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
     const Reach reach(w, h);
     PrepareStarts(restore, w, h, reach, m.starts.get());
     report(0.1);
-    PlaceStrokes(state.Random, w, h, pixels, m.starts.get(), reach, families, strokes.get(),
-                 colour.get(), bucketOf, m.bucketStart);
+    PlaceStrokes(state.Random, w, h, m.starts.get(), reach, families, strokes.get(),
+                 m.spread.get());
+    SettleTolerances(m.spread.get(), strokes.get(), pixels, colour.get(), bucketOf, m.bucketStart);
     report(0.2);
     const auto familyStart =
         SortAlongLines(strokes, m.sorted, pixels, bucketOf, m.bucketStart, m.next);
