@@ -308,19 +308,24 @@ int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0,
     }
 }
 
-// Marks positions from ... from + count - 1 with `mark` where they hold a lower one.
-void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
-    // Marks stay below 2^31, so the signed comparison orders them.
-    const __m128i m = _mm_set1_epi32(static_cast<int>(mark));
+// Marks `count` positions `stride` (1 or 2) apart from `from` on with `mark` where they hold a
+// lower one.
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, int stride,
+              std::uint32_t mark) {
+    // Marks stay below 2^31, so the signed comparison orders them; with a stride of 2 the odd
+    // lanes compare 0, which never wins.
+    const int odd = stride == 2 ? 0 : static_cast<int>(mark);
+    const __m128i m = _mm_setr_epi32(static_cast<int>(mark), odd, static_cast<int>(mark), odd);
     std::uint32_t* p = painted + from;
+    const int span = stride * (count - 1) + 1;
     int i = 0;
-    for (; i + 4 <= count; i += 4) {
+    for (; i + 4 <= span; i += 4) {
         const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         const __m128i lower = _mm_cmpgt_epi32(m, old);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
                          _mm_or_si128(_mm_and_si128(lower, m), _mm_andnot_si128(lower, old)));
     }
-    for (; i < count; ++i) p[i] = std::max(p[i], mark);
+    for (; i < span; i += stride) p[i] = std::max(p[i], mark);
 }
 #else
 inline Packed PixelAt(const Packed* line, std::ptrdiff_t at, int step, int i) {
@@ -348,8 +353,10 @@ int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0,
     }
     return n;
 }
-void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
-    for (int i = 0; i < count; ++i) painted[from + i] = std::max(painted[from + i], mark);
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, int stride,
+              std::uint32_t mark) {
+    for (int i = 0; i < count; ++i)
+        painted[from + stride * i] = std::max(painted[from + stride * i], mark);
 }
 #endif
 
@@ -584,6 +591,25 @@ std::array<std::size_t, kFamilies + 1> SortAlongLines(Block<Stroke>& strokes, Bl
     return familyStart;
 }
 
+// A stroke's mean channel is its sum times floor(2^32 / n) + 1, shifted down 32 bits. That
+// factor exceeds 2^32 / n by at most 1, so the product exceeds sum / n by at most sum / 2^32,
+// which for sums below 2^17 (at most 400 steps of 255) and n below 2^15 is less than 1 / n:
+// too little to carry the quotient past the next whole number. Three divisions a stroke cost
+// more than the tracing of its first steps.
+struct ReciprocalTable {
+    std::uint64_t of[kMaxSteps + 1];
+    ReciprocalTable() {
+        of[0] = 0;
+        for (std::uint64_t n = 1; n <= kMaxSteps; ++n) of[n] = (std::uint64_t{1} << 32) / n + 1;
+    }
+};
+static_assert(std::uint64_t{kMaxSteps} * 255 < (1u << 17) && kMaxSteps < (1u << 15));
+
+const ReciprocalTable& Reciprocals() {
+    static const ReciprocalTable table;
+    return table;
+}
+
 // Traces those of strokes[from ... to - 1], all of one family, that start at copy offsets
 // lo ... hi - 1, along `line` with the tolerance in the top byte of each one's colour entry,
 // keeps its colour there by stroke number and marks the positions it paints with its number
@@ -610,14 +636,13 @@ void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, 
         const int n =
             Trace(line, at, step, s.Limit(), line[at], static_cast<int>(colour[k] >> 24), sums);
         if (n == 0) continue;
-        colour[k] = static_cast<std::uint32_t>(sums[0] / n) |
-                    static_cast<std::uint32_t>(sums[1] / n) << 8 |
-                    static_cast<std::uint32_t>(sums[2] / n) << 16;
-        if (step == 1 || step == -1)
-            PaintRun(painted, step > 0 ? at : at - (n - 1), n, k + 1);
-        else
-            for (int i = 0; i < n; ++i)
-                painted[at + step * i] = std::max(painted[at + step * i], k + 1);
+        const std::uint64_t inverse = Reciprocals().of[n];
+        const auto mean = [inverse](int sum) {
+            return static_cast<std::uint32_t>((static_cast<std::uint64_t>(sum) * inverse) >> 32);
+        };
+        colour[k] = mean(sums[0]) | mean(sums[1]) << 8 | mean(sums[2]) << 16;
+        const int stride = step < 0 ? -step : step;
+        PaintRun(painted, step > 0 ? at : at - stride * (n - 1), n, stride, k + 1);
     }
     report(done % kReportEvery);
 }
