@@ -552,11 +552,12 @@ void PlaceStrokes(Random15& random, int w, int h, const std::uint16_t* byPixel, 
 
 // Settles each stroke's tolerance (capped at 255, which every difference passes) into the top
 // byte of its colour entry, in stroke order, and counts the strokes of each bucket of
-// SortAlongLines.
+// SortAlongLines in each half of the strokes: halfCount[h * buckets + b].
 void SettleTolerances(const std::uint16_t* spread, const Stroke* strokes, std::size_t count,
                       std::uint32_t* colour, const BucketOf& bucketOf,
-                      std::vector<std::size_t>& bucketStart) {
-    std::fill(bucketStart.begin(), bucketStart.end(), 0);
+                      std::vector<std::size_t>& halfCount) {
+    std::fill(halfCount.begin(), halfCount.end(), 0);
+    const std::size_t buckets = bucketOf.Count() - 1;
     int tolerance = 0;
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint32_t most = spread[k];
@@ -570,20 +571,40 @@ void SettleTolerances(const std::uint16_t* spread, const Stroke* strokes, std::s
         const std::uint32_t positive = static_cast<std::uint32_t>(-tolerance) >> 31;
         colour[k] = static_cast<std::uint32_t>(std::min(tolerance, 255)) << 24;
         tolerance += 1 - 2 * static_cast<int>(within & measured & positive);
-        ++bucketStart[bucketOf(strokes[k]) + 1];
+        ++halfCount[(k >= count / 2 ? buckets : 0) + bucketOf(strokes[k])];
     }
 }
 
 // Sorts the strokes by family and by where they start along its lines, so that tracing and
-// painting sweep through the copy instead of jumping about; gives where each family begins.
-// bucketStart[b + 1] holds the count of bucket b on entry.
+// painting sweep through the copy instead of jumping about; gives where each family begins
+// and bucketStart, where each bucket does. The two halves of the strokes are moved at once,
+// each to its own part of every bucket, as the order within a bucket is free.
 std::array<std::size_t, kFamilies + 1> SortAlongLines(Block<Stroke>& strokes, Block<Stroke>& sorted,
-                                                      std::size_t count, BucketOf bucketOf,
+                                                      std::size_t count, const BucketOf& bucketOf,
+                                                      const std::vector<std::size_t>& halfCount,
                                                       std::vector<std::size_t>& bucketStart,
                                                       std::vector<std::size_t>& next) {
-    for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
-    std::copy(bucketStart.begin(), bucketStart.end() - 1, next.begin());
-    for (std::size_t j = 0; j < count; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
+    const std::size_t buckets = bucketOf.Count() - 1;
+    std::size_t end = 0;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        bucketStart[b] = next[b] = end;
+        end += halfCount[b];
+        next[buckets + b] = end;
+        end += halfCount[buckets + b];
+    }
+    bucketStart[buckets] = end;
+    // Each half is moved by the band that holds its first row; bands have at least
+    // kMinBandRows rows, so two can run at once.
+    constexpr int kHalfRows = parallel_detail::kMinBandRows;
+    ForEachRowBand(2 * kHalfRows, 1 << 20, [&](int first, int last) {
+        for (int half = 0; half < 2; ++half) {
+            if (first > half * kHalfRows || last <= half * kHalfRows) continue;
+            std::size_t* cursor = &next[half == 0 ? 0 : buckets];
+            for (std::size_t j = half == 0 ? 0 : count / 2; j < (half == 0 ? count / 2 : count);
+                 ++j)
+                sorted[cursor[bucketOf(strokes[j])]++] = strokes[j];
+        }
+    });
     std::swap(strokes, sorted);
     std::array<std::size_t, kFamilies + 1> familyStart;
     for (int f = 0; f <= kFamilies; ++f)
@@ -656,7 +677,7 @@ struct PencilMemory::Parts {
     Block<std::uint16_t> starts, spread;
     Block<Packed> line;
     Block<std::uint32_t> painted, winner, colour;
-    std::vector<std::size_t> bucketStart, next;
+    std::vector<std::size_t> bucketStart, halfCount, next;
     std::vector<LineFamily> families;
 };
 
@@ -676,7 +697,8 @@ PencilMemory::PencilMemory(int width, int height) : parts_(std::make_unique<Part
     m.winner = Block<std::uint32_t>(m.pixels);
     m.colour = Block<std::uint32_t>(m.pixels);
     m.bucketStart.resize(BucketOf(m.lineSize).Count());
-    m.next.resize(m.bucketStart.size() - 1);
+    m.halfCount.resize(2 * (m.bucketStart.size() - 1));
+    m.next.resize(m.halfCount.size());
     m.families.reserve(kFamilies);
     for (int f = 0; f < kFamilies; ++f)
         m.families.emplace_back(width, height, kShapeA[f / 2], kShapeB[f / 2], f % 2 == 1);
@@ -713,10 +735,10 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
     report(0.1);
     PlaceStrokes(state.Random, w, h, m.starts.get(), reach, families, strokes.get(),
                  m.spread.get());
-    SettleTolerances(m.spread.get(), strokes.get(), pixels, colour.get(), bucketOf, m.bucketStart);
+    SettleTolerances(m.spread.get(), strokes.get(), pixels, colour.get(), bucketOf, m.halfCount);
     report(0.2);
     const auto familyStart =
-        SortAlongLines(strokes, m.sorted, pixels, bucketOf, m.bucketStart, m.next);
+        SortAlongLines(strokes, m.sorted, pixels, bucketOf, m.halfCount, m.bucketStart, m.next);
     report(kBeforeTracing);
 
     auto& line = m.line;
