@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -419,8 +418,8 @@ const DirectionTable& Directions() {
     return table;
 }
 
-// Sorts the strokes by family and by where they start along its lines, so that tracing and
-// painting sweep through the copy instead of jumping about; gives where each family begins.
+// The buckets of SortAlongLines: a family's strokes by the block of 1,024 copy offsets they
+// start in.
 constexpr int kBucketShift = 10;
 
 struct BucketOf {
