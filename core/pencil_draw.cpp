@@ -9,11 +9,13 @@
 // is traced in full.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "core/effect_support.h"
@@ -75,25 +77,45 @@ class LineFamily {
                 s.pixel0 = -static_cast<std::ptrdiff_t>(u) * w_ + (mirrored_ ? w_ - 1 : 0);
             }
             s.start = base - s.lo;
+            starts_.push_back(s.start);
+            begins_.push_back(base);
             if (s.hi >= s.lo) base += s.hi - s.lo + 1;
         }
+        begins_.push_back(base);
+        const std::ptrdiff_t pixels = base - kPad;
+        for (int i = 0; i <= kUnits; ++i)
+            cuts_[static_cast<std::size_t>(i)] = static_cast<int>(
+                std::lower_bound(begins_.begin(), begins_.end(), kPad + pixels * i / kUnits) -
+                begins_.begin());
     }
 
-    // The line through store pixel (x, r) and the position of that pixel on it.
-    const LineSpan& Span(int x, int r, int& t) const {
-        const int xp = mirrored_ ? w_ - 1 - x : x;
-        t = b_ == 1 ? r : xp;
-        return spans_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)];
+    // The lines in runs of about equal pixel counts, which the cores share out: unit i is
+    // lines Cut(i) ... Cut(i + 1) - 1, at copy offsets Begin(Cut(i)) ... Begin(Cut(i + 1)) - 1.
+    static constexpr int kUnits = 256;
+    int Cut(int unit) const { return cuts_[static_cast<std::size_t>(unit)]; }
+    std::ptrdiff_t Begin(int line) const { return begins_[static_cast<std::size_t>(line)]; }
+
+    // The offset in the copy of store pixel (x, r). The family of a stroke is as good as
+    // random, so its shape is applied by masks rather than branches.
+    std::ptrdiff_t At(int x, int r) const {
+        const int xp = (x ^ flip_) + flipEnd_;
+        const int t = (xp & tFromX_) | (r & ~tFromX_);
+        return *StartOf(x, r) + t;
+    }
+    // Where At finds the offset of its line's position 0.
+    const std::ptrdiff_t* StartOf(int x, int r) const {
+        const int xp = (x ^ flip_) + flipEnd_;
+        return &starts_[static_cast<std::size_t>(b_ * xp - a_ * r - uMin_)];
     }
 
-    // Calls visit(line offset, store pixel index) for every pixel, in tiles of neighbouring
-    // lines and positions small enough that both sides stay in the first-level cache.
+    // Calls visit(line offset, store pixel index) for every pixel of lines from ... to - 1, in
+    // tiles of neighbouring lines and positions small enough that both sides stay in the
+    // first-level cache.
     template <typename Visit>
-    void ForEachPixel(Visit visit) const {
-        const int lines = static_cast<int>(spans_.size());
+    void ForEachPixel(int from, int to, Visit visit) const {
         constexpr int kTile = 32;
-        for (int first = 0; first < lines; first += kTile) {
-            const int last = std::min(lines, first + kTile);
+        for (int first = from; first < to; first += kTile) {
+            const int last = std::min(to, first + kTile);
             int tLo = h_ + w_, tHi = -1;
             for (int i = first; i < last; ++i) {
                 tLo = std::min(tLo, spans_[static_cast<std::size_t>(i)].lo);
@@ -120,6 +142,12 @@ class LineFamily {
     int uMin_ = 0;
     std::ptrdiff_t slope_ = 0;
     std::vector<LineSpan> spans_;
+    std::vector<std::ptrdiff_t> starts_;
+    std::vector<std::ptrdiff_t> begins_;  // copy offset of each line's first pixel, and the end
+    std::array<int, kUnits + 1> cuts_;
+    // x' = (x ^ flip_) + flipEnd_, which is W - 1 - x when mirrored; the position is x' where
+    // tFromX_ is all ones, else r.
+    int flip_ = mirrored_ ? -1 : 0, flipEnd_ = mirrored_ ? w_ : 0, tFromX_ = b_ == 2 ? -1 : 0;
 };
 
 constexpr int kFamilies = 6;
@@ -172,7 +200,6 @@ struct DirectionTable {
 // into DirectionTable: 5 bits) and its start as an offset in its family's copy (22 bits).
 // A full-size picture has 3,145,728 strokes and a copy of 3,145,744 pixels, both below 2^22.
 static_assert(std::size_t{kMaxWidth} * kMaxHeight + 2 * kPad < (std::size_t{1} << 22));
-static_assert(kMaxWidth <= 1 << 12, "a start is kept as r << 12 | x");
 struct Stroke {
     std::uint64_t bits;
 
@@ -280,19 +307,24 @@ int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0,
     }
 }
 
-// Marks positions from ... from + count - 1 with `mark` where they hold a lower one.
-void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
-    // Marks stay below 2^31, so the signed comparison orders them.
-    const __m128i m = _mm_set1_epi32(static_cast<int>(mark));
+// Marks `count` positions `stride` (1 or 2) apart from `from` on with `mark` where they hold a
+// lower one.
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, int stride,
+              std::uint32_t mark) {
+    // Marks stay below 2^31, so the signed comparison orders them; with a stride of 2 the odd
+    // lanes compare 0, which never wins.
+    const int odd = stride == 2 ? 0 : static_cast<int>(mark);
+    const __m128i m = _mm_setr_epi32(static_cast<int>(mark), odd, static_cast<int>(mark), odd);
     std::uint32_t* p = painted + from;
+    const int span = stride * (count - 1) + 1;
     int i = 0;
-    for (; i + 4 <= count; i += 4) {
+    for (; i + 4 <= span; i += 4) {
         const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         const __m128i lower = _mm_cmpgt_epi32(m, old);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
                          _mm_or_si128(_mm_and_si128(lower, m), _mm_andnot_si128(lower, old)));
     }
-    for (; i < count; ++i) p[i] = std::max(p[i], mark);
+    for (; i < span; i += stride) p[i] = std::max(p[i], mark);
 }
 #else
 inline Packed PixelAt(const Packed* line, std::ptrdiff_t at, int step, int i) {
@@ -320,8 +352,10 @@ int Trace(const Packed* line, std::ptrdiff_t at, int step, int limit, Packed c0,
     }
     return n;
 }
-void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, std::uint32_t mark) {
-    for (int i = 0; i < count; ++i) painted[from + i] = std::max(painted[from + i], mark);
+void PaintRun(std::uint32_t* painted, std::ptrdiff_t from, int count, int stride,
+              std::uint32_t mark) {
+    for (int i = 0; i < count; ++i)
+        painted[from + stride * i] = std::max(painted[from + stride * i], mark);
 }
 #endif
 
@@ -365,178 +399,305 @@ int FirstStepsSpread(const std::uint8_t* p, std::ptrdiff_t step, std::ptrdiff_t 
 }
 
 // Working memory of one drawing, left uninitialised where every element is written before use.
+// The allocator keeps blocks this size for the next drawing, which saves the kernel clearing
+// some 100 MB of fresh pages each time.
 template <typename T>
-std::unique_ptr<T[]> Uninitialised(std::size_t n) {
-    return std::unique_ptr<T[]>(new T[n]);
-}
+class Block {
+  public:
+    Block() = default;
+    explicit Block(std::size_t n) : items_(new T[n]) {}
+    T* get() const { return items_.get(); }
+    T& operator[](std::size_t i) const { return items_[i]; }
+
+  private:
+    std::unique_ptr<T[]> items_;
+};
 
 const DirectionTable& Directions() {
     static const DirectionTable table;
     return table;
 }
 
-// The start points, drawn in the order the strokes would draw them, sorted by row so that the
-// pixels each start reads lie in a band of rows the cache holds. A copy of the generator
-// counts the rows first; the generator itself then places the strokes. Until MeasureStarts
-// each entry holds the stroke number in its high half and the start as r << 12 | x in its low
-// half.
-void DrawStarts(Random15& random, int w, int h, std::size_t strokes, Stroke* byRow,
-                std::vector<std::size_t>& rowStart) {
-    const auto startOf = [w, h](Random15& r) {
-        int r1, r2;
-        r.NextPair(r1, r2);
-        const int x0 = (r1 * w) >> 15;
-        const int r0 = h - 1 - ((r2 * h) >> 15);
-        return static_cast<std::uint32_t>(r0 << 12 | x0);
-    };
-    std::fill(rowStart.begin(), rowStart.end(), 0);
-    Random15 ahead = random;
-    for (std::size_t k = 0; k < strokes; ++k) ++rowStart[(startOf(ahead) >> 12) + 1];
-    for (std::size_t r = 0; r + 1 < rowStart.size(); ++r) rowStart[r + 1] += rowStart[r];
-    for (std::size_t k = 0; k < strokes; ++k) {
-        const std::uint32_t start = startOf(random);
-        byRow[rowStart[start >> 12]++].bits = std::uint64_t{k} << 32 | start;
+// The buckets of SortAlongLines: a family's strokes by the block of 1,024 copy offsets they
+// start in.
+constexpr int kBucketShift = 10;
+
+struct BucketOf {
+    std::size_t perFamily;
+    const DirectionTable& directions = Directions();
+    explicit BucketOf(std::size_t lineSize) : perFamily((lineSize >> kBucketShift) + 1) {}
+    std::size_t Count() const { return kFamilies * perFamily + 1; }
+    std::size_t operator()(Stroke s) const {
+        return static_cast<std::size_t>(directions.at[s.Dir()].family) * perFamily +
+               (s.At() >> kBucketShift);
     }
-}
+};
 
-constexpr std::uint16_t kNeverLonger = 0xFFFF;
+// Steps a stroke from store pixel (x, r) can take in each direction before it leaves the
+// picture, capped at kMaxSteps; worked out by masks, as the direction is as good as random.
+class Reach {
+  public:
+    Reach(int w, int h) {
+        for (int dir = 0; dir < 25; ++dir) {
+            const int dx = dir % 5 - 2, dr = 2 - dir / 5;
+            axes_[static_cast<std::size_t>(dir)] = Axes{Axis(dx, w), Axis(dr, h)};
+        }
+    }
+    int Limit(int dir, int x, int r) const {
+        const Axes& a = axes_[static_cast<std::size_t>(dir)];
+        return std::min({kMaxSteps, a.x(x), a.r(r)});
+    }
 
-// Turns the entries of DrawStarts into Strokes, in place, and gives each stroke's largest
-// channel difference over its first 11 steps, which is all that decides whether it runs past
-// 10, or kNeverLonger when it cannot.
-void MeasureStarts(const std::uint8_t* restore, int w, const LineFamily* families,
-                   std::size_t strokes, Stroke* entries, std::uint16_t* spread) {
+  private:
+    // Towards the far end the room is ~v + size, which is size - 1 - v; towards 0 it is v
+    // itself; a step of 2 halves it.
+    struct Axis {
+        int flip = 0, end = 0, shift = 0;
+        Axis() = default;
+        Axis(int step, int size)
+            : flip(step > 0 ? -1 : 0), end(step > 0 ? size : 0), shift(step == 2 || step == -2) {}
+        int operator()(int v) const { return ((v ^ flip) + end) >> shift; }
+    };
+    struct Axes {
+        Axis x, r;
+    };
+    std::array<Axes, 25> axes_;
+};
+
+// A stroke depends on nothing but its start pixel until the tolerance comes in, so that part
+// is worked out once per pixel, in row order and in bands on every core: its direction (index
+// into DirectionTable) in the low 5 bits and above them the largest channel difference over
+// its first 11 steps, which is all that decides whether it runs past 10, or kNeverLonger when
+// it cannot.
+constexpr int kSpreadShift = 5;
+constexpr std::uint32_t kNeverLonger = 0x1FF;
+static_assert(kNeverLonger << kSpreadShift <= 0xFFFF, "an entry fits 16 bits");
+
+void PrepareStarts(const std::uint8_t* restore, int w, int h, const Reach& reach,
+                   std::uint16_t* byPixel) {
     const DirectionTable& directions = Directions();
     const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(w);
-    for (std::size_t j = 0; j < strokes; ++j) {
-        const auto k = static_cast<std::uint32_t>(entries[j].bits >> 32);
-        const auto start = static_cast<std::uint32_t>(entries[j].bits);
-        const int x0 = static_cast<int>(start & 0xFFF), r0 = static_cast<int>(start >> 12);
-        const std::uint8_t* p = restore + 3 * (static_cast<std::ptrdiff_t>(r0) * w + x0);
-        const int b0 = p[0], g0 = p[1], red0 = p[2];
-        const int dir = directions.bySum[b0 + g0 + red0] +
-                        directions.byRange[std::max({b0, g0, red0}) - std::min({b0, g0, red0})];
-        const Direction d = directions.at[dir];
-        int t;
-        const LineSpan& span = families[d.family].Span(x0, r0, t);
-        const int room =
-            d.step > 0 ? (span.hi - t) >> (d.step - 1) : (t - span.lo) >> (-d.step - 1);
-        const int limit = std::min(kMaxSteps, room);
-        entries[j] = Stroke::Make(k, limit, dir, static_cast<std::uint32_t>(span.start + t));
-        std::uint16_t most = kNeverLonger;
-        if (limit > kShortStroke) {
-            const int dx = dir % 5 - 2, dy = dir / 5 - 2;
-            const std::ptrdiff_t room = static_cast<std::ptrdiff_t>(kStoreBytes) - (p - restore);
-            most = static_cast<std::uint16_t>(FirstStepsSpread(p, 3 * dx - dy * rowBytes, room));
-        }
-        spread[k] = most;
-    }
+    ForEachRowBand(h, w, [&](int first, int end) {
+        for (int r0 = first; r0 < end; ++r0)
+            for (int x0 = 0; x0 < w; ++x0) {
+                const std::ptrdiff_t pixel = static_cast<std::ptrdiff_t>(r0) * w + x0;
+                const std::uint8_t* p = restore + 3 * pixel;
+                const int b0 = p[0], g0 = p[1], red0 = p[2];
+                const int dir =
+                    directions.bySum[b0 + g0 + red0] +
+                    directions.byRange[std::max({b0, g0, red0}) - std::min({b0, g0, red0})];
+                std::uint32_t most = kNeverLonger;
+                if (reach.Limit(dir, x0, r0) > kShortStroke) {
+                    const int dx = dir % 5 - 2, dy = dir / 5 - 2;
+                    const std::ptrdiff_t left =
+                        static_cast<std::ptrdiff_t>(kStoreBytes) - 3 * pixel;
+                    most = static_cast<std::uint32_t>(
+                        FirstStepsSpread(p, 3 * dx - dy * rowBytes, left));
+                }
+                byPixel[pixel] = static_cast<std::uint16_t>(most << kSpreadShift | dir);
+            }
+    });
 }
 
-// Replaces each stroke's spread with the tolerance it is traced with, capped at 255, which
-// every difference passes.
-void SettleTolerances(std::uint16_t* spread, std::size_t strokes) {
+// Draws the strokes' starts and works out each stroke but its tolerance, in bands of strokes
+// on every core, each band's generator skipped to its first draw; leaves the generator where
+// the last stroke leaves it. A stroke's spread goes to spread[k] for SettleTolerances. The
+// start pixels are random, so they are drawn kRing strokes ahead and their entries fetched
+// then, and kNear strokes ahead the line start that each entry leads to.
+void PlaceStrokes(Random15& random, int w, int h, const std::uint16_t* byPixel, const Reach& reach,
+                  const LineFamily* families, Stroke* out, std::uint16_t* spread) {
+    const DirectionTable& directions = Directions();
+    struct Start {
+        int x, r;
+        std::size_t Pixel(int w) const {
+            return static_cast<std::size_t>(r) * static_cast<std::size_t>(w) +
+                   static_cast<std::size_t>(x);
+        }
+    };
+    constexpr std::size_t kRing = 64, kNear = 16;
+    ForEachRowBand(h, w, [&](int first, int end) {
+        const std::size_t from = static_cast<std::size_t>(first) * static_cast<std::size_t>(w);
+        const std::size_t to = static_cast<std::size_t>(end) * static_cast<std::size_t>(w);
+        Random15 generator = random;
+        generator.Skip(2 * from);
+        std::array<Start, kRing> ring;
+        const auto draw = [&](std::size_t k) {
+            int r1, r2;
+            generator.NextPair(r1, r2);
+            Start& start = ring[k % kRing];
+            start = Start{(r1 * w) >> 15, h - 1 - ((r2 * h) >> 15)};
+            __builtin_prefetch(&byPixel[start.Pixel(w)]);
+        };
+        for (std::size_t k = from; k < std::min(to, from + kRing); ++k) draw(k);
+        for (std::size_t k = from; k < to; ++k) {
+            if (k + kNear < to) {
+                const Start near = ring[(k + kNear) % kRing];
+                const int dir = byPixel[near.Pixel(w)] & 0x1F;
+                __builtin_prefetch(families[directions.at[dir].family].StartOf(near.x, near.r));
+            }
+            const Start start = ring[k % kRing];
+            if (k + kRing < to) draw(k + kRing);
+            const std::uint32_t entry = byPixel[start.Pixel(w)];
+            spread[k] = static_cast<std::uint16_t>(entry >> kSpreadShift);
+            const int dir = static_cast<int>(entry & 0x1F);
+            out[k] =
+                Stroke::Make(static_cast<std::uint32_t>(k), reach.Limit(dir, start.x, start.r), dir,
+                             static_cast<std::uint32_t>(
+                                 families[directions.at[dir].family].At(start.x, start.r)));
+        }
+    });
+    random.Skip(2 * static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h));
+}
+
+// Settles each stroke's tolerance (capped at 255, which every difference passes) into the top
+// byte of its colour entry, in stroke order, and counts the strokes of each bucket of
+// SortAlongLines in each half of the strokes: halfCount[h * buckets + b].
+void SettleTolerances(const std::uint16_t* spread, const Stroke* strokes, std::size_t count,
+                      std::uint32_t* colour, const BucketOf& bucketOf,
+                      std::vector<std::size_t>& halfCount) {
+    std::fill(halfCount.begin(), halfCount.end(), 0);
+    const std::size_t buckets = bucketOf.Count() - 1;
     int tolerance = 0;
-    for (std::size_t k = 0; k < strokes; ++k) {
-        // Half the strokes go each way, so the choice is computed rather than branched on.
-        const bool falls = (spread[k] != kNeverLonger) & (spread[k] <= tolerance) & (tolerance > 0);
-        spread[k] = static_cast<std::uint16_t>(std::min(tolerance, 255));
-        tolerance += falls ? -1 : 1;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t most = spread[k];
+        // Half the strokes go each way, so the choice is made of sign bits, which the compiler
+        // cannot turn back into a branch: most <= tolerance, most is not kNeverLonger (which
+        // is all ones) and tolerance > 0.
+        const std::uint32_t within =
+            static_cast<std::uint32_t>(static_cast<int>(most) - tolerance - 1) >> 31;
+        const std::uint32_t measured = ((most + 1) >> 9) ^ 1u;
+        static_assert(kNeverLonger + 1 == 1u << 9);
+        const std::uint32_t positive = static_cast<std::uint32_t>(-tolerance) >> 31;
+        colour[k] = static_cast<std::uint32_t>(std::min(tolerance, 255)) << 24;
+        tolerance += 1 - 2 * static_cast<int>(within & measured & positive);
+        ++halfCount[(k >= count / 2 ? buckets : 0) + bucketOf(strokes[k])];
     }
 }
 
 // Sorts the strokes by family and by where they start along its lines, so that tracing and
-// painting sweep through the copy instead of jumping about; gives where each family begins.
-constexpr int kBucketShift = 10;
-
-std::size_t BucketCount(std::size_t lineSize) {
-    return kFamilies * ((lineSize >> kBucketShift) + 1) + 1;
-}
-
-std::array<std::size_t, kFamilies + 1> SortAlongLines(std::unique_ptr<Stroke[]>& strokes,
-                                                      std::unique_ptr<Stroke[]>& sorted,
-                                                      std::size_t count, std::size_t lineSize,
+// painting sweep through the copy instead of jumping about; gives where each family begins
+// and bucketStart, where each bucket does. The two halves of the strokes are moved at once,
+// each to its own part of every bucket, as the order within a bucket is free.
+std::array<std::size_t, kFamilies + 1> SortAlongLines(Block<Stroke>& strokes, Block<Stroke>& sorted,
+                                                      std::size_t count, const BucketOf& bucketOf,
+                                                      const std::vector<std::size_t>& halfCount,
                                                       std::vector<std::size_t>& bucketStart,
                                                       std::vector<std::size_t>& next) {
-    const DirectionTable& directions = Directions();
-    const std::size_t buckets = (lineSize >> kBucketShift) + 1;
-    std::fill(bucketStart.begin(), bucketStart.end(), 0);
-    const auto bucketOf = [&](Stroke s) {
-        return static_cast<std::size_t>(directions.at[s.Dir()].family) * buckets +
-               (s.At() >> kBucketShift);
-    };
-    for (std::size_t j = 0; j < count; ++j) ++bucketStart[bucketOf(strokes[j]) + 1];
-    for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) bucketStart[b + 1] += bucketStart[b];
-    std::copy(bucketStart.begin(), bucketStart.end() - 1, next.begin());
-    for (std::size_t j = 0; j < count; ++j) sorted[next[bucketOf(strokes[j])]++] = strokes[j];
+    const std::size_t buckets = bucketOf.Count() - 1;
+    std::size_t end = 0;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        bucketStart[b] = next[b] = end;
+        end += halfCount[b];
+        next[buckets + b] = end;
+        end += halfCount[buckets + b];
+    }
+    bucketStart[buckets] = end;
+    // Each half is moved by the band that holds its first row; bands have at least
+    // kMinBandRows rows, so two can run at once.
+    constexpr int kHalfRows = parallel_detail::kMinBandRows;
+    ForEachRowBand(2 * kHalfRows, 1 << 20, [&](int first, int last) {
+        for (int half = 0; half < 2; ++half) {
+            if (first > half * kHalfRows || last <= half * kHalfRows) continue;
+            std::size_t* cursor = &next[half == 0 ? 0 : buckets];
+            for (std::size_t j = half == 0 ? 0 : count / 2; j < (half == 0 ? count / 2 : count);
+                 ++j)
+                sorted[cursor[bucketOf(strokes[j])]++] = strokes[j];
+        }
+    });
     std::swap(strokes, sorted);
     std::array<std::size_t, kFamilies + 1> familyStart;
     for (int f = 0; f <= kFamilies; ++f)
-        familyStart[f] = bucketStart[static_cast<std::size_t>(f) * buckets];
+        familyStart[f] = bucketStart[static_cast<std::size_t>(f) * bucketOf.perFamily];
     return familyStart;
 }
 
-// Traces strokes[from ... to - 1], all of one family, along `line`, keeps each one's colour by
-// stroke number and marks the positions it paints with its number plus one. Painting keeps
-// the higher number, which makes the order of the strokes free.
+// A stroke's mean channel is its sum times floor(2^32 / n) + 1, shifted down 32 bits. That
+// factor exceeds 2^32 / n by at most 1, so the product exceeds sum / n by at most sum / 2^32,
+// which for sums below 2^17 (at most 400 steps of 255) and n below 2^15 is less than 1 / n:
+// too little to carry the quotient past the next whole number. Three divisions a stroke cost
+// more than the tracing of its first steps.
+struct ReciprocalTable {
+    std::uint64_t of[kMaxSteps + 1];
+    ReciprocalTable() {
+        of[0] = 0;
+        for (std::uint64_t n = 1; n <= kMaxSteps; ++n) of[n] = (std::uint64_t{1} << 32) / n + 1;
+    }
+};
+static_assert(std::uint64_t{kMaxSteps} * 255 < (1u << 17) && kMaxSteps < (1u << 15));
+
+const ReciprocalTable& Reciprocals() {
+    static const ReciprocalTable table;
+    return table;
+}
+
+// Traces those of strokes[from ... to - 1], all of one family, that start at copy offsets
+// lo ... hi - 1, along `line` with the tolerance in the top byte of each one's colour entry,
+// keeps its colour there by stroke number and marks the positions it paints with its number
+// plus one. Painting keeps the higher number, which makes the order of the strokes free. Tells
+// report(count) now and then how many of them it has traced.
 template <typename Report>
 void TraceAndPaint(const Packed* line, const Stroke* strokes, std::size_t from, std::size_t to,
-                   const std::uint16_t* tol, std::uint32_t* colour, std::uint32_t* painted,
-                   Report report) {
+                   std::ptrdiff_t lo, std::ptrdiff_t hi, std::uint32_t* colour,
+                   std::uint32_t* painted, Report report) {
     const DirectionTable& directions = Directions();
     constexpr std::size_t kAhead = 16;
+    constexpr std::size_t kReportEvery = 4096;
+    std::size_t done = 0;
     for (std::size_t j = from; j < to; ++j) {
-        if (j + kAhead < to) {
-            const std::uint32_t ahead = strokes[j + kAhead].Number();
-            __builtin_prefetch(&tol[ahead]);
-            __builtin_prefetch(&colour[ahead], 1);
-        }
-        report(j);
+        if (j + kAhead < to) __builtin_prefetch(&colour[strokes[j + kAhead].Number()], 1);
         const Stroke s = strokes[j];
+        const std::ptrdiff_t at = s.At();
+        // Only the buckets at the ends hold strokes of other lines.
+        if (at < lo || at >= hi) continue;
+        if (++done % kReportEvery == 0) report(kReportEvery);
         const std::uint32_t k = s.Number();
         const int step = directions.at[s.Dir()].step;
         int sums[3];
-        const std::ptrdiff_t at = s.At();
-        const int n = Trace(line, at, step, s.Limit(), line[at], tol[k], sums);
+        const int n =
+            Trace(line, at, step, s.Limit(), line[at], static_cast<int>(colour[k] >> 24), sums);
         if (n == 0) continue;
-        colour[k] = static_cast<std::uint32_t>(sums[0] / n) |
-                    static_cast<std::uint32_t>(sums[1] / n) << 8 |
-                    static_cast<std::uint32_t>(sums[2] / n) << 16;
-        if (step == 1 || step == -1)
-            PaintRun(painted, step > 0 ? at : at - (n - 1), n, k + 1);
-        else
-            for (int i = 0; i < n; ++i)
-                painted[at + step * i] = std::max(painted[at + step * i], k + 1);
+        const std::uint64_t inverse = Reciprocals().of[n];
+        const auto mean = [inverse](int sum) {
+            return static_cast<std::uint32_t>((static_cast<std::uint64_t>(sum) * inverse) >> 32);
+        };
+        colour[k] = mean(sums[0]) | mean(sums[1]) << 8 | mean(sums[2]) << 16;
+        const int stride = step < 0 ? -step : step;
+        PaintRun(painted, step > 0 ? at : at - stride * (n - 1), n, stride, k + 1);
     }
+    report(done % kReportEvery);
 }
 
 }  // namespace
 
 struct PencilMemory::Parts {
+    int width = 0, height = 0;
     std::size_t pixels = 0, lineSize = 0;
-    std::unique_ptr<Stroke[]> strokes, sorted;
-    std::unique_ptr<std::uint16_t[]> tol;
-    std::unique_ptr<Packed[]> line;
-    std::unique_ptr<std::uint32_t[]> painted, winner, colour;
-    std::vector<std::size_t> rowStart, bucketStart, next;
+    Block<Stroke> strokes, sorted;
+    Block<std::uint16_t> starts, spread;
+    Block<Packed> line;
+    Block<std::uint32_t> painted, winner, colour;
+    std::vector<std::size_t> bucketStart, halfCount, next;
     std::vector<LineFamily> families;
 };
 
 PencilMemory::PencilMemory(int width, int height) : parts_(std::make_unique<Parts>()) {
     if (width <= 0 || height <= 0 || width > kMaxWidth || height > kMaxHeight) return;
     Parts& m = *parts_;
+    m.width = width;
+    m.height = height;
     m.pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     m.lineSize = m.pixels + 2 * kPad;
-    m.strokes = Uninitialised<Stroke>(m.pixels);
-    m.sorted = Uninitialised<Stroke>(m.pixels);
-    m.tol = Uninitialised<std::uint16_t>(m.pixels);
-    m.line = Uninitialised<Packed>(m.lineSize);
-    m.painted = Uninitialised<std::uint32_t>(m.lineSize);
-    m.winner = Uninitialised<std::uint32_t>(m.pixels);
-    m.colour = Uninitialised<std::uint32_t>(m.pixels);
-    m.rowStart.resize(static_cast<std::size_t>(height) + 1);
-    m.bucketStart.resize(BucketCount(m.lineSize));
-    m.next.resize(m.bucketStart.size() - 1);
+    m.strokes = Block<Stroke>(m.pixels);
+    m.sorted = Block<Stroke>(m.pixels);
+    m.starts = Block<std::uint16_t>(m.pixels);
+    m.spread = Block<std::uint16_t>(m.pixels);
+    m.line = Block<Packed>(m.lineSize);
+    m.painted = Block<std::uint32_t>(m.lineSize);
+    m.winner = Block<std::uint32_t>(m.pixels);
+    m.colour = Block<std::uint32_t>(m.pixels);
+    m.bucketStart.resize(BucketOf(m.lineSize).Count());
+    m.halfCount.resize(2 * (m.bucketStart.size() - 1));
+    m.next.resize(m.halfCount.size());
     m.families.reserve(kFamilies);
     for (int f = 0; f < kFamilies; ++f)
         m.families.emplace_back(width, height, kShapeA[f / 2], kShapeB[f / 2], f % 2 == 1);
@@ -555,7 +716,7 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
     const int h = state.DestHeight;
     const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     PencilMemory::Parts& m = memory.parts();
-    if (m.pixels != pixels || m.rowStart.size() != static_cast<std::size_t>(h) + 1) return;
+    if (m.width != w || m.height != h) return;
     const std::uint8_t* restore = state.RestoreStore();
     // The tracing and painting take most of the time; the passes before them get the first 30%.
     const auto report = [&state](double done) {
@@ -565,53 +726,93 @@ void PencilDraw(WendralState& state, PencilMemory& memory) {
 
     const LineFamily* families = m.families.data();
     auto& strokes = m.strokes;
-    DrawStarts(state.Random, w, h, pixels, strokes.get(), m.rowStart);
-    report(0.05);
-    auto& tol = m.tol;
-    MeasureStarts(restore, w, families, pixels, strokes.get(), tol.get());
-    report(0.25);
-    SettleTolerances(tol.get(), pixels);
+    auto& colour = m.colour;
     const std::size_t lineSize = m.lineSize;
+    const BucketOf bucketOf(lineSize);
+    const Reach reach(w, h);
+    PrepareStarts(restore, w, h, reach, m.starts.get());
+    report(0.1);
+    PlaceStrokes(state.Random, w, h, m.starts.get(), reach, families, strokes.get(),
+                 m.spread.get());
+    SettleTolerances(m.spread.get(), strokes.get(), pixels, colour.get(), bucketOf, m.halfCount);
+    report(0.2);
     const auto familyStart =
-        SortAlongLines(strokes, m.sorted, pixels, lineSize, m.bucketStart, m.next);
+        SortAlongLines(strokes, m.sorted, pixels, bucketOf, m.halfCount, m.bucketStart, m.next);
     report(kBeforeTracing);
 
     auto& line = m.line;
     std::fill(line.get(), line.get() + kPad, 0);
     std::fill(line.get() + lineSize - kPad, line.get() + lineSize, 0);
-    // Cleared once here and then by each merge as it reads, which touches every position again.
+    // Cleared by each copy as it goes, which touches every position anyway.
     auto& painted = m.painted;
-    std::fill(painted.get(), painted.get() + lineSize, 0u);
-    // Per pixel, the highest stroke number plus one any family painted there.
+    // Per pixel, the highest stroke number plus one any family painted there; the first family
+    // to paint sets it.
     auto& winner = m.winner;
-    std::fill(winner.get(), winner.get() + pixels, 0u);
-    auto& colour = m.colour;
-    const auto tracingReport = [&](std::size_t j) {
-        constexpr std::size_t kEvery = std::size_t{1} << 16;
-        if (j % kEvery == 0 && j != 0)
-            report(kBeforeTracing +
-                   (1 - kBeforeTracing) * static_cast<double>(j) / static_cast<double>(pixels));
+    bool firstMerge = true;
+    // The cores share out each family's lines, which no stroke leaves. The progress is told
+    // from the calling thread only, and counts the strokes of every thread.
+    std::atomic<std::size_t> traced{0};
+    std::size_t toldAt = 0;
+    const std::thread::id caller = std::this_thread::get_id();
+    const auto tell = [&](std::size_t now) {
+        toldAt = now;
+        report(kBeforeTracing +
+               (1 - kBeforeTracing) * static_cast<double>(now) / static_cast<double>(pixels));
     };
+    const auto tracingReport = [&](std::size_t count) {
+        const std::size_t now = traced.fetch_add(count, std::memory_order_relaxed) + count;
+        constexpr std::size_t kEvery = std::size_t{1} << 16;
+        if (std::this_thread::get_id() == caller && now >= toldAt + kEvery) tell(now);
+    };
+    const int unitPixels = static_cast<int>(pixels / LineFamily::kUnits) + 1;
     for (int f = 0; f < kFamilies; ++f) {
         if (familyStart[f] == familyStart[f + 1]) continue;
-        families[f].ForEachPixel(
-            [&](std::ptrdiff_t at, std::size_t pixel) { line[at] = PackAt(restore + 3 * pixel); });
-        TraceAndPaint(line.get(), strokes.get(), familyStart[f], familyStart[f + 1], tol.get(),
-                      colour.get(), painted.get(), tracingReport);
-        families[f].ForEachPixel([&](std::ptrdiff_t at, std::size_t pixel) {
-            winner[pixel] = std::max(winner[pixel], painted[at]);
-            painted[at] = 0;
+        const LineFamily& family = families[f];
+        ForEachRowBand(LineFamily::kUnits, unitPixels, [&](int first, int end) {
+            family.ForEachPixel(family.Cut(first), family.Cut(end),
+                                [&](std::ptrdiff_t at, std::size_t pixel) {
+                                    line[at] = PackAt(restore + 3 * pixel);
+                                    painted[at] = 0;
+                                });
         });
+        // Tracing reads a few pixels past a line's end, so the copy is whole before it starts.
+        ForEachRowBand(LineFamily::kUnits, unitPixels, [&](int first, int end) {
+            const std::ptrdiff_t lo = family.Begin(family.Cut(first));
+            const std::ptrdiff_t hi = family.Begin(family.Cut(end));
+            if (lo == hi) return;
+            const std::size_t bucket = static_cast<std::size_t>(f) * bucketOf.perFamily;
+            const std::size_t from =
+                m.bucketStart[bucket + (static_cast<std::size_t>(lo) >> kBucketShift)];
+            const std::size_t to =
+                m.bucketStart[bucket + (static_cast<std::size_t>(hi - 1) >> kBucketShift) + 1];
+            TraceAndPaint(line.get(), strokes.get(), from, to, lo, hi, colour.get(), painted.get(),
+                          tracingReport);
+            if (firstMerge)
+                family.ForEachPixel(
+                    family.Cut(first), family.Cut(end),
+                    [&](std::ptrdiff_t at, std::size_t pixel) { winner[pixel] = painted[at]; });
+            else
+                family.ForEachPixel(family.Cut(first), family.Cut(end),
+                                    [&](std::ptrdiff_t at, std::size_t pixel) {
+                                        winner[pixel] = std::max(winner[pixel], painted[at]);
+                                    });
+        });
+        firstMerge = false;
+        // The other threads may have taken most of the family.
+        tell(traced.load(std::memory_order_relaxed));
     }
 
     std::uint8_t* dest = state.DestinationStore();
-    for (std::size_t i = 0; i < pixels; ++i) {
-        if (winner[i] == 0) continue;
-        const std::uint32_t c = colour[winner[i] - 1];
-        dest[3 * i] = static_cast<std::uint8_t>(c);
-        dest[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
-        dest[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
-    }
+    ForEachRowBand(h, w, [&](int first, int end) {
+        for (std::size_t i = static_cast<std::size_t>(first) * static_cast<std::size_t>(w);
+             i < static_cast<std::size_t>(end) * static_cast<std::size_t>(w); ++i) {
+            if (winner[i] == 0) continue;
+            const std::uint32_t c = colour[winner[i] - 1];
+            dest[3 * i] = static_cast<std::uint8_t>(c);
+            dest[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+            dest[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
+        }
+    });
     report(1);
 }
 

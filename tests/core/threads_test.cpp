@@ -47,6 +47,7 @@ std::vector<Operation> BandedOperations() {
                    }});
     ops.push_back({"black and white", [](WendralState& s, Zone&) { ConvertToBlackWhite(s); }});
     ops.push_back({"inverted brightness", [](WendralState& s, Zone&) { InvertBrightness(s); }});
+    ops.push_back({"pencil", [](WendralState& s, Zone&) { PencilDrawCommand(s); }});
     ops.push_back({"flip", [](WendralState& s, Zone& z) { Flip(s, z); }});
     for (int degrees : {30, 181, 270})
         ops.push_back({"rotate " + std::to_string(degrees),
