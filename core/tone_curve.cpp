@@ -22,6 +22,8 @@ constexpr std::uint64_t ChannelLanes(int v, int c) {
     return lanes;
 }
 
+// Every lane of a vector goes through all three tables and keeps its own channel's entry:
+// sorting the bytes into one plane per channel and back costs more permutes than it saves.
 struct ToneBlock {
     byte_lookup::Table channel[3];
 
