@@ -43,13 +43,18 @@ inline __mmask64 VectorPart(std::size_t bytes, int v) {
 // masks so that nothing outside the span is touched. block(in, out) maps three vectors to
 // three; in the last block the bytes beyond the span read as 0 and are not stored. Block's
 // call operator carries WENDRAL_TARGET_AVX512VBMI itself: a lambda would not inherit it.
+// `dst` may be `src`. A `copy` other than null also receives the bytes read, so that a
+// snapshot costs no pass of its own.
 template <class Block>
 WENDRAL_TARGET_AVX512VBMI inline void ForEachBlock(const std::uint8_t* src, std::uint8_t* dst,
-                                                   std::size_t bytes, Block&& block) {
+                                                   std::size_t bytes, Block&& block,
+                                                   std::uint8_t* copy = nullptr) {
     __m512i in[3], out[3];
     std::size_t i = 0;
     for (; i + kBlockBytes <= bytes; i += kBlockBytes) {
         for (int v = 0; v < 3; ++v) in[v] = _mm512_loadu_si512(src + i + 64 * v);
+        if (copy)
+            for (int v = 0; v < 3; ++v) _mm512_storeu_si512(copy + i + 64 * v, in[v]);
         block(in, out);
         for (int v = 0; v < 3; ++v) _mm512_storeu_si512(dst + i + 64 * v, out[v]);
     }
@@ -58,6 +63,7 @@ WENDRAL_TARGET_AVX512VBMI inline void ForEachBlock(const std::uint8_t* src, std:
     for (int v = 0; v < 3; ++v) {
         part[v] = VectorPart(bytes - i, v);
         in[v] = _mm512_maskz_loadu_epi8(part[v], src + i + 64 * v);
+        if (copy) _mm512_mask_storeu_epi8(copy + i + 64 * v, part[v], in[v]);
     }
     block(in, out);
     for (int v = 0; v < 3; ++v) _mm512_mask_storeu_epi8(dst + i + 64 * v, part[v], out[v]);

@@ -1,6 +1,7 @@
 #include "core/tonal_effects.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/byte_lookup.h"
 #include "core/effect_support.h"
@@ -130,7 +131,7 @@ struct LumaBlock {
 
 template <bool kInvert>
 WENDRAL_TARGET_AVX512VBMI void LuminanceSpanAvx512(const std::uint8_t* src, std::uint8_t* dst,
-                                                   std::size_t bytes) {
+                                                   std::size_t bytes, std::uint8_t* copy) {
     const LumaTables& t = Tables();
     LumaBlock<kInvert> block;
     for (int c = 0; c < 3; ++c) {
@@ -139,40 +140,43 @@ WENDRAL_TARGET_AVX512VBMI void LuminanceSpanAvx512(const std::uint8_t* src, std:
         block.gather[c] = _mm512_loadu_si512(kLumaLanes.gather[c]);
         block.spread[c] = _mm512_loadu_si512(kLumaLanes.spread[c]);
     }
-    byte_lookup::ForEachBlock(src, dst, bytes, block);
+    byte_lookup::ForEachBlock(src, dst, bytes, block, copy);
 }
 #endif
 
+// `copy`, when not null, receives the bytes of `src` (which `dst` may then be).
 void LuminanceSpan(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes,
-                   LuminanceMode mode, InstructionSet set) {
+                   LuminanceMode mode, InstructionSet set, std::uint8_t* copy = nullptr) {
 #if defined(WENDRAL_X86_SIMD)
     if (set >= InstructionSet::Avx512Vbmi) {
         if (mode == LuminanceMode::BlackAndWhite)
-            LuminanceSpanAvx512<false>(src, dst, bytes);
+            LuminanceSpanAvx512<false>(src, dst, bytes, copy);
         else
-            LuminanceSpanAvx512<true>(src, dst, bytes);
+            LuminanceSpanAvx512<true>(src, dst, bytes, copy);
         return;
     }
 #else
     (void)set;
 #endif
+    if (copy) {
+        std::memcpy(copy, src, bytes);
+        src = copy;
+    }
     LuminanceSpanPortable(src, dst, bytes, mode);
 }
 
-// One row from RestoreStore into DestinationStore. Rows, not bands, so that the commands can
-// recolour each row right after its snapshot, while it is still in the cache.
-void LuminanceRow(WendralState& state, int row, LuminanceMode mode, InstructionSet set) {
+// One row from RestoreStore into DestinationStore, or, with `snapshot`, from
+// DestinationStore into itself while copying it into RestoreStore: the commands read the
+// picture once, each row right before it is recoloured.
+void LuminanceRow(WendralState& state, int row, LuminanceMode mode, InstructionSet set,
+                  bool snapshot = false) {
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(state.DestWidth);
-    LuminanceSpan(state.RestoreStore() + row * rowBytes, state.DestinationStore() + row * rowBytes,
-                  rowBytes, mode, set);
-}
-
-void LuminanceCommand(WendralState& state, LuminanceMode mode) {
-    if (PictureFitsStores(state)) {
-        const InstructionSet set = ProcessorInstructionSet();
-        state.SnapshotDestinationThen([&](int row) { LuminanceRow(state, row, mode, set); });
-    }
-    state.MarkDestModified();
+    std::uint8_t* restore = state.RestoreStore() + row * rowBytes;
+    std::uint8_t* dest = state.DestinationStore() + row * rowBytes;
+    if (snapshot)
+        LuminanceSpan(dest, dest, rowBytes, mode, set, restore);
+    else
+        LuminanceSpan(restore, dest, rowBytes, mode, set);
 }
 
 }  // namespace
@@ -183,6 +187,15 @@ void LuminanceEffect(WendralState& state, LuminanceMode mode, InstructionSet set
     ForEachRowBand(state.DestHeight, state.DestWidth, [&](int first, int end) {
         for (int row = first; row < end; ++row) LuminanceRow(state, row, mode, widest);
     });
+}
+
+void LuminanceCommand(WendralState& state, LuminanceMode mode, InstructionSet set) {
+    if (PictureFitsStores(state)) {
+        const InstructionSet widest = InstructionSetUpTo(set);
+        state.SnapshotDestinationWhile(
+            [&](int row) { LuminanceRow(state, row, mode, widest, /*snapshot=*/true); });
+    }
+    state.MarkDestModified();
 }
 
 namespace {
