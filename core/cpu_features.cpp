@@ -6,6 +6,11 @@ namespace {
 InstructionSet Detect() {
 #if defined(WENDRAL_X86_SIMD)
     __builtin_cpu_init();
+    // Asked one by one: a processor with VBMI has the rest, but a hypervisor may hide any of
+    // them, and the set promises all of the narrower ones too.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx2"))
+        return InstructionSet::Avx512Vbmi;
     if (__builtin_cpu_supports("avx2")) return InstructionSet::Avx2;
     if (__builtin_cpu_supports("ssse3")) return InstructionSet::Ssse3;
     return InstructionSet::Sse2;

@@ -65,6 +65,9 @@ class WendralState : public DestinationSettings {
     // in bands of rows on the pool.
     template <class Row>
     void SnapshotDestinationThen(Row&& row);
+    // The same for an operation that copies each row into RestoreStore itself, as it reads it.
+    template <class Row>
+    void SnapshotDestinationWhile(Row&& row);
     void RevertDestination();
     // Whether rebuilding the destination from the sources now would lose changes of its own:
     // it has some, the user has not agreed to lose them, and the lock does not keep them.
@@ -106,14 +109,19 @@ inline int DestinationWidthFor(int w) {
 }
 
 template <class Row>
-void WendralState::SnapshotDestinationThen(Row&& row) {
+void WendralState::SnapshotDestinationWhile(Row&& row) {
     ++SnapshotCount;
-    const std::size_t stride = 3 * static_cast<std::size_t>(DestWidth);
     ForEachRowBand(DestHeight, DestWidth, [&](int first, int end) {
-        for (int r = first; r < end; ++r) {
-            std::memcpy(restore_.get() + r * stride, destination_.get() + r * stride, stride);
-            row(r);
-        }
+        for (int r = first; r < end; ++r) row(r);
+    });
+}
+
+template <class Row>
+void WendralState::SnapshotDestinationThen(Row&& row) {
+    const std::size_t stride = 3 * static_cast<std::size_t>(DestWidth);
+    SnapshotDestinationWhile([&](int r) {
+        std::memcpy(restore_.get() + r * stride, destination_.get() + r * stride, stride);
+        row(r);
     });
 }
 

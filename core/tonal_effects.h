@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/cpu_features.h"
 #include "core/dest_state.h"
 #include "core/pixel.h"
 
@@ -19,8 +20,10 @@ enum class LuminanceMode { BlackAndWhite = 0, InvertedBrightness = 1 };
 
 // Recolours every pixel from RestoreStore into DestinationStore: black and white writes the
 // luma in all three channels; inverted brightness mirrors the luma but keeps the differences
-// between the channels. Changes no flag.
-void LuminanceEffect(WendralState& state, LuminanceMode mode);
+// between the channels. Changes no flag. `set` narrows the processor's instructions (the tests
+// run every set).
+void LuminanceEffect(WendralState& state, LuminanceMode mode,
+                     InstructionSet set = ProcessorInstructionSet());
 
 // The working memory of one pencil drawing of a width x height picture. Had before anything
 // changes, so that when it cannot be (std::bad_alloc) the picture, the generator and the base
@@ -44,9 +47,13 @@ class PencilMemory {
 void PencilDraw(WendralState& state);
 void PencilDraw(WendralState& state, PencilMemory& memory);
 
-// The three commands: SnapshotDestination, the operation, MarkDestModified. The pencil's throws
+// The three commands: SnapshotDestination, the operation, MarkDestModified (the luminance
+// commands recolour each row as soon as its snapshot is taken). The pencil's throws
 // std::bad_alloc, changing nothing, when its working memory cannot be had.
 void ConvertToBlackWhite(WendralState& state);
+// Either of the first two, `set` narrowing the processor's instructions.
+void LuminanceCommand(WendralState& state, LuminanceMode mode,
+                      InstructionSet set = ProcessorInstructionSet());
 void InvertBrightness(WendralState& state);
 void PencilDrawCommand(WendralState& state);
 

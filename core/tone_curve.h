@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/cpu_features.h"
 #include "core/dest_state.h"
 #include "core/snapshot_dialog_state.h"
 #include "core/zone.h"
@@ -34,8 +35,9 @@ struct ToneSettings {
 
 // Renders every destination pixel from RestoreStore through the three channel curves. The
 // positions are first held to the sliders' ranges, which keeps every product in range.
-// Changes no flag.
-void RenderToneCurve(WendralState& state, const ToneSettings& settings);
+// Changes no flag. `set` narrows the processor's instructions (the tests run every set).
+void RenderToneCurve(WendralState& state, const ToneSettings& settings,
+                     InstructionSet set = ProcessorInstructionSet());
 
 enum class ToneSlider {
     MasterBrightness,

@@ -36,15 +36,31 @@ TEST(LuminanceEffect, KnownColours) {
     EXPECT_EQ(AfterCommand(InvertBrightness, (Bgr{255, 0, 0})), (Bgr{255, 199, 199}));
 }
 
-TEST(LuminanceEffect, BothModesMatchTheFormula) {
+TEST(LuminanceEffect, BothModesAndTheirCommandsMatchTheFormulaOnEveryInstructionSet) {
     static WendralState fast, slow;
-    const int sizes[][2] = {{1, 1}, {4, 1}, {13, 7}, {kMaxWidth, kMaxHeight}};
+    // Widths around the 64-pixel blocks of the widest loops and their three vectors, whose
+    // last block is partly outside the row.
+    const int sizes[][2] = {{1, 1},  {4, 1},  {13, 7}, {21, 2},  {22, 3},
+                            {43, 1}, {64, 2}, {65, 3}, {150, 5}, {kMaxWidth, kMaxHeight}};
+    void (*const commands[])(WendralState&) = {ConvertToBlackWhite, InvertBrightness};
     for (int mode = 0; mode < 2; ++mode)
         for (const auto& size : sizes) {
-            reference::FillRandom(fast, size[0], size[1], 40 + mode);
+            SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(size[0]) + "x" +
+                         std::to_string(size[1]));
             reference::FillRandom(slow, size[0], size[1], 40 + mode);
-            LuminanceEffect(fast, static_cast<LuminanceMode>(mode));
             reference::Luminance(slow, mode);
+            for (const InstructionSet set : kInstructionSets) {
+                SCOPED_TRACE(static_cast<int>(set));
+                reference::FillRandom(fast, size[0], size[1], 40 + mode);
+                LuminanceEffect(fast, static_cast<LuminanceMode>(mode), set);
+                reference::ExpectStoresEqual(fast, slow);
+                // The command snapshots first; the snapshot equals what FillRandom left there.
+                reference::FillRandom(fast, size[0], size[1], 40 + mode);
+                LuminanceCommand(fast, static_cast<LuminanceMode>(mode), set);
+                reference::ExpectStoresEqual(fast, slow);
+            }
+            reference::FillRandom(fast, size[0], size[1], 40 + mode);
+            commands[mode](fast);
             reference::ExpectStoresEqual(fast, slow);
         }
 }
