@@ -51,10 +51,10 @@ void PencilDraw(WendralState& state, PencilMemory& memory);
 // commands recolour each row as soon as its snapshot is taken). The pencil's throws
 // std::bad_alloc, changing nothing, when its working memory cannot be had.
 void ConvertToBlackWhite(WendralState& state);
-// Either of the first two, `set` narrowing the processor's instructions.
-void LuminanceCommand(WendralState& state, LuminanceMode mode,
-                      InstructionSet set = ProcessorInstructionSet());
 void InvertBrightness(WendralState& state);
 void PencilDrawCommand(WendralState& state);
+// Black and white or inverted brightness, `set` narrowing the processor's instructions.
+void LuminanceCommand(WendralState& state, LuminanceMode mode,
+                      InstructionSet set = ProcessorInstructionSet());
 
 }  // namespace wendral

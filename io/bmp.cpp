@@ -98,6 +98,25 @@ std::array<std::uint8_t, kBmp24HeaderSize> Bmp24Headers(int width, int height) {
     return h;
 }
 
+// A 24-bit BMP file as pieces of memory: the headers, then each row of `rows` followed by its
+// padding to 4 bytes. The destination's rows are packed; when its width is a multiple of 4 (the
+// usual case) the padding is empty and the rows follow each other as one piece.
+std::vector<FilePiece> Bmp24Pieces(const std::array<std::uint8_t, kBmp24HeaderSize>& headers,
+                                   const std::uint8_t* rows, std::size_t stride, int width,
+                                   int height) {
+    static constexpr std::uint8_t kPadding[3] = {};
+    const std::size_t packed = static_cast<std::size_t>(width) * 3;
+    const FilePiece padding{kPadding, RowStride24(width) - packed};
+    std::vector<FilePiece> pieces;
+    pieces.reserve(1 + 2 * static_cast<std::size_t>(height));
+    pieces.push_back({headers.data(), headers.size()});
+    for (int r = 0; r < height; ++r) {
+        pieces.push_back({rows + static_cast<std::size_t>(r) * stride, packed});
+        pieces.push_back(padding);
+    }
+    return pieces;
+}
+
 bool LoadBmpPacket(PicturePacket packet, SourceDocument& doc, Messages& out) {
     // Refused before the document lets go of its picture and before anything large is made.
     // Texts are compared, not pointers: each file may hold its own copy of a message.
@@ -135,16 +154,11 @@ PicturePacket ReadBmpPacket(const std::uint8_t* data, std::size_t size) {
 
 std::vector<std::uint8_t> BmpFileBytes(const std::uint8_t* rows, std::size_t stride, int width,
                                        int height) {
-    const std::size_t rowBytes = RowStride24(width);
     const auto headers = Bmp24Headers(width, height);
-    std::vector<std::uint8_t> file(headers.size() + rowBytes * static_cast<std::size_t>(height), 0);
-    std::copy(headers.begin(), headers.end(), file.begin());
-    // The destination's rows are packed; when its width is a multiple of 4 (the usual case) they
-    // are already the file's padded rows, otherwise each row gets its padding here.
-    for (int r = 0; r < height; ++r)
-        std::memcpy(file.data() + headers.size() + static_cast<std::size_t>(r) * rowBytes,
-                    rows + static_cast<std::size_t>(r) * stride,
-                    static_cast<std::size_t>(width) * 3);
+    std::vector<std::uint8_t> file;
+    file.reserve(headers.size() + RowStride24(width) * static_cast<std::size_t>(height));
+    for (const FilePiece& p : Bmp24Pieces(headers, rows, stride, width, height))
+        file.insert(file.end(), p.data, p.data + p.size);
     return file;
 }
 
@@ -172,19 +186,11 @@ bool LoadBmpFile(const std::string& path, SourceDocument& doc, Messages& out) {
 
 bool WriteBmpFile(const WendralState& state, const std::string& path) {
     if (state.DestWidth < 0 || state.DestHeight < 0) return false;
-    // Written from the destination's own rows, each followed by its padding, so that no copy of
-    // the whole file is made first.
+    // Written from the destination's own rows, so that no copy of the whole file is made first.
     const auto headers = Bmp24Headers(state.DestWidth, state.DestHeight);
-    const std::size_t packed = static_cast<std::size_t>(state.DestWidth) * 3;
-    static constexpr std::uint8_t kPadding[3] = {};
-    const FilePiece padding{kPadding, RowStride24(state.DestWidth) - packed};
-    std::vector<FilePiece> pieces;
-    pieces.reserve(1 + 2 * static_cast<std::size_t>(state.DestHeight));
-    pieces.push_back({headers.data(), headers.size()});
-    for (int r = 0; r < state.DestHeight; ++r) {
-        pieces.push_back({state.DestinationStore() + static_cast<std::size_t>(r) * packed, packed});
-        pieces.push_back(padding);
-    }
+    const std::vector<FilePiece> pieces = Bmp24Pieces(headers, state.DestinationStore(),
+                                                      static_cast<std::size_t>(state.DestWidth) * 3,
+                                                      state.DestWidth, state.DestHeight);
     return WriteFileAtomically(path, pieces);
 }
 
