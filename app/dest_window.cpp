@@ -438,19 +438,6 @@ void CDestview::ConvertStale(const QRegion& wanted) {
     stale_ -= now;
 }
 
-// Converts `band` into a band of scratch rows and paints it from there, leaving the shown image
-// stale: a live preview replaces the whole picture before it could be painted again.
-void CDestview::PassThrough(QPainter& p, const QRect& band) {
-    const WendralState& s = app_.State();
-    if (passBand_.isNull()) passBand_ = QImage(kMaxWidth, kBandRows, QImage::Format_RGB32);
-    const std::size_t columns = static_cast<std::size_t>(band.width());
-    for (int y = 0; y < band.height(); ++y)
-        WidenRow(s.DestinationStore() + s.DestOffset(band.left(), band.top() + y),
-                 reinterpret_cast<std::uint32_t*>(passBand_.scanLine(y)), columns);
-    convertedRows_ += band.height();
-    p.drawImage(band.topLeft(), passBand_, QRect(0, 0, band.width(), band.height()));
-}
-
 const QImage& CDestview::ShownImage() {
     if (app_.State().PicturePresent() && image_.isNull()) MarkStale(QRect());
     ConvertStale(image_.rect());
@@ -499,19 +486,25 @@ void CDestview::paintEvent(QPaintEvent* event) {
         margin(QRect(s.DestWidth, 0, client.width() - s.DestWidth, client.height()));
     if (s.DestHeight < client.height())
         margin(QRect(0, s.DestHeight, client.width(), client.height() - s.DestHeight));
-    // Only the exposed part of the picture is converted and copied to the screen.
+    // Only the exposed part of the picture is converted and copied to the screen. What is new
+    // since the last paint goes straight from the store; the rest comes from the shown image.
     const QRegion passing = std::exchange(passing_, QRegion());
     const QRect exposed = event->rect().intersected(image_.rect());
+    QRegion straight;
     for (int top = exposed.top(); !image_.isNull() && top <= exposed.bottom(); top += kBandRows) {
         const QRect band(exposed.left(), top, exposed.width(),
                          std::min(kBandRows, exposed.bottom() + 1 - top));
         if ((QRegion(band) - stale_).isEmpty() && (QRegion(band) - passing).isEmpty()) {
-            PassThrough(p, band);
+            straight += band;
+            convertedRows_ += band.height();
             continue;
         }
         ConvertStale(event->region().intersected(band));
         p.drawImage(band.topLeft(), image_, band);
     }
+    if (!straight.isEmpty())
+        PaintRows(p, s.DestinationStore() + s.DestOffset(0, 0),
+                  -3 * static_cast<std::ptrdiff_t>(s.DestWidth), straight, passBand_);
 
     // Dotted black on white, so that the band shows on dark pictures as well as light ones.
     QPen dotted(Qt::black, 0, Qt::DotLine);

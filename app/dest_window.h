@@ -163,7 +163,6 @@ class CDestview : public QWidget, public CommandTarget, public DestinationPrevie
     RefColourDialogState* OpenRefColourModel();
     bool MarkStale(const QRect& changed);
     void ConvertStale(const QRegion& wanted);
-    void PassThrough(QPainter& p, const QRect& band);
     QRect ZoneInView() const;
     bool PicturePresent() const;
     bool NotBrushing() const;
@@ -185,7 +184,7 @@ class CDestview : public QWidget, public CommandTarget, public DestinationPrevie
     QImage image_;                         // DestinationStore as shown
     QRegion stale_;                        // the part of image_ behind DestinationStore
     // What a press, a brush, a live preview or a source's change made new since the last paint:
-    // painted straight from the store through passBand_, it stays stale. Such a change is
+    // painted straight from the store, it stays stale. Such a change is
     // painted once before the next replaces it, and going through the shown image would cost it
     // a trip through memory; painted again unchanged, it is converted into the shown image then.
     QRegion passing_;

@@ -1,9 +1,17 @@
 #include "app/pixel_rows.h"
 
+#include <QPaintEngine>
+#include <QPainter>
+#include <QTransform>
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "core/cpu_features.h"
+#include "core/parallel.h"
 
 namespace wendral::app {
 namespace {
@@ -44,18 +52,82 @@ WENDRAL_TARGET_SSSE3 void WidenRowSsse3(const std::uint8_t* from, std::uint32_t*
     }
     WidenRowPlain(from, to + x, columns - x);
 }
+
+// Byte i of sixteen widened pixels comes from byte kSpread16[i] of their 48 (the top byte of
+// each is then set opaque).
+alignas(64) constexpr std::array<std::uint8_t, 64> kSpread16 = [] {
+    std::array<std::uint8_t, 64> a{};
+    for (int i = 0; i < 64; ++i) a[i] = static_cast<std::uint8_t>(3 * (i / 4) + i % 4 % 3);
+    return a;
+}();
+
+// One byte permute spreads sixteen pixels over a whole register. The loads and stores are
+// masked, which never touches memory outside the mask, so the row's end takes the same path.
+WENDRAL_TARGET_AVX512VBMI void WidenRowVbmi(const std::uint8_t* from, std::uint32_t* to,
+                                            std::size_t columns) {
+    const __m512i order = _mm512_load_si512(kSpread16.data());
+    const __m512i opaque = _mm512_set1_epi32(static_cast<int>(0xff000000u));
+    for (std::size_t x = 0; x < columns; x += 16, from += 48) {
+        const std::size_t n = std::min<std::size_t>(16, columns - x);
+        const __m512i bgr = _mm512_maskz_loadu_epi8((~0ull) >> (64 - 3 * n), from);
+        _mm512_mask_storeu_epi32(
+            to + x, static_cast<__mmask16>((1u << n) - 1),
+            _mm512_or_si512(_mm512_maskz_permutexvar_epi8(~__mmask64{0}, order, bgr), opaque));
+    }
+}
 #endif
+
+// Where a painter's pixels land when it copies one to one: the image it draws into, the whole
+// pixel offset of its origin there, and the part of the image it may change (a window's paint
+// may only touch its exposed part, in the image's own coordinates).
+struct DirectTarget {
+    QImage* image;
+    QPoint offset;
+    QRegion writable;
+};
+
+bool OpaqueWidened(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+           f == QImage::Format_ARGB32_Premultiplied;
+}
+
+std::optional<DirectTarget> DirectTargetOf(QPainter& p) {
+    QPaintEngine* engine = p.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster) return std::nullopt;
+    QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return std::nullopt;
+    auto* image = static_cast<QImage*>(device);
+    // Writing into an image shared with another would change that one too.
+    if (image->isNull() || !image->isDetached() || !OpaqueWidened(image->format()) ||
+        image->devicePixelRatio() != 1.0)
+        return std::nullopt;
+    const QTransform t = p.deviceTransform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::trunc(t.dx()) ||
+        t.dy() != std::trunc(t.dy()))
+        return std::nullopt;
+    if (p.opacity() != 1.0 || p.hasClipping() ||
+        (p.compositionMode() != QPainter::CompositionMode_SourceOver &&
+         p.compositionMode() != QPainter::CompositionMode_Source))
+        return std::nullopt;
+    const QRegion clip = engine->systemClip();
+    return DirectTarget{image, QPoint(static_cast<int>(t.dx()), static_cast<int>(t.dy())),
+                        clip.isEmpty() ? QRegion(image->rect()) : clip & image->rect()};
+}
 
 }  // namespace
 
-void WidenRow(const std::uint8_t* from, std::uint32_t* to, std::size_t columns) {
+void WidenRow(const std::uint8_t* from, std::uint32_t* to, std::size_t columns,
+              InstructionSet set) {
 #if defined(WENDRAL_X86_SIMD)
-    if (ProcessorInstructionSet() >= InstructionSet::Ssse3) {
-        WidenRowSsse3(from, to, columns);
-        return;
-    }
+    const InstructionSet usable = InstructionSetUpTo(set);
+    if (usable >= InstructionSet::Avx512Vbmi) return WidenRowVbmi(from, to, columns);
+    if (usable >= InstructionSet::Ssse3) return WidenRowSsse3(from, to, columns);
 #endif
     WidenRowPlain(from, to, columns);
+}
+
+void WidenRow(const std::uint8_t* from, std::uint32_t* to, std::size_t columns) {
+    WidenRow(from, to, columns, ProcessorInstructionSet());
 }
 
 QImage WidenPart(const std::uint8_t* rows, std::size_t stride, const QRect& area) {
@@ -67,6 +139,45 @@ QImage WidenPart(const std::uint8_t* rows, std::size_t stride, const QRect& area
                      3 * static_cast<std::size_t>(area.left()),
                  reinterpret_cast<std::uint32_t*>(image.scanLine(y)), columns);
     return image;
+}
+
+void PaintRows(QPainter& p, const std::uint8_t* rows, std::ptrdiff_t stride, const QRegion& region,
+               QImage& scratch) {
+    if (const std::optional<DirectTarget> target = DirectTargetOf(p)) {
+        // bits() once, here: it may detach, and the bands must not.
+        std::uint8_t* bits = target->image->bits();
+        const std::size_t line = static_cast<std::size_t>(target->image->bytesPerLine());
+        const QPoint at = target->offset;
+        for (const QRect& r : region.translated(at) & target->writable) {
+            const std::size_t columns = static_cast<std::size_t>(r.width());
+            const std::uint8_t* from = rows + stride * (r.top() - at.y()) + 3 * (r.left() - at.x());
+            std::uint8_t* to = bits + line * static_cast<std::size_t>(r.top()) +
+                               4 * static_cast<std::size_t>(r.left());
+            ForEachRowBand(r.height(), r.width(), [&](int begin, int end) {
+                for (int y = begin; y < end; ++y)
+                    WidenRow(
+                        from + stride * y,
+                        reinterpret_cast<std::uint32_t*>(to + line * static_cast<std::size_t>(y)),
+                        columns);
+            });
+        }
+        return;
+    }
+    constexpr int kBand = 32;
+    for (const QRect& r : region) {
+        if (scratch.width() < r.width() || scratch.height() < kBand ||
+            scratch.format() != QImage::Format_RGB32)
+            scratch = QImage(std::max(r.width(), scratch.width()), kBand, QImage::Format_RGB32);
+        if (scratch.isNull()) return;
+        const std::size_t columns = static_cast<std::size_t>(r.width());
+        for (int top = r.top(); top <= r.bottom(); top += kBand) {
+            const int n = std::min(kBand, r.bottom() + 1 - top);
+            for (int y = 0; y < n; ++y)
+                WidenRow(rows + stride * (top + y) + 3 * r.left(),
+                         reinterpret_cast<std::uint32_t*>(scratch.scanLine(y)), columns);
+            p.drawImage(QPoint(r.left(), top), scratch, QRect(0, 0, r.width(), n));
+        }
+    }
 }
 
 }  // namespace wendral::app

@@ -262,13 +262,9 @@ void CWendralView::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     // What the window shows is SourcePixels: the picture at its scale and position with white
     // around it. Beyond the grid the window shows white, as the destination holds nothing there.
-    const QRect exposed = event->rect();
-    p.fillRect(exposed, Qt::white);
-    const int w = model_.SourceShownWidth;
-    const int h = model_.SourceShownHeight;
-    const QRect part = exposed.intersected(QRect(0, 0, w, h));
-    if (!part.isEmpty())
-        p.drawImage(part.topLeft(), WidenPart(model_.SourcePixels(), kSourceStride, part));
+    const QRect shown(0, 0, model_.SourceShownWidth, model_.SourceShownHeight);
+    for (const QRect& beyond : event->region() - shown) p.fillRect(beyond, Qt::white);
+    PaintRows(p, model_.SourcePixels(), kSourceStride, event->region() & shown, scratch_);
     if (outline_) {
         p.setPen(QPen(Qt::black, 0, Qt::DotLine));
         p.setBrush(Qt::NoBrush);

@@ -88,6 +88,7 @@ class CWendralView : public QAbstractScrollArea, public CommandTarget {
     QSize shownSize_;
     ScrollPoint markPosition_;
     std::optional<QRect> outline_;
+    QImage scratch_;  // rows on their way to a painter that cannot take them straight
 };
 
 // A source window: a sub-window with toolbar 215 above the view. It owns the model (picture,
