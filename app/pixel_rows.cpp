@@ -1,5 +1,6 @@
 #include "app/pixel_rows.h"
 
+#include <QBackingStore>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QTransform>
@@ -86,9 +87,13 @@ struct DirectTarget {
     QRegion writable;
 };
 
-bool OpaqueWidened(QImage::Format f) {
-    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
-           f == QImage::Format_ARGB32_Premultiplied;
+// An image widened rows can be written into as they are: one pixel a pixel, opaque 0xffRRGGBB
+// reading the same in every 32-bit format.
+bool TakesRowsStraight(const QImage& image) {
+    const QImage::Format f = image.format();
+    return !image.isNull() && image.devicePixelRatio() == 1.0 &&
+           (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+            f == QImage::Format_ARGB32_Premultiplied);
 }
 
 std::optional<DirectTarget> DirectTargetOf(QPainter& p) {
@@ -98,9 +103,7 @@ std::optional<DirectTarget> DirectTargetOf(QPainter& p) {
     if (!device || device->devType() != QInternal::Image) return std::nullopt;
     auto* image = static_cast<QImage*>(device);
     // Writing into an image shared with another would change that one too.
-    if (image->isNull() || !image->isDetached() || !OpaqueWidened(image->format()) ||
-        image->devicePixelRatio() != 1.0)
-        return std::nullopt;
+    if (!TakesRowsStraight(*image) || !image->isDetached()) return std::nullopt;
     const QTransform t = p.deviceTransform();
     if (t.type() > QTransform::TxTranslate || t.dx() != std::trunc(t.dx()) ||
         t.dy() != std::trunc(t.dy()))
@@ -139,6 +142,13 @@ QImage WidenPart(const std::uint8_t* rows, std::size_t stride, const QRect& area
                      3 * static_cast<std::size_t>(area.left()),
                  reinterpret_cast<std::uint32_t*>(image.scanLine(y)), columns);
     return image;
+}
+
+bool PaintsStraight(QWidget& widget) {
+    QBackingStore* store = widget.backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    return device && device->devType() == QInternal::Image && widget.devicePixelRatio() == 1.0 &&
+           TakesRowsStraight(*static_cast<QImage*>(device));
 }
 
 void PaintRows(QPainter& p, const std::uint8_t* rows, std::ptrdiff_t stride, const QRegion& region,

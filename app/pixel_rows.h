@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QRect>
 #include <QRegion>
+#include <QWidget>
 #include <cstddef>
 #include <cstdint>
 
@@ -27,6 +28,10 @@ QImage WidenPart(const std::uint8_t* rows, std::size_t stride, const QRect& area
 // split among the cores: one pass through memory where converting and then copying makes two,
 // and the copy runs on one core. Elsewhere (printing, a scaled or translucent painter) they go
 // through `scratch`, a band of rows at a time.
+// Whether `widget`'s paints will take rows straight (a window's backing store that is a 32-bit
+// image, one pixel a pixel).
+bool PaintsStraight(QWidget& widget);
+
 void PaintRows(QPainter& p, const std::uint8_t* rows, std::ptrdiff_t stride, const QRegion& region,
                QImage& scratch);
 

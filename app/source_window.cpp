@@ -198,6 +198,8 @@ void CWendralView::MirrorModel() {
 // scaled, rows always, columns at 100 % only (a scaled column's first source column is
 // truncated apart from the rest). So after a scroll, and when nothing else changed, what the
 // viewport shows is what it showed, shifted, and only the uncovered strips need painting.
+// Shifting moves the window's image on one core, though: where the rows are painted straight
+// into it, on every core, painting the whole view again is the faster of the two.
 void CWendralView::ShowModel() {
     const std::uint64_t renders = model_.RenderCount();
     const QSize size(model_.SourceShownWidth, model_.SourceShownHeight);
@@ -206,7 +208,8 @@ void CWendralView::ShowModel() {
     const std::int64_t dx = shownScroll_.x - at.x, dy = shownScroll_.y - at.y;
     const bool shifted = scrolling_ && renders == shownRenders_ + 1 && size == shownSize_ &&
                          !outline_ && (dx == 0 || model_.WidthScale == 100) &&
-                         std::abs(dx) < size.width() && std::abs(dy) < size.height();
+                         std::abs(dx) < size.width() && std::abs(dy) < size.height() &&
+                         !PaintsStraight(*viewport());
     shownRenders_ = renders;
     shownSize_ = size;
     shownScroll_ = at;

@@ -17,6 +17,7 @@
 
 #include "app/background.h"
 #include "app/commands.h"
+#include "app/pixel_rows.h"
 #include "core/sources.h"
 #include "io/picture_file.h"
 #include "source_test_support.h"
@@ -356,9 +357,10 @@ class SourceWindowsTest : public QObject {
         QCOMPARE(h->value(), int(model.PictureOrigin.x));
     }
 
-    // A scroll shifts what the window already shows and paints only the strip that comes into
-    // view, where that gives exactly what painting everything would: rows at any scale, columns
-    // at 100 %. Everything else, and anything pending, repaints.
+    // Where the window cannot take rows straight, a scroll shifts what it already shows and
+    // paints only the strip that comes into view, where that gives exactly what painting
+    // everything would: rows at any scale, columns at 100 %. Everything else, and anything
+    // pending, repaints; and where rows go straight, a scroll repaints the whole view.
     void scrollingPaintsOnlyWhatComesIntoView() {
         QTemporaryDir dir;
         AppFixture f;
@@ -373,16 +375,20 @@ class SourceWindowsTest : public QObject {
         const int width = model.SourceShownWidth;
         const int line = v->singleStep();
         QVERIFY(line > 0 && line < model.SourceShownHeight);
+        const bool straight = PaintsStraight(*view.viewport());
+        const auto strip = [&](const QRect& uncovered) {
+            return straight ? QRegion(view.viewport()->rect()) : QRegion(uncovered);
+        };
 
         painted.Take();
         v->setValue(v->value() + line);
         QApplication::processEvents();
-        QCOMPARE(painted.Take(), QRegion(0, model.SourceShownHeight - line, width, line));
+        QCOMPARE(painted.Take(), strip(QRect(0, model.SourceShownHeight - line, width, line)));
         QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
         painted.Take();
         h->setValue(h->value() - 3);
         QApplication::processEvents();
-        QCOMPARE(painted.Take(), QRegion(0, 0, 3, model.SourceShownHeight));
+        QCOMPARE(painted.Take(), strip(QRect(0, 0, 3, model.SourceShownHeight)));
         QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
 
         // The picture's edges and the white beyond them come into view too.
@@ -401,7 +407,8 @@ class SourceWindowsTest : public QObject {
             painted.Take();
             v->setValue(v->value() + line + step);
             QApplication::processEvents();
-            QVERIFY(painted.Take().boundingRect().height() <= line + step);
+            const QRegion got = painted.Take();
+            QVERIFY(straight || got.boundingRect().height() <= line + step);
             QCOMPARE(FirstStaleScreenPixel(view), QPoint(-1, -1));
         }
         painted.Take();
