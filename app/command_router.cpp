@@ -113,10 +113,6 @@ CommandState CommandRouter::StateOf(int id) const {
     return StateAlong(Chain(), id);
 }
 
-CommandState CommandRouter::StateIn(RoutedFrame* frame, int id) const {
-    return StateAlong(ChainOf(frame), id);
-}
-
 RoutedFrame* CommandRouter::FrameOf(QMdiSubWindow* window) {
     if (!window) return nullptr;
     if (auto* frame = dynamic_cast<RoutedFrame*>(window)) return frame;
@@ -160,10 +156,21 @@ void CommandRouter::Refresh() {
         if (action->isCheckable()) action->setChecked(s.checked.value_or(false));
         if (s.text && action->text() != *s.text) action->setText(*s.text);
     };
-    for (auto& [id, action] : actions_) show(action, StateOf(id));
+    // Every press ends here: each chain is found once, not once an action.
+    const std::vector<CommandTarget*> active = Chain();
+    for (auto& [id, action] : actions_) show(action, StateAlong(active, id));
     std::erase_if(frameActions_, [](const FrameAction& f) { return !f.action || !f.frame; });
-    for (const FrameAction& f : frameActions_)
-        if (RoutedFrame* frame = FrameOf(f.frame)) show(f.action, StateIn(frame, f.id));
+    QMdiSubWindow* chainFrame = nullptr;
+    RoutedFrame* frame = nullptr;
+    std::vector<CommandTarget*> chain;
+    for (const FrameAction& f : frameActions_) {
+        if (f.frame != chainFrame) {
+            chainFrame = f.frame;
+            frame = FrameOf(chainFrame);
+            if (frame) chain = ChainOf(frame);
+        }
+        if (frame) show(f.action, StateAlong(chain, f.id));
+    }
     refreshing_ = false;
 }
 

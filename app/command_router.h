@@ -92,7 +92,6 @@ class CommandRouter : public QObject {
     std::vector<CommandTarget*> ChainOf(RoutedFrame* frame) const;
     const CommandHandler* Resolve(int id) const;
     CommandState StateOf(int id) const;
-    CommandState StateIn(RoutedFrame* frame, int id) const;
     // The role of the active frame's view; Other when no frame is active.
     ViewRole ActiveRole() const;
 
