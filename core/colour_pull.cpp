@@ -1,4 +1,4 @@
-#include "core/colour_pull.h"
+#include "core/ellipse_renderer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -53,20 +53,16 @@ WENDRAL_TARGET_AVX2 int PullRunAvx2(const std::uint8_t* in, std::uint8_t* out, i
 // q = (m / H)² depends only on the zone and the picture size and is kept per cell (one cell
 // serves the up to four pixels at the same |dx| and |dy|); the share s of a press is worked out
 // once per cell from it. Allocated once at the largest zone; untouched pages cost nothing.
-class PullCache {
+class PullCache : EllipseWork {
   public:
-    PullCache()
-        : q_(new double[kGridPixels]), s_(new double[kGridPixels]), runs_(new Run[kMaxHeight]) {}
+    explicit PullCache(InstructionSet set)
+        : EllipseWork(set),
+          q_(new double[kGridPixels]),
+          s_(new double[kGridPixels]),
+          runs_(new Run[kMaxHeight]) {}
 
     void Prepare(const InscribedEllipse& e) {
-        if (valid_ && e_.SameWork(e)) return;
-        e_ = e;
-        cells_ = MakeQuadrantCells(e);
-        const std::size_t n = cells_.Count();
-        for (std::size_t i = 0; i < n; ++i) {
-            const double t = e.Margin(cells_.Adx(i), cells_.Ady(i)) / e.H;
-            q_[i] = t * t;
-        }
+        TakeEllipse(e, [this](std::size_t i, double t) { q_[i] = t * t; });
         runCount_ = 0;
         for (int y = e.y0; y < e.y1; ++y) {
             Run& run = runs_[runCount_++];
@@ -74,10 +70,7 @@ class PullCache {
             e.RowSpan(y, &run.xa, &run.xb);
             run.cellRow = cells_.RowBase(e, y);
         }
-        valid_ = true;
     }
-
-    void SetInstructionSet(InstructionSet set) { set_ = InstructionSetUpTo(set); }
 
     void Render(WendralState& state, int level) {
         const std::size_t n = cells_.Count();
@@ -163,29 +156,17 @@ class PullCache {
 
     std::unique_ptr<double[]> q_, s_;
     std::unique_ptr<Run[]> runs_;
-    InstructionSet set_ = InstructionSet::Portable;
     int runCount_ = 0;
-    InscribedEllipse e_;
-    QuadrantCells cells_;
-    bool valid_ = false;
 };
 
 }  // namespace
 
-// Holds the cache under the name the header gives it; the cache's own functions keep internal
-// linkage, so the compiler treats them as this file's alone when it inlines.
-class PullRenderer::Cache : public PullCache {};
+template <>
+class EllipseRenderer<ColourPull>::Cache : public PullCache {
+  public:
+    using PullCache::PullCache;
+};
 
-PullRenderer::PullRenderer(InstructionSet set) : cache_(std::make_unique<Cache>()) {
-    cache_->SetInstructionSet(set);
-}
-PullRenderer::~PullRenderer() = default;
-
-void PullRenderer::Render(WendralState& state, const Zone& zone, int level) {
-    const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
-    if (e.Empty()) return;
-    cache_->Prepare(e);
-    cache_->Render(state, level);
-}
+template class EllipseRenderer<ColourPull>;
 
 }  // namespace wendral

@@ -1,8 +1,7 @@
 #pragma once
-#include "core/colour_pull.h"
 #include "core/dest_state.h"
+#include "core/ellipse_renderer.h"
 #include "core/nudge_twist.h"
-#include "core/radial_distort.h"
 #include "core/source_image.h"
 #include "core/zone.h"
 

@@ -1,4 +1,4 @@
-#include "core/radial_distort.h"
+#include "core/ellipse_renderer.h"
 
 #include <algorithm>
 #include <bit>
@@ -64,10 +64,10 @@ struct CellRow {
 // exactly (the centre column and row, at least) keep their positions whole in a list of
 // exceptions. The factors of a cell row are brought to the level just before its rows use them,
 // while they are in cache.
-class RadialCache {
+class RadialCache : EllipseWork {
   public:
     explicit RadialCache(InstructionSet set)
-        : set_(InstructionSetUpTo(set)),
+        : EllipseWork(set),
           u_(new double[kGridPixels]),
           g_(new double[kGridPixels]),
           offsets_(new float[2 * kGridPixels]),
@@ -75,11 +75,7 @@ class RadialCache {
           cellRows_(new CellRow[kMaxHeight]) {}
 
     void Prepare(const InscribedEllipse& e) {
-        if (geometryValid_ && e_.SameWork(e)) return;
-        e_ = e;
-        cells_ = MakeQuadrantCells(e);
-        const std::size_t n = cells_.Count();
-        for (std::size_t i = 0; i < n; ++i) u_[i] = e.Margin(cells_.Adx(i), cells_.Ady(i)) / e.H;
+        TakeEllipse(e, [this](std::size_t i, double t) { u_[i] = t; });
         std::size_t p = 0, x = 0;
         cellRowCount_ = 0;
         for (std::int64_t r = 0; r < cells_.rows; ++r) {
@@ -112,7 +108,6 @@ class RadialCache {
             row.excEnd = x;
             p += static_cast<std::size_t>(n);
         }
-        geometryValid_ = true;
         gValid_ = false;
     }
 
@@ -466,7 +461,6 @@ class RadialCache {
         }
     }
 
-    InstructionSet set_;
     // u and g per cell; per pixel of one |dy| the float differences of its position from
     // (dx, |dy|), side by side.
     std::unique_ptr<double[]> u_, g_;
@@ -474,30 +468,18 @@ class RadialCache {
     std::unique_ptr<Exception[]> exceptions_;
     std::unique_ptr<CellRow[]> cellRows_;
     int cellRowCount_ = 0;
-    InscribedEllipse e_;
-    QuadrantCells cells_;
-    bool geometryValid_ = false;
     bool gValid_ = false;
     int gLevel_ = 0;
 };
 
 }  // namespace
 
-// Holds the cache under the name the header gives it; the cache's own functions keep internal
-// linkage, so the compiler treats them as this file's alone when it inlines.
-class RadialRenderer::Cache : public RadialCache {
+template <>
+class EllipseRenderer<RadialDistortion>::Cache : public RadialCache {
   public:
     using RadialCache::RadialCache;
 };
 
-RadialRenderer::RadialRenderer(InstructionSet set) : cache_(std::make_unique<Cache>(set)) {}
-RadialRenderer::~RadialRenderer() = default;
-
-void RadialRenderer::Render(WendralState& state, const Zone& zone, int level) {
-    const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
-    if (e.Empty()) return;
-    cache_->Prepare(e);
-    cache_->Render(state, level);
-}
+template class EllipseRenderer<RadialDistortion>;
 
 }  // namespace wendral

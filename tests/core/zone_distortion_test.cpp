@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "core/colour_pull.h"
 #include "core/distortion_engine.h"
+#include "core/ellipse_renderer.h"
 #include "reference/zone_distortions.h"
 
 namespace wendral {
