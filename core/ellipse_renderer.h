@@ -10,14 +10,6 @@
 
 namespace wendral {
 
-// A press's re-rendering of the ellipse inscribed in the zone from RestoreStore at a level.
-// What a press can reuse from the one before (the zone's geometry, the factors of the level)
-// is kept in a cache allocated once with this object. Each operation defines its Cache in its
-// own file and instantiates the renderer there: the cache's own functions keep internal
-// linkage, so the compiler treats them as that file's alone when it inlines.
-//
-// A zone left over from a larger picture keeps its geometry; only its pixels inside the current
-// picture are read or written.
 // What every operation's cache starts from: the loops the processor allows, the ellipse worked
 // on, its cells, and each cell's distance in from the rim as a share of H (0 on the rim, 1 at
 // the centre), by which every operation scales its effect.
@@ -39,6 +31,15 @@ class EllipseWork {
     QuadrantCells cells_;
 };
 
+// A press's re-rendering of the ellipse inscribed in the zone from RestoreStore at a level.
+// What a press can reuse from the one before (the zone's geometry, the factors of the level)
+// is kept in a cache allocated once with this object. Each operation defines its Cache in its
+// own file, with the members of core/ellipse_renderer_members.h, and instantiates the renderer
+// there: the cache's own functions keep internal linkage, so the compiler treats them as that
+// file's alone when it inlines.
+//
+// A zone left over from a larger picture keeps its geometry; only its pixels inside the current
+// picture are read or written.
 template <class Operation>
 class EllipseRenderer {
   public:
@@ -54,38 +55,16 @@ class EllipseRenderer {
     std::optional<InscribedEllipse> prepared_;  // the ellipse the cache holds the work of
 };
 
-template <class Operation>
-EllipseRenderer<Operation>::EllipseRenderer(InstructionSet set)
-    : cache_(std::make_unique<Cache>(set)) {}
-
-template <class Operation>
-EllipseRenderer<Operation>::~EllipseRenderer() = default;
-
-template <class Operation>
-void EllipseRenderer<Operation>::Render(WendralState& state, const Zone& zone, int level) {
-    const InscribedEllipse e = MakeInscribedEllipse(zone, state.DestWidth, state.DestHeight);
-    if (e.Empty()) return;
-    // Presses in the same zone share the geometry; a new zone or picture size works it anew.
-    if (!prepared_ || !prepared_->SameWork(e)) {
-        prepared_.reset();
-        cache_->Prepare(e);
-        prepared_ = e;
-    }
-    cache_->Render(state, level);
-}
-
 // Implode and explode: the ellipse at ImplodeLevel (explode +1, implode -1 per press). At level
 // 0 it is copied back from RestoreStore unchanged, so a press and its opposite give back the
 // base picture exactly. Defined in core/radial_distort.cpp.
 struct RadialDistortion;
 using RadialRenderer = EllipseRenderer<RadialDistortion>;
-extern template class EllipseRenderer<RadialDistortion>;
 
 // Converge and diverge: the ellipse at ColourLevel (converge +1, diverge -1 per press), each
 // channel pulled towards (or pushed away from) ReferenceColour, most at the centre and not at
 // all on the rim. Defined in core/colour_pull.cpp.
 struct ColourPull;
 using PullRenderer = EllipseRenderer<ColourPull>;
-extern template class EllipseRenderer<ColourPull>;
 
 }  // namespace wendral

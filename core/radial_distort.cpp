@@ -1,4 +1,4 @@
-#include "core/ellipse_renderer.h"
+#include "core/ellipse_renderer_members.h"
 
 #include <algorithm>
 #include <bit>
