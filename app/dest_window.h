@@ -184,11 +184,11 @@ class CDestview : public QWidget, public CommandTarget, public DestinationPrevie
     QImage image_;                         // DestinationStore as shown
     QRegion stale_;                        // the part of image_ behind DestinationStore
     // What a press, a brush, a live preview or a source's change made new since the last paint:
-    // painted straight from the store, it stays stale. Such a change is
-    // painted once before the next replaces it, and going through the shown image would cost it
-    // a trip through memory; painted again unchanged, it is converted into the shown image then.
+    // painted straight from the store, it stays stale. Such a change is painted once before the
+    // next replaces it, and going through the shown image would cost it a trip through memory;
+    // painted again unchanged, it is converted into the shown image then.
     QRegion passing_;
-    QImage passBand_;
+    QImage passBand_;  // rows on their way to a painter that cannot take them straight
     long long convertedRows_ = 0;
     QString title_;
 

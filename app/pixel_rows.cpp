@@ -129,10 +129,6 @@ void WidenRow(const std::uint8_t* from, std::uint32_t* to, std::size_t columns,
     WidenRowPlain(from, to, columns);
 }
 
-void WidenRow(const std::uint8_t* from, std::uint32_t* to, std::size_t columns) {
-    WidenRow(from, to, columns, ProcessorInstructionSet());
-}
-
 QImage WidenPart(const std::uint8_t* rows, std::size_t stride, const QRect& area) {
     QImage image(area.size(), QImage::Format_RGB32);
     if (image.isNull()) return image;
