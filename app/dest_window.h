@@ -188,7 +188,8 @@ class CDestview : public QWidget, public CommandTarget, public DestinationPrevie
     // next replaces it, and going through the shown image would cost it a trip through memory;
     // painted again unchanged, it is converted into the shown image then.
     QRegion passing_;
-    QImage passBand_;  // rows on their way to a painter that cannot take them straight
+    QImage passBand_;            // rows on their way to a painter that cannot take them straight
+    QImage dotRow_, dotColumn_;  // the outlines' dot pattern, across and down
     long long convertedRows_ = 0;
     QString title_;
 
