@@ -53,7 +53,7 @@ const SourceImage* SourceImageOf(const WendralState& state, int number,
 
 // Outlines are dotted black on white, so that they show on dark pictures as well as light
 // ones: a dot, then two blanks. Each edge is one copy from a strip of that pattern, kept in
-// `strip`; a dashed pen cost a tenth of a live preview's frame to stroke.
+// `strip`; a dashed pen cost 7% of a live preview's frame to stroke.
 void DottedLine(QPainter& p, QImage& strip, QPoint from, int length, Qt::Orientation along) {
     if (length <= 0) return;
     const bool down = along == Qt::Vertical;
